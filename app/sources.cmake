@@ -1,0 +1,1 @@
+list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/placeholder.cpp)

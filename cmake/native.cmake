@@ -1,0 +1,28 @@
+# Native build of the portable code: unit tests under ASan/UBSan, benchmarks, tools.
+set(KORVEX_SAN -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Release")
+    target_compile_options(korvex_portable PUBLIC ${KORVEX_SAN})
+    target_link_options(korvex_portable PUBLIC ${KORVEX_SAN})
+endif()
+target_compile_options(korvex_portable PRIVATE -Wall -Wextra)
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB KORVEX_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${KORVEX_NATIVE_TESTS})
+target_link_libraries(native_tests PRIVATE korvex_portable GTest::gtest GTest::gtest_main)
+target_compile_options(native_tests PRIVATE -Wall -Wextra)
+gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST)
+
+# Fuzz targets also build as plain programs that feed bounded random input, so the
+# parsers get exercised even where libFuzzer is missing.
+file(GLOB KORVEX_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+foreach(src ${KORVEX_FUZZ_TARGETS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name}_random ${src} ${CMAKE_SOURCE_DIR}/tests/fuzz/random_driver.cpp)
+    target_link_libraries(${name}_random PRIVATE korvex_portable)
+    add_test(NAME ${name}_random COMMAND ${name}_random 20000)
+endforeach()
+
+include(${CMAKE_SOURCE_DIR}/tools/native.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/bench/native.cmake OPTIONAL)

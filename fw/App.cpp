@@ -1,0 +1,108 @@
+// Application object and the process-wide helpers that reach it.
+#include "fw/App.h"
+#include "fw/Wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+
+std::string ExeBaseName()
+{
+    char path[MAX_PATH] = "";
+    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, n < MAX_PATH ? n : 0);
+    size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+}  // namespace
+
+CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : "")
+{
+    g_app = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+int CWinApp::Run(HINSTANCE instance)
+{
+    m_hInstance = instance;
+    if (m_appName.empty())
+        m_appName = ExeBaseName();
+    if (StartUp()) {
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    return ExitInstance();
+}
+
+void CWinApp::SetRegistryKey(const char* key)
+{
+    m_registryKey = key ? key : "";
+    if (m_appName.empty())
+        m_appName = ExeBaseName();
+}
+
+std::string CWinApp::ProfileSubKey(const char* section) const
+{
+    return "Software\\" + m_registryKey + "\\" + m_appName + "\\" + section;
+}
+
+UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue) const
+{
+    HKEY key;
+    if (m_registryKey.empty() ||
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, ProfileSubKey(section).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return static_cast<UINT>(defaultValue);
+    DWORD value = 0, type = 0, size = sizeof value;
+    LONG rc = ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_DWORD)
+        return static_cast<UINT>(defaultValue);
+    return value;
+}
+
+bool CWinApp::WriteProfileInt(const char* section, const char* entry, int value) const
+{
+    HKEY key;
+    if (m_registryKey.empty() ||
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, ProfileSubKey(section).c_str(), 0, nullptr, 0, KEY_WRITE,
+                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    DWORD v = static_cast<DWORD>(value);
+    LONG rc = ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    ::RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+int AfxMessageBox(const char* text, UINT type)
+{
+    CWinApp* app = AfxGetApp();
+    std::string caption = app ? app->AppName() : std::string();
+    if (caption.empty())
+        caption = ExeBaseName();
+    HWND owner = ::GetActiveWindow();
+    if (!owner && app && app->m_pMainWnd)
+        owner = app->m_pMainWnd->m_hWnd;
+    return ::MessageBoxA(owner, text, caption.c_str(), type);
+}

@@ -1,0 +1,46 @@
+// The application object: start-up and shutdown virtuals, the registry profile, and
+// the message box that carries the application's name.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+class CWnd;
+
+class CWinApp {
+public:
+    // With no name given, the application name is the executable's file name
+    // without its extension.
+    explicit CWinApp(const char* appName = nullptr);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Start-up; returning false skips the message loop and goes to shutdown.
+    virtual BOOL StartUp() { return FALSE; }
+    // Shutdown; the result is the process exit code.
+    virtual int ExitInstance() { return 0; }
+    // What the program's entry point runs.
+    int Run(HINSTANCE instance);
+
+    // Profile values live under HKCU\Software\<key>\<application name>\<section>.
+    void SetRegistryKey(const char* key);
+    UINT GetProfileInt(const char* section, const char* entry, int defaultValue) const;
+    bool WriteProfileInt(const char* section, const char* entry, int value) const;
+
+    const std::string& AppName() const { return m_appName; }
+    const std::string& RegistryKey() const { return m_registryKey; }
+
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+
+private:
+    std::string ProfileSubKey(const char* section) const;
+    std::string m_appName;
+    std::string m_registryKey;
+};
+
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetResourceHandle();
+// A modal message box captioned with the application name.
+int AfxMessageBox(const char* text, UINT type = MB_OK);

@@ -1,0 +1,55 @@
+// Dialogs from resource templates, run modally (or modeless, which the tests use),
+// with a simple data exchange between controls and members.
+#pragma once
+
+#include "fw/Wnd.h"
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Runs the dialog modally; returns the result given to EndDialog, or -1.
+    INT_PTR DoModal();
+    // Creates the dialog modeless; EndDialog then destroys it.
+    bool Create(CWnd* parent = nullptr);
+    void EndDialog(int result);
+    int Result() const { return m_result; }
+
+    // Moves values between controls and members: save = true takes them from the
+    // controls. Returns false when the window does not exist.
+    bool UpdateData(bool save = true);
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(bool save);
+
+    UINT m_templateId;
+    CWnd* m_pParent;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnOKCommand() { OnOK(); }
+    void OnCancelCommand() { OnCancel(); }
+    bool m_bModal = false;
+    int m_result = -1;
+};
+
+// Check box <-> integer member (0 or 1).
+void DDX_Check(CWnd* dlg, bool save, int id, int& value);
+
+// Shows the wait cursor for the lifetime of the object.
+class CWaitCursor {
+public:
+    CWaitCursor() : m_old(::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)))) {}
+    ~CWaitCursor() { ::SetCursor(m_old); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    HCURSOR m_old;
+};

@@ -1,0 +1,153 @@
+// Window wrapper: binding to an HWND, message-map dispatch, default handling.
+#include "fw/Wnd.h"
+
+namespace {
+const char kWndProp[] = "Korvex.CWnd";
+}
+
+CWnd::~CWnd()
+{
+    // A wrapper that dies before its window gives the window its procedure back, so
+    // no message can reach freed memory.
+    if (m_hWnd)
+        UnsubclassWindow();
+}
+
+const MsgMap* CWnd::GetThisMessageMap()
+{
+    static const MsgMapEntry entries[] = {{0, 0, 0, MsgSig::Raw, nullptr}};
+    static const MsgMap map = {nullptr, entries};
+    return &map;
+}
+
+const MsgMap* CWnd::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd)
+{
+    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kWndProp)) : nullptr;
+}
+
+bool CWnd::SubclassWindow(HWND hwnd)
+{
+    if (!hwnd || m_hWnd || FromHandle(hwnd))
+        return false;
+    if (!::SetPropA(hwnd, kWndProp, this))
+        return false;
+    m_hWnd = hwnd;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hwnd = m_hWnd;
+    if (!hwnd)
+        return nullptr;
+    if (m_pfnSuper)
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    ::RemovePropA(hwnd, kWndProp);
+    m_pfnSuper = nullptr;
+    m_hWnd = nullptr;
+    return hwnd;
+}
+
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg, wp, lp);
+    return ::DefWindowProcA(m_hWnd, msg, wp, lp);
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_current.msg, m_current.wp, m_current.lp);
+}
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+{
+    return false;
+}
+
+const MsgMapEntry* CWnd::FindEntry(UINT msg, WPARAM wp) const
+{
+    for (const MsgMap* map = GetMessageMap(); map; map = map->base) {
+        for (const MsgMapEntry* e = map->entries; e->message; ++e) {
+            if (e->message != msg)
+                continue;
+            if (msg == WM_COMMAND && (e->id != LOWORD(wp) || e->code != HIWORD(wp)))
+                continue;
+            return e;
+        }
+    }
+    return nullptr;
+}
+
+LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
+{
+    switch (e->sig) {
+    case MsgSig::Raw:
+        return (wnd->*reinterpret_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(e->handler))(wp, lp);
+    case MsgSig::Void:
+        (wnd->*e->handler)();
+        return 0;
+    case MsgSig::Size:
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT, int, int)>(e->handler))(
+            static_cast<UINT>(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        return 0;
+    case MsgSig::Mouse: {
+        POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT, POINT)>(e->handler))(static_cast<UINT>(wp), pt);
+        return 0;
+    }
+    }
+    return 0;
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    // Notifications that a child should handle itself.
+    HWND child = nullptr;
+    if (msg == WM_DRAWITEM)
+        child = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
+    else if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC)
+        child = reinterpret_cast<HWND>(lp);
+    if (CWnd* wnd = FromHandle(child)) {
+        LRESULT result = 0;
+        if (wnd->OnChildNotify(msg, wp, lp, &result))
+            return result;
+    }
+
+    const MsgMapEntry* entry = FindEntry(msg, wp);
+    if (!entry)
+        return DefWindowProc(msg, wp, lp);
+    return Dispatch(this, entry, wp, lp);
+}
+
+LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    CWnd* wnd = FromHandle(hwnd);
+    if (!wnd)
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
+
+    const CurrentMsg saved = wnd->m_current;
+    wnd->m_current = {msg, wp, lp};
+    LRESULT result;
+    if (msg == WM_NCDESTROY) {
+        result = wnd->DefWindowProc(msg, wp, lp);
+        wnd->UnsubclassWindow();
+        wnd->PostNcDestroy();
+        return result;
+    }
+    result = wnd->WindowProc(msg, wp, lp);
+    wnd->m_current = saved;
+    return result;
+}

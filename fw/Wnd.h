@@ -1,0 +1,126 @@
+// The small window layer the program is built on: a window wrapper bound to its HWND,
+// with a message map (one handler per message or command) and default handling.
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+// A message map is a static table of entries; a class's table chains to its base's.
+// Handlers are stored in one member-pointer type and called back through the
+// signature recorded beside them.
+enum class MsgSig { Raw, Void, Size, Mouse };
+typedef void (CWnd::*AnyHandler)();
+
+struct MsgMapEntry {
+    UINT message;   // 0 ends the table
+    UINT id;        // WM_COMMAND: control or command id
+    UINT code;      // WM_COMMAND: notification code
+    MsgSig sig;
+    AnyHandler handler;
+};
+
+struct MsgMap {
+    const MsgMap* base;
+    const MsgMapEntry* entries;
+};
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND m_hWnd = nullptr;
+
+    // Binds this object to an existing window (a control from a dialog template).
+    bool SubclassWindow(HWND hwnd);
+    bool SubclassDlgItem(UINT id, CWnd* parent);
+    // Gives the window back its own procedure and forgets it.
+    HWND UnsubclassWindow();
+    // The wrapper bound to a window, or null.
+    static CWnd* FromHandle(HWND hwnd);
+
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
+    {
+        return ::SendMessageA(m_hWnd, msg, wp, lp);
+    }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
+    bool IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
+    void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
+
+protected:
+    // Runs the handler that the message map names for the message, or the default.
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    // The handling the window had before it was bound (the control's own procedure).
+    virtual LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    // Default handling of the message being dispatched right now.
+    LRESULT Default();
+    // Called after the window is gone (WM_NCDESTROY).
+    virtual void PostNcDestroy() {}
+    // WM_DRAWITEM and friends are sent to the parent; the parent hands them back to
+    // the child's wrapper here. Return true when handled.
+    virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+
+    virtual const MsgMap* GetMessageMap() const;
+    static const MsgMap* GetThisMessageMap();
+
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    const MsgMapEntry* FindEntry(UINT msg, WPARAM wp) const;
+    static LRESULT Dispatch(CWnd* wnd, const MsgMapEntry* entry, WPARAM wp, LPARAM lp);
+
+    WNDPROC m_pfnSuper = nullptr;
+    struct CurrentMsg { UINT msg; WPARAM wp; LPARAM lp; };
+    CurrentMsg m_current{};
+};
+
+// --- message map macros -----------------------------------------------------------
+
+#define DECLARE_MESSAGE_MAP()                                  \
+protected:                                                     \
+    static const MsgMap* GetThisMessageMap();                  \
+    const MsgMap* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const MsgMap* theClass::GetMessageMap() const { return GetThisMessageMap(); }     \
+    const MsgMap* theClass::GetThisMessageMap()                                       \
+    {                                                                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        static const MsgMapEntry entries[] = {
+
+#define END_MESSAGE_MAP()                                                             \
+            {0, 0, 0, MsgSig::Raw, nullptr}                                           \
+        };                                                                            \
+        static const MsgMap map = {TheBaseClass::GetThisMessageMap(), entries};       \
+        return &map;                                                                  \
+    }
+
+#define KORVEX_HANDLER(type, fn) \
+    reinterpret_cast<AnyHandler>(static_cast<type>(&ThisClass::fn))
+
+// LRESULT fn(WPARAM, LPARAM)
+#define ON_MESSAGE(msg, fn) \
+    {msg, 0, 0, MsgSig::Raw, KORVEX_HANDLER(LRESULT (CWnd::*)(WPARAM, LPARAM), fn)},
+// void fn() for a button click, menu or accelerator command
+#define ON_COMMAND(id, fn) \
+    {WM_COMMAND, id, 0, MsgSig::Void, KORVEX_HANDLER(void (CWnd::*)(), fn)},
+// void fn() for a control notification
+#define ON_CONTROL(code, id, fn) \
+    {WM_COMMAND, id, code, MsgSig::Void, KORVEX_HANDLER(void (CWnd::*)(), fn)},
+#define ON_CBN_SELENDOK(id, fn) ON_CONTROL(CBN_SELENDOK, id, fn)
+// void fn()
+#define ON_MESSAGE_VOID(msg, fn) \
+    {msg, 0, 0, MsgSig::Void, KORVEX_HANDLER(void (CWnd::*)(), fn)},
+#define ON_WM_PAINT() ON_MESSAGE_VOID(WM_PAINT, OnPaint)
+#define ON_WM_DESTROY() ON_MESSAGE_VOID(WM_DESTROY, OnDestroy)
+// void OnSize(UINT type, int cx, int cy)
+#define ON_WM_SIZE() \
+    {WM_SIZE, 0, 0, MsgSig::Size, KORVEX_HANDLER(void (CWnd::*)(UINT, int, int), OnSize)},
+// void fn(UINT flags, POINT point)
+#define ON_MOUSE_MESSAGE(msg, fn) \
+    {msg, 0, 0, MsgSig::Mouse, KORVEX_HANDLER(void (CWnd::*)(UINT, POINT), fn)},

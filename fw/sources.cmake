@@ -1,0 +1,4 @@
+list(APPEND KORVEX_WIN_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/App.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Wnd.cpp)

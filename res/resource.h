@@ -1,0 +1,34 @@
+// Resource and control ids of the program.
+#pragma once
+
+#define IDM_ABOUTBOX            0x0010
+#define IDD_ABOUTBOX            100
+#define IDS_ABOUTBOX            101
+#define IDD_READER_DIALOG       102
+#define IDR_MAINFRAME           128
+#define IDB_ABOUT_BACKGROUND    129
+#define IDB_BUTTON_STRIP        130
+#define IDC_BUTTON_CURSOR       131
+#define IDR_PREVIEW_MENU        132
+#define IDB_EXIT_STRIP          133
+
+#define IDC_DATA_VIEW           1000
+#define IDC_OUTPUT_GROUP        1001
+#define IDC_COM_PORT_LABEL      1002
+#define IDC_OUTPUT_PATH         1003
+#define IDC_COM_PORT            1004
+#define IDC_START               1005
+#define IDC_BAUD_LABEL          1006
+#define IDC_BAUD_RATE           1007
+#define IDC_HIDDEN_STATIC       1008
+#define IDC_SAVE                1009
+#define IDC_SAVE_AS             1010
+#define IDC_LOAD                1011
+#define IDC_CLEAR               1012
+#define IDC_UPDATE_BAR          1013
+#define IDC_FONT                1014
+#define IDC_RIENTRY_LABEL       1015
+#define IDC_RIENTRY             1016
+#define IDC_PRINT_PREVIEW       1017
+#define IDC_PRINT               1018
+#define IDC_EXIT                1019

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything: the portable code natively (with sanitizers), the fuzzers with
+# clang, and the Windows program, library and tests for i686 and x86_64.
+# Usage: scripts/build.sh [native|fuzz|i686|x86_64]...   (no argument: all)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native fuzz i686 x86_64)
+
+for t in "${targets[@]}"; do
+    case $t in
+    native) cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
+    fuzz)   CXX=clang++-14 CC=clang-14 cmake -S . -B build/fuzz -G Ninja -DKORVEX_FUZZ=ON \
+                -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
+    i686|x86_64) cmake -S . -B "build/$t" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+                -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$t.cmake" >/dev/null ;;
+    *) echo "unknown build: $t" >&2; exit 2 ;;
+    esac
+    if ! cmake --build "build/$t" -- -j"$(nproc)" >"build/$t.log" 2>&1; then
+        grep -vE '^\[[0-9]+/[0-9]+\] ' "build/$t.log" | tail -60 >&2
+        echo "build $t failed (full log: build/$t.log)" >&2; exit 1
+    fi
+    echo "built $t"
+done
