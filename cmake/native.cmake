@@ -8,11 +8,16 @@ target_compile_options(korvex_portable PRIVATE -Wall -Wextra)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
-file(GLOB KORVEX_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-add_executable(native_tests ${KORVEX_NATIVE_TESTS})
-target_link_libraries(native_tests PRIVATE korvex_portable GTest::gtest GTest::gtest_main)
-target_compile_options(native_tests PRIVATE -Wall -Wextra)
-gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST)
+# One test program per file, so that a file being worked on does not hold up the rest.
+file(GLOB KORVEX_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+foreach(src ${KORVEX_NATIVE_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE korvex_portable GTest::gtest GTest::gtest_main)
+    target_compile_options(${name} PRIVATE -Wall -Wextra)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+endforeach()
 
 # Fuzz targets also build as plain programs that feed bounded random input, so the
 # parsers get exercised even where libFuzzer is missing.

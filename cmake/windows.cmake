@@ -24,12 +24,19 @@ target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
 include(GoogleTest)
-file(GLOB KORVEX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-if(KORVEX_WIN_TESTS)
-    add_executable(win_tests ${KORVEX_WIN_TESTS} $<TARGET_OBJECTS:korvex_res>)
-    target_link_libraries(win_tests PRIVATE korvex_win gtest)
-    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
-    gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES RESOURCE_LOCK wine_gui)
-endif()
+# Shared helpers of the Windows tests (main with a watchdog, message-box answering...).
+file(GLOB KORVEX_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
+add_library(win_test_support STATIC ${KORVEX_WIN_TEST_SUPPORT})
+target_link_libraries(win_test_support PUBLIC korvex_win gtest)
+target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/res)
+
+# One test program per file; each embeds the program's resources.
+file(GLOB KORVEX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+foreach(src ${KORVEX_WIN_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src} $<TARGET_OBJECTS:korvex_res>)
+    target_link_libraries(${name} PRIVATE win_test_support)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES RESOURCE_LOCK wine)
+endforeach()
 include(${CMAKE_SOURCE_DIR}/tests/win/extra.cmake OPTIONAL)
