@@ -19,6 +19,8 @@ wine_prefix_init() {
     rm -rf "$WINEPREFIX"; mkdir -p "$WINEPREFIX"
     "$WINE64" wineboot -i </dev/null >"$WINEPREFIX.log" 2>&1 || true
     "$WINESERVER" -w
+    # The first 32-bit program in a new prefix is slow; pay that here, not in a test.
+    /usr/lib/wine/wine cmd.exe /c exit </dev/null >>"$WINEPREFIX.log" 2>&1 || true
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
