@@ -37,6 +37,7 @@ bool CWnd::SubclassWindow(HWND hwnd)
     if (!::SetPropA(hwnd, kWndProp, this))
         return false;
     m_hWnd = hwnd;
+    PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
     return true;

@@ -58,6 +58,8 @@ protected:
     virtual LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // Default handling of the message being dispatched right now.
     LRESULT Default();
+    // Called when a window has just been bound, before its messages come here.
+    virtual void PreSubclassWindow() {}
     // Called after the window is gone (WM_NCDESTROY).
     virtual void PostNcDestroy() {}
     // WM_DRAWITEM and friends are sent to the parent; the parent hands them back to
