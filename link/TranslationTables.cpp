@@ -1,0 +1,188 @@
+// Byte translation table and invalid-character table of the register's character coding,
+// loaded from ';'-separated value files.
+#include "link/TranslationTables.h"
+
+#include <climits>
+#include <cstring>
+#include <fstream>
+
+TranslationTables g_SharedTranslation;
+
+namespace {
+
+// One hex digit: code - 48, and 7 less again above 9, so '0'..'9' and 'A'..'F' come out right.
+// Lower-case 'a'..'f' are taken as their upper-case letters, which the bare rule gets wrong in
+// the low digit.
+int HexDigit(unsigned char c)
+{
+    if (c >= 'a' && c <= 'f')
+        c = static_cast<unsigned char>(c - 'a' + 'A');
+    int digit = c - 48;
+    if (digit > 9)
+        digit -= 7;
+    return digit;
+}
+
+bool IsAtoiSpace(unsigned char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// atoi's rule, but saturating instead of overflowing like strtol does.
+int DecimalValue(const char* p, const char* end)
+{
+    while (p < end && IsAtoiSpace(static_cast<unsigned char>(*p)))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    long long value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+uint8_t FieldValue(const char* p, const char* end)
+{
+    while (p < end && *p == ' ')
+        ++p;
+    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        p += 2;
+        if (end - p < 2)
+            return 0;
+        const int high = HexDigit(static_cast<unsigned char>(p[0]));
+        const int low = HexDigit(static_cast<unsigned char>(p[1]));
+        return static_cast<uint8_t>(((high & 0x0F) << 4) | low);
+    }
+    // The table keeps the low 8 bits: 256 becomes 0, -1 becomes 255.
+    return static_cast<uint8_t>(static_cast<unsigned int>(DecimalValue(p, end)));
+}
+
+}  // namespace
+
+TranslationTables::TranslationTables() : m_nTranslationCount(0), m_nInvalidCount(0)
+{
+    // Translate looks up any byte whatever the count, so never leave it reading stale memory.
+    std::memset(m_translation, 0, sizeof m_translation);
+    std::memset(m_invalid, 0, sizeof m_invalid);
+}
+
+TranslationTables::~TranslationTables() = default;
+
+bool TranslationTables::LoadTranslationFile(const std::string& path)
+{
+    return LoadValueFile(path, m_translation, m_nTranslationCount, true, true);
+}
+
+bool TranslationTables::LoadInvalidCharFile(const std::string& path)
+{
+    return LoadValueFile(path, m_invalid, m_nInvalidCount, false, false);
+}
+
+bool TranslationTables::LoadValueFile(const std::string& path, uint8_t* table, int& count,
+                                      bool skipHeaderLine, bool skipRowLabel)
+{
+    std::memset(table, 0, kTableSize);
+    count = 0;
+    try {
+        if (path.empty())
+            return false;
+        // Binary, so that only LF and CR LF end lines: text mode would also stop at 0x1A.
+        std::ifstream in(path, std::ios::in | std::ios::binary);
+        if (!in)
+            return false;
+        int stored = 0;
+        std::string line;
+        for (long lineIndex = 0; std::getline(in, line); ++lineIndex) {
+            if (!in.eof() && !line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (lineIndex == 0 && skipHeaderLine)
+                continue;
+            const char* text = line.data();
+            size_t pos = 0;
+            for (int field = 0;; ++field) {
+                const size_t semicolon = line.find(';', pos);
+                if (semicolon == std::string::npos)
+                    break;
+                if (field > 0 || !skipRowLabel) {
+                    if (stored == kTableSize)
+                        return false;
+                    table[stored++] = FieldValue(text + pos, text + semicolon);
+                }
+                pos = semicolon + 1;
+            }
+            if (pos < line.size()) {
+                if (stored == kTableSize)
+                    return false;
+                table[stored++] = FieldValue(text + pos, text + line.size());
+            }
+        }
+        count = stored;
+        return stored > 0;
+    } catch (...) {
+        count = 0;
+        return false;
+    }
+}
+
+bool TranslationTables::CopyTranslationTable(std::vector<uint8_t>& out) const
+{
+    out.resize(0);
+    out.assign(m_translation, m_translation + m_nTranslationCount);
+    return true;
+}
+
+bool TranslationTables::SetTranslationTable(const uint8_t* data, int count)
+{
+    if (data == nullptr || count < 0 || count > kTableSize)
+        return false;
+    std::memcpy(m_translation, data, static_cast<size_t>(count));
+    m_nTranslationCount = count;
+    return true;
+}
+
+std::string TranslationTables::Translate(const char* text) const
+{
+    std::string result;
+    if (text == nullptr)
+        return result;
+    const size_t length = std::strlen(text);
+    result.resize(length);
+    for (size_t i = 0; i < length; ++i)
+        result[i] = static_cast<char>(m_translation[static_cast<unsigned char>(text[i])]);
+    return result;
+}
+
+bool TranslationTables::IsInvalidChar(uint8_t byte) const
+{
+    const int count = m_nInvalidCount < kTableSize ? m_nInvalidCount : kTableSize;
+    return count > 0 && std::memchr(m_invalid, byte, static_cast<size_t>(count)) != nullptr;
+}
+
+void LoadTranslationTable(const std::string& path, std::vector<uint8_t>& table)
+{
+    if (g_SharedTranslation.LoadTranslationFile(path)) {
+        try {
+            g_SharedTranslation.CopyTranslationTable(table);
+        } catch (...) {
+        }
+    }
+}
+
+std::string TranslateText(const char* text, const std::vector<uint8_t>& table)
+{
+    try {
+        if (!table.empty() && table.size() <= static_cast<size_t>(TranslationTables::kTableSize))
+            g_SharedTranslation.SetTranslationTable(table.data(), static_cast<int>(table.size()));
+        return g_SharedTranslation.Translate(text);
+    } catch (...) {
+        return std::string();
+    }
+}

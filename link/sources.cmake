@@ -1,0 +1,3 @@
+list(APPEND KORVEX_PORTABLE_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/TranslationTables.cpp
+)
