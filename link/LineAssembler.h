@@ -1,0 +1,44 @@
+// Cuts the bytes of an acquisition run into CR-terminated lines and turns each into display text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/TranslationTables.h"
+
+// Per-line settings, read when the line's carriage return arrives.
+struct LineFormat {
+    int indent;   // spaces in front of the line; held to 0..50
+    bool follow;  // the view scrolls to the new line
+};
+
+class CLineAssembler {
+public:
+    static const int kMaxIndent = 50;
+
+    using FormatSource = std::function<LineFormat()>;
+    using LineSink = std::function<void(std::string&& text, bool follow)>;
+
+    // The tables are referenced, not copied: they must outlive the assembler.
+    CLineAssembler(const TranslationTables& invalidChars, const std::vector<uint8_t>& translation,
+                   FormatSource format, LineSink sink);
+
+    // Handles the first min(count, bufferSize) bytes of the buffer; every completed line goes
+    // to the sink, in order. A line without its carriage return waits for the next Feed.
+    void Feed(const uint8_t* buffer, size_t bufferSize, size_t count);
+    // Drops the partial line.
+    void Reset();
+    const std::string& PendingLine() const { return m_line; }
+
+private:
+    void CompleteLine();
+
+    const TranslationTables& m_invalidChars;
+    const std::vector<uint8_t>& m_translation;
+    FormatSource m_format;
+    LineSink m_sink;
+    std::string m_line;
+};
