@@ -1,0 +1,157 @@
+// Scrolling, hit-testing and keyboard rules of the text view.
+#include "controls/ViewMath.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace ViewMath {
+
+namespace {
+int Saturate(int64_t v)
+{
+    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+}
+}  // namespace
+
+int VisibleRows(int clientHeight, int lineHeight)
+{
+    if (clientHeight <= 0 || lineHeight <= 0)
+        return 1;
+    return clientHeight / lineHeight;
+}
+
+int VerticalMax(int lineCount, int visibleRows)
+{
+    if (visibleRows <= 0 || lineCount <= visibleRows)
+        return 0;
+    return lineCount - visibleRows;
+}
+
+int HorizontalMax(int clientWidth, int textWidth, int longest)
+{
+    if (clientWidth <= 0 || textWidth <= 0 || longest <= 0)
+        return 0;
+    const int charWidth = textWidth / longest;
+    if (charWidth <= 0)
+        return 0;
+    const int overflow = textWidth - clientWidth;
+    if (overflow <= 0)
+        return 0;
+    return Saturate(static_cast<int64_t>(overflow / charWidth) + charWidth);
+}
+
+int Clamp(int v, int max)
+{
+    if (max < 0 || v < 0)
+        return 0;
+    return v > max ? max : v;
+}
+
+int ScrollRequestTarget(int request, int current, int thumbPos)
+{
+    int64_t target = current;
+    switch (request) {
+    case kLineUp:
+    case kTop:
+        target -= 1;
+        break;
+    case kLineDown:
+    case kBottom:
+        target += 1;
+        break;
+    case kPageUp:
+        target -= kScrollPage;
+        break;
+    case kPageDown:
+        target += kScrollPage;
+        break;
+    case kThumbPosition:
+    case kThumbTrack:
+        target = thumbPos;
+        break;
+    default:
+        break;
+    }
+    return Saturate(target);
+}
+
+int ScrollLinesTarget(int topLine, int delta, bool toFirst, bool toLast, int verticalMax)
+{
+    if (verticalMax <= 0)
+        return topLine;
+    int64_t target;
+    if (toFirst)
+        target = 0;
+    else if (toLast)
+        target = verticalMax;
+    else
+        target = static_cast<int64_t>(topLine) + delta;
+    return Clamp(Saturate(target), verticalMax);
+}
+
+int WheelLines(int wheelDelta)
+{
+    return -kWheelLines * (wheelDelta / kWheelNotch);
+}
+
+int HitTestLine(int topLine, int y, int lineHeight)
+{
+    if (lineHeight <= 0)
+        return -1;
+    return Saturate(static_cast<int64_t>(topLine) + y / lineHeight);
+}
+
+int RowsDrawn(int clientHeight, int lineHeight, int topLine, int lineCount)
+{
+    if (lineHeight <= 0 || clientHeight <= 0 || topLine < 0 || topLine >= lineCount)
+        return 0;
+    const int fit = clientHeight / lineHeight;
+    const int left = lineCount - topLine;
+    return fit < left ? fit : left;
+}
+
+KeyAction KeyDown(int key, int markCount, int markedLine, int lineCount)
+{
+    KeyAction action;
+    if (markCount == 1) {
+        int64_t k = markedLine;
+        switch (key) {
+        case kKeyPageUp: k -= kKeyPage; break;
+        case kKeyPageDown: k += kKeyPage; break;
+        case kKeyLeft:
+        case kKeyUp: k -= 1; break;
+        case kKeyRight:
+        case kKeyDown: k += 1; break;
+        default: break;
+        }
+        action.kind = KeyAction::MoveMark;
+        action.value = Clamp(Saturate(k), lineCount - 1);
+        return action;
+    }
+    switch (key) {
+    case kKeyPageUp: action = {KeyAction::Scroll, -kKeyPage}; break;
+    case kKeyPageDown: action = {KeyAction::Scroll, kKeyPage}; break;
+    case kKeyEnd: action = {KeyAction::ScrollToLast, 0}; break;
+    case kKeyHome: action = {KeyAction::ScrollToFirst, 0}; break;
+    case kKeyLeft:
+    case kKeyUp: action = {KeyAction::Scroll, -1}; break;
+    case kKeyRight:
+    case kKeyDown: action = {KeyAction::Scroll, 1}; break;
+    default: break;
+    }
+    return action;
+}
+
+int MarkAfterClick(int hit, bool hitWasMarked, int lineCount)
+{
+    if (hit < 0 || hitWasMarked || hit >= lineCount)
+        return -1;
+    return hit;
+}
+
+int PointsToPixels(int points, int pixelsPerInch)
+{
+    return Saturate(static_cast<int64_t>(points) * pixelsPerInch / 72);
+}
+
+}  // namespace ViewMath

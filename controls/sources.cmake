@@ -1,0 +1,4 @@
+list(APPEND KORVEX_PORTABLE_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/AnchorMath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineStore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewMath.cpp)

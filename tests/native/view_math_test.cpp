@@ -1,0 +1,146 @@
+// Text view rules: rows, scroll ranges, bar requests, wheel, keys and marks.
+#include "controls/ViewMath.h"
+
+#include <gtest/gtest.h>
+
+using namespace ViewMath;
+
+TEST(ViewMath, RowsAndVerticalRange)
+{
+    EXPECT_EQ(VisibleRows(160, 16), 10);
+    EXPECT_EQ(VisibleRows(170, 16), 10);
+    EXPECT_EQ(VisibleRows(0, 16), 1);
+    EXPECT_EQ(VisibleRows(160, 0), 1);
+    EXPECT_EQ(VisibleRows(10, 16), 0);
+
+    // The tenth row ends exactly on the bottom edge and is drawn; an eleventh would not fit.
+    EXPECT_EQ(RowsDrawn(160, 16, 0, 100), 10);
+    EXPECT_EQ(RowsDrawn(170, 16, 0, 100), 10);
+    EXPECT_EQ(RowsDrawn(160, 16, 95, 100), 5);
+    EXPECT_EQ(RowsDrawn(160, 16, 0, 0), 0);
+    EXPECT_EQ(RowsDrawn(160, 0, 0, 100), 0);
+    // A million lines cost no more rows than a hundred.
+    EXPECT_EQ(RowsDrawn(160, 16, 500000, 1000000), 10);
+
+    EXPECT_EQ(VerticalMax(25, 10), 15);
+    EXPECT_EQ(VerticalMax(10, 10), 0);
+    EXPECT_EQ(VerticalMax(3, 10), 0);
+    EXPECT_EQ(VerticalMax(25, 0), 0);
+}
+
+TEST(ViewMath, HorizontalRangeOnlyWhenALineIsWiderThanTheView)
+{
+    // 40 characters of 8 pixels in a 300-pixel view: 20 pixels over, 2 characters, plus
+    // the character width as extra characters.
+    EXPECT_EQ(HorizontalMax(300, 320, 40), 2 + 8);
+    EXPECT_EQ(HorizontalMax(320, 320, 40), 0);
+    EXPECT_EQ(HorizontalMax(400, 320, 40), 0);
+    // Nothing to measure, or a zero character width, hides the bar.
+    EXPECT_EQ(HorizontalMax(300, 320, 0), 0);
+    EXPECT_EQ(HorizontalMax(0, 320, 40), 0);
+    EXPECT_EQ(HorizontalMax(300, 0, 40), 0);
+    EXPECT_EQ(HorizontalMax(10, 39, 40), 0);
+}
+
+TEST(ViewMath, BarRequestsAndClamping)
+{
+    EXPECT_EQ(ScrollRequestTarget(kLineUp, 5, 0), 4);
+    EXPECT_EQ(ScrollRequestTarget(kLineDown, 5, 0), 6);
+    // Top and bottom move by one line only.
+    EXPECT_EQ(ScrollRequestTarget(kTop, 5, 0), 4);
+    EXPECT_EQ(ScrollRequestTarget(kBottom, 5, 0), 6);
+    EXPECT_EQ(ScrollRequestTarget(kPageUp, 5, 0), -15);
+    EXPECT_EQ(ScrollRequestTarget(kPageDown, 5, 0), 25);
+    EXPECT_EQ(ScrollRequestTarget(kThumbTrack, 5, 9), 9);
+    EXPECT_EQ(ScrollRequestTarget(kThumbPosition, 5, 2), 2);
+    EXPECT_EQ(ScrollRequestTarget(8, 5, 9), 5);
+
+    // SB_PAGEDOWN with a maximum of 15 stops there; with no range everything is 0.
+    EXPECT_EQ(Clamp(ScrollRequestTarget(kPageDown, 0, 0), 15), 15);
+    EXPECT_EQ(Clamp(ScrollRequestTarget(kPageUp, 3, 0), 15), 0);
+    EXPECT_EQ(Clamp(ScrollRequestTarget(kLineDown, 0, 0), 0), 0);
+    EXPECT_EQ(Clamp(7, -1), 0);
+}
+
+TEST(ViewMath, ScrollLinesAndWheel)
+{
+    EXPECT_EQ(ScrollLinesTarget(0, 10, false, false, 15), 10);
+    EXPECT_EQ(ScrollLinesTarget(10, 10, false, false, 15), 15);
+    EXPECT_EQ(ScrollLinesTarget(4, -10, false, false, 15), 0);
+    EXPECT_EQ(ScrollLinesTarget(4, 0, true, false, 15), 0);
+    EXPECT_EQ(ScrollLinesTarget(4, 0, false, true, 15), 15);
+    // Nothing happens without a range.
+    EXPECT_EQ(ScrollLinesTarget(0, 10, false, true, 0), 0);
+
+    EXPECT_EQ(WheelLines(-240), 10);
+    EXPECT_EQ(WheelLines(120), -5);
+    EXPECT_EQ(WheelLines(60), 0);
+    EXPECT_EQ(WheelLines(-119), 0);
+    EXPECT_EQ(WheelLines(-250), 10);
+}
+
+TEST(ViewMath, HitTestIgnoresXAndMayPassTheLastLine)
+{
+    EXPECT_EQ(HitTestLine(0, 0, 16), 0);
+    EXPECT_EQ(HitTestLine(0, 15, 16), 0);
+    EXPECT_EQ(HitTestLine(0, 16, 16), 1);
+    EXPECT_EQ(HitTestLine(7, 50, 16), 10);
+    EXPECT_EQ(HitTestLine(0, 10000, 16), 625);
+    EXPECT_EQ(HitTestLine(3, 20, 0), -1);
+}
+
+TEST(ViewMath, KeysWithoutOrWithSeveralMarksScroll)
+{
+    // 25 lines in 10 rows: Page Down goes to 10, then to the maximum 15.
+    const int vmax = VerticalMax(25, 10);
+    KeyAction a = KeyDown(kKeyPageDown, 0, -1, 25);
+    ASSERT_EQ(a.kind, KeyAction::Scroll);
+    int top = ScrollLinesTarget(0, a.value, false, false, vmax);
+    EXPECT_EQ(top, 10);
+    top = ScrollLinesTarget(top, KeyDown(kKeyPageDown, 0, -1, 25).value, false, false, vmax);
+    EXPECT_EQ(top, 15);
+
+    EXPECT_EQ(KeyDown(kKeyPageUp, 2, 3, 25).value, -10);
+    EXPECT_EQ(KeyDown(kKeyDown, 0, -1, 25).value, 1);
+    EXPECT_EQ(KeyDown(kKeyRight, 0, -1, 25).value, 1);
+    EXPECT_EQ(KeyDown(kKeyLeft, 0, -1, 25).value, -1);
+    EXPECT_EQ(KeyDown(kKeyUp, 0, -1, 25).value, -1);
+    EXPECT_EQ(KeyDown(kKeyEnd, 0, -1, 25).kind, KeyAction::ScrollToLast);
+    EXPECT_EQ(KeyDown(kKeyHome, 0, -1, 25).kind, KeyAction::ScrollToFirst);
+    EXPECT_EQ(KeyDown('A', 0, -1, 25).kind, KeyAction::None);
+}
+
+TEST(ViewMath, OneMarkMovesWithTheKeysAndStaysInRange)
+{
+    KeyAction a = KeyDown(kKeyDown, 1, 3, 25);
+    EXPECT_EQ(a.kind, KeyAction::MoveMark);
+    EXPECT_EQ(a.value, 4);
+    EXPECT_EQ(KeyDown(kKeyRight, 1, 3, 25).value, 4);
+    EXPECT_EQ(KeyDown(kKeyUp, 1, 3, 25).value, 2);
+    EXPECT_EQ(KeyDown(kKeyPageDown, 1, 3, 25).value, 13);
+    // The last line and line 0 hold the mark at the ends.
+    EXPECT_EQ(KeyDown(kKeyDown, 1, 24, 25).value, 24);
+    EXPECT_EQ(KeyDown(kKeyPageDown, 1, 20, 25).value, 24);
+    EXPECT_EQ(KeyDown(kKeyPageUp, 1, 0, 25).value, 0);
+    // Home, End and other keys leave the mark where it is.
+    EXPECT_EQ(KeyDown(kKeyHome, 1, 7, 25).value, 7);
+    EXPECT_EQ(KeyDown(kKeyEnd, 1, 7, 25).value, 7);
+}
+
+TEST(ViewMath, ClickMarksOneLineOrClearsTheMark)
+{
+    EXPECT_EQ(MarkAfterClick(3, false, 25), 3);
+    EXPECT_EQ(MarkAfterClick(3, true, 25), -1);
+    EXPECT_EQ(MarkAfterClick(25, false, 25), -1);
+    EXPECT_EQ(MarkAfterClick(-1, false, 25), -1);
+}
+
+TEST(ViewMath, PointsToPixels)
+{
+    EXPECT_EQ(PointsToPixels(10, 96), 13);
+    EXPECT_EQ(PointsToPixels(12, 96), 16);
+    EXPECT_EQ(PointsToPixels(0, 96), 0);
+    EXPECT_EQ(PointsToPixels(-10, 96), -13);
+    EXPECT_EQ(PointsToPixels(10, 600), 83);
+    EXPECT_EQ(PointsToPixels(2000000000, 600), 2147483647);
+}
