@@ -1,8 +1,8 @@
-// Program entry: hands control to the application object.
+// Program entry: the one application object runs everything.
 #include <windows.h>
-#include "fw/App.h"
+#include "app/ReaderApp.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return AfxGetApp() ? AfxGetApp()->Run(instance) : 1;
+    return theApp.Run(instance);
 }

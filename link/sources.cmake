@@ -3,3 +3,4 @@ list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/LineAssembler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineQueue.cpp
 )
+list(APPEND KORVEX_WIN_SRC ${CMAKE_CURRENT_LIST_DIR}/CommLibrary.cpp)

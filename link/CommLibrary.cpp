@@ -1,0 +1,92 @@
+// Loading the communication library and calling its entry points.
+#include "link/CommLibrary.h"
+
+CommLibrary g_CommLibrary;
+
+namespace {
+struct EntryPoint {
+    const char* name;
+    FARPROC QuorlinkTable::*slot;
+};
+
+const EntryPoint kEntryPoints[] = {
+#define QUORLINK_ENTRY(name) {#name, &QuorlinkTable::Quorlink_##name},
+    QUORLINK_ENTRY_POINTS(QUORLINK_ENTRY)
+#undef QUORLINK_ENTRY
+};
+static_assert(sizeof kEntryPoints / sizeof kEntryPoints[0] == QUORLINK_ENTRY_POINT_COUNT,
+              "the table holds every entry point");
+
+template <typename Fn>
+Fn As(FARPROC proc)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
+}  // namespace
+
+CommLibrary::~CommLibrary()
+{
+    FreeDll();
+}
+
+void CommLibrary::Trace(const char*, ...) {}
+
+int CommLibrary::LoadDll(const char* fileName)
+{
+    if (IsLoaded()) {
+        Trace("LoadDll ==> DLL Already Loaded! \r\n");
+        return 0;
+    }
+    HMODULE library = ::LoadLibraryA(fileName);
+    if (!library) {
+        Trace("LoadDll ==> ERROR LOAD DLL: %s \r\n", fileName);
+        return 0;
+    }
+    for (const EntryPoint& e : kEntryPoints) {
+        FARPROC proc = ::GetProcAddress(library, e.name);
+        if (!proc) {
+            Trace("\r\n\r\n*** LoadDll ==> ERROR LOAD FUNCTION Quorlink_%s\r\n\r\n", e.name);
+            Trace("\r\n\r\n");
+            ::FreeLibrary(library);
+            return 0;
+        }
+        m_table.*e.slot = proc;
+    }
+    m_hLibrary = library;
+    Trace("\n>>> LoadDll - TOTAL DLL FUNCTION: %d <<<\n\n", QUORLINK_ENTRY_POINT_COUNT);
+    return 1;
+}
+
+void CommLibrary::FreeDll()
+{
+    if (!IsLoaded())
+        return;
+    ::FreeLibrary(m_hLibrary);
+    m_hLibrary = nullptr;
+}
+
+int CommLibrary::SetInterface(int iface, int option)
+{
+    return IsLoaded() ? As<PFN_Quorlink_SetInterface>(m_table.Quorlink_SetInterface)(iface, option) : 0;
+}
+
+int CommLibrary::GetCOM_Installed(int* ports, int* count)
+{
+    return IsLoaded() ? As<PFN_Quorlink_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed)(ports, count) : 0;
+}
+
+int CommLibrary::Open(int port, int baud, int option)
+{
+    return IsLoaded() ? As<PFN_Quorlink_Open>(m_table.Quorlink_Open)(port, baud, option) : 0;
+}
+
+int CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
+{
+    return IsLoaded() ? As<PFN_Quorlink_ReadComBuffer>(m_table.Quorlink_ReadComBuffer)(buffer, size, count, option)
+                      : 0;
+}
+
+int CommLibrary::Close(int option)
+{
+    return IsLoaded() ? As<PFN_Quorlink_Close>(m_table.Quorlink_Close)(option) : 0;
+}

@@ -1,0 +1,55 @@
+// The binding to the register maker's communication library: all of its entry points
+// looked up by name into one table (all or nothing), and wrappers for the five that
+// the program calls.
+#pragma once
+
+#include <windows.h>
+
+#include "link/QuorlinkEntryPoints.h"
+
+// How the program calls the library: 32-bit integers and addresses, the library's
+// own calling convention (stdcall on 32-bit Windows).
+typedef int(WINAPI* PFN_Quorlink_SetInterface)(int iface, int option);
+typedef int(WINAPI* PFN_Quorlink_GetCOM_Installed)(int* ports, int* count);
+typedef int(WINAPI* PFN_Quorlink_Open)(int port, int baud, int option);
+typedef int(WINAPI* PFN_Quorlink_ReadComBuffer)(unsigned char* buffer, int size, unsigned int* count, int option);
+typedef int(WINAPI* PFN_Quorlink_Close)(int option);
+
+// One slot per entry point, named after its export: the slot of "Open" is Quorlink_Open.
+struct QuorlinkTable {
+#define QUORLINK_SLOT(name) FARPROC Quorlink_##name;
+    QUORLINK_ENTRY_POINTS(QUORLINK_SLOT)
+#undef QUORLINK_SLOT
+};
+
+class CommLibrary {
+public:
+    CommLibrary() = default;
+    virtual ~CommLibrary();
+    CommLibrary(const CommLibrary&) = delete;
+    CommLibrary& operator=(const CommLibrary&) = delete;
+
+    // Loads the library and finds every entry point; 1 on success, 0 otherwise
+    // (the library is released again when one entry point is missing).
+    int LoadDll(const char* fileName);
+    bool IsLoaded() const { return m_hLibrary != nullptr; }
+    virtual void FreeDll();
+
+    // Each wrapper returns 0 without calling anything while the library is not loaded.
+    int SetInterface(int iface, int option);
+    int GetCOM_Installed(int* ports, int* count);
+    int Open(int port, int baud, int option);
+    int ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option);
+    int Close(int option);
+
+    // Diagnostic sink of the loader; its output goes nowhere.
+    static void Trace(const char* format, ...);
+
+    const QuorlinkTable& Table() const { return m_table; }
+
+private:
+    QuorlinkTable m_table = {};
+    HMODULE m_hLibrary = nullptr;
+};
+
+extern CommLibrary g_CommLibrary;

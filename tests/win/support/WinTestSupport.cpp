@@ -1,0 +1,195 @@
+// Helpers of the Windows tests.
+#include "WinTestSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace wintest {
+
+std::string ExeDir()
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TempDir::TempDir()
+{
+    char base[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, base);
+    static std::atomic<int> counter{0};
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%skorvex-%lu-%d\\", base, ::GetCurrentProcessId(), counter++);
+    m_path = name;
+    ::CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+TempDir::~TempDir()
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((m_path + "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name != "." && name != "..") {
+                ::SetFileAttributesA((m_path + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA((m_path + name).c_str());
+            }
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    ::RemoveDirectoryA(m_path.c_str());
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done())
+            return true;
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+std::string MessageBoxText(HWND dialog)
+{
+    char text[1024] = "";
+    ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+DialogWatcher::DialogWatcher(DWORD processId) : m_processId(processId), m_thread([this] { Run(); }) {}
+
+DialogWatcher::~DialogWatcher()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+void DialogWatcher::QueueAnswer(int buttonId)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_answers.push_back(buttonId);
+}
+
+void DialogWatcher::SetHandler(std::function<bool(HWND)> handler)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_handler = std::move(handler);
+}
+
+std::vector<std::string> DialogWatcher::Texts() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_texts;
+}
+
+size_t DialogWatcher::Count() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_texts.size();
+}
+
+bool DialogWatcher::WaitForCount(size_t n, DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    while (Count() < n) {
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+void DialogWatcher::Answer(HWND dialog)
+{
+    std::function<bool(HWND)> handler;
+    int answer = IDOK;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (HWND seen : m_seen)
+            if (seen == dialog)
+                return;
+        m_seen.push_back(dialog);
+        m_texts.push_back(MessageBoxText(dialog));
+        handler = m_handler;
+        if (!m_answers.empty()) {
+            answer = m_answers.front();
+            m_answers.erase(m_answers.begin());
+        }
+    }
+    if (handler && handler(dialog))
+        return;
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+void DialogWatcher::Run()
+{
+    while (!m_stop) {
+        struct Ctx {
+            DialogWatcher* self;
+            std::vector<HWND> found;
+        } ctx{this, {}};
+        ::EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* c = reinterpret_cast<Ctx*>(lp);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(hwnd, &pid);
+                char cls[32] = "";
+                ::GetClassNameA(hwnd, cls, sizeof cls);
+                if (pid == c->self->m_processId && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
+                    ::GetDlgItem(hwnd, 0xFFFF))
+                    c->found.push_back(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+        for (HWND h : ctx.found)
+            Answer(h);
+        {
+            // A handle can come back for a later box once the answered one is gone.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            std::vector<HWND> still;
+            for (HWND seen : m_seen)
+                for (HWND h : ctx.found)
+                    if (h == seen)
+                        still.push_back(seen);
+            m_seen.swap(still);
+        }
+        ::Sleep(20);
+    }
+}
+
+}  // namespace wintest

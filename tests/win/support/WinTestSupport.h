@@ -1,0 +1,73 @@
+// Helpers of the Windows tests: temporary folders, files, message boxes answered from
+// a watcher thread, and message pumping.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace wintest {
+
+// Folder of the running test program, ending in a backslash.
+std::string ExeDir();
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// A fresh folder under %TEMP%, removed with its files at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }  // ends in a backslash
+    std::string File(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+// Handles messages of the calling thread until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+void PumpFor(DWORD ms);
+
+// Watches for message boxes and other dialogs of one process (or of any thread of
+// this process) and answers each with the next queued button id (IDOK when the queue
+// is empty). Records the text of every box it answered.
+class DialogWatcher {
+public:
+    explicit DialogWatcher(DWORD processId = ::GetCurrentProcessId());
+    ~DialogWatcher();
+
+    void QueueAnswer(int buttonId);
+    // Instead of pressing a button, give the dialog to this function (on the watcher's
+    // thread); it returns true when it dealt with the dialog.
+    void SetHandler(std::function<bool(HWND dialog)> handler);
+    std::vector<std::string> Texts() const;
+    size_t Count() const;
+    bool WaitForCount(size_t n, DWORD timeoutMs) const;
+
+private:
+    void Run();
+    void Answer(HWND dialog);
+
+    DWORD m_processId;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    std::vector<int> m_answers;
+    std::vector<std::string> m_texts;
+    std::vector<HWND> m_seen;
+    std::function<bool(HWND)> m_handler;
+    std::thread m_thread;
+};
+
+// Text of a message box (its static text control).
+std::string MessageBoxText(HWND dialog);
+
+}  // namespace wintest

@@ -1,0 +1,537 @@
+// The main window: initialisation, commands, painting, sizing and the acquisition run.
+#include "ui/ReaderDlg.h"
+
+#include <commdlg.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/AppSettings.h"
+#include "app/PathParts.h"
+#include "app/ReaderApp.h"
+#include "app/UiText.h"
+#include "link/CommLibrary.h"
+#include "res/resource.h"
+#include "ui/FileDialog.h"
+#include "ui/Messages.h"
+#include "ui/OutputPathBox.h"
+
+namespace {
+const int kIndentItems = 51;       // "0" to "50"
+const int kMinTrackWidth = 420;
+const int kMinTrackHeight = 350;
+const DWORD kStopWaitMs = 300;
+const DWORD kReadPauseMs = 50;
+const int kReceiveBufferSize = 512;
+
+// The worker reads these settings for every line while the window's thread may
+// change them: whole aligned 32-bit values, read without tearing.
+int32_t ReadShared(const int32_t& value)
+{
+    return __atomic_load_n(&value, __ATOMIC_RELAXED);
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
+    ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
+    ON_WM_DESTROY()
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
+    ON_MESSAGE(WM_APP_ACQUISITION, OnAcquisitionMessage)
+    ON_COMMAND(IDC_START, OnStartStop)
+    ON_COMMAND(IDC_SAVE, OnSave)
+    ON_COMMAND(IDC_SAVE_AS, OnSaveAs)
+    ON_COMMAND(IDC_LOAD, OnLoad)
+    ON_COMMAND(IDC_CLEAR, OnClear)
+    ON_COMMAND(IDC_UPDATE_BAR, OnUpdateBarClicked)
+    ON_COMMAND(IDC_FONT, OnFont)
+    ON_CBN_SELENDOK(IDC_RIENTRY, OnRientrySelected)
+    ON_COMMAND(IDC_PRINT_PREVIEW, OnPrintPreview)
+    ON_COMMAND(IDC_PRINT, OnPrint)
+    ON_COMMAND(IDC_EXIT, OnExit)
+END_MESSAGE_MAP()
+
+CReaderDlg::CReaderDlg(CWnd* parent) : CDialog(IDD_READER_DIALOG, parent)
+{
+    m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+CReaderDlg::~CReaderDlg()
+{
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+    StopAcquisition();
+}
+
+void CReaderDlg::DoDataExchange(bool save)
+{
+    DDX_Check(this, save, IDC_UPDATE_BAR, m_nUpdateBarPosition);
+}
+
+// --- initialisation ---------------------------------------------------------------
+
+BOOL CReaderDlg::OnInitDialog()
+{
+    m_view.SubclassDlgItem(IDC_DATA_VIEW, this);
+    m_portCombo.SubclassDlgItem(IDC_COM_PORT, this);
+    m_baudCombo.SubclassDlgItem(IDC_BAUD_RATE, this);
+    m_indentCombo.SubclassDlgItem(IDC_RIENTRY, this);
+    m_outputPath.SubclassDlgItem(IDC_OUTPUT_PATH, this);
+    CDialog::OnInitDialog();
+
+    char about[256] = "";
+    HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (sysMenu && ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+        ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_selector.AttachPortCombo(&m_portCombo);
+    m_selector.SetPortList(g_ComPortList);
+    m_selector.FillPortCombo();
+    ::ShowWindow(GetDlgItem(IDC_HIDDEN_STATIC), SW_HIDE);
+    m_selector.AttachBaudCombo(&m_baudCombo);
+    m_selector.SetBaudList(g_BaudRateList);
+    m_selector.FillBaudCombo();
+
+    SetupAnchors();
+    // The saved window placement is restored here, once the anchors are registered.
+    // The bitmap skins of the buttons are set up here.
+    ApplyUiTexts();
+
+    m_view.SetListMode(TRUE);
+    m_view.EnableHighlight(TRUE);
+    m_view.SetTextFormat(0);
+    m_view.SetListFont(g_Settings.listFontName.c_str(), g_Settings.listFontSize, g_Settings.listFontCharset,
+                       g_Settings.listFontBold, g_Settings.listFontItalic, g_Settings.listFontUnderline,
+                       g_Settings.listFontStrikeout);
+    m_view.SetTextColor(g_Settings.listFontColor);
+
+    if (!g_Settings.tabFile.empty())
+        LoadTranslationTable(g_Settings.tabFile, m_translationTable);
+    if (!g_Settings.invalidCharFile.empty())
+        m_invalidChars.LoadInvalidCharFile(g_Settings.invalidCharFile);
+
+    UpdateGripRect(true);
+    FillIndentCombo();
+    SettingsToControls();
+    m_bInitDone = true;
+    return TRUE;
+}
+
+void CReaderDlg::SetupAnchors()
+{
+    struct Rule {
+        UINT id;
+        int left, right, top, bottom;
+    };
+    static const Rule rules[] = {
+        {IDC_COM_PORT_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_COM_PORT, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_BAUD_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_BAUD_RATE, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_HIDDEN_STATIC, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_DATA_VIEW, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_NEAR, ANCHOR_FAR},
+        {IDC_OUTPUT_GROUP, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_OUTPUT_PATH, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_SAVE, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_SAVE_AS, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_LOAD, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_CLEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_START, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_PRINT_PREVIEW, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_PRINT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_EXIT, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+    };
+    if (m_anchors.IsInitialized())
+        m_anchors.Reset();
+    m_anchors.Init(this);
+    for (const Rule& r : rules)
+        m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
+}
+
+void CReaderDlg::ApplyUiTexts()
+{
+    static const struct {
+        int id;
+        int text;
+    } captions[] = {
+        {IDC_COM_PORT_LABEL, TXT_COM_PORT}, {IDC_BAUD_LABEL, TXT_BAUD_RATE},
+        {IDC_UPDATE_BAR, TXT_UPDATE_BAR_POSITION}, {IDC_FONT, TXT_FONT},
+        {IDC_RIENTRY_LABEL, TXT_RIENTRY}, {IDC_OUTPUT_GROUP, TXT_OUTPUT},
+        {IDC_SAVE, TXT_SAVE}, {IDC_SAVE_AS, TXT_SAVE_AS},
+        {IDC_LOAD, TXT_LOAD}, {IDC_CLEAR, TXT_CLEAR},
+        {IDC_PRINT_PREVIEW, TXT_PRINT_PREVIEW}, {IDC_PRINT, TXT_PRINT},
+        {IDC_START, TXT_START}, {IDC_EXIT, TXT_EXIT_BUTTON},
+    };
+    for (const auto& c : captions)
+        ::SetDlgItemTextA(m_hWnd, c.id, UiText[c.text].c_str());
+}
+
+void CReaderDlg::FillIndentCombo()
+{
+    m_indentCombo.ResetContent();
+    for (int i = 0; i < kIndentItems; ++i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", i);
+        m_indentCombo.InsertString(i, text);
+    }
+}
+
+void CReaderDlg::SettingsToControls()
+{
+    m_selector.SelectPort(g_Settings.comPort);
+    m_selector.SelectBaud(g_Settings.baudRate);
+    m_nUpdateBarPosition = g_Settings.updateListPosition;
+    const int rientry = g_Settings.rientry;
+    m_indentCombo.SetCurSel(rientry < 0 || rientry >= kIndentItems ? 0 : rientry);
+    UpdateData(false);
+}
+
+void CReaderDlg::ControlsToSettings()
+{
+    if (!UpdateData(true))
+        return;
+    g_Settings.comPort = m_selector.SelectedPort();
+    g_Settings.baudRate = m_selector.SelectedBaud();
+    g_Settings.updateListPosition = m_nUpdateBarPosition;
+    const int sel = m_indentCombo.GetCurSel();
+    g_Settings.rientry = sel < 0 || sel >= kIndentItems ? 0 : sel;
+}
+
+// --- commands ---------------------------------------------------------------------
+
+void CReaderDlg::SetStartCaption(bool running)
+{
+    ::SetDlgItemTextA(m_hWnd, IDC_START, UiText[running ? TXT_STOP : TXT_START].c_str());
+}
+
+void CReaderDlg::OnStartStop()
+{
+    if (!m_bRunning) {
+        m_bRunning = true;
+        SetStartCaption(true);
+        StartAcquisition();
+    } else {
+        StopAcquisition();
+        m_bRunning = false;
+        SetStartCaption(false);
+    }
+}
+
+void CReaderDlg::OnSave()
+{
+    if (m_view.SaveToFile(g_Settings.outputFile.c_str()) != 1)
+        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+}
+
+void CReaderDlg::OnSaveAs()
+{
+    const std::string dir = g_Settings.outputFile.empty() ? g_ProgramDir : DirectoryPart(g_Settings.outputFile);
+    std::string path;
+    if (!ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
+        return;
+    CWaitCursor wait;
+    if (m_view.SaveToFile(path.c_str()) != 1)
+        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+    g_Settings.outputFile = path;
+}
+
+void CReaderDlg::OnLoad()
+{
+    const std::string& current = g_Settings.outputFile;
+    const std::string name = current.empty() ? "Out.txt" : FileNamePart(current);
+    const std::string dir = current.empty() ? g_ProgramDir : DirectoryPart(current);
+    std::string path;
+    if (!ShowFileDialog(m_hWnd, FileDialogKind::Open, name, dir, path))
+        return;
+    CWaitCursor wait;
+    std::vector<std::string> lines;
+    if (!ReadTextLines(path, lines)) {
+        AfxMessageBox(UiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
+        return;
+    }
+    m_view.ResetContent();
+    m_view.AddLines(lines, g_Settings.updateListPosition != 0);
+    g_Settings.outputFile = path;
+}
+
+bool CReaderDlg::AskYesNo(const std::string& question)
+{
+    return AfxMessageBox(question.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CReaderDlg::OnClear()
+{
+    if (AskYesNo(UiText[TXT_CONFIRM_CLEAR]))
+        m_view.ResetContent();
+}
+
+void CReaderDlg::OnUpdateBarClicked()
+{
+    UpdateData(true);
+    g_Settings.updateListPosition = m_nUpdateBarPosition;
+}
+
+void CReaderDlg::OnFont()
+{
+    LOGFONTA lf = {};
+    lf.lfHeight = g_Settings.listFontSize;
+    lf.lfWeight = g_Settings.listFontBold;
+    lf.lfItalic = static_cast<BYTE>(g_Settings.listFontItalic);
+    lf.lfUnderline = static_cast<BYTE>(g_Settings.listFontUnderline);
+    lf.lfStrikeOut = static_cast<BYTE>(g_Settings.listFontStrikeout);
+    lf.lfCharSet = g_Settings.listFontCharset;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", g_Settings.listFontName.c_str());
+
+    CHOOSEFONTA cf = {};
+    cf.lStructSize = sizeof cf;
+    cf.hwndOwner = m_hWnd;
+    cf.lpLogFont = &lf;
+    cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+    cf.rgbColors = g_Settings.listFontColor;
+    if (!::ChooseFontA(&cf))
+        return;
+
+    g_Settings.listFontName = lf.lfFaceName;
+    g_Settings.listFontSize = lf.lfHeight;
+    g_Settings.listFontCharset = lf.lfCharSet;
+    g_Settings.listFontBold = lf.lfWeight;
+    g_Settings.listFontItalic = lf.lfItalic ? 1 : 0;
+    g_Settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
+    g_Settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
+    g_Settings.listFontColor = cf.rgbColors;
+    m_view.SetListFont(g_Settings.listFontName.c_str(), g_Settings.listFontSize, g_Settings.listFontCharset,
+                       g_Settings.listFontBold, g_Settings.listFontItalic, g_Settings.listFontUnderline,
+                       g_Settings.listFontStrikeout);
+    m_view.SetTextColor(g_Settings.listFontColor);
+}
+
+void CReaderDlg::OnRientrySelected()
+{
+    ControlsToSettings();
+}
+
+void CReaderDlg::OnPrintPreview()
+{
+    m_view.SetReportName("Korvex");
+    m_view.PrintReport(IDR_PREVIEW_MENU, TRUE, "", "Korvex", "Pag. ");
+}
+
+void CReaderDlg::OnPrint()
+{
+    m_view.SetReportName("Korvex");
+    m_view.PrintReport(IDR_PREVIEW_MENU, FALSE, "", "Korvex", "Pag. ");
+}
+
+void CReaderDlg::OnExit()
+{
+    OnCancel();
+}
+
+void CReaderDlg::OnOK()
+{
+    // Enter does not close the window.
+}
+
+void CReaderDlg::OnCancel()
+{
+    if (m_bRunning && !AskYesNo(UiText[TXT_CONFIRM_STOP_EXIT]))
+        return;
+    EndDialog(IDCANCEL);
+}
+
+// --- window messages --------------------------------------------------------------
+
+LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
+{
+    if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
+        // The About box opens here.
+        return 0;
+    }
+    return Default();
+}
+
+void CReaderDlg::OnPaint()
+{
+    if (::IsIconic(m_hWnd)) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+        ::DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
+        ::EndPaint(m_hWnd, &ps);
+        return;
+    }
+    if (!g_Settings.outputFile.empty())
+        ShowOutputPath(m_outputPath.m_hWnd, g_Settings.outputFile);
+    if (::IsZoomed(m_hWnd)) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    ::DrawFrameControl(dc, &m_gripRect, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+LRESULT CReaderDlg::OnQueryDragIcon(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+void CReaderDlg::UpdateGripRect(bool invalidate)
+{
+    ::GetClientRect(m_hWnd, &m_gripRect);
+    m_gripRect.left = m_gripRect.right - ::GetSystemMetrics(SM_CXVSCROLL);
+    m_gripRect.top = m_gripRect.bottom - ::GetSystemMetrics(SM_CYHSCROLL);
+    if (invalidate)
+        ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
+}
+
+void CReaderDlg::OnSize(UINT type, int cx, int cy)
+{
+    if (m_anchors.IsInitialized())
+        m_anchors.ApplyLayout(cx, cy);
+    else
+        Default();
+    if (type != SIZE_MAXIMIZED && type != SIZE_MINIMIZED) {
+        ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
+        UpdateGripRect(true);
+    }
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+    info->ptMinTrackSize.x = kMinTrackWidth;
+    info->ptMinTrackSize.y = kMinTrackHeight;
+    return Default();
+}
+
+void CReaderDlg::OnDestroy()
+{
+    Default();
+    // The window placement is stored here when the initialisation completed.
+    StopAcquisition();
+    DrainAcquisitionQueue(false);
+}
+
+// --- acquisition ------------------------------------------------------------------
+
+void CReaderDlg::StartAcquisition()
+{
+    UpdateData(true);
+    if (m_pWorker)
+        StopAcquisition();
+    ControlsToSettings();
+    m_params = AcquisitionParams();
+    m_params.owner = this;
+    m_params.port = g_Settings.comPort;
+    m_params.baud = g_Settings.baudRate;
+
+    auto worker = std::make_unique<WorkerRecord>();
+    worker->thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, &m_params, 0, &worker->id);
+    if (worker->thread)
+        m_pWorker = std::move(worker);
+    else
+        m_bRunning = false;
+}
+
+void CReaderDlg::StopAcquisition()
+{
+    if (!m_pWorker)
+        return;
+    m_bStopRequested = true;
+    // The window's thread handles no messages during this wait; a worker that sees
+    // the flag ends well inside it, so the wait ends as soon as the worker has.
+    if (::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT) {
+        ::TerminateThread(m_pWorker->thread, 0);
+        ::WaitForSingleObject(m_pWorker->thread, INFINITE);
+    }
+    ::CloseHandle(m_pWorker->thread);
+    m_pWorker.reset();
+    m_bStopRequested = false;
+}
+
+DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
+{
+    auto* params = static_cast<const AcquisitionParams*>(arg);
+    if (!params) {
+        ::MessageBoxA(nullptr, "CRITICAL ERROR ( 1 )!", "Korvex", MB_OK);
+        return 0;
+    }
+    if (!params->owner) {
+        ::MessageBoxA(nullptr, "CRITICAL ERROR ( 2 )!", "Korvex", MB_OK);
+        return 0;
+    }
+    params->owner->AcquireDump(params);
+    return 0;
+}
+
+void CReaderDlg::AcquireDump(const AcquisitionParams* params)
+{
+    if (!params)
+        return;
+    std::string errorText;
+    HWND window = m_hWnd;
+    auto post = [window](bool wasEmpty) {
+        if (wasEmpty)
+            ::PostMessageA(window, WM_APP_ACQUISITION, 0, 0);
+    };
+    CLineAssembler assembler(
+        m_invalidChars, m_translationTable,
+        [] { return LineFormat{ReadShared(g_Settings.rientry), ReadShared(g_Settings.updateListPosition) != 0}; },
+        [this, &post](std::string&& text, bool follow) { post(m_lineQueue.PushLine(std::move(text), follow)); });
+    uint8_t buffer[kReceiveBufferSize] = {};
+    unsigned int count = 0;
+
+    if (g_CommLibrary.Open(params->port, params->baud, 0) != 0) {
+        errorText = UiText[TXT_ERR_OPEN_COM];
+    } else {
+        while (!m_bStopRequested) {
+            if (g_CommLibrary.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) == 0)
+                continue;
+            const size_t delivered = count < kReceiveBufferSize ? count : kReceiveBufferSize;
+            assembler.Feed(buffer, sizeof buffer, delivered);
+            // A full buffer means more is waiting: read again at once, or a fast line
+            // would outrun the polling and the driver's queue would overflow.
+            if (delivered < static_cast<size_t>(kReceiveBufferSize))
+                ::Sleep(kReadPauseMs);
+        }
+    }
+    g_CommLibrary.Close(0);
+    m_bRunning = false;
+    post(m_lineQueue.PushRunEnded(errorText));
+}
+
+LRESULT CReaderDlg::OnAcquisitionMessage(WPARAM, LPARAM)
+{
+    DrainAcquisitionQueue(true);
+    return 0;
+}
+
+void CReaderDlg::DrainAcquisitionQueue(bool deliver)
+{
+    std::vector<LineQueueItem> items;
+    m_lineQueue.TakeAll(items);
+    if (!deliver)
+        return;
+    for (LineQueueItem& item : items) {
+        if (item.kind == LineQueueItem::Kind::Line) {
+            m_view.AddLine(item.text.c_str(), item.follow);
+            continue;
+        }
+        SetStartCaption(false);
+        if (!item.text.empty())
+            AfxMessageBox(item.text.c_str(), MB_OK);
+    }
+}

@@ -1,0 +1,111 @@
+// The main window: port and baud rate choice, Start/Stop of an acquisition run, the
+// text view of the received lines, the output file commands and the print buttons.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/AnchorLayout.h"
+#include "controls/DataView.h"
+#include "fw/Controls.h"
+#include "fw/Dialog.h"
+#include "link/LineAssembler.h"
+#include "link/LineQueue.h"
+#include "link/TranslationTables.h"
+#include "ui/PortBaudSelector.h"
+
+class CReaderDlg;
+
+// What the acquisition worker is started with.
+struct AcquisitionParams {
+    CReaderDlg* owner = nullptr;
+    int32_t port = 1;
+    int32_t baud = 9600;
+};
+
+class CReaderDlg : public CDialog {
+public:
+    explicit CReaderDlg(CWnd* parent = nullptr);
+    ~CReaderDlg() override;
+
+    // Acquisition (user-interface thread).
+    void StartAcquisition();
+    void StopAcquisition();
+    // One whole acquisition run (worker thread).
+    void AcquireDump(const AcquisitionParams* params);
+    static DWORD WINAPI AcquisitionThreadProc(void* params);
+
+    void ControlsToSettings();
+    void SettingsToControls();
+
+    CDataView& View() { return m_view; }
+    bool IsRunning() const { return m_bRunning; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void DoDataExchange(bool save) override;
+
+    LRESULT OnSysCommand(WPARAM wp, LPARAM lp);
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM wp, LPARAM lp);
+    void OnDestroy();
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnGetMinMaxInfo(WPARAM wp, LPARAM lp);
+    LRESULT OnAcquisitionMessage(WPARAM wp, LPARAM lp);
+
+    void OnStartStop();
+    void OnSave();
+    void OnSaveAs();
+    void OnLoad();
+    void OnClear();
+    void OnUpdateBarClicked();
+    void OnFont();
+    void OnRientrySelected();
+    void OnPrintPreview();
+    void OnPrint();
+    void OnExit();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void SetupAnchors();
+    void ApplyUiTexts();
+    void FillIndentCombo();
+    void UpdateGripRect(bool invalidate);
+    void SetStartCaption(bool running);
+    void DrainAcquisitionQueue(bool deliver);
+    bool AskYesNo(const std::string& question);
+
+    HICON m_hIcon = nullptr;
+    CPortBaudSelector m_selector;
+    CComboBox m_portCombo;
+    CComboBox m_baudCombo;
+    CComboBox m_indentCombo;
+    CStatic m_outputPath;
+    CDataView m_view;
+    int m_nUpdateBarPosition = 0;
+    CAnchorLayout m_anchors;
+    RECT m_gripRect = {-1, -1, -1, -1};
+    bool m_bInitDone = false;
+    std::string m_shownOutputPath;
+
+    // Acquisition. The flags are shared with the worker; the assembler is the
+    // worker's working state, kept here so that a worker ended by force leaves
+    // nothing behind that the next run could not reset.
+    AcquisitionParams m_params;
+    struct WorkerRecord {
+        HANDLE thread;
+        DWORD id;
+    };
+    std::unique_ptr<WorkerRecord> m_pWorker;
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bStopRequested{false};
+    std::vector<uint8_t> m_translationTable;
+    TranslationTables m_invalidChars;
+    CLineQueue m_lineQueue;
+};
