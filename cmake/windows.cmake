@@ -13,6 +13,7 @@ add_executable(Korvex WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS
 target_link_libraries(Korvex PRIVATE korvex_win)
 
 add_executable(winekeep WIN32 ${CMAKE_SOURCE_DIR}/tools/winekeep.c)
+add_executable(korvexctl ${CMAKE_SOURCE_DIR}/tools/korvexctl.cpp)
 
 include(${CMAKE_SOURCE_DIR}/quorlink/windows.cmake OPTIONAL)
 

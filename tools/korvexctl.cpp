@@ -1,0 +1,138 @@
+// Drives a running Korvex window from a script: clicks its buttons, picks list items,
+// answers its message boxes and closes it. Used by the demonstration run and the
+// end-to-end tests.
+//
+//   korvexctl wait-window SECONDS      wait until the main window exists
+//   korvexctl click ID                 press button ID (posted, so modal boxes can't block)
+//   korvexctl select ID INDEX          choose item INDEX of drop-down list ID
+//   korvexctl text ID                  print the text of control ID
+//   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
+//   korvexctl close                    the Cancel command (Esc)
+//   korvexctl wait-exit SECONDS        wait until the main window is gone
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND FindMainWindow()
+{
+    struct Ctx {
+        HWND found;
+    } ctx{nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            char cls[32] = "", title[64] = "";
+            ::GetClassNameA(hwnd, cls, sizeof cls);
+            ::GetWindowTextA(hwnd, title, sizeof title);
+            if (std::strcmp(cls, "#32770") == 0 && std::strcmp(title, "Korvex") == 0 && ::GetDlgItem(hwnd, 1000)) {
+                reinterpret_cast<Ctx*>(lp)->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND FindMessageBox(DWORD processId)
+{
+    struct Ctx {
+        DWORD pid;
+        HWND found;
+    } ctx{processId, nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            char cls[32] = "";
+            ::GetClassNameA(hwnd, cls, sizeof cls);
+            if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) &&
+                ::GetDlgItem(hwnd, 0xFFFF)) {
+                c->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+template <typename Fn>
+bool WaitFor(double seconds, Fn done)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > static_cast<DWORD>(seconds * 1000))
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "korvexctl: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit ...");
+    const std::string cmd = argv[1];
+    const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
+
+    if (cmd == "wait-window")
+        return WaitFor(seconds, [] { return FindMainWindow() != nullptr; }) ? 0 : Fail("no Korvex window");
+    if (cmd == "wait-exit")
+        return WaitFor(seconds, [] { return FindMainWindow() == nullptr; }) ? 0 : Fail("Korvex is still open");
+
+    HWND main = FindMainWindow();
+    if (!main)
+        return Fail("no Korvex window");
+
+    if (cmd == "click" && argc > 2) {
+        const int id = std::atoi(argv[2]);
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(main, id)));
+        return 0;
+    }
+    if (cmd == "select" && argc > 3) {
+        const int id = std::atoi(argv[2]);
+        HWND combo = ::GetDlgItem(main, id);
+        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[3])), 0);
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+        return 0;
+    }
+    if (cmd == "text" && argc > 2) {
+        char text[4096] = "";
+        ::GetDlgItemTextA(main, std::atoi(argv[2]), text, sizeof text);
+        std::printf("%s\n", text);
+        return 0;
+    }
+    if (cmd == "close") {
+        ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == "answer" && argc > 2) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        HWND box = nullptr;
+        if (!WaitFor(seconds, [&] { return (box = FindMessageBox(pid)) != nullptr; }))
+            return Fail("no message box");
+        char text[1024] = "";
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        std::printf("%s\n", text);
+        const std::string a = argv[2];
+        const int button = a == "yes" ? IDYES : a == "no" ? IDNO : IDOK;
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return 0;
+    }
+    return Fail("unknown command");
+}
