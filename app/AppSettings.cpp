@@ -1,0 +1,105 @@
+// Loads and saves the settings record through the configuration file.
+#include "app/AppSettings.h"
+
+#include "app/SettingsFile.h"
+
+AppSettings g_Settings;
+std::string g_Version = "1.0";
+
+namespace {
+// An empty path stays empty: the setting then names no file at all.
+std::string AbsoluteOrEmpty(std::string path, const std::string& dir)
+{
+    if (!path.empty())
+        MakeAbsolutePath(path, dir);
+    return path;
+}
+}  // namespace
+
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir)
+{
+    std::string languageFile;
+    std::string outputFile;
+    std::string tabFile;
+    std::string invalidCharFile;
+    CSettingsFile file;
+    if (!file.Read(path))
+        return false;
+
+    int32_t color = static_cast<int32_t>(s.listFontColor);
+    file.GetInt("COM_PORT", s.comPort);
+    file.GetLong("BAUD_RATE", s.baudRate);
+    file.GetString("LANGUAGE_FILE", languageFile);
+    file.GetString("OUTPUT_FILE", outputFile);
+    file.GetString("TAB_FILE", tabFile);
+    file.GetString("INVALID_CHAR_FILE", invalidCharFile);
+    file.GetInt("UPDATE_LIST_POSITION", s.updateListPosition);
+    file.GetString("LIST_FONT_NAME", s.listFontName);
+    file.GetInt("LIST_FONT_SIZE", s.listFontSize);
+    file.GetByte("LIST_FONT_CHARSET", s.listFontCharset);
+    file.GetInt("LIST_FONT_BOLD", s.listFontBold);
+    file.GetInt("LIST_FONT_ITALIC", s.listFontItalic);
+    file.GetInt("LIST_FONT_UNDERLINE", s.listFontUnderline);
+    file.GetInt("LIST_FONT_STRIKEOUT", s.listFontStrikeout);
+    file.GetLong("LIST_FONT_COLOR", color);
+    s.listFontColor = static_cast<uint32_t>(color);
+    file.GetInt("SHOW_DLGDATA_ONMOVE", s.showDlgDataOnMove);
+    file.GetInt("SHOW_DLGDATA_ONSIZE", s.showDlgDataOnSize);
+    file.GetInt("RIENTRY", s.rientry);
+
+    // A file without one of the path keys clears that path: the file is the whole truth.
+    s.languageFile = AbsoluteOrEmpty(languageFile, programDir);
+    s.outputFile = AbsoluteOrEmpty(outputFile, programDir);
+    s.tabFile = AbsoluteOrEmpty(tabFile, programDir);
+    s.invalidCharFile = AbsoluteOrEmpty(invalidCharFile, programDir);
+    return true;
+}
+
+bool SaveSettings(const std::string& path, const AppSettings& s, const std::string& programDir)
+{
+    CSettingsFile file;
+    file.SetInt("COM_PORT", s.comPort);
+    file.SetLong("BAUD_RATE", s.baudRate);
+    file.SetString("LANGUAGE_FILE", MakeRelativePath(s.languageFile, programDir));
+    file.SetString("OUTPUT_FILE", MakeRelativePath(s.outputFile, programDir));
+    file.SetString("TAB_FILE", MakeRelativePath(s.tabFile, programDir));
+    file.SetString("INVALID_CHAR_FILE", MakeRelativePath(s.invalidCharFile, programDir));
+    file.SetInt("UPDATE_LIST_POSITION", s.updateListPosition);
+    file.SetString("LIST_FONT_NAME", s.listFontName);
+    file.SetInt("LIST_FONT_SIZE", s.listFontSize);
+    file.SetByte("LIST_FONT_CHARSET", s.listFontCharset);
+    file.SetInt("LIST_FONT_BOLD", s.listFontBold);
+    file.SetInt("LIST_FONT_ITALIC", s.listFontItalic);
+    file.SetInt("LIST_FONT_UNDERLINE", s.listFontUnderline);
+    file.SetInt("LIST_FONT_STRIKEOUT", s.listFontStrikeout);
+    file.SetLong("LIST_FONT_COLOR", static_cast<int32_t>(s.listFontColor));
+    file.SetInt("SHOW_DLGDATA_ONMOVE", s.showDlgDataOnMove);
+    file.SetInt("SHOW_DLGDATA_ONSIZE", s.showDlgDataOnSize);
+    file.SetInt("RIENTRY", s.rientry);
+    return file.Write(path);
+}
+
+void MakeAbsolutePath(std::string& path, const std::string& dir)
+{
+    // A network path is absolute already.
+    if (path.compare(0, 2, "\\\\") == 0)
+        return;
+    // Without a drive letter the path is taken as relative to the directory.
+    if (path.find(':') == std::string::npos) {
+        const bool endsInBackslash = !dir.empty() && dir.back() == '\\';
+        path = dir + (endsInBackslash ? "" : "\\") + path;
+    }
+    if (path.size() >= 2 && path.compare(path.size() - 2, 2, "\\\\") == 0)
+        path.pop_back();
+}
+
+std::string MakeRelativePath(const std::string& path, const std::string& dir)
+{
+    // Letter case counts: a path spelt differently is kept as it is.
+    if (path.size() < dir.size() || path.compare(0, dir.size(), dir) != 0)
+        return path;
+    std::string rest = path.substr(dir.size());
+    if (!rest.empty() && rest.front() == '\\')
+        rest.erase(0, 1);
+    return rest;
+}

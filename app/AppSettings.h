@@ -1,0 +1,42 @@
+// Everything the program remembers between runs, and the process-wide values around it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct AppSettings
+{
+    int32_t comPort = 1;
+    int32_t baudRate = 9600;
+    std::string outputFile;
+    std::string tabFile;
+    std::string invalidCharFile;
+    std::string languageFile;
+    int32_t updateListPosition = 0;
+    std::string listFontName = "Courier New";
+    int32_t listFontSize = 10;
+    uint8_t listFontCharset = 1;
+    int32_t listFontBold = 400;
+    int32_t listFontItalic = 0;
+    int32_t listFontUnderline = 0;
+    int32_t listFontStrikeout = 0;
+    uint32_t listFontColor = 0;  // 0x00BBGGRR
+    int32_t showDlgDataOnMove = 1;
+    int32_t showDlgDataOnSize = 1;
+    int32_t rientry = 0;
+};
+
+extern AppSettings g_Settings;
+extern std::string g_Version;
+extern std::string g_ProgramDir;  // ends in a backslash; defined and set by start-up
+
+// False (settings untouched) when the file can't be read. Stored relative paths are made
+// absolute against programDir. (The default is taken where the call is made, so this
+// file needs no program directory of its own.)
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir = g_ProgramDir);
+// Writes all 18 records; paths under programDir are stored relative to it.
+bool SaveSettings(const std::string& path, const AppSettings& s,
+                  const std::string& programDir = g_ProgramDir);
+
+void MakeAbsolutePath(std::string& path, const std::string& dir);
+std::string MakeRelativePath(const std::string& path, const std::string& dir);

@@ -1,0 +1,46 @@
+// Replaces a file's contents without ever leaving it half-written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The bytes go to a new file beside the target, which takes the target's place only
+// once everything reached the disk; until then the old target stays as it was. Where
+// no file can be created beside the target (a folder the user may not add files to,
+// a device), the target itself is truncated and written, as a plain write would.
+class CSafeFileWriter
+{
+public:
+    enum Result { RESULT_OK, RESULT_CANNOT_CREATE, RESULT_WRITE_FAILED };
+
+    CSafeFileWriter() = default;
+    ~CSafeFileWriter();  // a file that was not committed is discarded
+    CSafeFileWriter(const CSafeFileWriter&) = delete;
+    CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
+
+    // False when the target can't be written (RESULT_CANNOT_CREATE).
+    bool Open(const std::string& path);
+    // False once anything failed (RESULT_WRITE_FAILED); the new file is then gone.
+    bool Write(const void* data, size_t size);
+    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+    // Puts the written bytes in place of the target.
+    bool Commit();
+    // Drops what was written; the target keeps its old contents (unless written in place).
+    void Discard();
+
+    Result GetResult() const { return m_result; }
+    bool IsInPlace() const { return m_bInPlace; }
+
+private:
+    bool OpenInPlace();
+    bool Flush();
+    bool Fail(Result result);
+
+    std::string m_target;
+    std::string m_temp;  // empty when the target is written in place
+    std::string m_buffer;
+    intptr_t m_handle = -1;
+    bool m_bInPlace = false;
+    Result m_result = RESULT_OK;
+};

@@ -1,0 +1,167 @@
+// POSIX side of the safe file writer: a sibling file, fsync, then rename over the target.
+#include "app/SafeFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// Small writes are gathered so that a file of many short lines costs few system calls.
+const size_t FLUSH_SIZE = 64 * 1024;
+
+bool WriteAll(intptr_t handle, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(static_cast<int>(handle), data, size);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += done;
+        size -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Makes the rename itself survive a power cut; a folder that can't be synced is no
+// reason to report the save as failed.
+void SyncDirectory(const std::string& dir)
+{
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+}  // namespace
+
+CSafeFileWriter::~CSafeFileWriter()
+{
+    Discard();
+}
+
+bool CSafeFileWriter::Open(const std::string& path)
+{
+    Discard();
+    m_result = RESULT_OK;
+    m_bInPlace = false;
+    m_target = path;
+    if (path.empty())
+        return Fail(RESULT_CANNOT_CREATE);
+
+    struct stat st;
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists) {
+        // Devices and pipes can't be replaced, only written.
+        if (!S_ISREG(st.st_mode))
+            return OpenInPlace();
+        // A file the user may not write must not be replaced just because its folder allows it.
+        const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (probe < 0)
+            return Fail(RESULT_CANNOT_CREATE);
+        ::close(probe);
+        // Through a symbolic link the file it points to is replaced, not the link.
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            m_target = real;
+            std::free(real);
+        }
+    }
+
+    static std::atomic<unsigned> s_counter{0};
+    const std::string dir = DirectoryOf(m_target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = dir + ".~kvx" + std::to_string(::getpid()) + "_" +
+                                 std::to_string(s_counter++) + ".tmp";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            if (exists)
+                (void)::fchmod(fd, st.st_mode & 0777);
+            m_temp = name;
+            m_handle = fd;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return OpenInPlace();
+}
+
+bool CSafeFileWriter::OpenInPlace()
+{
+    const int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Fail(RESULT_CANNOT_CREATE);
+    m_handle = fd;
+    m_bInPlace = true;
+    return true;
+}
+
+bool CSafeFileWriter::Write(const void* data, size_t size)
+{
+    if (m_handle < 0)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    if (m_buffer.size() + size > FLUSH_SIZE && !Flush())
+        return false;
+    if (size >= FLUSH_SIZE)
+        return WriteAll(m_handle, bytes, size) || Fail(RESULT_WRITE_FAILED);
+    m_buffer.append(bytes, size);
+    return true;
+}
+
+bool CSafeFileWriter::Flush()
+{
+    const bool ok = WriteAll(m_handle, m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return ok || Fail(RESULT_WRITE_FAILED);
+}
+
+bool CSafeFileWriter::Commit()
+{
+    if (m_handle < 0)
+        return Fail(m_result == RESULT_OK ? RESULT_WRITE_FAILED : m_result);
+    if (!Flush())
+        return false;
+    const int fd = static_cast<int>(m_handle);
+    m_handle = -1;
+    bool ok = m_bInPlace || ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && !m_bInPlace)
+        ok = ::rename(m_temp.c_str(), m_target.c_str()) == 0;
+    if (!ok)
+        return Fail(RESULT_WRITE_FAILED);
+    if (!m_bInPlace)
+        SyncDirectory(DirectoryOf(m_target));
+    m_temp.clear();
+    return true;
+}
+
+void CSafeFileWriter::Discard()
+{
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+        m_handle = -1;
+    }
+    if (!m_temp.empty()) {
+        ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+    m_buffer.clear();
+}
+
+bool CSafeFileWriter::Fail(Result result)
+{
+    m_result = result;
+    Discard();
+    return false;
+}

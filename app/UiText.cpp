@@ -1,0 +1,145 @@
+// The UI text table and the language file reader.
+#include "app/UiText.h"
+
+#include "app/AppSettings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace {
+const char* const DEFAULT_TEXTS[TXT_COUNT] = {
+    "COM Port",
+    "Baud Rate",
+    "Update bar position",
+    "Font",
+    "Rientry",
+    "Output",
+    "Save",
+    "Save As...",
+    "Load",
+    "Clear",
+    "Print Preview",
+    "Print",
+    "Start",
+    "Stop",
+    "",
+    "Exit program",
+    "ATTENTION! Communication is start!\nContinue?",
+    "Clear all data?",
+    "ERROR open COM port.",
+    "ERROR load file.",
+    "ERROR save file.",
+};
+
+const char OPEN_MARKER[] = ":>\"";
+const char CLOSE_MARKER[] = "\"<:";
+const size_t MARKER_SIZE = 3;
+
+bool ReadWholeFile(const std::string& path, std::string& data)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        data.append(chunk, got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool MarkerAt(const std::string& data, size_t pos, const char* marker)
+{
+    return data.size() - pos >= MARKER_SIZE && std::memcmp(data.data() + pos, marker, MARKER_SIZE) == 0;
+}
+
+// Decodes the escape whose backslash is at pos; returns the position after what it took.
+size_t DecodeEscape(const std::string& data, size_t pos, std::string& text)
+{
+    size_t next = pos + 1;
+    if (next < data.size() && data[next] == 'n') {
+        text += '\n';
+        ++next;
+    }
+    if (next < data.size() && data[next] == 'r') {
+        text += '\r';
+        ++next;
+    }
+    if (next < data.size() && data[next] == 't') {
+        text += '\t';
+        ++next;
+    }
+    // Any other letter leaves the backslash as it is and is read on its own.
+    if (next == pos + 1)
+        text += '\\';
+    return next;
+}
+}  // namespace
+
+std::string UiText[TXT_COUNT] = {
+    DEFAULT_TEXTS[0],  DEFAULT_TEXTS[1],  DEFAULT_TEXTS[2],  DEFAULT_TEXTS[3],  DEFAULT_TEXTS[4],
+    DEFAULT_TEXTS[5],  DEFAULT_TEXTS[6],  DEFAULT_TEXTS[7],  DEFAULT_TEXTS[8],  DEFAULT_TEXTS[9],
+    DEFAULT_TEXTS[10], DEFAULT_TEXTS[11], DEFAULT_TEXTS[12], DEFAULT_TEXTS[13], DEFAULT_TEXTS[14],
+    DEFAULT_TEXTS[15], DEFAULT_TEXTS[16], DEFAULT_TEXTS[17], DEFAULT_TEXTS[18], DEFAULT_TEXTS[19],
+    DEFAULT_TEXTS[20],
+};
+
+std::string AboutTitle()
+{
+    return "Korvex v. " + g_Version;
+}
+
+void ResetUiText()
+{
+    for (int i = 0; i < TXT_COUNT; ++i)
+        UiText[i] = DEFAULT_TEXTS[i];
+}
+
+bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out)
+{
+    out.clear();
+    try {
+        std::string data;
+        if (!ReadWholeFile(path, data))
+            return false;
+        bool inside = false;
+        std::string text;
+        size_t pos = 0;
+        while (pos < data.size()) {
+            if (!inside) {
+                if (MarkerAt(data, pos, OPEN_MARKER)) {
+                    inside = true;
+                    pos += MARKER_SIZE;
+                } else {
+                    ++pos;
+                }
+            } else if (MarkerAt(data, pos, CLOSE_MARKER)) {
+                out.push_back(text);
+                text.clear();
+                inside = false;
+                pos += MARKER_SIZE;
+            } else if (data[pos] == '\\') {
+                pos = DecodeEscape(data, pos, text);
+            } else {
+                text += data[pos++];
+            }
+        }
+        // A text still open at the end of the file is dropped.
+        return true;
+    } catch (const std::exception&) {
+        out.clear();
+        return false;
+    }
+}
+
+void LoadLanguage(const std::string& path)
+{
+    std::vector<std::string> texts;
+    if (!ReadMarkedEntries(path, texts) || texts.size() != TXT_COUNT)
+        return;
+    for (int i = 0; i < TXT_COUNT; ++i)
+        UiText[i].swap(texts[i]);
+}

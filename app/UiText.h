@@ -1,0 +1,46 @@
+// The texts of the main window: English by default, replaced all together by a language file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum UiTextId {
+    TXT_COM_PORT,
+    TXT_BAUD_RATE,
+    TXT_UPDATE_BAR_POSITION,
+    TXT_FONT,
+    TXT_RIENTRY,
+    TXT_OUTPUT,
+    TXT_SAVE,
+    TXT_SAVE_AS,
+    TXT_LOAD,
+    TXT_CLEAR,
+    TXT_PRINT_PREVIEW,
+    TXT_PRINT,
+    TXT_START,
+    TXT_STOP,
+    TXT_EXIT_BUTTON,
+    TXT_EXIT_TOOLTIP,
+    TXT_CONFIRM_STOP_EXIT,
+    TXT_CONFIRM_CLEAR,
+    TXT_ERR_OPEN_COM,
+    TXT_ERR_LOAD_FILE,
+    TXT_ERR_SAVE_FILE,
+    TXT_COUNT
+};
+
+extern std::string UiText[TXT_COUNT];
+
+// Fixed texts that no language file changes.
+inline constexpr char ABOUT_CAPTION[] = "About Korvex";
+std::string AboutTitle();  // "Korvex v. " and g_Version
+
+// Puts the English defaults back.
+void ResetUiText();
+
+// The texts between :>" and "<: markers, in file order, with \n \r \t decoded.
+// False (list empty) when the file can't be opened or read.
+bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out);
+
+// Replaces every entry when the file holds exactly TXT_COUNT texts; otherwise nothing changes.
+void LoadLanguage(const std::string& path);

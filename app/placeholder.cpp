@@ -1,1 +1,0 @@
-int korvex_placeholder;

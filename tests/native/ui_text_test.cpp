@@ -1,0 +1,146 @@
+// UI text table: defaults, the marker reader with its escapes, all-or-nothing replacement.
+#include "app/UiText.h"
+
+#include "app/AppSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class UiTextTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/korvex_uitext_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_path = m_dir + "/Korvex_Language_Eng.txt";
+        ResetUiText();
+    }
+    void TearDown() override
+    {
+        ResetUiText();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    void Put(const std::string& bytes) { std::ofstream(m_path, std::ios::binary) << bytes; }
+    std::vector<std::string> Texts(const std::string& bytes)
+    {
+        Put(bytes);
+        std::vector<std::string> texts{"stale"};
+        EXPECT_TRUE(ReadMarkedEntries(m_path, texts));
+        return texts;
+    }
+    // A file as translators write it: numbered lines, one text each.
+    std::string NumberedFile(int count)
+    {
+        std::string file = "; Korvex language file\r\n";
+        for (int i = 0; i < count; ++i)
+            file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
+        return file;
+    }
+
+    std::string m_dir;
+    std::string m_path;
+};
+
+TEST_F(UiTextTest, DefaultsAndFixedTexts)
+{
+    EXPECT_EQ(TXT_COUNT, 21);
+    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+    EXPECT_EQ(UiText[TXT_SAVE_AS], "Save As...");
+    EXPECT_EQ(UiText[TXT_START], "Start");
+    EXPECT_EQ(UiText[TXT_STOP], "Stop");
+    EXPECT_EQ(UiText[TXT_EXIT_BUTTON], "");
+    EXPECT_EQ(UiText[TXT_EXIT_TOOLTIP], "Exit program");
+    EXPECT_EQ(UiText[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
+    EXPECT_EQ(UiText[TXT_ERR_LOAD_FILE], "ERROR load file.");
+    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    EXPECT_EQ(TXT_ERR_SAVE_FILE, 20);
+    EXPECT_STREQ(ABOUT_CAPTION, "About Korvex");
+    EXPECT_EQ(AboutTitle(), "Korvex v. 1.0");
+}
+
+TEST_F(UiTextTest, TextsLieBetweenMarkers)
+{
+    EXPECT_EQ(Texts(":>\"COM Port\"<:"), std::vector<std::string>{"COM Port"});
+    EXPECT_EQ(Texts("1 :>\"a\"<: remark \"<: :> \" :>\"\"<:\r\n2:>\"b\"<:"),
+              (std::vector<std::string>{"a", "", "b"}));
+    // Raw line breaks and spaces inside a text are kept.
+    EXPECT_EQ(Texts(":>\" two\r\nlines \"<:"), std::vector<std::string>{" two\r\nlines "});
+    // Markers inside a text are plain bytes until the closing one.
+    EXPECT_EQ(Texts(":>\"a:>\"b\"<:"), std::vector<std::string>{"a:>\"b"});
+    // An unterminated last text is dropped, also when the end cuts a marker short.
+    EXPECT_EQ(Texts(":>\"a\"<::>\"open"), std::vector<std::string>{"a"});
+    EXPECT_EQ(Texts(":>\"a\"<::>\"open\"<"), std::vector<std::string>{"a"});
+    EXPECT_EQ(Texts(":>"), std::vector<std::string>{});
+    EXPECT_EQ(Texts(""), std::vector<std::string>{});
+
+    std::vector<std::string> texts{"stale"};
+    EXPECT_FALSE(ReadMarkedEntries(m_dir + "/missing.txt", texts));
+    EXPECT_TRUE(texts.empty());
+    texts = {"stale"};
+    EXPECT_FALSE(ReadMarkedEntries("", texts));
+    EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(UiTextTest, EscapesTakeNThenRThenTEachOnce)
+{
+    const auto one = [this](const std::string& text) {
+        const std::vector<std::string> texts = Texts(":>\"" + text + "\"<:");
+        return texts.size() == 1 ? texts[0] : std::string("<count ") + std::to_string(texts.size()) + ">";
+    };
+    EXPECT_EQ(one("ATTENTION!\\nContinue?"), "ATTENTION!\nContinue?");
+    EXPECT_EQ(one("\\r|\\t"), "\r|\t");
+    EXPECT_EQ(one("\\nr|\\nt|\\rt|\\nrt"), "\n\r|\n\t|\r\t|\n\r\t");
+    EXPECT_EQ(one("\\ntrace"), "\n\trace");
+    // Out of order or repeated letters end the escape; the rest is read as text.
+    EXPECT_EQ(one("\\rn|\\tn|\\nn|\\tr"), "\rn|\tn|\nn|\tr");
+    EXPECT_EQ(one("\\x"), "\\x");
+    EXPECT_EQ(one("C:\\Data"), "C:\\Data");
+    // A backslash that takes nothing leaves the next byte to its usual meaning.
+    EXPECT_EQ(one("\\\\n"), "\\\n");
+    EXPECT_EQ(one("dir\\"), "dir\\");
+    EXPECT_EQ(Texts(":>\"a\\"), std::vector<std::string>{});
+    EXPECT_EQ(Texts(":>\"a\\n"), std::vector<std::string>{});
+}
+
+TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
+{
+    Put(NumberedFile(20));
+    LoadLanguage(m_path);
+    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+
+    Put(NumberedFile(22));
+    LoadLanguage(m_path);
+    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+
+    Put(NumberedFile(20) + "20 :>\"unterminated");
+    LoadLanguage(m_path);
+    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+
+    LoadLanguage("");
+    LoadLanguage(m_dir + "/missing.txt");
+    EXPECT_EQ(UiText[TXT_START], "Start");
+
+    Put(NumberedFile(21));
+    LoadLanguage(m_path);
+    for (int i = 0; i < TXT_COUNT; ++i)
+        EXPECT_EQ(UiText[i], "T" + std::to_string(i));
+
+    // An empty text is a valid replacement.
+    std::string file = NumberedFile(20) + ":>\"\"<:";
+    Put(file);
+    LoadLanguage(m_path);
+    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "");
+    EXPECT_EQ(UiText[TXT_COM_PORT], "T0");
+}
+
+}  // namespace
