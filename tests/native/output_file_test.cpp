@@ -1,0 +1,142 @@
+// Output text file: exact bytes written, line splitting on reading, path shortening.
+#include "ui/OutputFile.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// A file larger than memory must fail like any other read, not end the program.
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class OutputFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/korvex_output_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_path = m_dir + "/Out.txt";
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    void Put(const std::string& bytes) { std::ofstream(m_path, std::ios::binary) << bytes; }
+    std::string Get() const
+    {
+        std::ifstream in(m_path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    Lines Load(const std::string& bytes)
+    {
+        Put(bytes);
+        Lines lines{"stale"};
+        EXPECT_TRUE(ReadTextLines(m_path, lines));
+        return lines;
+    }
+
+    std::string m_dir;
+    std::string m_path;
+};
+
+TEST_F(OutputFileTest, EachLineIsWrittenWithCrLf)
+{
+    EXPECT_EQ(WriteTextLines(m_path, {"A", "", "B"}, 3), OUTPUT_OK);
+    EXPECT_EQ(Get(), std::string("\x41\x0D\x0A\x0D\x0A\x42\x0D\x0A"));
+
+    // Only the given count, never past the list.
+    EXPECT_EQ(WriteTextLines(m_path, {"A", "B", "C"}, 2), OUTPUT_OK);
+    EXPECT_EQ(Get(), "A\r\nB\r\n");
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 5), OUTPUT_OK);
+    EXPECT_EQ(Get(), "A\r\n");
+
+    // An existing longer file is replaced; an empty view gives 0 bytes.
+    EXPECT_EQ(WriteTextLines(m_path, {}, 0), OUTPUT_OK);
+    EXPECT_TRUE(std::filesystem::exists(m_path));
+    EXPECT_EQ(Get(), "");
+
+    EXPECT_EQ(WriteTextLines(m_dir + "/no/such/dir/Out.txt", {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines("", {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(m_dir, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+}
+
+TEST_F(OutputFileTest, OnlyCrLfEndsALineOnLoading)
+{
+    EXPECT_EQ(Load(""), Lines{});
+    EXPECT_EQ(Load("A\nB"), Lines{"AB"});
+    EXPECT_EQ(Load("A\r\nB"), (Lines{"A", "B"}));
+    EXPECT_EQ(Load("A\r\n\r\n"), (Lines{"A", ""}));
+    EXPECT_EQ(Load("\r\n"), Lines{""});
+    EXPECT_EQ(Load("A\rB\r\n"), Lines{"AB"});
+    EXPECT_EQ(Load("\n\r"), Lines{});
+    EXPECT_EQ(Load("A\r\r\nB\n\r\nC\r"), (Lines{"A", "B", "C"}));
+    EXPECT_EQ(Load(std::string("\0x\r\n\xFF", 5)), (Lines{std::string("\0x", 2), "\xFF"}));
+
+    Lines lines{"stale"};
+    EXPECT_FALSE(ReadTextLines("", lines));
+    EXPECT_TRUE(lines.empty());
+    lines = {"stale"};
+    EXPECT_FALSE(ReadTextLines(m_dir + "/missing.txt", lines));
+    EXPECT_TRUE(lines.empty());
+    lines = {"stale"};
+    EXPECT_FALSE(ReadTextLines(m_dir, lines));  // a folder is not a file
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(OutputFileTest, SaveAndLoadGiveBackTheLines)
+{
+    Lines lines{"first", "", "  indented", "", "", "last with \xE4"};
+    for (int i = 0; i < 5000; ++i)
+        lines.push_back(std::string(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26)));
+    ASSERT_EQ(WriteTextLines(m_path, lines, lines.size()), OUTPUT_OK);
+    Lines back;
+    ASSERT_TRUE(ReadTextLines(m_path, back));
+    EXPECT_EQ(back, lines);  // the empty last line (i = 0 of a round of 97) doesn't end the file
+}
+
+TEST_F(OutputFileTest, FileTooLargeForMemoryFailsCleanly)
+{
+    // A sparse file costs no disk space but claims far more than the address space allows.
+    const off_t huge = off_t{1} << 42;
+    Put("");
+    if (truncate(m_path.c_str(), huge) != 0)
+        GTEST_SKIP() << "no sparse files here";
+    Lines lines{"stale"};
+    EXPECT_FALSE(ReadTextLines(m_path, lines));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST(ShortenPath, DropsCharactersAfterTheDrivePrefixUntilItFits)
+{
+    const auto chars = [](const std::string& text) { return static_cast<int>(text.size()); };
+    const std::string path = "C:\\Data\\Recording\\Out.txt";  // 25 characters
+    EXPECT_EQ(ShortenPath("", 100, chars), "");
+    EXPECT_EQ(ShortenPath(path, 26, chars), path);
+    // Equal to the limit isn't enough for the whole path, but is for a shortened one.
+    EXPECT_EQ(ShortenPath(path, 25, chars), "C:\\...a\\Recording\\Out.txt");
+    EXPECT_EQ(ShortenPath(path, 17, chars), "C:\\...ing\\Out.txt");
+    EXPECT_EQ(ShortenPath(path, 6, chars), "C:\\...");
+    EXPECT_EQ(ShortenPath(path, 5, chars), path);  // nothing fits
+    EXPECT_EQ(ShortenPath("\\\\server\\share\\Out.txt", 11, chars), "...\\Out.txt");
+    EXPECT_EQ(ShortenPath("X:", 1, chars), "X:");
+
+    // At most 1000 candidates are tried: the last one has 999 characters fewer.
+    const std::string longPath = "C:\\" + std::string(1100, 'x');
+    EXPECT_TRUE(ShortenPath(longPath, 107, chars) == "C:\\..." + std::string(101, 'x'));
+    EXPECT_TRUE(ShortenPath(longPath, 106, chars) == longPath);
+}
+
+}  // namespace

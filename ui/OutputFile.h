@@ -1,0 +1,26 @@
+// The output text file: the view's lines, each followed by CR LF.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum OutputFileStatus {
+    OUTPUT_OK = 1,
+    OUTPUT_CANCELLED = -2,      // the name dialog was cancelled (reported by the caller)
+    OUTPUT_CANNOT_CREATE = -3,
+    OUTPUT_WRITE_FAILED = -50,  // an existing file keeps its old contents
+};
+
+// Writes the first count lines (at most lines.size()); returns an OutputFileStatus.
+int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
+
+// Reads the file's lines: only CR LF ends a line, other CR and LF bytes are dropped.
+// False, with the list empty, when the file can't be opened, read or held in memory.
+bool ReadTextLines(const std::string& path, std::vector<std::string>& lines);
+
+// The path, or the path with "..." after its drive prefix and characters cut from the
+// front of the rest, whichever first fits in limit (client width less 3) as measured.
+std::string ShortenPath(const std::string& path, int limit,
+                        const std::function<int(const std::string&)>& measureWidth);
