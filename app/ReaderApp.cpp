@@ -12,6 +12,7 @@
 #include "link/CommLibrary.h"
 #include "ui/ReaderDlg.h"
 
+std::string g_ProgramDir;
 std::string g_ConfigFilePath;
 std::vector<std::string> g_ComPortList;
 std::vector<std::string> g_BaudRateList;

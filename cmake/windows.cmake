@@ -1,7 +1,7 @@
 # Windows build: the program, our communication library, test libraries and the
 # Windows-side tests (run under Wine through the toolchain's emulator).
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 STRICT NOMINMAX)
-add_compile_options(-Wall -Wextra)
+add_compile_options(-Wall -Wextra -Wno-cast-function-type)
 
 add_library(korvex_win STATIC ${KORVEX_WIN_SRC})
 target_link_libraries(korvex_win PUBLIC korvex_portable comdlg32 comctl32 gdi32 user32 advapi32 winspool)

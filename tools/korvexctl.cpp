@@ -18,48 +18,49 @@
 
 namespace {
 
+BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
+{
+    char cls[32] = "", title[64] = "";
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    ::GetWindowTextA(hwnd, title, sizeof title);
+    if (std::strcmp(cls, "#32770") == 0 && std::strcmp(title, "Korvex") == 0 && ::GetDlgItem(hwnd, 1000)) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindMainWindow()
 {
-    struct Ctx {
-        HWND found;
-    } ctx{nullptr};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            char cls[32] = "", title[64] = "";
-            ::GetClassNameA(hwnd, cls, sizeof cls);
-            ::GetWindowTextA(hwnd, title, sizeof title);
-            if (std::strcmp(cls, "#32770") == 0 && std::strcmp(title, "Korvex") == 0 && ::GetDlgItem(hwnd, 1000)) {
-                reinterpret_cast<Ctx*>(lp)->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+    HWND found = nullptr;
+    ::EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct BoxSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lp)
+{
+    auto* c = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32] = "";
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 0xFFFF)) {
+        c->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 HWND FindMessageBox(DWORD processId)
 {
-    struct Ctx {
-        DWORD pid;
-        HWND found;
-    } ctx{processId, nullptr};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            char cls[32] = "";
-            ::GetClassNameA(hwnd, cls, sizeof cls);
-            if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) &&
-                ::GetDlgItem(hwnd, 0xFFFF)) {
-                c->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
+    BoxSearch search{processId, nullptr};
+    ::EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 template <typename Fn>

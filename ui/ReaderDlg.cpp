@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
+#include "ui/OutputFile.h"
 #include "ui/OutputPathBox.h"
 
 namespace {

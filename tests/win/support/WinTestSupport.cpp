@@ -160,22 +160,24 @@ void DialogWatcher::Run()
 {
     while (!m_stop) {
         struct Ctx {
-            DialogWatcher* self;
+            DWORD pid;
             std::vector<HWND> found;
-        } ctx{this, {}};
-        ::EnumWindows(
-            [](HWND hwnd, LPARAM lp) -> BOOL {
+        } ctx{m_processId, {}};
+        struct Finder {
+            static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
+            {
                 auto* c = reinterpret_cast<Ctx*>(lp);
                 DWORD pid = 0;
                 ::GetWindowThreadProcessId(hwnd, &pid);
                 char cls[32] = "";
                 ::GetClassNameA(hwnd, cls, sizeof cls);
-                if (pid == c->self->m_processId && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
+                if (pid == c->pid && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
                     ::GetDlgItem(hwnd, 0xFFFF))
                     c->found.push_back(hwnd);
                 return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
+            }
+        };
+        ::EnumWindows(&Finder::Proc, reinterpret_cast<LPARAM>(&ctx));
         for (HWND h : ctx.found)
             Answer(h);
         {
