@@ -1,0 +1,92 @@
+// Safe file writer on the Windows file API: the target is replaced by a move, and a
+// folder where no new file fits is written in place.
+#include <gtest/gtest.h>
+
+#include "app/SafeFile.h"
+#include "app/SettingsFile.h"
+#include "support/WinTestSupport.h"
+#include "ui/OutputFile.h"
+
+#include <string>
+#include <vector>
+
+using namespace wintest;
+
+namespace {
+
+int CountFiles(const std::string& pattern)
+{
+    int count = 0;
+    WIN32_FIND_DATAA fd;
+    const HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do
+            ++count;
+        while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    return count;
+}
+
+std::wstring Wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("Korvex_Config.txt");
+    WriteFileBytes(path, "old contents");
+
+    CSafeFileWriter file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_FALSE(file.IsInPlace());
+    file.Write("new");
+    EXPECT_EQ(ReadFileBytes(path), "old contents");
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 1);
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(CountFiles(dir.File("*")), 1 + 2);  // with "." and ".."
+
+    CSettingsFile records;
+    records.SetInt("COM_PORT", 1);
+    ASSERT_TRUE(records.Write(path));
+    EXPECT_EQ(ReadFileBytes(path), std::string("\x01" "COM_PORT\x02\r\n1\x03\r\n\r\n"));
+    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"A", "", "B"}, 3), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "A\r\n\r\nB\r\n");
+    EXPECT_EQ(WriteTextLines(dir.File("no\\such\\Out.txt"), {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+}
+
+TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
+{
+    // A folder so deep that the target's short name still fits the path limit of the
+    // ANSI calls but the longer temporary name does not.
+    TempDir base;
+    std::string deep = base.Path();
+    std::vector<std::string> created;
+    while (deep.size() < 250) {
+        deep += std::string(std::min<size_t>(40, 250 - deep.size() - 1), 'd') + "\\";
+        ASSERT_TRUE(::CreateDirectoryW(Wide("\\\\?\\" + deep).c_str(), nullptr)) << deep;
+        created.push_back(deep);
+    }
+    ASSERT_EQ(deep.size(), 250u);
+    const std::string path = deep + "a";
+    WriteFileBytes(path, "old contents, longer than the new");
+
+    CSafeFileWriter file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_TRUE(file.IsInPlace());
+    file.Write("new");
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(WriteTextLines(path, {"line"}, 1), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(path), "line\r\n");
+
+    ::DeleteFileA(path.c_str());
+    for (auto it = created.rbegin(); it != created.rend(); ++it)
+        ::RemoveDirectoryW(Wide("\\\\?\\" + *it).c_str());
+}
+
+}  // namespace
