@@ -461,6 +461,10 @@ void CReaderDlg::StopAcquisition()
     ::CloseHandle(m_pWorker->thread);
     m_pWorker.reset();
     m_bStopRequested = false;
+    // A worker ended between queuing an item and posting its wake-up leaves the queue
+    // non-empty with no wake-up on the way; later pushes would then never post one.
+    if (!m_lineQueue.IsEmpty() && m_hWnd)
+        ::PostMessageA(m_hWnd, WM_APP_ACQUISITION, 0, 0);
 }
 
 DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)

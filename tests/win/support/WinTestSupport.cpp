@@ -195,3 +195,84 @@ void DialogWatcher::Run()
 }
 
 }  // namespace wintest
+
+namespace wintest {
+
+namespace {
+const int kFileNameCombo = 0x47C;  // cmb13 of the explorer-style dialogs
+const int kFileNameEdit = 0x480;   // edt1
+
+struct FileDialogSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindFileDialog(HWND hwnd, LPARAM lp)
+{
+    auto* s = reinterpret_cast<FileDialogSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32] = "";
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == s->pid && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
+        (::GetDlgItem(hwnd, kFileNameCombo) || ::GetDlgItem(hwnd, kFileNameEdit))) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+FileDialogAnswer::FileDialogAnswer(std::string path) : m_path(std::move(path)), m_thread([this] { Run(); }) {}
+
+FileDialogAnswer::~FileDialogAnswer()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+bool FileDialogAnswer::WaitDone(DWORD timeoutMs) const
+{
+    const DWORD start = ::GetTickCount();
+    while (!m_done) {
+        if (::GetTickCount() - start >= timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+std::string FileDialogAnswer::ProposedName() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_proposed;
+}
+
+void FileDialogAnswer::Run()
+{
+    while (!m_stop && !m_done) {
+        FileDialogSearch search{::GetCurrentProcessId(), nullptr};
+        ::EnumWindows(FindFileDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            ::Sleep(100);  // let the dialog finish filling itself
+            const int id = ::GetDlgItem(search.found, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+            char name[MAX_PATH] = "";
+            ::GetDlgItemTextA(search.found, id, name, sizeof name);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_proposed = name;
+            }
+            if (m_path.empty()) {
+                ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            } else {
+                ::SetDlgItemTextA(search.found, id, m_path.c_str());
+                ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
+            m_done = true;
+            return;
+        }
+        ::Sleep(20);
+    }
+}
+
+}  // namespace wintest

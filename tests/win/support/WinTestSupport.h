@@ -71,3 +71,27 @@ private:
 std::string MessageBoxText(HWND dialog);
 
 }  // namespace wintest
+
+namespace wintest {
+
+// Answers the next open or save dialog of this process: notes the file name it
+// proposed, then either types the given path and presses OK, or cancels.
+class FileDialogAnswer {
+public:
+    // An empty path cancels the dialog.
+    explicit FileDialogAnswer(std::string path);
+    ~FileDialogAnswer();
+    bool WaitDone(DWORD timeoutMs) const;
+    std::string ProposedName() const;
+
+private:
+    void Run();
+    std::string m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    mutable std::mutex m_mutex;
+    std::string m_proposed;
+    std::thread m_thread;
+};
+
+}  // namespace wintest

@@ -1,0 +1,380 @@
+// The main window driven through real messages, with the scripted communication
+// library standing in for the register.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "app/ReaderApp.h"
+#include "app/UiText.h"
+#include "link/CommLibrary.h"
+#include "quorlink/QuorlinkTest.h"
+#include "res/resource.h"
+#include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
+
+using namespace wintest;
+
+namespace {
+
+struct Scripted {
+    PFN_Test_Reset reset;
+    PFN_Test_SetPorts setPorts;
+    PFN_Test_SetOpenResult setOpenResult;
+    PFN_Test_QueueRead queueRead;
+    PFN_Test_QueueRawRead queueRawRead;
+    PFN_Test_GetStats getStats;
+
+    QuorlinkTestStats Stats() const
+    {
+        QuorlinkTestStats s = {};
+        getStats(&s);
+        return s;
+    }
+    void Queue(const std::string& bytes) const
+    {
+        queueRead(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+    }
+};
+
+template <typename Fn>
+Fn Proc(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// An identity table for printable ASCII, zeros elsewhere, as a 16 x 16 grid.
+std::string IdentityTableFile()
+{
+    std::string text = "hdr;0;1;2;3;4;5;6;7;8;9;A;B;C;D;E;F\n";
+    for (int row = 0; row < 16; ++row) {
+        text += std::to_string(row);
+        for (int col = 0; col < 16; ++col) {
+            const int b = row * 16 + col;
+            text += ";" + std::to_string(b >= 0x20 && b < 0x7F ? b : 0);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+class ReaderDlgTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
+        ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+        HMODULE m = ::GetModuleHandleA(lib.c_str());
+        s_lib = {Proc<PFN_Test_Reset>(m, "Test_Reset"),         Proc<PFN_Test_SetPorts>(m, "Test_SetPorts"),
+                 Proc<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult"), Proc<PFN_Test_QueueRead>(m, "Test_QueueRead"),
+                 Proc<PFN_Test_QueueRawRead>(m, "Test_QueueRawRead"), Proc<PFN_Test_GetStats>(m, "Test_GetStats")};
+    }
+    static void TearDownTestSuite() { g_CommLibrary.FreeDll(); }
+
+    void SetUp() override
+    {
+        s_lib.reset();
+        g_Settings = AppSettings();
+        g_Settings.tabFile = m_dir.File("Tab.txt");
+        g_Settings.invalidCharFile = m_dir.File("Invalid.txt");
+        WriteFileBytes(g_Settings.tabFile, IdentityTableFile());
+        WriteFileBytes(g_Settings.invalidCharFile, "0x07;0x1B\n");
+        g_ComPortList = {"COM1", "COM3", "COM8"};
+        g_ProgramDir = m_dir.Path();
+        ResetUiText();
+    }
+    void TearDown() override
+    {
+        if (m_dlg && m_dlg->IsWindow())
+            ::DestroyWindow(m_dlg->m_hWnd);
+        m_dlg.reset();
+        ResetUiText();
+    }
+
+    CReaderDlg& Open()
+    {
+        m_dlg = std::make_unique<CReaderDlg>();
+        EXPECT_TRUE(m_dlg->Create());
+        PumpFor(50);
+        return *m_dlg;
+    }
+    HWND Item(int id) const { return ::GetDlgItem(m_dlg->m_hWnd, id); }
+    std::string Text(int id) const
+    {
+        char text[512] = "";
+        ::GetWindowTextA(Item(id), text, sizeof text);
+        return text;
+    }
+    void Command(int id, int code = BN_CLICKED) const
+    {
+        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
+    }
+    int ComboSel(int id) const { return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0)); }
+    int ComboCount(int id) const { return static_cast<int>(::SendMessageA(Item(id), CB_GETCOUNT, 0, 0)); }
+    RECT ClientRectOf(int id) const
+    {
+        RECT r;
+        ::GetWindowRect(Item(id), &r);
+        ::MapWindowPoints(nullptr, m_dlg->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    bool WaitLines(int n) const
+    {
+        return PumpUntil([&] { return m_dlg->View().GetLineCount() >= n; }, 5000);
+    }
+
+    static Scripted s_lib;
+    TempDir m_dir;
+    std::unique_ptr<CReaderDlg> m_dlg;
+};
+
+Scripted ReaderDlgTest::s_lib;
+
+}  // namespace
+
+TEST_F(ReaderDlgTest, OpensWithTextsListsAndSelectionsFromTheSettings)
+{
+    g_Settings.comPort = 8;
+    g_Settings.baudRate = 115200;
+    g_Settings.rientry = 60;
+    g_Settings.updateListPosition = 1;
+    Open();
+
+    EXPECT_EQ(Text(IDC_COM_PORT_LABEL), "COM Port");
+    EXPECT_EQ(Text(IDC_BAUD_LABEL), "Baud Rate");
+    EXPECT_EQ(Text(IDC_RIENTRY_LABEL), "Rientry");
+    EXPECT_EQ(Text(IDC_OUTPUT_GROUP), "Output");
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_EQ(Text(IDC_EXIT), "");
+    EXPECT_EQ(ComboCount(IDC_COM_PORT), 3);
+    EXPECT_EQ(ComboSel(IDC_COM_PORT), 2);
+    EXPECT_EQ(ComboCount(IDC_BAUD_RATE), 9);
+    EXPECT_EQ(ComboSel(IDC_BAUD_RATE), 7);
+    EXPECT_EQ(ComboCount(IDC_RIENTRY), 51);
+    EXPECT_EQ(ComboSel(IDC_RIENTRY), 0) << "a RIENTRY outside 0..50 shows the first item";
+    EXPECT_EQ(::SendMessageA(Item(IDC_UPDATE_BAR), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_HIDDEN_STATIC)));
+    EXPECT_EQ(g_Settings.rientry, 60) << "nothing is copied back before the controls are used";
+
+    HMENU sys = ::GetSystemMenu(m_dlg->m_hWnd, FALSE);
+    const int n = ::GetMenuItemCount(sys);
+    char about[64] = "";
+    ::GetMenuStringA(sys, n - 1, about, sizeof about, MF_BYPOSITION);
+    EXPECT_STREQ(about, "Infor&mazioni su Korvex...");
+    EXPECT_EQ(::GetMenuItemID(sys, n - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(::GetMenuState(sys, n - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+}
+
+TEST_F(ReaderDlgTest, CaptionsFollowALanguageFileOfTwentyOneTexts)
+{
+    std::string file;
+    for (int i = 0; i < 21; ++i)
+        file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
+    WriteFileBytes(m_dir.File("lang.txt"), file);
+    LoadLanguage(m_dir.File("lang.txt"));
+    Open();
+    EXPECT_EQ(Text(IDC_COM_PORT_LABEL), "T0");
+    EXPECT_EQ(Text(IDC_UPDATE_BAR), "T2");
+    EXPECT_EQ(Text(IDC_PRINT), "T11");
+    EXPECT_EQ(Text(IDC_START), "T12");
+    EXPECT_EQ(Text(IDC_EXIT), "T14");
+}
+
+TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)
+{
+    g_Settings.comPort = 3;
+    g_Settings.baudRate = 19200;
+    Open();
+    ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 2, 0);
+    Command(IDC_RIENTRY, CBN_SELENDOK);
+    EXPECT_EQ(g_Settings.rientry, 2);
+
+    s_lib.Queue("AB\r\nC");
+    s_lib.Queue(std::string("D\x07\r", 3));  // the CR of a later read completes the same line
+    s_lib.Queue(std::string("\0E\x1B" "F\r\r", 6));
+    s_lib.Queue("partial");
+    Command(IDC_START);
+    EXPECT_EQ(Text(IDC_START), "Stop");
+    EXPECT_TRUE(m_dlg->IsRunning());
+    ASSERT_TRUE(WaitLines(4));
+    PumpFor(150);
+    Command(IDC_START);
+    PumpFor(50);
+
+    CDataView& view = m_dlg->View();
+    ASSERT_EQ(view.GetLineCount(), 4) << "the partial line at Stop is dropped";
+    EXPECT_EQ(view.GetLine(0), "  AB");
+    EXPECT_EQ(view.GetLine(1), "  CD");
+    EXPECT_EQ(view.GetLine(2), "  EF");
+    EXPECT_EQ(view.GetLine(3), "  ");
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_FALSE(m_dlg->IsRunning());
+    const QuorlinkTestStats stats = s_lib.Stats();
+    EXPECT_EQ(stats.lastOpenPort, 3);
+    EXPECT_EQ(stats.lastOpenBaud, 19200);
+    EXPECT_EQ(stats.lastReadSize, 512);
+    EXPECT_EQ(stats.openCalls, 1);
+    EXPECT_EQ(stats.closeCalls, 1);
+}
+
+TEST_F(ReaderDlgTest, CountsAboveTheBufferAreClampedAndMissingPortsStartOnPortOne)
+{
+    g_Settings.comPort = 7;  // not in the list: no selection, Start uses port 1
+    Open();
+    EXPECT_EQ(ComboSel(IDC_COM_PORT), -1);
+    std::string block(512, 'x');
+    block[100] = '\r';
+    s_lib.queueRawRead(1, reinterpret_cast<const unsigned char*>(block.data()), 512, 100000u);
+    s_lib.queueRawRead(1, nullptr, 0, 0);  // a delivery of nothing only pauses
+    s_lib.Queue("\r");
+    Command(IDC_START);
+    ASSERT_TRUE(WaitLines(2));
+    Command(IDC_START);
+    EXPECT_EQ(s_lib.Stats().lastOpenPort, 1);
+    EXPECT_EQ(g_Settings.comPort, 1);
+    EXPECT_EQ(m_dlg->View().GetLine(0), std::string(100, 'x'));
+    EXPECT_EQ(m_dlg->View().GetLine(1), std::string(411, 'x'));
+}
+
+TEST_F(ReaderDlgTest, OpenFailureIsReportedOnceAndTheNextStartTriesAgain)
+{
+    Open();
+    s_lib.setOpenResult(5);
+    DialogWatcher watcher;
+    Command(IDC_START);
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1 && Text(IDC_START) == "Start"; }, 5000));
+    PumpFor(200);
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port."});
+    EXPECT_FALSE(m_dlg->IsRunning());
+    EXPECT_EQ(s_lib.Stats().closeCalls, 1);
+
+    s_lib.setOpenResult(0);
+    Command(IDC_START);
+    EXPECT_TRUE(m_dlg->IsRunning());
+    Command(IDC_START);
+    EXPECT_EQ(s_lib.Stats().openCalls, 2);
+    EXPECT_EQ(watcher.Count(), 1u);
+}
+
+TEST_F(ReaderDlgTest, ClearEnterAndEscapeAskOrDoNothingAsTheyShould)
+{
+    Open();
+    m_dlg->View().AddLine("kept", false);
+    DialogWatcher watcher;
+
+    watcher.QueueAnswer(IDNO);
+    Command(IDC_CLEAR);
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 1);
+    watcher.QueueAnswer(IDYES);
+    Command(IDC_CLEAR);
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 0);
+    EXPECT_EQ(watcher.Texts(), (std::vector<std::string>{"Clear all data?", "Clear all data?"}));
+
+    Command(IDOK);
+    EXPECT_TRUE(m_dlg->IsWindow()) << "Enter does not close the window";
+
+    Command(IDC_START);
+    watcher.QueueAnswer(IDNO);
+    Command(IDCANCEL);
+    EXPECT_TRUE(m_dlg->IsWindow());
+    EXPECT_TRUE(m_dlg->IsRunning()) << "No keeps both the window and the run";
+    EXPECT_EQ(watcher.Texts().back(), "ATTENTION! Communication is start!\nContinue?");
+    watcher.QueueAnswer(IDYES);
+    Command(IDC_EXIT);
+    EXPECT_FALSE(m_dlg->IsWindow());
+    EXPECT_EQ(watcher.Count(), 4u);
+    EXPECT_EQ(s_lib.Stats().closeCalls, 1) << "closing the window stops the run";
+}
+
+TEST_F(ReaderDlgTest, EscapeClosesAtOnceWhenNothingRuns)
+{
+    Open();
+    DialogWatcher watcher;
+    Command(IDCANCEL);
+    EXPECT_FALSE(m_dlg->IsWindow());
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(ReaderDlgTest, MinimumSizeAndAnchoringFollowTheWindowSize)
+{
+    Open();
+    MINMAXINFO mmi = {};
+    ::SendMessageA(m_dlg->m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMinTrackSize.x, 420);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 350);
+
+    const int ids[] = {IDC_DATA_VIEW, IDC_START, IDC_EXIT, IDC_SAVE, IDC_COM_PORT_LABEL, IDC_FONT};
+    RECT before[6];
+    for (int i = 0; i < 6; ++i)
+        before[i] = ClientRectOf(ids[i]);
+    RECT wr;
+    ::GetWindowRect(m_dlg->m_hWnd, &wr);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    ::SetWindowPos(m_dlg->m_hWnd, nullptr, 0, 0, w + 100, h + 50, SWP_NOMOVE | SWP_NOZORDER);
+    const int expected[6][4] = {{0, 0, 100, 50}, {50, 50, 50, 50}, {100, 50, 100, 50},
+                                {0, 50, 0, 50},  {50, 0, 50, 0},   {0, 0, 0, 0}};
+    for (int i = 0; i < 6; ++i) {
+        RECT r = ClientRectOf(ids[i]);
+        EXPECT_EQ(r.left - before[i].left, expected[i][0]) << ids[i];
+        EXPECT_EQ(r.top - before[i].top, expected[i][1]) << ids[i];
+        EXPECT_EQ(r.right - before[i].right, expected[i][2]) << ids[i];
+        EXPECT_EQ(r.bottom - before[i].bottom, expected[i][3]) << ids[i];
+    }
+    ::SetWindowPos(m_dlg->m_hWnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+    for (int i = 0; i < 6; ++i) {
+        RECT r = ClientRectOf(ids[i]);
+        EXPECT_TRUE(::EqualRect(&r, &before[i])) << ids[i];
+    }
+}
+
+TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
+{
+    Open();
+    m_dlg->View().AddLine("A", false);
+    m_dlg->View().AddLine("", false);
+    m_dlg->View().AddLine("B", false);
+    const std::string path = m_dir.File("x.txt");
+    {
+        FileDialogAnswer answer(path);
+        Command(IDC_SAVE_AS);
+        ASSERT_TRUE(answer.WaitDone(5000));
+        EXPECT_EQ(answer.ProposedName(), "Out.txt");
+    }
+    EXPECT_EQ(ReadFileBytes(path), std::string("A\r\n\r\nB\r\n"));
+    EXPECT_EQ(g_Settings.outputFile, path);
+
+    m_dlg->View().AddLine("C", false);
+    Command(IDC_SAVE);  // no dialog: writes the current output file
+    EXPECT_EQ(ReadFileBytes(path), std::string("A\r\n\r\nB\r\nC\r\n"));
+
+    WriteFileBytes(m_dir.File("in.txt"), "41\r\n42 43\r\n\r\nlast");
+    {
+        FileDialogAnswer answer(m_dir.File("in.txt"));
+        Command(IDC_LOAD);
+        ASSERT_TRUE(answer.WaitDone(5000));
+        EXPECT_EQ(answer.ProposedName(), "x.txt");
+    }
+    ASSERT_EQ(m_dlg->View().GetLineCount(), 4);
+    EXPECT_EQ(m_dlg->View().GetLine(1), "42 43");
+    EXPECT_EQ(m_dlg->View().GetLine(2), "");
+    EXPECT_EQ(m_dlg->View().GetLine(3), "last");
+    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt"));
+
+    DialogWatcher watcher;
+    {
+        FileDialogAnswer answer(m_dir.File("missing.txt"));
+        Command(IDC_LOAD);
+        ASSERT_TRUE(answer.WaitDone(5000));
+    }
+    ASSERT_TRUE(watcher.WaitForCount(1, 5000));
+    EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 4) << "a failed load leaves the view as it was";
+    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt"));
+
+    {
+        FileDialogAnswer cancel("");
+        Command(IDC_SAVE_AS);
+        ASSERT_TRUE(cancel.WaitDone(5000));
+    }
+    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt")) << "a cancelled Save As changes nothing";
+}
