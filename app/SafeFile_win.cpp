@@ -27,6 +27,12 @@ bool WriteAll(intptr_t handle, const char* data, size_t size)
     return true;
 }
 
+HANDLE OpenExisting(const std::string& path, DWORD access)
+{
+    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 std::string DirectoryOf(const std::string& path)
 {
     const size_t end = path.find_last_of("\\/:");
@@ -48,15 +54,20 @@ bool CSafeFileWriter::Open(const std::string& path)
     if (path.empty())
         return Fail(RESULT_CANNOT_CREATE);
 
-    // A file the user may not write (read-only, locked by another program) must not be
-    // replaced just because its folder allows it.
-    const HANDLE probe = ::CreateFileA(path.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Replacing needs the right to delete the target: another program may hold it open
+    // without sharing that, or the folder's rights may allow writing but not deleting.
+    // Such a file is written in place; one that can't be written at all fails here, and is
+    // never replaced just because its folder would allow it.
+    const HANDLE probe = OpenExisting(path, GENERIC_WRITE | DELETE);
     if (probe == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-            return Fail(RESULT_CANNOT_CREATE);
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            const HANDLE writable = OpenExisting(path, GENERIC_WRITE);
+            if (writable == INVALID_HANDLE_VALUE)
+                return Fail(RESULT_CANNOT_CREATE);
+            ::CloseHandle(writable);
+            return OpenInPlace();
+        }
     } else {
         const bool disk = ::GetFileType(probe) == FILE_TYPE_DISK;
         ::CloseHandle(probe);

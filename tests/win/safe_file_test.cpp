@@ -59,6 +59,33 @@ TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
 }
 
+TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
+{
+    TempDir dir;
+    const std::string path = dir.File("Out.txt");
+    WriteFileBytes(path, "old contents");
+    // A viewer that lets others write but not delete: it can't be replaced, only written.
+    HANDLE viewer = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    CSafeFileWriter file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_TRUE(file.IsInPlace());
+    file.Discard();
+    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_OK);
+    ::CloseHandle(viewer);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+
+    // A program that shares nothing keeps the file as it is.
+    HANDLE locker = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteTextLines(path, {"other"}, 1), OUTPUT_CANNOT_CREATE);
+    ::CloseHandle(locker);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+}
+
 TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
 {
     // A folder so deep that the target's short name still fits the path limit of the
