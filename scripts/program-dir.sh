@@ -1,0 +1,21 @@
+# Sourced by the run script and the end-to-end tests: lays out a program folder with
+# Korvex.exe, our Quorlink.dll and a configuration file.
+
+# make_program_dir DIR ARCH CONFIG-RECORDS...   (records as KEY=VALUE)
+make_program_dir() {
+    local dir=$1 arch=$2; shift 2
+    mkdir -p "$dir"
+    cp "$KORVEX_ROOT/build/$arch/bin/Korvex.exe" "$KORVEX_ROOT/build/$arch/bin/Quorlink.dll" "$dir/"
+    [ $# -gt 0 ] || return 0
+    : >"$dir/Korvex_Config.txt"
+    local kv
+    for kv in "$@"; do
+        printf '\001%s\002\r\n%s\003\r\n\r\n' "${kv%%=*}" "${kv#*=}" >>"$dir/Korvex_Config.txt"
+    done
+}
+
+# korvex_tool ARCH TOOL ARGS...: runs a tool of the Windows build (korvexctl...).
+korvex_tool() {
+    local arch=$1 tool=$2; shift 2
+    "$KORVEX_ROOT/scripts/wine-run.sh" "$KORVEX_ROOT/build/$arch/bin/$tool.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
