@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +44,7 @@ public:
             FreeLibrary(m_module);
     }
     bool Loaded() const { return m_module != nullptr; }
+    HMODULE Handle() const { return m_module; }
     FARPROC Proc(const char* name) const { return GetProcAddress(m_module, name); }
     template <typename Fn>
     Fn Get(const char* name) const
@@ -242,6 +244,10 @@ TEST(QuorlinkVariants, ScriptedReportsWhatTheTestSets)
     auto getStats = lib.Get<PFN_Test_GetStats>("Test_GetStats");
     ASSERT_TRUE(reset && setPorts && setOpenResult && queueRead && queueRawRead && getStats);
     reset();
+    // The program loads "Quorlink.dll" by bare name: it gets the variant already loaded.
+    HMODULE byName = LoadLibraryA("Quorlink.dll");
+    EXPECT_EQ(byName, lib.Handle());
+    FreeLibrary(byName);
 
     int ports[8] = {};
     int count = 8;
@@ -433,6 +439,20 @@ TEST_F(QuorlinkSerial, ReadsTheDumpByteForByteAtTheProgramsPace)
     EXPECT_EQ(delivered, 0);
     EXPECT_LT(calls, 100);
     EXPECT_GE(calls, 5);
+}
+
+TEST_F(QuorlinkSerial, KeepsReceivingWhileTheCallerSleeps)
+{
+    Entry e(m_lib);
+    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
+    // Everything that arrived while nobody called ReadComBuffer waits in the library
+    // and comes out in one call, in order.
+    Sleep(2500);
+    std::vector<unsigned char> buffer(m_expected.size() * 2);
+    unsigned int count = 0;
+    ASSERT_NE(e.read(buffer.data(), static_cast<int>(buffer.size()), &count, 0), 0);
+    ASSERT_EQ(count, m_expected.size()) << "everything is waiting in one piece";
+    EXPECT_TRUE(std::equal(m_expected.begin(), m_expected.end(), buffer.begin()));
 }
 
 TEST_F(QuorlinkSerial, SmallReadsNeverExceedTheirSize)
