@@ -40,4 +40,4 @@ foreach(src ${KORVEX_WIN_TESTS})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES RESOURCE_LOCK wine)
 endforeach()
-include(${CMAKE_SOURCE_DIR}/tests/win/extra.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/bench/windows.cmake)

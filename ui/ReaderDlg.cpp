@@ -441,10 +441,12 @@ void CReaderDlg::StartAcquisition()
 
     auto worker = std::make_unique<WorkerRecord>();
     worker->thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, &m_params, 0, &worker->id);
-    if (worker->thread)
+    if (worker->thread) {
         m_pWorker = std::move(worker);
-    else
+    } else {
         m_bRunning = false;
+        SetStartCaption(false);
+    }
 }
 
 void CReaderDlg::StopAcquisition()
@@ -469,13 +471,18 @@ void CReaderDlg::StopAcquisition()
 
 DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
 {
+    // No owner window: a box owned by a window of another thread would tie the two
+    // threads' input together.
+    auto critical = [](const char* text) {
+        ::MessageBoxA(nullptr, text, AfxGetApp() ? AfxGetApp()->AppName().c_str() : "", MB_OK);
+    };
     auto* params = static_cast<const AcquisitionParams*>(arg);
     if (!params) {
-        ::MessageBoxA(nullptr, "CRITICAL ERROR ( 1 )!", "Korvex", MB_OK);
+        critical("CRITICAL ERROR ( 1 )!");
         return 0;
     }
     if (!params->owner) {
-        ::MessageBoxA(nullptr, "CRITICAL ERROR ( 2 )!", "Korvex", MB_OK);
+        critical("CRITICAL ERROR ( 2 )!");
         return 0;
     }
     params->owner->AcquireDump(params);

@@ -1,0 +1,146 @@
+// The text view with many lines: the cost of appending, of one paint, and of loading
+// a large output file, each against a baseline measured in the same run.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/Bench.h"
+#include "controls/DataView.h"
+#include "controls/LineStore.h"
+#include "ui/OutputFile.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// A shown top-level window with a view as big as the main window's.
+struct ViewHost {
+    HWND frame = nullptr;
+    CDataView view;
+    ViewHost()
+    {
+        frame = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 500, nullptr,
+                                  nullptr, nullptr, nullptr);
+        HWND child = ::CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 560, 400, frame,
+                                       reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        view.SubclassWindow(child);
+        view.SetListMode(true);
+        view.EnableHighlight(true);
+        view.SetTextFormat(0);
+        view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+    }
+    ~ViewHost() { ::DestroyWindow(frame); }
+    // Average time of one full paint of the view, in microseconds.
+    double PaintMicros(int paints)
+    {
+        const auto t0 = Clock::now();
+        for (int i = 0; i < paints; ++i) {
+            ::InvalidateRect(view.m_hWnd, nullptr, FALSE);
+            ::UpdateWindow(view.m_hWnd);
+        }
+        return Seconds(t0) * 1e6 / paints;
+    }
+};
+
+std::string DumpLine(int i)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "IVA 22%%  IMPONIBILE %12d,%02d  N. %07d", i * 7 % 100000, i % 100, i);
+    return text;
+}
+
+}  // namespace
+
+KORVEX_BENCH(ViewAddLineMillion)
+{
+    const char* env = std::getenv("KORVEX_BENCH_ADDLINES");
+    const int n = env ? std::atoi(env) : 1000000;
+    std::vector<std::string> lines;
+    lines.reserve(n);
+    for (int i = 0; i < n; ++i)
+        lines.push_back(DumpLine(i));
+
+    CLineStore store;
+    auto t0 = Clock::now();
+    for (const std::string& line : lines)
+        store.AddLine(line.c_str());
+    const double storeOnly = Seconds(t0);
+
+    ViewHost host;
+    t0 = Clock::now();
+    for (const std::string& line : lines)
+        host.view.AddLine(line.c_str(), true);
+    const double view = Seconds(t0);
+    std::printf("%d AddLine (following the last line): %.2f s, %.2f us per line\n", n, view, view * 1e6 / n);
+    std::printf("the same lines into the bare line store:     %.2f s; view/store ratio %.1f\n", storeOnly,
+                view / storeOnly);
+}
+
+KORVEX_BENCH(ViewPaintMillionVsHundred)
+{
+    ViewHost small, big;
+    for (int i = 0; i < 100; ++i)
+        small.view.AddLine(DumpLine(i).c_str(), false);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000000; ++i)
+        lines.push_back(DumpLine(i));
+    big.view.AddLines(lines, false);
+    ::SendMessageA(big.view.m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30000), 0);
+    small.PaintMicros(20);
+    big.PaintMicros(20);
+    const double a = small.PaintMicros(300), b = big.PaintMicros(300);
+    std::printf("one paint with 100 lines:       %8.1f us\n", a);
+    std::printf("one paint with 1,000,000 lines: %8.1f us; ratio %.2f\n", b, b / a);
+}
+
+KORVEX_BENCH(LoadHundredMegabytes)
+{
+    char dir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "korvex-bench-100mb.txt";
+    {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        size_t written = 0;
+        for (int i = 0; written < 100u * 1000 * 1000; ++i) {
+            std::string line = DumpLine(i) + "\r\n";
+            written += std::fwrite(line.data(), 1, line.size(), f);
+        }
+        std::fclose(f);
+    }
+    // Raw read first and last, so the file cache is warm for both contenders.
+    auto rawRead = [&] {
+        const auto t0 = Clock::now();
+        FILE* f = std::fopen(path.c_str(), "rb");
+        std::vector<char> buf(1 << 20);
+        size_t total = 0, n;
+        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+            total += n;
+        std::fclose(f);
+        return std::make_pair(Seconds(t0), total);
+    };
+    rawRead();
+    auto raw = rawRead();
+
+    ViewHost host;
+    auto t0 = Clock::now();
+    std::vector<std::string> lines;
+    ReadTextLines(path, lines);
+    const double read = Seconds(t0);
+    host.view.ResetContent();
+    host.view.AddLines(lines, true);
+    const double load = Seconds(t0);
+    std::printf("raw read of %.0f MB:                 %.3f s\n", raw.second / 1e6, raw.first);
+    std::printf("ReadTextLines:                       %.3f s (%.1fx raw)\n", read, read / raw.first);
+    std::printf("Load (read + view's AddLines), %zu lines: %.3f s (%.1fx raw)\n", lines.size(), load,
+                load / raw.first);
+    ::DeleteFileA(path.c_str());
+}
