@@ -1,0 +1,48 @@
+// Keeps a window's controls in place while it is resized: every registered control is
+// laid out from its rectangle and the window's client size at registration time.
+#pragma once
+
+#include "controls/AnchorMath.h"
+#include "fw/Wnd.h"
+
+#include <map>
+
+struct AnchorRecord {
+    HWND control;  // the window itself: the record outlives any temporary wrapper
+    int left;      // rectangle in the parent's client coordinates at registration
+    int top;
+    int right;
+    int bottom;
+    int leftRule;
+    int rightRule;
+    int topRule;
+    int bottomRule;
+};
+
+class CAnchorLayout {
+public:
+    CAnchorLayout() = default;
+    virtual ~CAnchorLayout();
+    CAnchorLayout(const CAnchorLayout&) = delete;
+    CAnchorLayout& operator=(const CAnchorLayout&) = delete;
+
+    // Takes the parent and, when there is one, its current client size as the reference.
+    void Init(CWnd* parent);
+    // Registers the parent's child with this id, or gives an already registered one new
+    // rules (keeping its first rectangle). None without a parent or without such a child.
+    AnchorRecord* AddControl(UINT id, int leftRule, int rightRule, int topRule, int bottomRule);
+    // Moves every registered control for the new client size; 0 in either direction
+    // (a minimised window) leaves them where they are.
+    void ApplyLayout(int width, int height);
+    bool IsInitialized() const { return m_pParent != nullptr; }
+    void Reset();
+
+    int InitialWidth() const { return m_initialWidth; }
+    int InitialHeight() const { return m_initialHeight; }
+
+private:
+    CWnd* m_pParent = nullptr;
+    int m_initialWidth = 0;
+    int m_initialHeight = 0;
+    std::map<UINT, AnchorRecord> m_records;
+};

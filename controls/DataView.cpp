@@ -1,0 +1,684 @@
+// The text view control: line store, double-buffered painting, own scroll bars, marks.
+#include "controls/DataView.h"
+
+#include "controls/PointsToLogical.h"
+#include "controls/ViewMath.h"
+#include "ui/OutputFile.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char kSampleText[] = "ABCDEFGHILMNOPQRSTUVZXYJKWabcdefghilmnopqrstuvzxyjkw01234567890";
+constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+
+std::string TrimSpaces(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDataView, CStatic)
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_PRINTCLIENT, OnPrintClient)
+    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_VSCROLL, OnVScroll)
+    ON_MESSAGE(WM_HSCROLL, OnHScroll)
+    ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
+    ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+END_MESSAGE_MAP()
+
+CDataView::~CDataView()
+{
+    DestroyScrollBars();
+    if (m_hFont)
+        ::DeleteObject(m_hFont);
+}
+
+// --- binding and window text --------------------------------------------------------
+
+void CDataView::PreSubclassWindow()
+{
+    // Without SS_NOTIFY a static control lets clicks fall through to its parent; the
+    // bars are children drawn over the rows, so painting must leave them alone.
+    const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    const LONG_PTR wanted = style | SS_NOTIFY | WS_CLIPCHILDREN;
+    if (wanted != style)
+        ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, wanted);
+    CreateListFont();
+    CStatic::PreSubclassWindow();
+}
+
+void CDataView::PostNcDestroy()
+{
+    // The bars went with the window.
+    m_hVBar = m_hHBar = nullptr;
+    m_bVBarVisible = m_bHBarVisible = false;
+    CStatic::PostNcDestroy();
+}
+
+LRESULT CDataView::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    // The view shows its lines, never a window text.
+    if (msg == WM_SETTEXT)
+        return 0;
+    if (msg == WM_GETTEXT) {
+        char* buffer = reinterpret_cast<char*>(lp);
+        const size_t size = static_cast<size_t>(wp);
+        if (!buffer || size == 0)
+            return 0;
+        const int written = std::snprintf(buffer, size, "%s", m_singleText.c_str());
+        if (written < 0) {
+            buffer[0] = '\0';
+            return 0;
+        }
+        // The count of characters actually copied, as WM_GETTEXT promises.
+        return static_cast<size_t>(written) < size ? written : static_cast<LRESULT>(size - 1);
+    }
+    return CStatic::DefWindowProc(msg, wp, lp);
+}
+
+// --- settings -----------------------------------------------------------------------
+
+void CDataView::SetListMode(bool on)
+{
+    m_bListMode = on;
+    CreateScrollBars();
+    InvalidateView();
+}
+
+void CDataView::EnableHighlight(bool on)
+{
+    m_bHighlight = on;
+}
+
+void CDataView::SetTextFormat(UINT format)
+{
+    m_textFormat = format;
+    if (format & DT_CENTER)
+        m_singleText = TrimSpaces(m_singleText);
+    if (IsWindow())
+        Invalidate(true);
+}
+
+void CDataView::SetListFont(const char* face, int size, BYTE charset, int weight, int italic, int underline,
+                            int strikeout)
+{
+    m_font.face = face ? face : "";
+    m_font.size = size;
+    m_font.charset = charset;
+    m_font.weight = weight;
+    m_font.italic = italic;
+    m_font.underline = underline;
+    m_font.strikeout = strikeout;
+    CreateListFont();
+    InvalidateView();
+}
+
+void CDataView::SetTextColor(COLORREF color)
+{
+    m_textColor = color;
+    if (IsWindow())
+        Invalidate(true);
+}
+
+void CDataView::SetReportName(const char* name)
+{
+    m_reportName = name ? name : "";
+}
+
+BOOL CDataView::PrintReport(UINT, BOOL, const char*, const char*, const char*)
+{
+    // Printing is not built yet.
+    return TRUE;
+}
+
+void CDataView::CreateListFont()
+{
+    if (!IsWindow())
+        return;
+    HDC dc = ::GetDC(m_hWnd);
+    if (!dc)
+        return;
+    if (m_hFont) {
+        ::DeleteObject(m_hFont);
+        m_hFont = nullptr;
+    }
+    int height = PointsToLogical(dc, m_font.size);
+    if (height == INT_MIN)
+        height = -INT_MAX;
+    // A negative height asks for the character height, as a point size means.
+    m_hFont = ::CreateFontA(-height, 0, 0, 0, m_font.weight, m_font.italic != 0, m_font.underline != 0,
+                            m_font.strikeout != 0, m_font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, m_font.face.c_str());
+    m_lineHeight = 16;
+    if (m_hFont) {
+        HGDIOBJ old = ::SelectObject(dc, m_hFont);
+        RECT rc = {0, 0, 0, 0};
+        ::DrawTextA(dc, kSampleText, -1, &rc, DT_CALCRECT);
+        m_lineHeight = rc.bottom - rc.top + 2;
+        ::SelectObject(dc, old);
+    }
+    ::ReleaseDC(m_hWnd, dc);
+    m_measuredLongest = -1;
+}
+
+// --- lines --------------------------------------------------------------------------
+
+int CDataView::AddLine(const char* text, bool autoScroll)
+{
+    m_store.NoteLength(text);
+    if (!m_bListMode) {
+        m_singleText = text ? text : "";
+        InvalidateView();
+        return 0;
+    }
+    const int index = m_store.AddLine(text);
+    if (index < 0)
+        return -1;
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    if (autoScroll)
+        ScrollLines(0, false, true, false);
+    InvalidateView();
+    return index;
+}
+
+bool CDataView::AddLines(const std::vector<std::string>& lines, bool autoScroll)
+{
+    if (!m_bListMode)
+        return false;
+    const bool all = m_store.AddLines(lines);
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    if (autoScroll)
+        ScrollLines(0, false, true, false);
+    InvalidateView();
+    return all;
+}
+
+void CDataView::ResetContent()
+{
+    m_singleText.clear();
+    m_store.Reset();
+    m_marks.clear();
+    m_topLine = m_hOffset = 0;
+    m_vMax = m_hMax = 0;
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    InvalidateView();
+}
+
+int CDataView::SaveToFile(const char* path)
+{
+    std::string target = path ? path : "";
+    if (target.empty() && !AskSavePath(target))
+        return -2;
+    if (!m_bListMode) {
+        const std::vector<std::string> single(1, m_singleText);
+        return WriteTextLines(target, single, single.size());
+    }
+    const std::vector<std::string>& lines = m_store.Lines();
+    return WriteTextLines(target, lines, lines.size());
+}
+
+bool CDataView::AskSavePath(std::string& path)
+{
+    char file[260] = "Out.txt";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = "Text File (*.txt)\0*.txt;\0All File (*.*)\0*.*\0\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrDefExt = "txt";
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                OFN_OVERWRITEPROMPT;
+    if (!::GetSaveFileNameA(&ofn))
+        return false;
+    path = file;
+    return true;
+}
+
+// --- scroll bars --------------------------------------------------------------------
+
+void CDataView::CreateScrollBars()
+{
+    DestroyScrollBars();
+    if (!IsWindow())
+        return;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
+    m_hVBar = ::CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0,
+                                kBarThickness, kBarThickness, m_hWnd,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kVBarId)), instance, nullptr);
+    if (!m_hVBar)
+        return;
+    m_hHBar = ::CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0,
+                                kBarThickness, kBarThickness, m_hWnd,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kHBarId)), instance, nullptr);
+    m_bVBarVisible = m_bHBarVisible = true;
+    m_vBarRect = m_hBarRect = RECT{0, 0, kBarThickness, kBarThickness};
+    for (HWND bar : {m_hVBar, m_hHBar}) {
+        if (!bar)
+            continue;
+        SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+        ::SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    }
+    HideBar(m_hVBar, &m_bVBarVisible);
+    HideBar(m_hHBar, &m_bHBarVisible);
+    m_bVBarShown = m_bHBarShown = false;
+}
+
+void CDataView::DestroyScrollBars()
+{
+    for (HWND bar : {m_hVBar, m_hHBar}) {
+        if (bar && m_hWnd && ::IsWindow(bar) && ::GetParent(bar) == m_hWnd)
+            ::DestroyWindow(bar);
+    }
+    m_hVBar = m_hHBar = nullptr;
+    m_bVBarShown = m_bHBarShown = false;
+}
+
+void CDataView::ShowBar(HWND bar, const RECT& where, int max, RECT* placed, bool* visible)
+{
+    if (!SameRect(where, *placed)) {
+        ::MoveWindow(bar, where.left, where.top, where.right - where.left, where.bottom - where.top, TRUE);
+        *placed = where;
+    }
+    if (!*visible) {
+        ::ShowWindow(bar, SW_SHOW);
+        *visible = true;
+    }
+    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE, 0, max, 1, 0, 0};
+    ::SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    RepaintBar(bar);
+}
+
+void CDataView::SetBarPosition(HWND bar, int position)
+{
+    if (!bar)
+        return;
+    ::SetScrollPos(bar, SB_CTL, position, FALSE);
+    RepaintBar(bar);
+}
+
+void CDataView::RepaintBar(HWND bar)
+{
+    // A bar that redraws itself at once costs milliseconds per append; the next paint
+    // cycle shows the same range and position.
+    ::InvalidateRect(bar, nullptr, FALSE);
+}
+
+void CDataView::HideBar(HWND bar, bool* visible)
+{
+    if (!bar)
+        return;
+    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    ::SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    if (*visible) {
+        ::ShowWindow(bar, SW_HIDE);
+        *visible = false;
+    }
+}
+
+void CDataView::HideVScrollBar()
+{
+    m_topLine = 0;
+    m_vMax = 0;
+    HideBar(m_hVBar, &m_bVBarVisible);
+}
+
+void CDataView::HideHScrollBar()
+{
+    m_hOffset = 0;
+    m_hMax = 0;
+    HideBar(m_hHBar, &m_bHBarVisible);
+}
+
+void CDataView::UpdateVScrollBar()
+{
+    m_bVBarShown = false;
+    if (!m_hVBar)
+        return;
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int rows = ViewMath::VisibleRows(client.bottom - client.top, m_lineHeight);
+    const int lines = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    m_vMax = ViewMath::VerticalMax(lines, rows);
+    if (m_vMax <= 0) {
+        HideVScrollBar();
+        return;
+    }
+    const RECT where = {client.right - kBarThickness, 0, client.right, client.bottom};
+    ShowBar(m_hVBar, where, m_vMax, &m_vBarRect, &m_bVBarVisible);
+    // The bar keeps the old position within the new range.
+    m_topLine = ::GetScrollPos(m_hVBar, SB_CTL);
+    m_bVBarShown = true;
+}
+
+int CDataView::MeasureLongestLine(const RECT& client)
+{
+    const int longest = m_store.Longest();
+    if (longest == m_measuredLongest)
+        return m_measuredWidth;
+    HDC dc = ::GetDC(m_hWnd);
+    if (!dc)
+        return 0;
+    HGDIOBJ old = m_hFont ? ::SelectObject(dc, m_hFont) : nullptr;
+    const std::string sample(static_cast<size_t>(longest), 'w');
+    RECT rc = client;
+    ::DrawTextA(dc, sample.c_str(), longest, &rc, DT_CALCRECT);
+    if (old)
+        ::SelectObject(dc, old);
+    ::ReleaseDC(m_hWnd, dc);
+    m_measuredLongest = longest;
+    m_measuredWidth = rc.right - client.left;
+    return m_measuredWidth;
+}
+
+void CDataView::UpdateHScrollBar()
+{
+    m_bHBarShown = false;
+    if (!m_hHBar)
+        return;
+    if (m_store.Longest() == 0) {
+        HideHScrollBar();
+        return;
+    }
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int clientWidth = client.right - client.left;
+    const int textWidth = clientWidth > 0 ? MeasureLongestLine(client) : 0;
+    m_hMax = ViewMath::HorizontalMax(clientWidth, textWidth, m_store.Longest());
+    if (m_hMax <= 0) {
+        HideHScrollBar();
+        return;
+    }
+    const int width = clientWidth - (m_bVBarShown ? kBarThickness : 0);
+    const RECT where = {client.left, client.bottom - kBarThickness, client.left + width, client.bottom};
+    ShowBar(m_hHBar, where, m_hMax, &m_hBarRect, &m_bHBarVisible);
+    m_hOffset = ::GetScrollPos(m_hHBar, SB_CTL);
+    m_bHBarShown = true;
+}
+
+void CDataView::ScrollLines(int delta, bool toFirst, bool toLast, bool redraw)
+{
+    if (m_vMax <= 0)
+        return;
+    m_topLine = ViewMath::ScrollLinesTarget(m_topLine, delta, toFirst, toLast, m_vMax);
+    SetBarPosition(m_hVBar, m_topLine);
+    if (redraw)
+        InvalidateView();
+}
+
+int CDataView::ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const
+{
+    // The message carries 16 bits; the bar itself knows the full position while it is
+    // being dragged, which matters beyond 65535 lines.
+    const int reported = HIWORD(wp);
+    if (!bar || reinterpret_cast<HWND>(lp) != bar)
+        return reported;
+    SCROLLINFO si = {sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    if (::GetScrollInfo(bar, SB_CTL, &si) && (si.nTrackPos & 0xFFFF) == reported)
+        return si.nTrackPos;
+    return reported;
+}
+
+LRESULT CDataView::OnVScroll(WPARAM wp, LPARAM lp)
+{
+    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), m_topLine, ThumbPosition(m_hVBar, wp, lp));
+    m_topLine = ViewMath::Clamp(target, m_vMax);
+    SetBarPosition(m_hVBar, m_topLine);
+    InvalidateView();
+    return Default();
+}
+
+LRESULT CDataView::OnHScroll(WPARAM wp, LPARAM lp)
+{
+    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), m_hOffset, ThumbPosition(m_hHBar, wp, lp));
+    m_hOffset = ViewMath::Clamp(target, m_hMax);
+    SetBarPosition(m_hHBar, m_hOffset);
+    InvalidateView();
+    return Default();
+}
+
+void CDataView::OnSize(UINT, int, int)
+{
+    Default();
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    InvalidateView();
+}
+
+LRESULT CDataView::OnMouseWheel(WPARAM wp, LPARAM)
+{
+    if (m_bListMode)
+        ScrollLines(ViewMath::WheelLines(static_cast<short>(HIWORD(wp))), false, false, true);
+    return Default();
+}
+
+// --- marks, mouse and keys ----------------------------------------------------------
+
+int CDataView::HitTestLine(int, int y) const
+{
+    return ViewMath::HitTestLine(m_topLine, y, m_lineHeight);
+}
+
+void CDataView::AddHighlight(int line, bool redraw)
+{
+    const int limit = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    if (!m_bListMode || !m_bHighlight || line < 0 || line >= limit)
+        return;
+    m_marks[line] = kHighlightColor;
+    if (redraw)
+        InvalidateView();
+}
+
+void CDataView::RemoveHighlight(int line, bool redraw)
+{
+    if (m_marks.erase(line) && redraw)
+        InvalidateView();
+}
+
+void CDataView::ClearHighlights()
+{
+    m_marks.clear();
+    InvalidateView();
+}
+
+void CDataView::OnLButtonDown(UINT flags, POINT point)
+{
+    Default();
+    if (m_bListMode)
+        ::SetFocus(m_hWnd);
+    const int hit = HitTestLine(point.x, point.y);
+    if (hit >= 0) {
+        const bool wasMarked = IsMarked(hit);
+        ClearHighlights();
+        if (!wasMarked)
+            AddHighlight(hit, false);
+        InvalidateView();
+    }
+    // The main window starts moving itself from a press anywhere in its client area.
+    if (HWND parent = ::GetParent(m_hWnd)) {
+        POINT pt = point;
+        ::MapWindowPoints(m_hWnd, parent, &pt, 1);
+        ::SendMessageA(parent, WM_LBUTTONDOWN, flags, MAKELPARAM(pt.x, pt.y));
+    }
+}
+
+LRESULT CDataView::OnGetDlgCode(WPARAM, LPARAM)
+{
+    if (m_bListMode)
+        return kListDlgCode;
+    return Default();
+}
+
+LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
+{
+    if (m_bListMode) {
+        const int key = static_cast<int>(wp);
+        if (m_marks.size() == 1) {
+            const int marked = m_marks.begin()->first;
+            RemoveHighlight(marked, true);
+            const ViewMath::KeyAction action = ViewMath::KeyDown(key, 1, marked, m_store.Count());
+            AddHighlight(action.value, false);
+        } else {
+            const ViewMath::KeyAction action =
+                ViewMath::KeyDown(key, static_cast<int>(m_marks.size()), -1, m_store.Count());
+            switch (action.kind) {
+            case ViewMath::KeyAction::Scroll:
+                ScrollLines(action.value, false, false, true);
+                break;
+            case ViewMath::KeyAction::ScrollToFirst:
+                ScrollLines(0, true, false, true);
+                break;
+            case ViewMath::KeyAction::ScrollToLast:
+                ScrollLines(0, false, true, true);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return Default();
+}
+
+// --- painting -----------------------------------------------------------------------
+
+void CDataView::InvalidateView()
+{
+    if (!IsWindow())
+        return;
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    if (m_bListMode) {
+        if (m_vMax > 0)
+            rc.right -= kBarThickness;
+        else if (m_hMax > 0)
+            rc.bottom -= kBarThickness;
+    }
+    ::InvalidateRect(m_hWnd, &rc, TRUE);
+}
+
+LRESULT CDataView::OnEraseBkgnd(WPARAM, LPARAM)
+{
+    return 1;
+}
+
+void CDataView::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    if (dc)
+        DoPaint(dc);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+LRESULT CDataView::OnPrintClient(WPARAM wp, LPARAM)
+{
+    if (wp)
+        DoPaint(reinterpret_cast<HDC>(wp));
+    return 0;
+}
+
+void CDataView::DoPaint(HDC dc)
+{
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC mem = ::CreateCompatibleDC(dc);
+    if (!mem)
+        return;
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
+    if (!bitmap) {
+        ::DeleteDC(mem);
+        return;
+    }
+    HGDIOBJ oldBitmap = ::SelectObject(mem, bitmap);
+
+    HBRUSH background = ::CreateSolidBrush(m_bkColor);
+    ::FillRect(mem, &client, background);
+    ::DeleteObject(background);
+    HGDIOBJ oldFont = m_hFont ? ::SelectObject(mem, m_hFont) : nullptr;
+    ::SetBkMode(mem, TRANSPARENT);
+    ::SetTextColor(mem, m_textColor);
+
+    if (m_bListMode) {
+        DrawRows(mem, client);
+    } else {
+        RECT rc = client;
+        ::DrawTextA(mem, m_singleText.c_str(), -1, &rc, m_textFormat | DT_NOPREFIX);
+    }
+
+    if (oldFont)
+        ::SelectObject(mem, oldFont);
+    ::BitBlt(dc, 0, 0, width, height, mem, 0, 0, SRCCOPY);
+    ::SelectObject(mem, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(mem);
+}
+
+void CDataView::DrawRows(HDC dc, const RECT& client)
+{
+    if (m_lineHeight <= 0)
+        return;
+    const int last = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    RECT row = {client.left, client.top, client.right, client.top};
+    // Only the rows from the top line down to the last one that fits are touched, so a
+    // million lines paint as fast as a hundred.
+    for (int i = m_topLine; i < last && row.top < client.bottom; ++i) {
+        const std::string& line = m_store.Line(i);
+        const char* text = line.c_str();
+        int length = CLineStore::VisibleLength(line);
+        if (m_hOffset > 0) {
+            if (m_hOffset < length) {
+                text += m_hOffset;
+                length -= m_hOffset;
+            } else {
+                length = 0;
+            }
+        }
+        if (m_textFormat & DT_CENTER) {
+            while (length > 0 && *text == ' ') {
+                ++text;
+                --length;
+            }
+            while (length > 0 && text[length - 1] == ' ')
+                --length;
+        }
+        row.bottom = row.top + m_lineHeight;
+        if (row.bottom > client.bottom)
+            break;
+        if (m_bHighlight) {
+            const auto mark = m_marks.find(i);
+            if (mark != m_marks.end()) {
+                ::DrawFocusRect(dc, &row);
+                RECT fill = row;
+                ::InflateRect(&fill, -1, -1);
+                HBRUSH brush = ::CreateSolidBrush(mark->second);
+                ::FillRect(dc, &fill, brush);
+                ::DeleteObject(brush);
+            }
+        }
+        if (length > 0)
+            ::DrawTextA(dc, text, length, &row, m_textFormat | DT_NOPREFIX);
+        row.top = row.bottom;
+    }
+}

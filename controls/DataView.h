@@ -1,0 +1,161 @@
+// The text view of the register dump: holds the received lines, draws them one per row
+// with its own scroll bars, follows the newest line on request and marks a clicked line.
+// Every member is used on the window's own thread only; lines from the acquisition
+// worker must be handed over to that thread before AddLine.
+#pragma once
+
+#include "controls/LineStore.h"
+#include "fw/Controls.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The font the view was given, as the report printer needs it.
+struct DataViewFont {
+    std::string face = "Courier New";
+    int size = 10;  // points
+    BYTE charset = 1;
+    int weight = 400;
+    int italic = 0;
+    int underline = 0;
+    int strikeout = 0;
+};
+
+class CDataView : public CStatic {
+public:
+    static constexpr UINT kVBarId = 1;
+    static constexpr UINT kHBarId = 2;
+    static constexpr int kBarThickness = 15;
+    static constexpr COLORREF kHighlightColor = RGB(255, 255, 200);
+
+    CDataView() = default;
+    ~CDataView() override;
+
+    // On: the view shows its lines and gets its scroll bars (created hidden).
+    void SetListMode(bool on);
+    void EnableHighlight(bool on);
+    // DrawText flags for every row; the main window uses 0 (top left).
+    void SetTextFormat(UINT format);
+    void SetListFont(const char* face, int size, BYTE charset, int weight, int italic, int underline,
+                     int strikeout);
+    void SetTextColor(COLORREF color);
+
+    // Appends a line (null: an empty line) and returns its index; with autoScroll the
+    // view shows the last page.
+    int AddLine(const char* text, bool autoScroll);
+    // Appends every line; false when the view is not in list mode or not all fitted.
+    bool AddLines(const std::vector<std::string>& lines, bool autoScroll);
+    // Removes all lines and marks; the bars hide and the view returns to the top.
+    void ResetContent();
+
+    void SetReportName(const char* name);
+    BOOL PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix);
+    // Writes the lines with CR LF after each; an empty path asks for a name first.
+    // 1 on success, -2 name dialog cancelled, -3 file not created, -50 write failed.
+    int SaveToFile(const char* path);
+
+    // Index of the line under a client point (x plays no part); may lie beyond the last
+    // line; -1 when the line height is not positive.
+    int HitTestLine(int x, int y) const;
+
+    // Read-only state, for the main window, the printer and the tests.
+    bool IsListMode() const { return m_bListMode; }
+    int GetLineCount() const { return m_store.Count(); }
+    int GetCapacity() const { return m_store.Capacity(); }
+    int GetLongestLine() const { return m_store.Longest(); }
+    const std::string& GetLine(int i) const { return m_store.Line(i); }
+    const std::vector<std::string>& GetLines() const { return m_store.Lines(); }
+    int GetTopLine() const { return m_topLine; }
+    int GetHorizontalOffset() const { return m_hOffset; }
+    int VerticalMax() const { return m_vMax; }
+    int HorizontalMax() const { return m_hMax; }
+    bool IsVScrollShown() const { return m_bVBarShown; }
+    bool IsHScrollShown() const { return m_bHBarShown; }
+    int GetLineHeight() const { return m_lineHeight; }
+    bool IsMarked(int line) const { return m_marks.count(line) != 0; }
+    int GetMarkCount() const { return static_cast<int>(m_marks.size()); }
+    const DataViewFont& GetListFont() const { return m_font; }
+    HFONT GetFontHandle() const { return m_hFont; }
+    COLORREF GetTextColor() const { return m_textColor; }
+    UINT GetTextFormat() const { return m_textFormat; }
+    const std::string& GetReportName() const { return m_reportName; }
+
+protected:
+    void PreSubclassWindow() override;
+    void PostNcDestroy() override;
+    LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    void OnPaint();
+    LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnVScroll(WPARAM wp, LPARAM lp);
+    LRESULT OnHScroll(WPARAM wp, LPARAM lp);
+    LRESULT OnMouseWheel(WPARAM wp, LPARAM lp);
+    LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
+    LRESULT OnKeyDown(WPARAM wp, LPARAM lp);
+    void OnLButtonDown(UINT flags, POINT point);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void CreateListFont();
+    void CreateScrollBars();
+    void DestroyScrollBars();
+    void UpdateVScrollBar();
+    void UpdateHScrollBar();
+    void HideVScrollBar();
+    void HideHScrollBar();
+    void ShowBar(HWND bar, const RECT& where, int max, RECT* placed, bool* visible);
+    void HideBar(HWND bar, bool* visible);
+    void SetBarPosition(HWND bar, int position);
+    void RepaintBar(HWND bar);
+    int MeasureLongestLine(const RECT& client);
+    void ScrollLines(int delta, bool toFirst, bool toLast, bool redraw);
+    int ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const;
+    void AddHighlight(int line, bool redraw);
+    void RemoveHighlight(int line, bool redraw);
+    void ClearHighlights();
+    void InvalidateView();
+    void DoPaint(HDC dc);
+    void DrawRows(HDC dc, const RECT& client);
+    bool AskSavePath(std::string& path);
+
+    // Font and colours.
+    DataViewFont m_font;
+    HFONT m_hFont = nullptr;
+    int m_lineHeight = 16;
+    UINT m_textFormat = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    COLORREF m_bkColor = RGB(255, 255, 255);
+    COLORREF m_textColor = RGB(0, 0, 0);
+
+    // Content.
+    bool m_bListMode = false;
+    CLineStore m_store;
+    std::string m_singleText;
+    std::string m_reportName;
+
+    // Scrolling and marks.
+    int m_topLine = 0;
+    int m_hOffset = 0;
+    HWND m_hVBar = nullptr;
+    HWND m_hHBar = nullptr;
+    int m_vMax = 0;
+    int m_hMax = 0;
+    bool m_bVBarShown = false;
+    bool m_bHBarShown = false;
+    bool m_bHighlight = false;
+    std::map<int, COLORREF> m_marks;
+
+    // What the bars were last given, so a million appends do not move and show them a
+    // million times.
+    RECT m_vBarRect = {};
+    RECT m_hBarRect = {};
+    bool m_bVBarVisible = false;
+    bool m_bHBarVisible = false;
+
+    // Width of the longest line in 'w' characters, measured once per font and length.
+    int m_measuredLongest = -1;
+    int m_measuredWidth = 0;
+};

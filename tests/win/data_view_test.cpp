@@ -1,0 +1,637 @@
+// The text view driven with real window messages: lines, scroll bars, wheel, keys,
+// marks, window text, the forwarded click and what it paints.
+#include <gtest/gtest.h>
+
+#include "controls/DataView.h"
+#include "support/WinTestSupport.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <cstdint>
+#include <thread>
+
+using namespace wintest;
+
+namespace {
+
+// The main window's stand-in: records the clicks the view passes on.
+class CRecordingParent : public CWnd {
+public:
+    int clicks = 0;
+    UINT lastFlags = 0;
+    POINT lastPoint = {};
+
+protected:
+    void OnLButtonDown(UINT flags, POINT point)
+    {
+        ++clicks;
+        lastFlags = flags;
+        lastPoint = point;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRecordingParent, CWnd)
+    ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+END_MESSAGE_MAP()
+
+const char kParentClass[] = "KorvexDataViewTestParent";
+
+void RegisterParentClass()
+{
+    static bool done = false;
+    if (done)
+        return;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kParentClass;
+    ::RegisterClassA(&wc);
+    done = true;
+}
+
+// A DIB the view paints into through WM_PRINTCLIENT; pixels read as 0x00RRGGBB.
+class Capture {
+public:
+    Capture(HWND view)
+    {
+        RECT rc;
+        ::GetClientRect(view, &rc);
+        m_width = rc.right;
+        m_height = rc.bottom;
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = m_width;
+        bi.bmiHeader.biHeight = -m_height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        m_dc = ::CreateCompatibleDC(nullptr);
+        m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = ::SelectObject(m_dc, m_bitmap);
+        // Grey, so that a view that paints nothing cannot pass for a white one.
+        for (int i = 0; i < m_width * m_height; ++i)
+            m_bits[i] = 0x808080;
+        ::SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT);
+        ::GdiFlush();
+    }
+    ~Capture()
+    {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_dc);
+    }
+    uint32_t At(int x, int y) const { return m_bits[y * m_width + x] & 0xFFFFFF; }
+    // Pixels of a band of rows that are clearly text (all channels dark).
+    int DarkPixels(int top, int bottom) const
+    {
+        int n = 0;
+        for (int y = top; y < bottom && y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x) {
+                const uint32_t p = At(x, y);
+                if ((p & 0xFF) < 0x80 && ((p >> 8) & 0xFF) < 0x80 && ((p >> 16) & 0xFF) < 0x80)
+                    ++n;
+            }
+        return n;
+    }
+    bool AllEqual(int top, int bottom, int left, int right, uint32_t colour) const
+    {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                if (At(x, y) != colour)
+                    return false;
+        return true;
+    }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    uint32_t* m_bits = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+struct OwnedDialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialogProc(HWND hwnd, LPARAM lp)
+{
+    auto* search = reinterpret_cast<OwnedDialogSearch*>(lp);
+    char cls[32] = "";
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && ::GetWindow(hwnd, GW_OWNER) == search->owner && ::IsWindowVisible(hwnd))
+        search->found = hwnd;
+    return TRUE;
+}
+
+// A visible dialog owned by the window, or null.
+HWND FindOwnedDialog(HWND owner)
+{
+    OwnedDialogSearch search = {owner, nullptr};
+    ::EnumWindows(FindOwnedDialogProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kMarkPixel = 0xFFFFC8;  // COLORREF 0xC8FFFF in a DIB
+
+class DataViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterParentClass();
+        HWND parent = ::CreateWindowExA(0, kParentClass, "view test", WS_POPUP | WS_VISIBLE, 20, 20, 600, 500,
+                                        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(parent);
+        ASSERT_TRUE(m_parent.SubclassWindow(parent));
+        // Like control 1000 of the main window: an empty static with a static edge.
+        HWND control = ::CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 300, 200,
+                                         parent, reinterpret_cast<HMENU>(1000), ::GetModuleHandleA(nullptr),
+                                         nullptr);
+        ASSERT_TRUE(control);
+        ASSERT_TRUE(m_view.SubclassDlgItem(1000, &m_parent));
+    }
+
+    void TearDown() override
+    {
+        if (m_parent.m_hWnd)
+            ::DestroyWindow(m_parent.m_hWnd);
+    }
+
+    // The main window's set-up of the view.
+    void SetUpLikeMainWindow()
+    {
+        m_view.SetListMode(true);
+        m_view.EnableHighlight(true);
+        m_view.SetTextFormat(0);
+        m_view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+        m_view.SetTextColor(RGB(0, 0, 0));
+    }
+
+    // Sizes the view so that its client area is exactly this big.
+    void SetClientSize(int width, int height)
+    {
+        RECT outer, client;
+        ::GetWindowRect(m_view.m_hWnd, &outer);
+        ::GetClientRect(m_view.m_hWnd, &client);
+        const int edgeW = (outer.right - outer.left) - client.right;
+        const int edgeH = (outer.bottom - outer.top) - client.bottom;
+        ::SetWindowPos(m_view.m_hWnd, nullptr, 0, 0, width + edgeW, height + edgeH, SWP_NOMOVE | SWP_NOZORDER);
+        ::GetClientRect(m_view.m_hWnd, &client);
+        ASSERT_EQ(client.right, width);
+        ASSERT_EQ(client.bottom, height);
+    }
+
+    void SetRows(int rows, int extraPixels = 0) { SetClientSize(300, rows * m_view.GetLineHeight() + extraPixels); }
+
+    void AddNumbered(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            m_view.AddLine(("line " + std::to_string(i)).c_str(), false);
+    }
+
+    HWND Bar(int id) const { return ::GetDlgItem(m_view.m_hWnd, id); }
+    bool BarVisible(int id) const { return ::IsWindowVisible(Bar(id)) != FALSE; }
+    RECT BarRect(int id) const
+    {
+        RECT rc;
+        ::GetWindowRect(Bar(id), &rc);
+        ::MapWindowPoints(nullptr, m_view.m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+
+    void Send(UINT msg, WPARAM wp, LPARAM lp = 0) { ::SendMessageA(m_view.m_hWnd, msg, wp, lp); }
+    void Key(UINT vk) { Send(WM_KEYDOWN, vk, 1); }
+    void ClickLine(int row) { Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, row * m_view.GetLineHeight() + 2)); }
+    void Wheel(short delta) { Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), MAKELPARAM(100, 100)); }
+
+    CRecordingParent m_parent;
+    CDataView m_view;
+};
+
+}  // namespace
+
+TEST_F(DataViewTest, BindingAddsNotifyStyleAndListModeCreatesHiddenBars)
+{
+    EXPECT_TRUE(::GetWindowLongA(m_view.m_hWnd, GWL_STYLE) & SS_NOTIFY);
+    EXPECT_FALSE(Bar(1));
+    SetUpLikeMainWindow();
+    EXPECT_GT(m_view.GetLineHeight(), 2);
+
+    ASSERT_TRUE(Bar(1));
+    ASSERT_TRUE(Bar(2));
+    char cls[32] = "";
+    ::GetClassNameA(Bar(1), cls, sizeof cls);
+    EXPECT_STRCASEEQ(cls, "ScrollBar");
+    EXPECT_TRUE(::GetWindowLongA(Bar(1), GWL_STYLE) & SBS_VERT);
+    EXPECT_FALSE(::GetWindowLongA(Bar(2), GWL_STYLE) & SBS_VERT);
+    EXPECT_FALSE(BarVisible(1));
+    EXPECT_FALSE(BarVisible(2));
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETDLGCODE, 0, 0), 0x85);
+}
+
+TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    EXPECT_EQ(m_view.AddLine("first", true), 0);
+    EXPECT_EQ(m_view.AddLine(nullptr, true), 1);
+    EXPECT_EQ(m_view.GetLine(1), "");
+    EXPECT_EQ(m_view.GetLongestLine(), 5);
+    // Everything fits: following the end leaves the top line at 0 and the bar hidden.
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    EXPECT_FALSE(BarVisible(1));
+
+    AddNumbered(23);
+    EXPECT_EQ(m_view.GetLineCount(), 25);
+    EXPECT_EQ(m_view.VerticalMax(), 15);
+    EXPECT_TRUE(m_view.IsVScrollShown());
+    ASSERT_TRUE(BarVisible(1));
+    RECT rc = BarRect(1);
+    RECT client;
+    ::GetClientRect(m_view.m_hWnd, &client);
+    EXPECT_EQ(rc.left, client.right - 15);
+    EXPECT_EQ(rc.right, client.right);
+    EXPECT_EQ(rc.top, 0);
+    EXPECT_EQ(rc.bottom, client.bottom);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+
+    m_view.AddLine("follow", true);
+    EXPECT_EQ(m_view.GetTopLine(), 16);
+    EXPECT_EQ(::GetScrollPos(Bar(1), SB_CTL), 16);
+
+    // A batch grows the store in whole steps and follows the end too.
+    std::vector<std::string> batch(1100, "x");
+    EXPECT_TRUE(m_view.AddLines(batch, true));
+    EXPECT_EQ(m_view.GetLineCount(), 1126);
+    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.GetTopLine(), 1116);
+
+    // A taller view keeps the top line within the new, smaller range.
+    SetRows(20);
+    EXPECT_EQ(m_view.VerticalMax(), 1106);
+    EXPECT_EQ(m_view.GetTopLine(), 1106);
+    EXPECT_EQ(::GetScrollPos(Bar(1), SB_CTL), 1106);
+
+    ClickLine(2);
+    EXPECT_EQ(m_view.GetMarkCount(), 1);
+    m_view.ResetContent();
+    EXPECT_EQ(m_view.GetLineCount(), 0);
+    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.GetMarkCount(), 0);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    EXPECT_EQ(m_view.VerticalMax(), 0);
+    EXPECT_FALSE(BarVisible(1));
+    EXPECT_FALSE(BarVisible(2));
+}
+
+TEST_F(DataViewTest, HorizontalBarOnlyForALineWiderThanTheView)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    m_view.AddLine("short", false);
+    EXPECT_FALSE(BarVisible(2));
+    EXPECT_EQ(m_view.HorizontalMax(), 0);
+    Send(WM_HSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), 0);
+
+    m_view.AddLine(std::string(200, 'w').c_str(), false);
+    ASSERT_TRUE(BarVisible(2));
+    EXPECT_GT(m_view.HorizontalMax(), 0);
+    RECT client;
+    ::GetClientRect(m_view.m_hWnd, &client);
+    RECT rc = BarRect(2);
+    EXPECT_EQ(rc.left, 0);
+    EXPECT_EQ(rc.right, client.right);
+    EXPECT_EQ(rc.top, client.bottom - 15);
+    EXPECT_EQ(rc.bottom, client.bottom);
+
+    Send(WM_HSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), 1);
+    Send(WM_HSCROLL, SB_PAGEDOWN);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), 21);
+    Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 100000 & 0xFFFF));
+    EXPECT_EQ(m_view.GetHorizontalOffset(), m_view.HorizontalMax());
+    EXPECT_EQ(::GetScrollPos(Bar(2), SB_CTL), m_view.HorizontalMax());
+
+    // With the vertical bar shown the horizontal one stops short of it.
+    AddNumbered(20);
+    ASSERT_TRUE(BarVisible(1));
+    rc = BarRect(2);
+    EXPECT_EQ(rc.right, client.right - 15);
+
+    m_view.ResetContent();
+    EXPECT_EQ(m_view.GetHorizontalOffset(), 0);
+    EXPECT_FALSE(BarVisible(2));
+}
+
+TEST_F(DataViewTest, ScrollRequestsAndWheel)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    // No range: every request leaves the top line at 0.
+    AddNumbered(5);
+    Send(WM_VSCROLL, SB_PAGEDOWN);
+    Wheel(-240);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+
+    AddNumbered(20);
+    ASSERT_EQ(m_view.VerticalMax(), 15);
+    Send(WM_VSCROLL, SB_PAGEDOWN);
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+    EXPECT_EQ(::GetScrollPos(Bar(1), SB_CTL), 15);
+    Send(WM_VSCROLL, SB_TOP);  // one line, not to the first line
+    EXPECT_EQ(m_view.GetTopLine(), 14);
+    Send(WM_VSCROLL, SB_LINEUP);
+    EXPECT_EQ(m_view.GetTopLine(), 13);
+    Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5));
+    EXPECT_EQ(m_view.GetTopLine(), 5);
+    Send(WM_VSCROLL, SB_BOTTOM);  // one line, not to the last line
+    EXPECT_EQ(m_view.GetTopLine(), 6);
+    Send(WM_VSCROLL, SB_ENDSCROLL);
+    EXPECT_EQ(m_view.GetTopLine(), 6);
+    Send(WM_VSCROLL, SB_PAGEUP);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+
+    Wheel(-240);
+    EXPECT_EQ(m_view.GetTopLine(), 10);
+    Wheel(60);
+    EXPECT_EQ(m_view.GetTopLine(), 10);
+    Wheel(120);
+    EXPECT_EQ(m_view.GetTopLine(), 5);
+    Wheel(-1200);
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+}
+
+TEST_F(DataViewTest, KeysScrollWithoutAMarkAndMoveASingleMark)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    AddNumbered(25);
+    Key(VK_NEXT);
+    EXPECT_EQ(m_view.GetTopLine(), 10);
+    Key(VK_NEXT);
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+    Key(VK_HOME);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    EXPECT_EQ(m_view.GetTopLine(), 2);
+    Key(VK_LEFT);
+    EXPECT_EQ(m_view.GetTopLine(), 1);
+    Key(VK_END);
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+    Key('A');
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+
+    // A click on row 3 marks line 18; Down moves the mark, not the view.
+    ClickLine(3);
+    EXPECT_TRUE(m_view.IsMarked(18));
+    Key(VK_DOWN);
+    EXPECT_FALSE(m_view.IsMarked(18));
+    EXPECT_TRUE(m_view.IsMarked(19));
+    EXPECT_EQ(m_view.GetTopLine(), 15);
+    Key(VK_NEXT);
+    EXPECT_TRUE(m_view.IsMarked(24));
+    Key(VK_DOWN);
+    EXPECT_TRUE(m_view.IsMarked(24));
+    EXPECT_EQ(m_view.GetMarkCount(), 1);
+
+    Key(VK_HOME);
+    ClickLine(9);  // the marked last line: the mark goes
+    EXPECT_EQ(m_view.GetMarkCount(), 0);
+    Key(VK_HOME);
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    ClickLine(0);
+    Key(VK_PRIOR);
+    EXPECT_TRUE(m_view.IsMarked(0));
+    EXPECT_EQ(m_view.GetMarkCount(), 1);
+    ClickLine(4);
+    EXPECT_FALSE(m_view.IsMarked(0));
+    EXPECT_TRUE(m_view.IsMarked(4));
+}
+
+TEST_F(DataViewTest, ClickMarksFocusesAndReachesTheParent)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    AddNumbered(3);
+    ::SetForegroundWindow(m_parent.m_hWnd);
+    ::SetFocus(m_parent.m_hWnd);
+
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(7, m_view.GetLineHeight() + 1));
+    EXPECT_TRUE(m_view.IsMarked(1));
+    EXPECT_EQ(::GetFocus(), m_view.m_hWnd);
+    EXPECT_EQ(m_parent.clicks, 1);
+    EXPECT_EQ(m_parent.lastFlags, static_cast<UINT>(MK_LBUTTON | MK_SHIFT));
+    POINT expected = {7, m_view.GetLineHeight() + 1};
+    ::MapWindowPoints(m_view.m_hWnd, m_parent.m_hWnd, &expected, 1);
+    EXPECT_EQ(m_parent.lastPoint.x, expected.x);
+    EXPECT_EQ(m_parent.lastPoint.y, expected.y);
+
+    // Below the last line: the mark goes and no new one is made.
+    ClickLine(7);
+    EXPECT_EQ(m_view.GetMarkCount(), 0);
+    EXPECT_EQ(m_parent.clicks, 2);
+
+    // Marking can be switched off.
+    m_view.EnableHighlight(false);
+    ClickLine(0);
+    EXPECT_EQ(m_view.GetMarkCount(), 0);
+}
+
+TEST_F(DataViewTest, WindowTextIsIgnoredAndCopiedSafely)
+{
+    ::SetWindowTextA(m_view.m_hWnd, "ignored");
+    char buffer[32] = "xxxx";
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)), 0);
+    EXPECT_STREQ(buffer, "");
+
+    // Outside list mode a line becomes the single text.
+    EXPECT_EQ(m_view.AddLine("Hello world", false), 0);
+    EXPECT_FALSE(m_view.AddLines({"a"}, false));
+    EXPECT_EQ(m_view.GetLineCount(), 0);
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)), 11);
+    EXPECT_STREQ(buffer, "Hello world");
+
+    // A small buffer gets a terminated prefix and nothing beyond it.
+    char small[8];
+    std::memset(small, '#', sizeof small);
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, 6, reinterpret_cast<LPARAM>(small)), 5);
+    EXPECT_STREQ(small, "Hello");
+    EXPECT_EQ(small[6], '#');
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(small)), 0);
+    EXPECT_EQ(small[0], 'H');
+
+    // Horizontal centring trims the single text; the default answer to WM_GETDLGCODE
+    // stays outside list mode.
+    m_view.AddLine("  mid  ", false);
+    m_view.SetTextFormat(DT_CENTER);
+    ::SendMessageA(m_view.m_hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    EXPECT_STREQ(buffer, "mid");
+    EXPECT_NE(::SendMessageA(m_view.m_hWnd, WM_GETDLGCODE, 0, 0), 0x85);
+}
+
+TEST_F(DataViewTest, PaintsWholeRowsTextAndMarks)
+{
+    SetUpLikeMainWindow();
+    const int lh = m_view.GetLineHeight();
+    // Ten and a half rows: the eleventh line exists but does not fit.
+    SetRows(10, lh / 2);
+    for (int i = 0; i < 12; ++i)
+        m_view.AddLine(i == 1 ? "" : "WWWWWWWW", false);
+    ClickLine(2);
+    {
+        Capture cap(m_view.m_hWnd);
+        EXPECT_GT(cap.DarkPixels(0, lh), 10);
+        EXPECT_TRUE(cap.AllEqual(lh, 2 * lh, 0, cap.Width(), kWhite));
+        EXPECT_EQ(cap.At(cap.Width() - 30, 2 * lh + lh / 2), kMarkPixel);
+        EXPECT_EQ(cap.At(cap.Width() - 30, 3 * lh + lh / 2), kWhite);
+        EXPECT_GT(cap.DarkPixels(9 * lh, 10 * lh), 10);
+        EXPECT_TRUE(cap.AllEqual(10 * lh, cap.Height(), 0, cap.Width(), kWhite));
+    }
+
+    // A horizontal offset at a line's length shows it empty.
+    m_view.ResetContent();
+    m_view.AddLine("ab", false);
+    m_view.AddLine(std::string(100, 'W').c_str(), false);
+    ASSERT_GT(m_view.HorizontalMax(), 2);
+    Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2));
+    {
+        Capture cap(m_view.m_hWnd);
+        EXPECT_TRUE(cap.AllEqual(0, lh, 0, cap.Width(), kWhite));
+        EXPECT_GT(cap.DarkPixels(lh, 2 * lh), 10);
+    }
+
+    // Colour and font changes reach the next paint.
+    m_view.ResetContent();
+    m_view.AddLine("WWWWWWWW", false);
+    m_view.SetTextColor(RGB(255, 0, 0));
+    {
+        Capture cap(m_view.m_hWnd);
+        EXPECT_EQ(cap.DarkPixels(0, lh), 0);
+        bool red = false;
+        for (int y = 0; y < lh && !red; ++y)
+            for (int x = 0; x < 100 && !red; ++x)
+                red = cap.At(x, y) == 0xFF0000;
+        EXPECT_TRUE(red);
+    }
+}
+
+TEST_F(DataViewTest, PaintsToTheScreen)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    m_view.AddLine("second", false);
+    ClickLine(1);
+    ::UpdateWindow(m_parent.m_hWnd);
+    ::UpdateWindow(m_view.m_hWnd);
+    PumpFor(50);
+
+    const int lh = m_view.GetLineHeight();
+    HDC dc = ::GetDC(m_view.m_hWnd);
+    ASSERT_TRUE(dc);
+    int dark = 0;
+    for (int y = 0; y < lh; ++y)
+        for (int x = 0; x < 120; ++x)
+            if ((::GetPixel(dc, x, y) & 0xFFFFFF) == 0)
+                ++dark;
+    const COLORREF mark = ::GetPixel(dc, 250, lh + lh / 2);
+    const COLORREF below = ::GetPixel(dc, 250, 5 * lh);
+    ::ReleaseDC(m_view.m_hWnd, dc);
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(mark, RGB(255, 255, 200));
+    EXPECT_EQ(below, RGB(255, 255, 255));
+    // Background erasing is left to the paint.
+    EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_ERASEBKGND, 0, 0), 1);
+}
+
+TEST_F(DataViewTest, FontSizeZeroAndFontChangeKeepRangesUntilNextUpdate)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    AddNumbered(25);
+    const int before = m_view.GetLineHeight();
+    m_view.SetListFont("Courier New", 20, 1, 700, 1, 0, 0);
+    EXPECT_GT(m_view.GetLineHeight(), before);
+    EXPECT_EQ(m_view.VerticalMax(), 15);
+    m_view.AddLine("more", false);
+    EXPECT_GT(m_view.VerticalMax(), 16);
+    EXPECT_EQ(m_view.GetListFont().weight, 700);
+
+    m_view.SetListFont("Courier New", 0, 1, 400, 0, 0, 0);
+    EXPECT_GT(m_view.GetLineHeight(), 2);
+    EXPECT_TRUE(m_view.GetFontHandle());
+}
+
+TEST_F(DataViewTest, SavesLinesAndReportsACancelledNameDialog)
+{
+    SetUpLikeMainWindow();
+    m_view.AddLine("A", false);
+    m_view.AddLine("", false);
+    m_view.AddLine("B", false);
+    TempDir dir;
+    EXPECT_EQ(m_view.SaveToFile(dir.File("out.txt").c_str()), 1);
+    EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "A\r\n\r\nB\r\n");
+    EXPECT_EQ(m_view.SaveToFile(dir.File("missing\\out.txt").c_str()), -3);
+
+    // No path: the name dialog comes up owned by the view's window; cancel it.
+    std::atomic<bool> stop{false};
+    std::atomic<int> cancelled{0};
+    const HWND top = m_parent.m_hWnd;
+    std::thread canceller([&] {
+        while (!stop && !cancelled) {
+            if (HWND dialog = FindOwnedDialog(top)) {
+                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                ++cancelled;
+            }
+            ::Sleep(20);
+        }
+    });
+    const int result = m_view.SaveToFile("");
+    stop = true;
+    canceller.join();
+    EXPECT_EQ(result, -2);
+    EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
+{
+    SetUpLikeMainWindow();
+    SetRows(20);
+    std::vector<std::string> lines(1000000);
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i] = "line " + std::to_string(i);
+    ASSERT_TRUE(m_view.AddLines(lines, true));
+    EXPECT_EQ(m_view.GetCapacity(), 1000448);
+    EXPECT_EQ(m_view.GetTopLine(), 1000000 - 20);
+
+    // Appends one by one stay cheap at this size.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2000; ++i)
+        m_view.AddLine("appended", true);
+    const auto appendMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(m_view.GetLineCount(), 1002000);
+    EXPECT_EQ(m_view.GetTopLine(), 1002000 - 20);
+    EXPECT_LT(appendMs, 4000);
+
+    const auto paintStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        Capture cap(m_view.m_hWnd);
+        if (i == 0)
+            EXPECT_GT(cap.DarkPixels(19 * m_view.GetLineHeight(), 20 * m_view.GetLineHeight()), 10);
+    }
+    const auto paintMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - paintStart).count();
+    EXPECT_LT(paintMs, 2000);
+}
