@@ -154,6 +154,7 @@ private:
     RECT m_hBarRect = {};
     bool m_bVBarVisible = false;
     bool m_bHBarVisible = false;
+    bool m_bBarsDirty = false;  // a bar changed and waits for InvalidateView
 
     // Width of the longest line in 'w' characters, measured once per font and length.
     int m_measuredLongest = -1;

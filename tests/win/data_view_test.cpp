@@ -198,6 +198,19 @@ protected:
             m_view.AddLine(("line " + std::to_string(i)).c_str(), false);
     }
 
+    // The middle column of the vertical bar's strip, as on screen.
+    std::vector<COLORREF> BarStrip() const
+    {
+        RECT client;
+        ::GetClientRect(m_view.m_hWnd, &client);
+        HDC dc = ::GetDC(m_view.m_hWnd);
+        std::vector<COLORREF> column;
+        for (int y = 0; y < client.bottom; ++y)
+            column.push_back(::GetPixel(dc, client.right - 8, y));
+        ::ReleaseDC(m_view.m_hWnd, dc);
+        return column;
+    }
+
     HWND Bar(int id) const { return ::GetDlgItem(m_view.m_hWnd, id); }
     bool BarVisible(int id) const { return ::IsWindowVisible(Bar(id)) != FALSE; }
     RECT BarRect(int id) const
@@ -551,6 +564,17 @@ TEST_F(DataViewTest, PaintsToTheScreen)
     EXPECT_GT(dark, 10);
     EXPECT_EQ(mark, RGB(255, 255, 200));
     EXPECT_EQ(below, RGB(255, 255, 255));
+
+    // The bars are repainted with the rows: a shown bar is on screen and its thumb moves.
+    AddNumbered(40);
+    ::UpdateWindow(m_view.m_hWnd);
+    PumpFor(50);
+    const std::vector<COLORREF> before = BarStrip();
+    EXPECT_NE(before[7], RGB(255, 255, 255));
+    Send(WM_VSCROLL, SB_PAGEDOWN);
+    ::UpdateWindow(m_view.m_hWnd);
+    PumpFor(50);
+    EXPECT_NE(BarStrip(), before);
     // Background erasing is left to the paint.
     EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_ERASEBKGND, 0, 0), 1);
 }
