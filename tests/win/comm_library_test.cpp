@@ -1,0 +1,93 @@
+// The library binding: all-or-nothing loading, the wrappers, and the port list that
+// start-up builds through the library.
+#include <gtest/gtest.h>
+
+#include "app/ReaderApp.h"
+#include "link/CommLibrary.h"
+#include "quorlink/QuorlinkTest.h"
+#include "support/WinTestSupport.h"
+
+using namespace wintest;
+
+namespace {
+
+std::string Lib(const char* variant)
+{
+    return ExeDir() + "testlibs\\" + variant + "\\Quorlink.dll";
+}
+
+template <typename Fn>
+Fn Proc(const std::string& lib, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA(lib.c_str()), name)));
+}
+
+}  // namespace
+
+TEST(CommLibrary, LoadsAllOrNothingAndRefusesASecondLoad)
+{
+    CommLibrary lib;
+    EXPECT_EQ(lib.LoadDll("NoSuchLibrary.dll"), 0);
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(lib.Table().Quorlink_AddNewCommunication, nullptr) << "a missing file touches no slot";
+
+    EXPECT_EQ(lib.LoadDll(Lib("missing").c_str()), 0);
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(::GetModuleHandleA(Lib("missing").c_str()), nullptr) << "the library is released again";
+    EXPECT_NE(lib.Table().Quorlink_EnableAddLenDumpToDump, nullptr) << "slots before the missing one were filled";
+    EXPECT_EQ(lib.Table().Quorlink_AddDataToWriteDump2, nullptr);
+
+    ASSERT_EQ(lib.LoadDll(Lib("scripted").c_str()), 1);
+    EXPECT_EQ(lib.LoadDll(Lib("scripted").c_str()), 0) << "loading twice is refused";
+    EXPECT_TRUE(lib.IsLoaded());
+    EXPECT_NE(lib.Table().Quorlink_AddDataToWriteDump2, nullptr);
+    lib.FreeDll();
+    EXPECT_FALSE(lib.IsLoaded());
+    lib.FreeDll();  // nothing loaded: nothing happens
+}
+
+TEST(CommLibrary, WrappersPassArgumentsThroughAndCallNothingWhenUnloaded)
+{
+    CommLibrary lib;
+    int ports[4] = {};
+    int count = 4;
+    unsigned char buf[8];
+    unsigned int got = 0;
+    EXPECT_EQ(lib.Open(3, 9600, 0), 0);
+    EXPECT_EQ(lib.ReadComBuffer(buf, 8, &got, 0), 0);
+    EXPECT_EQ(lib.GetCOM_Installed(ports, &count), 0);
+    EXPECT_EQ(count, 4) << "nothing was called";
+
+    const std::string path = Lib("scripted");
+    ASSERT_EQ(lib.LoadDll(path.c_str()), 1);
+    Proc<PFN_Test_Reset>(path, "Test_Reset")();
+    Proc<PFN_Test_SetOpenResult>(path, "Test_SetOpenResult")(7);
+    lib.SetInterface(3, 0);
+    EXPECT_EQ(lib.Open(4, 115200, 0), 7);
+    lib.Close(0);
+    QuorlinkTestStats stats = {};
+    Proc<PFN_Test_GetStats>(path, "Test_GetStats")(&stats);
+    EXPECT_EQ(stats.lastInterface, 3);
+    EXPECT_EQ(stats.lastInterfaceOption, 0);
+    EXPECT_EQ(stats.lastOpenPort, 4);
+    EXPECT_EQ(stats.lastOpenBaud, 115200);
+    EXPECT_EQ(stats.closeCalls, 1);
+    lib.FreeDll();
+    EXPECT_EQ(lib.Close(0), 0);
+}
+
+TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)
+{
+    const std::string path = Lib("scripted");
+    ASSERT_EQ(g_CommLibrary.LoadDll(path.c_str()), 1);
+    auto setPorts = Proc<PFN_Test_SetPorts>(path, "Test_SetPorts");
+    const int ports[] = {3, 1, 3};
+    setPorts(ports, 3);
+    EXPECT_TRUE(CReaderApp::EnumerateComPorts());
+    EXPECT_EQ(g_ComPortList, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
+    setPorts(nullptr, 0);
+    EXPECT_TRUE(CReaderApp::EnumerateComPorts());
+    EXPECT_TRUE(g_ComPortList.empty()) << "no ports reported: no fallback list";
+    g_CommLibrary.FreeDll();
+    EXPECT_FALSE(CReaderApp::EnumerateComPorts());
+}
