@@ -3,6 +3,7 @@
 
 #include "controls/PointsToLogical.h"
 #include "controls/ViewMath.h"
+#include "ui/FileDialog.h"
 #include "ui/OutputFile.h"
 
 #include <climits>
@@ -224,7 +225,8 @@ void CDataView::ResetContent()
 int CDataView::SaveToFile(const char* path)
 {
     std::string target = path ? path : "";
-    if (target.empty() && !AskSavePath(target))
+    // The chosen name serves this one write only.
+    if (target.empty() && !ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", "", target))
         return -2;
     if (!m_bListMode) {
         const std::vector<std::string> single(1, m_singleText);
@@ -232,25 +234,6 @@ int CDataView::SaveToFile(const char* path)
     }
     const std::vector<std::string>& lines = m_store.Lines();
     return WriteTextLines(target, lines, lines.size());
-}
-
-bool CDataView::AskSavePath(std::string& path)
-{
-    char file[260] = "Out.txt";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = "Text File (*.txt)\0*.txt;\0All File (*.*)\0*.*\0\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrDefExt = "txt";
-    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
-                OFN_OVERWRITEPROMPT;
-    if (!::GetSaveFileNameA(&ofn))
-        return false;
-    path = file;
-    return true;
 }
 
 // --- scroll bars --------------------------------------------------------------------

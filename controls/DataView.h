@@ -120,7 +120,6 @@ private:
     void InvalidateView();
     void DoPaint(HDC dc);
     void DrawRows(HDC dc, const RECT& client);
-    bool AskSavePath(std::string& path);
 
     // Font and colours.
     DataViewFont m_font;

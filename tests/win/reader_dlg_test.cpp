@@ -378,3 +378,62 @@ TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
     }
     EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt")) << "a cancelled Save As changes nothing";
 }
+
+TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyFiles)
+{
+    Open();
+    DialogWatcher watcher;
+    {
+        FileDialogAnswer cancel("");
+        Command(IDC_SAVE);
+        ASSERT_TRUE(cancel.WaitDone(5000));
+        EXPECT_EQ(cancel.ProposedName(), "Out.txt");
+    }
+    ASSERT_TRUE(watcher.WaitForCount(1, 5000));
+    EXPECT_EQ(watcher.Texts()[0], "ERROR save file.") << "a cancelled name counts as a failed save";
+
+    const std::string empty = m_dir.File("empty.txt");
+    {
+        FileDialogAnswer answer(empty);
+        Command(IDC_SAVE);
+        ASSERT_TRUE(answer.WaitDone(5000));
+    }
+    PumpFor(100);
+    EXPECT_TRUE(FileExists(empty));
+    EXPECT_EQ(ReadFileBytes(empty), "");
+    EXPECT_EQ(g_Settings.outputFile, "") << "the name chosen for one Save does not become the output file";
+
+    m_dlg->View().AddLine("old", false);
+    {
+        FileDialogAnswer answer(empty);
+        Command(IDC_LOAD);
+        ASSERT_TRUE(answer.WaitDone(5000));
+    }
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 0) << "loading an empty file empties the view";
+    EXPECT_EQ(g_Settings.outputFile, empty);
+    EXPECT_EQ(watcher.Count(), 1u);
+}
+
+TEST_F(ReaderDlgTest, FontDialogStoresTheChosenFontAndCancelChangesNothing)
+{
+    g_Settings.listFontColor = RGB(0, 0, 255);
+    Open();
+    const int kFaceCombo = 0x470;  // cmb1 of the font dialog
+    {
+        FileDialogAnswer cancel("", kFaceCombo);
+        Command(IDC_FONT);
+        ASSERT_TRUE(cancel.WaitDone(5000));
+    }
+    EXPECT_EQ(g_Settings.listFontSize, 10);
+    {
+        FileDialogAnswer ok("ok", kFaceCombo);
+        Command(IDC_FONT);
+        ASSERT_TRUE(ok.WaitDone(5000));
+    }
+    EXPECT_EQ(g_Settings.listFontName, "Courier New");
+    EXPECT_EQ(g_Settings.listFontBold, 400);
+    EXPECT_EQ(g_Settings.listFontItalic, 0);
+    EXPECT_EQ(g_Settings.listFontColor, static_cast<uint32_t>(RGB(0, 0, 255)));
+    EXPECT_EQ(m_dlg->View().GetListFont().size, g_Settings.listFontSize) << "the view took the chosen font";
+    EXPECT_EQ(m_dlg->View().GetTextColor(), RGB(0, 0, 255));
+}

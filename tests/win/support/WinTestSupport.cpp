@@ -204,6 +204,7 @@ const int kFileNameEdit = 0x480;   // edt1
 
 struct FileDialogSearch {
     DWORD pid;
+    int keyControl;
     HWND found;
 };
 
@@ -215,7 +216,8 @@ BOOL CALLBACK FindFileDialog(HWND hwnd, LPARAM lp)
     char cls[32] = "";
     ::GetClassNameA(hwnd, cls, sizeof cls);
     if (pid == s->pid && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
-        (::GetDlgItem(hwnd, kFileNameCombo) || ::GetDlgItem(hwnd, kFileNameEdit))) {
+        (s->keyControl ? ::GetDlgItem(hwnd, s->keyControl) != nullptr
+                       : ::GetDlgItem(hwnd, kFileNameCombo) || ::GetDlgItem(hwnd, kFileNameEdit))) {
         s->found = hwnd;
         return FALSE;
     }
@@ -223,7 +225,10 @@ BOOL CALLBACK FindFileDialog(HWND hwnd, LPARAM lp)
 }
 }  // namespace
 
-FileDialogAnswer::FileDialogAnswer(std::string path) : m_path(std::move(path)), m_thread([this] { Run(); }) {}
+FileDialogAnswer::FileDialogAnswer(std::string path, int keyControl)
+    : m_path(std::move(path)), m_keyControl(keyControl), m_thread([this] { Run(); })
+{
+}
 
 FileDialogAnswer::~FileDialogAnswer()
 {
@@ -251,7 +256,7 @@ std::string FileDialogAnswer::ProposedName() const
 void FileDialogAnswer::Run()
 {
     while (!m_stop && !m_done) {
-        FileDialogSearch search{::GetCurrentProcessId(), nullptr};
+        FileDialogSearch search{::GetCurrentProcessId(), m_keyControl, nullptr};
         ::EnumWindows(FindFileDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
             ::Sleep(100);  // let the dialog finish filling itself
@@ -265,7 +270,8 @@ void FileDialogAnswer::Run()
             if (m_path.empty()) {
                 ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             } else {
-                ::SetDlgItemTextA(search.found, id, m_path.c_str());
+                if (!m_keyControl)
+                    ::SetDlgItemTextA(search.found, id, m_path.c_str());
                 ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             }
             m_done = true;

@@ -75,11 +75,13 @@ std::string MessageBoxText(HWND dialog);
 namespace wintest {
 
 // Answers the next open or save dialog of this process: notes the file name it
-// proposed, then either types the given path and presses OK, or cancels.
+// proposed, then either types the given path and presses OK, or cancels. With a key
+// control id it answers the next dialog that has that control instead (the font
+// dialog, say), pressing OK when the path is not empty.
 class FileDialogAnswer {
 public:
     // An empty path cancels the dialog.
-    explicit FileDialogAnswer(std::string path);
+    explicit FileDialogAnswer(std::string path, int keyControl = 0);
     ~FileDialogAnswer();
     bool WaitDone(DWORD timeoutMs) const;
     std::string ProposedName() const;
@@ -87,6 +89,7 @@ public:
 private:
     void Run();
     std::string m_path;
+    int m_keyControl;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_done{false};
     mutable std::mutex m_mutex;
