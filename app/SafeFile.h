@@ -33,9 +33,20 @@ public:
     bool IsInPlace() const { return m_bInPlace; }
 
 private:
-    bool OpenInPlace();
+    bool IsOpen() const { return m_handle != -1; }
     bool Flush();
     bool Fail(Result result);
+
+    // The platform's side, in SafeFile_posix.cpp and SafeFile_win.cpp.
+    // Opens a new file beside m_target, or m_target itself where it can't be replaced.
+    bool OpenBesideTarget();
+    bool OpenInPlace();
+    // Puts m_temp in m_target's place once it is closed.
+    bool ReplaceTarget();
+    static bool WriteAll(intptr_t handle, const char* data, size_t size);
+    // With sync, the bytes reach the disk before the file is closed.
+    static bool CloseFile(intptr_t handle, bool sync);
+    static void RemoveFile(const std::string& path);
 
     std::string m_target;
     std::string m_temp;  // empty when the target is written in place

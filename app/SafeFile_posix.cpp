@@ -9,24 +9,6 @@
 #include <unistd.h>
 
 namespace {
-// Small writes are gathered so that a file of many short lines costs few system calls.
-const size_t FLUSH_SIZE = 64 * 1024;
-
-bool WriteAll(intptr_t handle, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t done = ::write(static_cast<int>(handle), data, size);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += done;
-        size -= static_cast<size_t>(done);
-    }
-    return true;
-}
-
 std::string DirectoryOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -45,33 +27,21 @@ void SyncDirectory(const std::string& dir)
 }
 }  // namespace
 
-CSafeFileWriter::~CSafeFileWriter()
+bool CSafeFileWriter::OpenBesideTarget()
 {
-    Discard();
-}
-
-bool CSafeFileWriter::Open(const std::string& path)
-{
-    Discard();
-    m_result = RESULT_OK;
-    m_bInPlace = false;
-    m_target = path;
-    if (path.empty())
-        return Fail(RESULT_CANNOT_CREATE);
-
     struct stat st;
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = ::stat(m_target.c_str(), &st) == 0;
     if (exists) {
         // Devices and pipes can't be replaced, only written.
         if (!S_ISREG(st.st_mode))
             return OpenInPlace();
         // A file the user may not write must not be replaced just because its folder allows it.
-        const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        const int probe = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
         if (probe < 0)
             return Fail(RESULT_CANNOT_CREATE);
         ::close(probe);
         // Through a symbolic link the file it points to is replaced, not the link.
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
+        if (char* real = ::realpath(m_target.c_str(), nullptr)) {
             m_target = real;
             std::free(real);
         }
@@ -106,62 +76,37 @@ bool CSafeFileWriter::OpenInPlace()
     return true;
 }
 
-bool CSafeFileWriter::Write(const void* data, size_t size)
+bool CSafeFileWriter::ReplaceTarget()
 {
-    if (m_handle < 0)
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
         return false;
-    const char* bytes = static_cast<const char*>(data);
-    if (m_buffer.size() + size > FLUSH_SIZE && !Flush())
-        return false;
-    if (size >= FLUSH_SIZE)
-        return WriteAll(m_handle, bytes, size) || Fail(RESULT_WRITE_FAILED);
-    m_buffer.append(bytes, size);
+    SyncDirectory(DirectoryOf(m_target));
     return true;
 }
 
-bool CSafeFileWriter::Flush()
+bool CSafeFileWriter::WriteAll(intptr_t handle, const char* data, size_t size)
 {
-    const bool ok = WriteAll(m_handle, m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
-    return ok || Fail(RESULT_WRITE_FAILED);
-}
-
-bool CSafeFileWriter::Commit()
-{
-    if (m_handle < 0)
-        return Fail(m_result == RESULT_OK ? RESULT_WRITE_FAILED : m_result);
-    if (!Flush())
-        return false;
-    const int fd = static_cast<int>(m_handle);
-    m_handle = -1;
-    bool ok = m_bInPlace || ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && !m_bInPlace)
-        ok = ::rename(m_temp.c_str(), m_target.c_str()) == 0;
-    if (!ok)
-        return Fail(RESULT_WRITE_FAILED);
-    if (!m_bInPlace)
-        SyncDirectory(DirectoryOf(m_target));
-    m_temp.clear();
+    while (size > 0) {
+        const ssize_t done = ::write(static_cast<int>(handle), data, size);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += done;
+        size -= static_cast<size_t>(done);
+    }
     return true;
 }
 
-void CSafeFileWriter::Discard()
+bool CSafeFileWriter::CloseFile(intptr_t handle, bool sync)
 {
-    if (m_handle >= 0) {
-        ::close(static_cast<int>(m_handle));
-        m_handle = -1;
-    }
-    if (!m_temp.empty()) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
-    }
-    m_buffer.clear();
+    const int fd = static_cast<int>(handle);
+    const bool synced = !sync || ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
 }
 
-bool CSafeFileWriter::Fail(Result result)
+void CSafeFileWriter::RemoveFile(const std::string& path)
 {
-    m_result = result;
-    Discard();
-    return false;
+    ::unlink(path.c_str());
 }

@@ -6,25 +6,9 @@
 #include <atomic>
 
 namespace {
-// Small writes are gathered so that a file of many short lines costs few system calls.
-const size_t FLUSH_SIZE = 64 * 1024;
-
 HANDLE AsHandle(intptr_t handle)
 {
     return reinterpret_cast<HANDLE>(handle);
-}
-
-bool WriteAll(intptr_t handle, const char* data, size_t size)
-{
-    while (size > 0) {
-        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        DWORD done = 0;
-        if (!::WriteFile(AsHandle(handle), data, chunk, &done, nullptr) || done == 0)
-            return false;
-        data += done;
-        size -= done;
-    }
-    return true;
 }
 
 HANDLE OpenExisting(const std::string& path, DWORD access)
@@ -40,29 +24,17 @@ std::string DirectoryOf(const std::string& path)
 }
 }  // namespace
 
-CSafeFileWriter::~CSafeFileWriter()
+bool CSafeFileWriter::OpenBesideTarget()
 {
-    Discard();
-}
-
-bool CSafeFileWriter::Open(const std::string& path)
-{
-    Discard();
-    m_result = RESULT_OK;
-    m_bInPlace = false;
-    m_target = path;
-    if (path.empty())
-        return Fail(RESULT_CANNOT_CREATE);
-
     // Replacing needs the right to delete the target: another program may hold it open
     // without sharing that, or the folder's rights may allow writing but not deleting.
     // Such a file is written in place; one that can't be written at all fails here, and is
     // never replaced just because its folder would allow it.
-    const HANDLE probe = OpenExisting(path, GENERIC_WRITE | DELETE);
+    const HANDLE probe = OpenExisting(m_target, GENERIC_WRITE | DELETE);
     if (probe == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            const HANDLE writable = OpenExisting(path, GENERIC_WRITE);
+            const HANDLE writable = OpenExisting(m_target, GENERIC_WRITE);
             if (writable == INVALID_HANDLE_VALUE)
                 return Fail(RESULT_CANNOT_CREATE);
             ::CloseHandle(writable);
@@ -77,7 +49,7 @@ bool CSafeFileWriter::Open(const std::string& path)
     }
 
     static std::atomic<unsigned> s_counter{0};
-    const std::string dir = DirectoryOf(path);
+    const std::string dir = DirectoryOf(m_target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = dir + "~kvx" + std::to_string(::GetCurrentProcessId()) + "_" +
                                  std::to_string(s_counter++) + ".tmp";
@@ -107,61 +79,33 @@ bool CSafeFileWriter::OpenInPlace()
     return true;
 }
 
-bool CSafeFileWriter::Write(const void* data, size_t size)
+bool CSafeFileWriter::ReplaceTarget()
 {
-    if (m_handle == -1)
-        return false;
-    const char* bytes = static_cast<const char*>(data);
-    if (m_buffer.size() + size > FLUSH_SIZE && !Flush())
-        return false;
-    if (size >= FLUSH_SIZE)
-        return WriteAll(m_handle, bytes, size) || Fail(RESULT_WRITE_FAILED);
-    m_buffer.append(bytes, size);
+    return ::MoveFileExA(m_temp.c_str(), m_target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool CSafeFileWriter::WriteAll(intptr_t handle, const char* data, size_t size)
+{
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD done = 0;
+        if (!::WriteFile(AsHandle(handle), data, chunk, &done, nullptr) || done == 0)
+            return false;
+        data += done;
+        size -= done;
+    }
     return true;
 }
 
-bool CSafeFileWriter::Flush()
+bool CSafeFileWriter::CloseFile(intptr_t handle, bool sync)
 {
-    const bool ok = WriteAll(m_handle, m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
-    return ok || Fail(RESULT_WRITE_FAILED);
+    const HANDLE file = AsHandle(handle);
+    const bool flushed = !sync || ::FlushFileBuffers(file);
+    return ::CloseHandle(file) && flushed;
 }
 
-bool CSafeFileWriter::Commit()
+void CSafeFileWriter::RemoveFile(const std::string& path)
 {
-    if (m_handle == -1)
-        return Fail(m_result == RESULT_OK ? RESULT_WRITE_FAILED : m_result);
-    if (!Flush())
-        return false;
-    const HANDLE file = AsHandle(m_handle);
-    m_handle = -1;
-    bool ok = m_bInPlace || ::FlushFileBuffers(file);
-    ok = ::CloseHandle(file) && ok;
-    if (ok && !m_bInPlace)
-        ok = ::MoveFileExA(m_temp.c_str(), m_target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
-        return Fail(RESULT_WRITE_FAILED);
-    m_temp.clear();
-    return true;
-}
-
-void CSafeFileWriter::Discard()
-{
-    if (m_handle != -1) {
-        ::CloseHandle(AsHandle(m_handle));
-        m_handle = -1;
-    }
-    if (!m_temp.empty()) {
-        ::DeleteFileA(m_temp.c_str());
-        m_temp.clear();
-    }
-    m_buffer.clear();
-}
-
-bool CSafeFileWriter::Fail(Result result)
-{
-    m_result = result;
-    Discard();
-    return false;
+    ::DeleteFileA(path.c_str());
 }

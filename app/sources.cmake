@@ -1,7 +1,8 @@
 list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/UiText.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/UiText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SafeFile.cpp)
 if(WIN32)
     list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/SafeFile_win.cpp)
 else()
