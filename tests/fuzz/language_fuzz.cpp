@@ -1,50 +1,19 @@
 // Arbitrary bytes as a language file: the marked texts and the all-or-nothing replacement.
 #include "app/UiText.h"
 
-#include <unistd.h>
+#include "tests/fuzz/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-// A memory-backed folder where there is one: the file writers sync every file to disk.
-std::string TempDir()
-{
-    return access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
-}
-
-struct TempFile {
-    std::string path = TempDir() + "korvex_language_fuzz_" + std::to_string(getpid());
-    ~TempFile() { std::remove(path.c_str()); }
-};
-
-const std::string& TempPath()
-{
-    static const TempFile file;
-    return file.path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* file = std::fopen(TempPath().c_str(), "wb");
-    if (file == nullptr)
+    static const CFuzzFile s_file("korvex_language_fuzz");
+    if (!s_file.Put(data, size))
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     std::vector<std::string> texts;
-    Check(ReadMarkedEntries(TempPath(), texts));
+    Check(ReadMarkedEntries(s_file.Path(), texts));
     // Each text costs its two markers, and no escape yields more bytes than it takes.
     size_t total = 0;
     for (const std::string& text : texts)
@@ -53,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ResetUiText();
     const std::string before = UiText[TXT_START];
-    LoadLanguage(TempPath());
+    LoadLanguage(s_file.Path());
     if (texts.size() == TXT_COUNT) {
         for (int i = 0; i < TXT_COUNT; ++i)
             Check(UiText[i] == texts[static_cast<size_t>(i)]);

@@ -2,54 +2,19 @@
 #include "app/AppSettings.h"
 #include "app/SettingsFile.h"
 
-#include <unistd.h>
+#include "tests/fuzz/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-// A memory-backed folder where there is one: the file writers sync every file to disk.
-std::string TempDir()
-{
-    return access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
-}
-
-struct TempFiles {
-    std::string in = TempDir() + "korvex_settings_fuzz_in_" + std::to_string(getpid());
-    std::string out = TempDir() + "korvex_settings_fuzz_out_" + std::to_string(getpid());
-    ~TempFiles()
-    {
-        std::remove(in.c_str());
-        std::remove(out.c_str());
-    }
-};
-
-const TempFiles& Temp()
-{
-    static const TempFiles files;
-    return files;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* file = std::fopen(Temp().in.c_str(), "wb");
-    if (file == nullptr)
+    static const CFuzzFile s_in("korvex_settings_fuzz_in");
+    static const CFuzzFile s_out("korvex_settings_fuzz_out");
+    if (!s_in.Put(data, size))
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     CSettingsFile settings;
-    Check(settings.Read(Temp().in));
+    Check(settings.Read(s_in.Path()));
     for (const SettingsEntry& entry : settings.Entries()) {
         Check(entry.key.size() <= CSettingsFile::MAX_KEY && entry.value.size() <= CSettingsFile::MAX_VALUE);
         Check(entry.key.find('\0') == std::string::npos && entry.value.find('\0') == std::string::npos);
@@ -61,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // Everything read, apart from records without a key, comes back unchanged.
-    Check(settings.Write(Temp().out));
+    Check(settings.Write(s_out.Path()));
     CSettingsFile back;
-    Check(back.Read(Temp().out));
+    Check(back.Read(s_out.Path()));
     size_t n = 0;
     for (const SettingsEntry& entry : settings.Entries()) {
         if (entry.key.empty())
@@ -75,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(n == back.Entries().size());
 
     AppSettings loaded;
-    Check(LoadSettings(Temp().in, loaded, "C:\\Prog\\"));
-    Check(SaveSettings(Temp().out, loaded, "C:\\Prog\\"));
+    Check(LoadSettings(s_in.Path(), loaded, "C:\\Prog\\"));
+    Check(SaveSettings(s_out.Path(), loaded, "C:\\Prog\\"));
     CSettingsFile saved;
-    Check(saved.Read(Temp().out) && saved.Entries().size() == 18);
+    Check(saved.Read(s_out.Path()) && saved.Entries().size() == 18);
     return 0;
 }

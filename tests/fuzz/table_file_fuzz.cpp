@@ -2,44 +2,19 @@
 #include "link/LineAssembler.h"
 #include "link/TranslationTables.h"
 
-#include <unistd.h>
+#include "tests/fuzz/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-struct TempFile {
-    std::string path = "/tmp/korvex_table_fuzz_" + std::to_string(getpid());
-    ~TempFile() { std::remove(path.c_str()); }
-};
-
-const std::string& TempPath()
-{
-    static const TempFile file;
-    return file.path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(TempPath().c_str(), "wb");
-    if (file == nullptr)
+    static const CFuzzFile s_file("korvex_table_fuzz");
+    if (!s_file.Put(data, size))
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     TranslationTables tables;
-    const bool translationLoaded = tables.LoadTranslationFile(TempPath());
+    const bool translationLoaded = tables.LoadTranslationFile(s_file.Path());
     const int translationCount = tables.GetTranslationCount();
     Check(translationCount >= 0 && translationCount <= TranslationTables::kTableSize);
     Check(translationLoaded == (translationCount > 0));
@@ -47,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(tables.CopyTranslationTable(table));
     Check(table.size() == static_cast<size_t>(translationCount));
 
-    const bool invalidLoaded = tables.LoadInvalidCharFile(TempPath());
+    const bool invalidLoaded = tables.LoadInvalidCharFile(s_file.Path());
     const int invalidCount = tables.GetInvalidCount();
     Check(invalidCount >= 0 && invalidCount <= TranslationTables::kTableSize);
     Check(invalidLoaded == (invalidCount > 0));

@@ -2,37 +2,12 @@
 // then written and read back; the bytes also serve as a path to shorten.
 #include "ui/OutputFile.h"
 
-#include <unistd.h>
+#include "tests/fuzz/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-// A memory-backed folder where there is one: the file writers sync every file to disk.
-std::string TempDir()
-{
-    return access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
-}
-
-struct TempFile {
-    std::string path = TempDir() + "korvex_text_lines_fuzz_" + std::to_string(getpid());
-    ~TempFile() { std::remove(path.c_str()); }
-};
-
-const std::string& TempPath()
-{
-    static const TempFile file;
-    return file.path;
-}
 
 // The rule as plainly as it can be written: CR LF ends a line, other CR and LF vanish.
 std::vector<std::string> ReferenceLines(const uint8_t* data, size_t size)
@@ -56,19 +31,17 @@ std::vector<std::string> ReferenceLines(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::FILE* file = std::fopen(TempPath().c_str(), "wb");
-    if (file == nullptr)
+    static const CFuzzFile s_file("korvex_text_lines_fuzz");
+    if (!s_file.Put(data, size))
         return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
 
     std::vector<std::string> lines;
-    Check(ReadTextLines(TempPath(), lines));
+    Check(ReadTextLines(s_file.Path(), lines));
     Check(lines == ReferenceLines(data, size));
 
-    Check(WriteTextLines(TempPath(), lines, lines.size()) == OUTPUT_OK);
+    Check(WriteTextLines(s_file.Path(), lines, lines.size()) == OUTPUT_OK);
     std::vector<std::string> back;
-    Check(ReadTextLines(TempPath(), back));
+    Check(ReadTextLines(s_file.Path(), back));
     Check(back == lines);
 
     const std::string path(reinterpret_cast<const char*>(data), size < 300 ? size : 300);
