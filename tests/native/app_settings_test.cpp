@@ -1,39 +1,18 @@
 // Settings record: defaults, loading and saving through the configuration file, path helpers.
 #include "app/AppSettings.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
 
 const std::string PROG = "C:\\Prog\\";
 
-class AppSettingsTest : public ::testing::Test
+class AppSettingsTest : public TempFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/korvex_appsettings_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_path = m_dir + "/Korvex_Config.txt";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    void Put(const std::string& bytes) { std::ofstream(m_path, std::ios::binary) << bytes; }
-    std::string Get() const
-    {
-        std::ifstream in(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::string m_dir;
-    std::string m_path;
+    AppSettingsTest() : TempFolderTest("Korvex_Config.txt") {}
 };
 
 std::string Rec(const std::string& key, const std::string& value)

@@ -1,10 +1,9 @@
 // Cutting received bytes into indented, translated lines, across reads of any size.
 #include "link/LineAssembler.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
 #include <algorithm>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,9 +33,7 @@ TranslationTables InvalidChars(const std::string& values)
 {
     TranslationTables tables;
     if (!values.empty()) {
-        const std::string path = ::testing::TempDir() + "korvex_la_invalid";
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << values;
-        EXPECT_TRUE(tables.LoadInvalidCharFile(path));
+        EXPECT_TRUE(tables.LoadInvalidCharFile(PutTempFile("korvex_la_invalid", values)));
     }
     return tables;
 }

@@ -1,14 +1,11 @@
 // Output text file: exact bytes written, line splitting on reading, path shortening.
 #include "ui/OutputFile.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,24 +19,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class OutputFileTest : public ::testing::Test
+class OutputFileTest : public TempFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/korvex_output_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_path = m_dir + "/Out.txt";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    OutputFileTest() : TempFolderTest("Out.txt") {}
 
-    void Put(const std::string& bytes) { std::ofstream(m_path, std::ios::binary) << bytes; }
-    std::string Get() const
-    {
-        std::ifstream in(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     Lines Load(const std::string& bytes)
     {
         Put(bytes);
@@ -47,9 +31,6 @@ protected:
         EXPECT_TRUE(ReadTextLines(m_path, lines));
         return lines;
     }
-
-    std::string m_dir;
-    std::string m_path;
 };
 
 TEST_F(OutputFileTest, EachLineIsWrittenWithCrLf)

@@ -6,7 +6,7 @@
 #include "app/SettingsFile.h"
 #include "ui/OutputFile.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -25,36 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void PutFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string GetFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 size_t FilesIn(const std::string& dir)
 {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-class SafeFileTest : public ::testing::Test
+class SafeFileTest : public TempFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/korvex_safefile_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_path = m_dir + "/target.txt";
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string m_dir;
-    std::string m_path;
+    SafeFileTest() : TempFolderTest("target.txt") {}
 };
 
 // While alive, files can't grow past the given size: writes beyond it fail the way they

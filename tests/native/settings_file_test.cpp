@@ -1,42 +1,18 @@
 // Record file: framing, cuts, lookups, number conversion and the exact bytes written.
 #include "app/SettingsFile.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
 
 using namespace std::string_literals;
 
-class SettingsFileTest : public ::testing::Test
+class SettingsFileTest : public TempFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/korvex_settings_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_path = m_dir + "/cfg.txt";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    void Put(const std::string& bytes)
-    {
-        std::ofstream(m_path, std::ios::binary) << bytes;
-    }
-    std::string Get() const
-    {
-        std::ifstream in(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::string m_dir;
-    std::string m_path;
+    SettingsFileTest() : TempFolderTest("cfg.txt") {}
 };
 
 // The record layout written out by hand, independent of the code under test.

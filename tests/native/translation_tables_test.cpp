@@ -1,10 +1,9 @@
 // Value files, table operations and the shared-instance helpers of the translation tables.
 #include "link/TranslationTables.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,10 +11,7 @@ namespace {
 
 std::string WriteFile(const std::string& name, const std::string& content)
 {
-    const std::string path = ::testing::TempDir() + "korvex_tt_" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    return path;
+    return PutTempFile("korvex_tt_" + name, content);
 }
 
 std::vector<uint8_t> Translation(const TranslationTables& tables)

@@ -3,34 +3,28 @@
 
 #include "app/AppSettings.h"
 
-#include <gtest/gtest.h>
+#include "tests/native/TestFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-class UiTextTest : public ::testing::Test
+class UiTextTest : public TempFolderTest
 {
 protected:
+    UiTextTest() : TempFolderTest("Korvex_Language_Eng.txt") {}
     void SetUp() override
     {
-        char pattern[] = "/tmp/korvex_uitext_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_path = m_dir + "/Korvex_Language_Eng.txt";
+        TempFolderTest::SetUp();
         ResetUiText();
     }
     void TearDown() override
     {
         ResetUiText();
-        std::filesystem::remove_all(m_dir);
+        TempFolderTest::TearDown();
     }
 
-    void Put(const std::string& bytes) { std::ofstream(m_path, std::ios::binary) << bytes; }
     std::vector<std::string> Texts(const std::string& bytes)
     {
         Put(bytes);
@@ -46,9 +40,6 @@ protected:
             file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
         return file;
     }
-
-    std::string m_dir;
-    std::string m_path;
 };
 
 TEST_F(UiTextTest, DefaultsAndFixedTexts)
