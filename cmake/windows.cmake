@@ -37,7 +37,7 @@ foreach(src ${KORVEX_WIN_TESTS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src} $<TARGET_OBJECTS:korvex_res>)
     target_link_libraries(${name} PRIVATE win_test_support)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
                          PROPERTIES RESOURCE_LOCK wine)
 endforeach()
 include(${CMAKE_SOURCE_DIR}/bench/windows.cmake)
