@@ -11,10 +11,10 @@ struct EntryPoint {
 
 const EntryPoint kEntryPoints[] = {
 #define QUORLINK_ENTRY(name) {#name, &QuorlinkTable::Quorlink_##name},
-    QUORLINK_ENTRY_POINTS(QUORLINK_ENTRY)
+    QUORLINK_EXPORTS(QUORLINK_ENTRY, QUORLINK_ENTRY)
 #undef QUORLINK_ENTRY
 };
-static_assert(sizeof kEntryPoints / sizeof kEntryPoints[0] == QUORLINK_ENTRY_POINT_COUNT,
+static_assert(sizeof kEntryPoints / sizeof kEntryPoints[0] == QUORLINK_EXPORT_COUNT,
               "the table holds every entry point");
 
 template <typename Fn>
@@ -53,7 +53,7 @@ int CommLibrary::LoadDll(const char* fileName)
         m_table.*e.slot = proc;
     }
     m_hLibrary = library;
-    Trace("\n>>> LoadDll - TOTAL DLL FUNCTION: %d <<<\n\n", QUORLINK_ENTRY_POINT_COUNT);
+    Trace("\n>>> LoadDll - TOTAL DLL FUNCTION: %d <<<\n\n", QUORLINK_EXPORT_COUNT);
     return 1;
 }
 
@@ -67,26 +67,26 @@ void CommLibrary::FreeDll()
 
 int CommLibrary::SetInterface(int iface, int option)
 {
-    return IsLoaded() ? As<PFN_Quorlink_SetInterface>(m_table.Quorlink_SetInterface)(iface, option) : 0;
+    return IsLoaded() ? As<PFN_SetInterface>(m_table.Quorlink_SetInterface)(iface, option) : 0;
 }
 
 int CommLibrary::GetCOM_Installed(int* ports, int* count)
 {
-    return IsLoaded() ? As<PFN_Quorlink_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed)(ports, count) : 0;
+    return IsLoaded() ? As<PFN_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed)(ports, count) : 0;
 }
 
 int CommLibrary::Open(int port, int baud, int option)
 {
-    return IsLoaded() ? As<PFN_Quorlink_Open>(m_table.Quorlink_Open)(port, baud, option) : 0;
+    return IsLoaded() ? As<PFN_Open>(m_table.Quorlink_Open)(port, baud, option) : 0;
 }
 
 int CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
 {
-    return IsLoaded() ? As<PFN_Quorlink_ReadComBuffer>(m_table.Quorlink_ReadComBuffer)(buffer, size, count, option)
+    return IsLoaded() ? As<PFN_ReadComBuffer>(m_table.Quorlink_ReadComBuffer)(buffer, size, count, option)
                       : 0;
 }
 
 int CommLibrary::Close(int option)
 {
-    return IsLoaded() ? As<PFN_Quorlink_Close>(m_table.Quorlink_Close)(option) : 0;
+    return IsLoaded() ? As<PFN_Close>(m_table.Quorlink_Close)(option) : 0;
 }

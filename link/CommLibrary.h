@@ -5,20 +5,13 @@
 
 #include <windows.h>
 
-#include "link/QuorlinkEntryPoints.h"
-
-// How the program calls the library: 32-bit integers and addresses, the library's
-// own calling convention (stdcall on 32-bit Windows).
-typedef int(WINAPI* PFN_Quorlink_SetInterface)(int iface, int option);
-typedef int(WINAPI* PFN_Quorlink_GetCOM_Installed)(int* ports, int* count);
-typedef int(WINAPI* PFN_Quorlink_Open)(int port, int baud, int option);
-typedef int(WINAPI* PFN_Quorlink_ReadComBuffer)(unsigned char* buffer, int size, unsigned int* count, int option);
-typedef int(WINAPI* PFN_Quorlink_Close)(int option);
+#include "quorlink/Quorlink.h"
+#include "quorlink/QuorlinkExports.h"
 
 // One slot per entry point, named after its export: the slot of "Open" is Quorlink_Open.
 struct QuorlinkTable {
 #define QUORLINK_SLOT(name) FARPROC Quorlink_##name;
-    QUORLINK_ENTRY_POINTS(QUORLINK_SLOT)
+    QUORLINK_EXPORTS(QUORLINK_SLOT, QUORLINK_SLOT)
 #undef QUORLINK_SLOT
 };
 
