@@ -108,10 +108,7 @@ BOOL CReaderDlg::OnInitDialog()
     m_view.SetListMode(TRUE);
     m_view.EnableHighlight(TRUE);
     m_view.SetTextFormat(0);
-    m_view.SetListFont(g_Settings.listFontName.c_str(), g_Settings.listFontSize, g_Settings.listFontCharset,
-                       g_Settings.listFontBold, g_Settings.listFontItalic, g_Settings.listFontUnderline,
-                       g_Settings.listFontStrikeout);
-    m_view.SetTextColor(g_Settings.listFontColor);
+    ApplyViewFont();
 
     if (!g_Settings.tabFile.empty())
         LoadTranslationTable(g_Settings.tabFile, m_translationTable);
@@ -307,6 +304,11 @@ void CReaderDlg::OnFont()
     g_Settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
     g_Settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
     g_Settings.listFontColor = cf.rgbColors;
+    ApplyViewFont();
+}
+
+void CReaderDlg::ApplyViewFont()
+{
     m_view.SetListFont(g_Settings.listFontName.c_str(), g_Settings.listFontSize, g_Settings.listFontCharset,
                        g_Settings.listFontBold, g_Settings.listFontItalic, g_Settings.listFontUnderline,
                        g_Settings.listFontStrikeout);

@@ -76,6 +76,7 @@ private:
     void SetupAnchors();
     void ApplyUiTexts();
     void FillIndentCombo();
+    void ApplyViewFont();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
     void DrainAcquisitionQueue(bool deliver);
