@@ -5,7 +5,7 @@
 #   regsim_down 8 build/regsim/com8
 
 KORVEX_REGSIM=${KORVEX_REGSIM:-$KORVEX_ROOT/build/native/bin/korvex-regsim}
-declare -gA KORVEX_REGSIM_PIDS=()
+declare -gA KORVEX_REGSIM_PIDS  # link -> pid; kept when this file is sourced again
 
 # regsim_start LINK [korvex-regsim options]: starts the simulator, which publishes the
 # port end of its pty as the symlink LINK; returns once LINK exists. Log: LINK.log.
@@ -25,13 +25,24 @@ regsim_start() {
     return 1
 }
 
-# regsim_stop LINK: ends the simulator started for LINK (SIGTERM, then waits for it).
+# regsim_stop LINK...: ends the simulators started for these links (SIGTERM, then
+# waits for each); links without a simulator are skipped.
 regsim_stop() {
-    local link=$1 pid=${KORVEX_REGSIM_PIDS[$1]:-}
-    [ -n "$pid" ] || return 0
-    kill -TERM "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    unset "KORVEX_REGSIM_PIDS[$link]"
+    local link pid
+    for link in "$@"; do
+        pid=${KORVEX_REGSIM_PIDS[$link]:-}
+        [ -n "$pid" ] || continue
+        kill -TERM "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        unset "KORVEX_REGSIM_PIDS[$link]"
+    done
+}
+
+# Boots the prefix's services (services.exe, winedevice.exe, explorer...) from a
+# program whose output goes nowhere: started by a test program instead, they would
+# inherit and hold the caller's output pipe, and ctest would wait on it for ever.
+wine_boot_detached() {
+    "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # regsim_up N LINK [korvex-regsim options]: starts the simulator and maps it as COMN.
@@ -42,6 +53,7 @@ regsim_up() {
     wine_prefix_init
     wine_map_com "$n" "$link"
     wine_server_up
+    wine_boot_detached
 }
 
 # regsim_down N LINK: stops the simulator and removes the COMN mapping again.
@@ -50,4 +62,5 @@ regsim_down() {
     regsim_stop "$link"
     wine_unmap_com "$n"
     wine_server_up
+    wine_boot_detached
 }
