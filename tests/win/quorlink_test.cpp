@@ -455,6 +455,52 @@ TEST_F(QuorlinkSerial, KeepsReceivingWhileTheCallerSleeps)
     EXPECT_TRUE(std::equal(m_expected.begin(), m_expected.end(), buffer.begin()));
 }
 
+namespace {
+struct ReadingLoop {
+    PFN_ReadComBuffer read;
+    std::atomic<long> delivered{0};
+};
+
+DWORD WINAPI ReadLikeTheProgram(void* param)
+{
+    auto* loop = static_cast<ReadingLoop*>(param);
+    for (;;) {
+        unsigned char buffer[512];
+        unsigned int count = 0;
+        if (loop->read(buffer, sizeof buffer, &count, 0) != 0) {
+            loop->delivered += count;
+            Sleep(50);
+        }
+    }
+}
+}  // namespace
+
+// The program ends a worker that does not stop in time by force, wherever it is.
+TEST_F(QuorlinkSerial, SurvivesAReaderEndedByForce)
+{
+    Entry e(m_lib);
+    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
+    ReadingLoop loop;
+    loop.read = e.read;
+    HANDLE thread = CreateThread(nullptr, 0, ReadLikeTheProgram, &loop, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    Sleep(700);  // mid-dump: the open delay has passed, bytes are flowing
+    EXPECT_TRUE(TerminateThread(thread, 1));
+    WaitForSingleObject(thread, 1000);
+    CloseHandle(thread);
+    EXPECT_GT(loop.delivered.load(), 0);
+
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(e.close(0), QUORLINK_OK);
+    EXPECT_LT(Elapsed(start), 1000u);
+    Sleep(300);
+    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
+    bool within = false;
+    const std::vector<unsigned char> got = ReadDump(512, 0, &within);
+    ASSERT_EQ(got.size(), m_expected.size());
+    EXPECT_TRUE(got == m_expected);
+}
+
 TEST_F(QuorlinkSerial, SmallReadsNeverExceedTheirSize)
 {
     Entry e(m_lib);
