@@ -38,13 +38,6 @@ regsim_stop() {
     done
 }
 
-# Boots the prefix's services (services.exe, winedevice.exe, explorer...) from a
-# program whose output goes nowhere: started by a test program instead, they would
-# inherit and hold the caller's output pipe, and ctest would wait on it for ever.
-wine_boot_detached() {
-    "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
-}
-
 # regsim_up N LINK [korvex-regsim options]: starts the simulator and maps it as COMN.
 # Mapping restarts the prefix's server, so the persistent server is started again.
 regsim_up() {
@@ -53,7 +46,6 @@ regsim_up() {
     wine_prefix_init
     wine_map_com "$n" "$link"
     wine_server_up
-    wine_boot_detached
 }
 
 # regsim_down N LINK: stops the simulator and removes the COMN mapping again.
@@ -62,5 +54,4 @@ regsim_down() {
     regsim_stop "$link"
     wine_unmap_com "$n"
     wine_server_up
-    wine_boot_detached
 }

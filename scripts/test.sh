@@ -9,8 +9,11 @@ cd "$root"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 
-status=0
-run() { echo "== $*"; "$@" || status=1; }
+status=0 passed=0 failed=0
+run() {
+    echo "== $*"
+    if "$@"; then passed=$((passed + 1)); else status=1 failed=$((failed + 1)); fi
+}
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 run ctest --test-dir build/native --output-on-failure -j"$(nproc)"
@@ -24,14 +27,21 @@ for f in build/fuzz/bin/*_fuzz; do
 done
 
 source "$root/scripts/wine-env.sh"
-trap wine_env_down EXIT
+source "$root/scripts/regsim-env.sh"
+trap 'regsim_stop "$root/build/regsim/com8"; wine_env_down' EXIT
 wine_env_up
+# The library's serial tests read the sample dump from a simulated register on COM8.
+regsim_up 8 "$root/build/regsim/com8" --file "$root/samples/fiscal_dump.bin" \
+    --wait-open --repeat --bps 11520 --chunk 1:200 || { status=1 failed=$((failed + 1)); }
+export KORVEX_TEST_COM=8 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
 for arch in i686 x86_64; do
     run ctest --test-dir "build/$arch" --output-on-failure --timeout 300
 done
+regsim_down 8 "$root/build/regsim/com8"
+unset KORVEX_TEST_COM KORVEX_TEST_DUMP
 for t in "$root"/tests/e2e/*.sh; do
     [ -f "$t" ] && run bash "$t"
 done
 
-[ $status -eq 0 ] && echo "ALL TESTS PASSED" || echo "SOME TESTS FAILED"
+echo "summary: $passed passed, $failed failed"
 exit $status

@@ -63,6 +63,9 @@ wine_server_up() {
     if [ -f "$keep" ]; then
         setsid "$WINE64" "$keep" </dev/null >/dev/null 2>&1 &
     fi
+    # The first program after a server start also starts the prefix's services, which
+    # inherit its output: let a detached one pay for that, not a test under ctest.
+    "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_up() {
