@@ -4,6 +4,7 @@
 # Without a display it runs a short demonstration on a private Xvfb display instead
 # (Start, the dump, Stop, Save) and leaves a screenshot and the saved text.
 set -euo pipefail
+trap 'echo "run.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
