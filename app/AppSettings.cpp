@@ -3,6 +3,8 @@
 
 #include "app/SettingsFile.h"
 
+#include <exception>
+
 AppSettings g_Settings;
 std::string g_Version = "1.0";
 
@@ -14,9 +16,9 @@ std::string AbsoluteOrEmpty(std::string path, const std::string& dir)
         MakeAbsolutePath(path, dir);
     return path;
 }
-}  // namespace
 
-bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir)
+// The file's records over the defaults; false when the file can't be read.
+bool LoadSettingsFrom(const std::string& path, AppSettings& s, const std::string& programDir)
 {
     std::string languageFile;
     std::string outputFile;
@@ -55,7 +57,7 @@ bool LoadSettings(const std::string& path, AppSettings& s, const std::string& pr
     return true;
 }
 
-bool SaveSettings(const std::string& path, const AppSettings& s, const std::string& programDir)
+bool SaveSettingsTo(const std::string& path, const AppSettings& s, const std::string& programDir)
 {
     CSettingsFile file;
     file.SetInt("COM_PORT", s.comPort);
@@ -77,6 +79,27 @@ bool SaveSettings(const std::string& path, const AppSettings& s, const std::stri
     file.SetInt("SHOW_DLGDATA_ONSIZE", s.showDlgDataOnSize);
     file.SetInt("RIENTRY", s.rientry);
     return file.Write(path);
+}
+}  // namespace
+
+// Out of memory while loading or saving is a failed load or save, never an exception
+// out of start-up or shutdown.
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir)
+{
+    try {
+        return LoadSettingsFrom(path, s, programDir);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool SaveSettings(const std::string& path, const AppSettings& s, const std::string& programDir)
+{
+    try {
+        return SaveSettingsTo(path, s, programDir);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void MakeAbsolutePath(std::string& path, const std::string& dir)

@@ -1,6 +1,8 @@
 // Reads and writes the SOH key STX CR LF value ETX CR LF CR LF record file.
 #include "app/SettingsFile.h"
 
+#include "app/DecimalText.h"
+
 #include "app/SafeFile.h"
 
 #include <cstdio>
@@ -184,26 +186,5 @@ bool CSettingsFile::SetByte(const std::string& key, uint8_t value)
 
 int32_t CSettingsFile::ToNumber(const std::string& text)
 {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Past 2^31 the number can only be held at the limit, so stop growing it there.
-    const int64_t limit = int64_t{1} << 31;
-    int64_t number = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (number < limit)
-            number = number * 10 + (text[i] - '0');
-    }
-    if (negative)
-        number = -number;
-    if (number > INT32_MAX)
-        return INT32_MAX;
-    if (number < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int32_t>(number);
+    return DecimalValue(text.data(), text.data() + text.size());
 }

@@ -1,4 +1,5 @@
 list(APPEND KORVEX_PORTABLE_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/DecimalText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UiText.cpp

@@ -55,7 +55,6 @@ size_t CLineQueue::TakeAll(std::vector<LineQueueItem>& out)
         node = next;
         ++taken;
     }
-    out.reserve(out.size() + taken);
     while (oldestFirst != nullptr) {
         Node* next = oldestFirst->next;
         out.push_back(std::move(oldestFirst->item));

@@ -14,8 +14,9 @@ struct LineQueueItem {
     bool follow = false;  // for a line: scroll the view to it
 };
 
-// The worker may be ended by force at any instant, so pushing takes no lock: a worker killed
-// in the middle of a push can at worst lose that one item, never wedge the window's thread.
+// Pushing takes no lock, so a worker ended by force can never leave the queue locked against
+// the window's thread; at worst the item being pushed is lost. (The worker is ended by force
+// only while it waits inside the serial library, not while it allocates.)
 // Any number of producers may push; one consumer takes.
 class CLineQueue {
 public:

@@ -2,6 +2,8 @@
 // loaded from ';'-separated value files.
 #include "link/TranslationTables.h"
 
+#include "app/DecimalText.h"
+
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -21,32 +23,6 @@ int HexDigit(unsigned char c)
     if (digit > 9)
         digit -= 7;
     return digit;
-}
-
-bool IsAtoiSpace(unsigned char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// atoi's rule, but saturating instead of overflowing like strtol does.
-int DecimalValue(const char* p, const char* end)
-{
-    while (p < end && IsAtoiSpace(static_cast<unsigned char>(*p)))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    long long value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        return static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
 uint8_t FieldValue(const char* p, const char* end)

@@ -65,10 +65,12 @@ void AppendWithoutCr(std::string& line, const char* from, const char* to)
 void SplitLines(const char* begin, size_t size, std::vector<std::string>& lines)
 {
     const char* const end = begin + size;
-    size_t lineFeeds = 0;
+    // Only CR LF ends a line: count those, or a file of bare LFs would reserve a
+    // string per byte for lines that never come.
+    size_t lineEnds = 0;
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))); ++p)
-        ++lineFeeds;
-    lines.reserve(lineFeeds + 1);
+        lineEnds += p != begin && p[-1] == '\r';
+    lines.reserve(lineEnds + 1);
 
     std::string line;  // a line that a stray LF or CR has split
     const char* p = begin;
