@@ -81,8 +81,14 @@ bool CSafeFileWriter::OpenInPlace()
 
 bool CSafeFileWriter::ReplaceTarget()
 {
-    return ::MoveFileExA(m_temp.c_str(), m_target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // The new file takes the old one's place and its visible attributes (hidden, say).
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD old = ::GetFileAttributesA(m_target.c_str());
+    if (!::MoveFileExA(m_temp.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    if (old != INVALID_FILE_ATTRIBUTES && (old & kept))
+        ::SetFileAttributesA(m_target.c_str(), (::GetFileAttributesA(m_target.c_str()) & ~FILE_ATTRIBUTE_NORMAL) | (old & kept));
+    return true;
 }
 
 bool CSafeFileWriter::WriteAll(intptr_t handle, const char* data, size_t size)

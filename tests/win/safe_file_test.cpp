@@ -57,6 +57,13 @@ TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
     EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "A\r\n\r\nB\r\n");
     EXPECT_EQ(WriteTextLines(dir.File("no\\such\\Out.txt"), {"A"}, 1), OUTPUT_CANNOT_CREATE);
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+
+    // A replaced file keeps its attributes.
+    ::SetFileAttributesA(dir.File("Out.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"C"}, 1), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "C\r\n");
+    EXPECT_TRUE(::GetFileAttributesA(dir.File("Out.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
 }
 
 TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
