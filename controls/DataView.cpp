@@ -180,8 +180,8 @@ void CDataView::CreateListFont()
 
 int CDataView::AddLine(const char* text, bool autoScroll)
 {
-    m_store.NoteLength(text);
     if (!m_bListMode) {
+        m_store.NoteLength(text);
         m_singleText = text ? text : "";
         InvalidateView();
         return 0;
@@ -489,10 +489,10 @@ void CDataView::OnLButtonDown(UINT flags, POINT point)
         ::SetFocus(m_hWnd);
     const int hit = HitTestLine(point.x, point.y);
     if (hit >= 0) {
-        const bool wasMarked = IsMarked(hit);
+        const int mark = ViewMath::MarkAfterClick(hit, IsMarked(hit), m_store.Count());
         ClearHighlights();
-        if (!wasMarked)
-            AddHighlight(hit, false);
+        if (mark >= 0)
+            AddHighlight(mark, false);
         InvalidateView();
     }
     // The main window starts moving itself from a press anywhere in its client area.
@@ -633,7 +633,8 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
     RECT row = {client.left, client.top, client.right, client.top};
     // Only the rows from the top line down to the last one that fits are touched, so a
     // million lines paint as fast as a hundred.
-    for (int i = m_topLine; i < last && row.top < client.bottom; ++i) {
+    const int end = m_topLine + ViewMath::RowsDrawn(client.bottom - client.top, m_lineHeight, m_topLine, last);
+    for (int i = m_topLine; i < end; ++i) {
         const std::string& line = m_store.Line(i);
         const char* text = line.c_str();
         int length = CLineStore::VisibleLength(line);
@@ -654,8 +655,6 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
                 --length;
         }
         row.bottom = row.top + m_lineHeight;
-        if (row.bottom > client.bottom)
-            break;
         if (m_bHighlight) {
             const auto mark = m_marks.find(i);
             if (mark != m_marks.end()) {

@@ -101,8 +101,8 @@ BOOL CReaderDlg::OnInitDialog()
     m_selector.FillBaudCombo();
 
     SetupAnchors();
-    // The saved window placement is restored here, once the anchors are registered.
-    // The bitmap skins of the buttons are set up here.
+    // Restoring the saved window placement (once the anchors are registered) and the
+    // bitmap skins of the buttons belong here; neither is built yet.
     ApplyUiTexts();
 
     m_view.SetListMode(TRUE);
@@ -354,7 +354,7 @@ void CReaderDlg::OnCancel()
 LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
 {
     if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
-        // The About box opens here.
+        // The About box opens here; it is not built yet.
         return 0;
     }
     return Default();
@@ -423,7 +423,8 @@ LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 void CReaderDlg::OnDestroy()
 {
     Default();
-    // The window placement is stored here when the initialisation completed.
+    // Storing the window placement (when the initialisation completed) belongs here;
+    // it is not built yet.
     StopAcquisition();
     DrainAcquisitionQueue(false);
 }
@@ -544,7 +545,10 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
             m_view.AddLine(item.text.c_str(), item.follow);
             continue;
         }
-        SetStartCaption(false);
+        // A new run may have started before this end of the previous one arrived
+        // (a click just after a failed Open): its caption stays.
+        if (!m_bRunning)
+            SetStartCaption(false);
         if (!item.text.empty())
             AfxMessageBox(item.text.c_str(), MB_OK);
     }

@@ -93,7 +93,6 @@ private:
     CAnchorLayout m_anchors;
     RECT m_gripRect = {-1, -1, -1, -1};
     bool m_bInitDone = false;
-    std::string m_shownOutputPath;
 
     // Acquisition. The flags are shared with the worker; the assembler is the
     // worker's working state, kept here so that a worker ended by force leaves
