@@ -437,3 +437,23 @@ TEST_F(ReaderDlgTest, FontDialogStoresTheChosenFontAndCancelChangesNothing)
     EXPECT_EQ(m_dlg->View().GetListFont().size, g_Settings.listFontSize) << "the view took the chosen font";
     EXPECT_EQ(m_dlg->View().GetTextColor(), RGB(0, 0, 255));
 }
+
+TEST_F(ReaderDlgTest, AFailedRunsLateEndLeavesTheNextRunsCaptionAlone)
+{
+    Open();
+    s_lib.setOpenResult(5);
+    DialogWatcher watcher;
+    Command(IDC_START);
+    // The worker has ended, but its end has not reached the window yet.
+    for (int i = 0; i < 500 && m_dlg->IsRunning(); ++i)
+        ::Sleep(5);
+    ASSERT_FALSE(m_dlg->IsRunning());
+    s_lib.setOpenResult(0);
+    Command(IDC_START);
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }, 5000));
+    PumpFor(100);
+    EXPECT_TRUE(m_dlg->IsRunning());
+    EXPECT_EQ(Text(IDC_START), "Stop");
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port."});
+    Command(IDC_START);
+}
