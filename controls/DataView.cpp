@@ -554,14 +554,31 @@ void CDataView::InvalidateView()
         else if (m_hMax > 0)
             rc.bottom -= kBarThickness;
     }
+    // Each invalidation is a round trip to the window system (under Wine it costs more
+    // than the rest of an append): while an earlier one that covers this one waits for
+    // its paint, another would change nothing.
+    RECT covered;
+    const bool pendingCovers = m_bPaintPending && (!m_bBarsDirty || m_bPendingWithBars) &&
+                               ::UnionRect(&covered, &m_pendingRect, &rc) && ::EqualRect(&covered, &m_pendingRect);
+    if (pendingCovers) {
+        m_bBarsDirty = false;
+        return;
+    }
     if (m_bBarsDirty) {
         // One call for the rows and the bars: an append then costs one invalidation, not
         // three. The rows never paint over the bars (WS_CLIPCHILDREN).
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         m_bBarsDirty = false;
-        return;
+        m_bPendingWithBars = true;
+        ::GetClientRect(m_hWnd, &rc);
+    } else {
+        ::InvalidateRect(m_hWnd, &rc, TRUE);
     }
-    ::InvalidateRect(m_hWnd, &rc, TRUE);
+    if (m_bPaintPending)
+        ::UnionRect(&m_pendingRect, &m_pendingRect, &rc);
+    else
+        m_pendingRect = rc;
+    m_bPaintPending = true;
 }
 
 LRESULT CDataView::OnEraseBkgnd(WPARAM, LPARAM)
@@ -573,6 +590,8 @@ void CDataView::OnPaint()
 {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
+    m_bPaintPending = false;
+    m_bPendingWithBars = false;
     if (dc)
         DoPaint(dc);
     ::EndPaint(m_hWnd, &ps);

@@ -154,6 +154,10 @@ private:
     bool m_bVBarVisible = false;
     bool m_bHBarVisible = false;
     bool m_bBarsDirty = false;  // a bar changed and waits for InvalidateView
+    // What InvalidateView invalidated since the last WM_PAINT.
+    bool m_bPaintPending = false;
+    bool m_bPendingWithBars = false;
+    RECT m_pendingRect = {0, 0, 0, 0};
 
     // Width of the longest line in 'w' characters, measured once per font and length.
     int m_measuredLongest = -1;
