@@ -13,7 +13,7 @@ regsim_start() {
     local link=$1; shift
     mkdir -p "$(dirname "$link")"
     rm -f "$link"
-    "$KORVEX_REGSIM" --link "$link" "$@" </dev/null >>"$link.log" 2>&1 &
+    "$KORVEX_REGSIM" --link "$link" "$@" </dev/null >"$link.log" 2>&1 &
     local pid=$!
     KORVEX_REGSIM_PIDS[$link]=$pid
     for _ in $(seq 200); do
