@@ -565,6 +565,25 @@ TEST_F(DataViewTest, PaintsToTheScreen)
     EXPECT_EQ(mark, RGB(255, 255, 200));
     EXPECT_EQ(below, RGB(255, 255, 255));
 
+    // Appends reach the screen at the next paint, however many come before it.
+    auto darkInRow = [&](int row) {
+        HDC rowDc = ::GetDC(m_view.m_hWnd);
+        int n = 0;
+        for (int y = row * lh; y < (row + 1) * lh; ++y)
+            for (int x = 0; x < 120; ++x)
+                n += (::GetPixel(rowDc, x, y) & 0xFFFFFF) == 0;
+        ::ReleaseDC(m_view.m_hWnd, rowDc);
+        return n;
+    };
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    ::UpdateWindow(m_view.m_hWnd);
+    EXPECT_GT(darkInRow(2), 10);
+    EXPECT_GT(darkInRow(3), 10);
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    ::UpdateWindow(m_view.m_hWnd);
+    EXPECT_GT(darkInRow(4), 10);
+
     // The bars are repainted with the rows: a shown bar is on screen and its thumb moves.
     AddNumbered(40);
     ::UpdateWindow(m_view.m_hWnd);
