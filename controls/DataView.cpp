@@ -197,11 +197,11 @@ int CDataView::AddLine(const char* text, bool autoScroll)
     return index;
 }
 
-bool CDataView::AddLines(const std::vector<std::string>& lines, bool autoScroll)
+bool CDataView::AddLines(std::vector<std::string> lines, bool autoScroll)
 {
     if (!m_bListMode)
         return false;
-    const bool all = m_store.AddLines(lines);
+    const bool all = m_store.AddLines(std::move(lines));
     UpdateVScrollBar();
     UpdateHScrollBar();
     if (autoScroll)

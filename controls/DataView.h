@@ -45,7 +45,7 @@ public:
     // view shows the last page.
     int AddLine(const char* text, bool autoScroll);
     // Appends every line; false when the view is not in list mode or not all fitted.
-    bool AddLines(const std::vector<std::string>& lines, bool autoScroll);
+    bool AddLines(std::vector<std::string> lines, bool autoScroll);
     // Removes all lines and marks; the bars hide and the view returns to the top.
     void ResetContent();
 

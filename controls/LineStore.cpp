@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 // The largest capacity that is still a whole number of steps and fits an int.
@@ -42,7 +43,7 @@ int CLineStore::AddLine(const char* text)
     return index;
 }
 
-bool CLineStore::AddLines(const std::vector<std::string>& lines)
+bool CLineStore::AddLines(std::vector<std::string> lines)
 {
     const int64_t wanted = static_cast<int64_t>(Count()) + static_cast<int64_t>(lines.size());
     if (wanted > m_capacity) {
@@ -50,11 +51,11 @@ bool CLineStore::AddLines(const std::vector<std::string>& lines)
         const int64_t grown = m_capacity + (need + kGrowStep - 1) / kGrowStep * kGrowStep;
         m_capacity = grown > kMaxCapacity ? kMaxCapacity : static_cast<int>(grown);
     }
-    for (const std::string& line : lines) {
+    for (std::string& line : lines) {
         if (Count() >= m_capacity)
             return false;
         TakeLength(static_cast<size_t>(VisibleLength(line)));
-        m_lines.push_back(line);
+        m_lines.push_back(std::move(line));
     }
     return true;
 }

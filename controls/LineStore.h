@@ -15,7 +15,9 @@ public:
     int AddLine(const char* text);
     // Grows once for the whole batch, then appends in order; false when not every line
     // fitted.
-    bool AddLines(const std::vector<std::string>& lines);
+    // The lines are taken by value: a caller that hands them over with std::move
+    // saves copying every line.
+    bool AddLines(std::vector<std::string> lines);
     // Takes a text's length into the longest line without storing it (the single-text
     // mode of the view counts it too).
     void NoteLength(const char* text);

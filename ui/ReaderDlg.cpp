@@ -255,7 +255,7 @@ void CReaderDlg::OnLoad()
         return;
     }
     m_view.ResetContent();
-    m_view.AddLines(lines, g_Settings.updateListPosition != 0);
+    m_view.AddLines(std::move(lines), g_Settings.updateListPosition != 0);
     g_Settings.outputFile = path;
 }
 
