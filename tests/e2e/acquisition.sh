@@ -50,7 +50,7 @@ run_case() {  # arch seed indent chunk bps
     ctl wait-window 30 >/dev/null
     ctl click 1005
     timeout 60 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
-    sleep 1
+    sleep 2  # the pty may still hold the end of the dump
     ctl click 1005
     sleep 0.5
     ctl click 1009
