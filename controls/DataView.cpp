@@ -420,21 +420,24 @@ int CDataView::ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const
     return reported;
 }
 
+// Both bars take the same requests: one line, one page, or the thumb's position.
+void CDataView::ScrollBy(HWND bar, int& position, int max, WPARAM wp, LPARAM lp)
+{
+    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), position, ThumbPosition(bar, wp, lp));
+    position = ViewMath::Clamp(target, max);
+    SetBarPosition(bar, position);
+    InvalidateView();
+}
+
 LRESULT CDataView::OnVScroll(WPARAM wp, LPARAM lp)
 {
-    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), m_topLine, ThumbPosition(m_hVBar, wp, lp));
-    m_topLine = ViewMath::Clamp(target, m_vMax);
-    SetBarPosition(m_hVBar, m_topLine);
-    InvalidateView();
+    ScrollBy(m_hVBar, m_topLine, m_vMax, wp, lp);
     return Default();
 }
 
 LRESULT CDataView::OnHScroll(WPARAM wp, LPARAM lp)
 {
-    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), m_hOffset, ThumbPosition(m_hHBar, wp, lp));
-    m_hOffset = ViewMath::Clamp(target, m_hMax);
-    SetBarPosition(m_hHBar, m_hOffset);
-    InvalidateView();
+    ScrollBy(m_hHBar, m_hOffset, m_hMax, wp, lp);
     return Default();
 }
 

@@ -114,6 +114,7 @@ private:
     int MeasureLongestLine(const RECT& client);
     void ScrollLines(int delta, bool toFirst, bool toLast, bool redraw);
     int ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const;
+    void ScrollBy(HWND bar, int& position, int max, WPARAM wp, LPARAM lp);
     void AddHighlight(int line, bool redraw);
     void RemoveHighlight(int line, bool redraw);
     void ClearHighlights();
