@@ -1,6 +1,8 @@
 // Scripted back end of the test builds of the library.
 #include "quorlink/ScriptedLink.h"
 
+#include "quorlink/PortArguments.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -31,14 +33,8 @@ int CScriptedLink::SetInterface(int iface, int option)
 int CScriptedLink::ListPorts(int* ports, int* count)
 {
     ++m_getComInstalledCalls;
-    if (!ports || !count) {
-        if (count)
-            *count = 0;
-        return QUORLINK_ERR_BAD_ARGUMENT;
-    }
-    const int capacity = *count;
-    *count = 0;
-    if (capacity < 0)
+    int capacity = 0;
+    if (!TakePortCapacity(ports, count, capacity))
         return QUORLINK_ERR_BAD_ARGUMENT;
     const int n = m_portCount.load() < capacity ? m_portCount.load() : capacity;
     for (int i = 0; i < n; ++i)

@@ -1,6 +1,8 @@
 // Serial back end of the library over the Win32 communications API.
 #include "quorlink/SerialLink.h"
 
+#include "quorlink/PortArguments.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -264,14 +266,8 @@ int CSerialLink::Read(unsigned char* buffer, int size, unsigned int* count)
 
 int CSerialLink::ListPorts(int* ports, int* count)
 {
-    if (!ports || !count) {
-        if (count)
-            *count = 0;
-        return QUORLINK_ERR_BAD_ARGUMENT;
-    }
-    const int capacity = *count;
-    *count = 0;
-    if (capacity < 0)
+    int capacity = 0;
+    if (!TakePortCapacity(ports, count, capacity))
         return QUORLINK_ERR_BAD_ARGUMENT;
     bool found[QUORLINK_MAX_PORT + 1] = {};
     if (!PortsFromRegistry(found))
