@@ -19,7 +19,7 @@ std::string Lib(const char* variant)
 template <typename Fn>
 Fn Proc(const std::string& lib, const char* name)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA(lib.c_str()), name)));
+    return ExportOf<Fn>(::GetModuleHandleA(lib.c_str()), name);
 }
 
 }  // namespace

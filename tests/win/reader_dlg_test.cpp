@@ -37,12 +37,6 @@ struct Scripted {
     }
 };
 
-template <typename Fn>
-Fn Proc(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // An identity table for printable ASCII, zeros elsewhere, as a 16 x 16 grid.
 std::string IdentityTableFile()
 {
@@ -65,9 +59,9 @@ protected:
         const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
         ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
         HMODULE m = ::GetModuleHandleA(lib.c_str());
-        s_lib = {Proc<PFN_Test_Reset>(m, "Test_Reset"),         Proc<PFN_Test_SetPorts>(m, "Test_SetPorts"),
-                 Proc<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult"), Proc<PFN_Test_QueueRead>(m, "Test_QueueRead"),
-                 Proc<PFN_Test_QueueRawRead>(m, "Test_QueueRawRead"), Proc<PFN_Test_GetStats>(m, "Test_GetStats")};
+        s_lib = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),         ExportOf<PFN_Test_SetPorts>(m, "Test_SetPorts"),
+                 ExportOf<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult"), ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead"),
+                 ExportOf<PFN_Test_QueueRawRead>(m, "Test_QueueRawRead"), ExportOf<PFN_Test_GetStats>(m, "Test_GetStats")};
     }
     static void TearDownTestSuite() { g_CommLibrary.FreeDll(); }
 

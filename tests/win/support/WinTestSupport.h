@@ -13,6 +13,13 @@
 
 namespace wintest {
 
+// An export of a loaded library as the function type it has.
+template <typename Fn>
+Fn ExportOf(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
 // Folder of the running test program, ending in a backslash.
 std::string ExeDir();
 std::string ReadFileBytes(const std::string& path);
