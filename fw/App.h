@@ -29,7 +29,6 @@ public:
     bool WriteProfileInt(const char* section, const char* entry, int value) const;
 
     const std::string& AppName() const { return m_appName; }
-    const std::string& RegistryKey() const { return m_registryKey; }
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -6,12 +6,6 @@
 
 class CStatic : public CWnd {};
 
-class CButton : public CWnd {
-public:
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int state) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
-};
-
 class CComboBox : public CWnd {
 public:
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
