@@ -18,12 +18,15 @@ run() {
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 run ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 
-echo "== fuzz smoke"
+# Each fuzzer for a short while; its log is shown only when it found something.
+fuzz_smoke() {
+    local name corpus log
+    name=$(basename "$1"); corpus="build/fuzz/corpus/$name"; log="build/fuzz/$name.log"
+    mkdir -p "$corpus"
+    "$1" -max_total_time=15 -max_len=4096 -print_final_stats=0 "$corpus" 2>"$log" || { tail -30 "$log"; return 1; }
+}
 for f in build/fuzz/bin/*_fuzz; do
-    [ -x "$f" ] || continue
-    corpus="build/fuzz/corpus/$(basename "$f")"; mkdir -p "$corpus"
-    run "$f" -max_total_time=15 -max_len=4096 -print_final_stats=0 "$corpus" 2>build/fuzz/"$(basename "$f")".log \
-        || tail -30 build/fuzz/"$(basename "$f")".log
+    if [ -x "$f" ]; then run fuzz_smoke "$f"; fi
 done
 
 source "$root/scripts/wine-env.sh"
@@ -40,7 +43,7 @@ done
 regsim_down 8 "$root/build/regsim/com8"
 unset KORVEX_TEST_COM KORVEX_TEST_DUMP
 for t in "$root"/tests/e2e/*.sh; do
-    [ -f "$t" ] && run bash "$t"
+    if [ -f "$t" ]; then run bash "$t"; fi
 done
 
 echo "summary: $passed passed, $failed failed"
