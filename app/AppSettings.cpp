@@ -2,11 +2,12 @@
 #include "app/AppSettings.h"
 
 #include "app/SettingsFile.h"
+#include "res/version.h"
 
 #include <exception>
 
 AppSettings g_Settings;
-std::string g_Version = "1.0";
+std::string g_Version = KORVEX_VERSION_TEXT;
 
 namespace {
 // An empty path stays empty: the setting then names no file at all.

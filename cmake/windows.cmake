@@ -8,12 +8,17 @@ target_link_libraries(korvex_win PUBLIC korvex_portable comdlg32 comctl32 gdi32 
 
 # Resources in an OBJECT library: a static library would silently drop them.
 add_library(korvex_res OBJECT ${CMAKE_SOURCE_DIR}/res/Korvex.rc)
+# The build does not see what the resource compiler includes: a new version number
+# must rebuild the version resources.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Korvex.rc ${CMAKE_SOURCE_DIR}/quorlink/Quorlink.rc
+    PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/version.h;${CMAKE_SOURCE_DIR}/res/VersionInfo.rc2")
 
 add_executable(Korvex WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:korvex_res>)
 target_link_libraries(Korvex PRIVATE korvex_win)
 
 add_executable(winekeep WIN32 ${CMAKE_SOURCE_DIR}/tools/winekeep.c)
 add_executable(korvexctl ${CMAKE_SOURCE_DIR}/tools/korvexctl.cpp)
+target_link_libraries(korvexctl PRIVATE version)
 
 include(${CMAKE_SOURCE_DIR}/quorlink/windows.cmake OPTIONAL)
 

@@ -18,7 +18,7 @@ set(QUORLINK_SERIAL_SRC ${QUORLINK_DIR}/QuorlinkMain.cpp ${QUORLINK_DIR}/SerialL
 set(QUORLINK_SCRIPTED_SRC ${QUORLINK_DIR}/QuorlinkMain.cpp ${QUORLINK_DIR}/ScriptedLink.cpp)
 
 function(korvex_quorlink target outdir def define)
-    add_library(${target} MODULE ${ARGN} ${def})
+    add_library(${target} MODULE ${ARGN} ${def} ${QUORLINK_DIR}/Quorlink.rc)
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Quorlink SUFFIX .dll
                           LIBRARY_OUTPUT_DIRECTORY ${outdir} RUNTIME_OUTPUT_DIRECTORY ${outdir})
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})

@@ -9,6 +9,8 @@
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
+//   korvexctl version FILE             print FILE's product name, product version and
+//                                      file version numbers ("Korvex 1.0 1.0.0.0")
 #include <windows.h>
 
 #include <cstdio>
@@ -81,12 +83,44 @@ int Fail(const char* what)
     return 1;
 }
 
+// Reads the version resource as Windows' file properties show it: the strings of the
+// file's first listed language and code page, and the fixed numbers.
+int PrintVersion(const char* path)
+{
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0)
+        return Fail("no version resource");
+    std::string data(size, '\0');
+    if (!::GetFileVersionInfoA(path, 0, size, &data[0]))
+        return Fail("version resource unreadable");
+    void* p = nullptr;
+    UINT len = 0;
+    if (!::VerQueryValueA(data.data(), "\\", &p, &len) || len < sizeof(VS_FIXEDFILEINFO))
+        return Fail("no fixed version numbers");
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
+    if (!::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &p, &len) || len < 4)
+        return Fail("no language of the version strings");
+    const WORD* lang = static_cast<const WORD*>(p);
+    auto text = [&](const char* name) -> std::string {
+        char key[64];
+        std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", lang[0], lang[1], name);
+        void* value = nullptr;
+        UINT chars = 0;
+        return ::VerQueryValueA(data.data(), key, &value, &chars) && chars > 0 ? static_cast<const char*>(value) : "?";
+    };
+    std::printf("%s %s %d.%d.%d.%d\n", text("ProductName").c_str(), text("ProductVersion").c_str(),
+                HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit ...");
+        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version ...");
     const std::string cmd = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
 
@@ -94,6 +128,8 @@ int main(int argc, char** argv)
         return WaitFor(seconds, [] { return FindMainWindow() != nullptr; }) ? 0 : Fail("no Korvex window");
     if (cmd == "wait-exit")
         return WaitFor(seconds, [] { return FindMainWindow() == nullptr; }) ? 0 : Fail("Korvex is still open");
+    if (cmd == "version" && argc > 2)
+        return PrintVersion(argv[2]);
 
     HWND main = FindMainWindow();
     if (!main)

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# End to end under Wine, the packages as an operator meets them. In a fresh Wine prefix
+# the installer runs silently; the installed program, started from its Start-menu
+# shortcut with the configuration the installer laid down, records the sample dump from
+# a simulated register on COM1 and saves it; the version resources and the uninstall
+# entry are checked; the uninstaller must leave no program file. The same recording
+# then runs from the unzipped portable folder.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine-env.sh"
+source "$root/scripts/regsim-env.sh"
+source "$root/scripts/program-dir.sh"
+
+work="$root/build/e2e/install"
+rm -rf "$work"; mkdir -p "$work"
+export WINEPREFIX="$work/prefix"
+passed=0 failed=0
+check() {  # name, condition result
+    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
+}
+ctl() { korvex_tool i686 korvexctl "$@"; }
+reg_value() {  # key value: prints the value's data, nothing when it is absent
+    "$WINE64" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+unix_path() { local p=${1#[Cc]:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
+wait_until() { timeout "$1" bash -c "until $2; do sleep 0.2; done"; }
+
+"$root/scripts/package.sh" >"$work/package.log" 2>&1
+check "package script ($(grep -c . "$root/build/dist/SHA256SUMS" 2>/dev/null) sums)" $?
+dist="$root/build/dist"
+version=$(sed -n 's/^#define KORVEX_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+setup="$dist/Korvex-$version-setup.exe" portable="$dist/Korvex-$version-portable.zip"
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS)
+check "sums of the installer and the zip" $?
+mapfile -t shipped < <(unzip -Z1 "$portable" | sed -n 's|^Korvex/\(.\)|\1|p')
+
+[ -n "${DISPLAY:-}" ] || xvfb_up
+trap 'regsim_stop "$work/com1"; wine_env_down' EXIT
+wine_prefix_init
+wine_server_up
+
+# record NAME DIR STARTER...: the operator presses Start, lets the register send its
+# dump, presses Stop and Save, and closes the program; DIR\Out.txt must be the decoded
+# dump, and the settings must have been written back beside the program.
+record() {
+    local name=$1 dir=$2; shift 2
+    regsim_up 1 "$work/com1" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 0 --chunk 1:64 ||
+        { check "$name: simulator" 1; return; }
+    "$@" </dev/null >/dev/null 2>&1
+    ctl wait-window 30 >/dev/null
+    ctl click 1005
+    wait_until 30 "grep -q 'dump sent' '$work/com1.log'"
+    sleep 2  # the pty may still hold the end of the dump
+    ctl click 1005
+    sleep 0.5
+    ctl click 1009
+    sleep 0.5
+    ctl close
+    ctl wait-exit 10 >/dev/null
+    regsim_stop "$work/com1"
+    cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
+    check "$name: the dump recorded on COM1 is saved byte-exact" $?
+    grep -q LIST_FONT_NAME "$dir/Korvex_Config.txt"
+    check "$name: the settings are written back beside the program" $?
+}
+
+# The installed program.
+/usr/lib/wine/wine "$setup" /S </dev/null >/dev/null 2>&1
+check "silent install" $?
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvex'
+inst_win=$(reg_value "$key" InstallLocation)
+inst=$(unix_path "$inst_win")
+[[ $inst_win == *\\AppData\\Local\\Programs\\Korvex ]] && [ -f "$inst/Korvex.exe" ]
+check "installed per user in $inst_win" $?
+[ "$(reg_value "$key" DisplayVersion)" = "$version" ] &&
+    [ "$(reg_value "$key" UninstallString)" = "\"$inst_win\\Uninstall.exe\"" ]
+check "uninstall entry with version $version" $?
+for f in Korvex.exe Quorlink.dll; do
+    [ "$(ctl version "$inst_win\\$f")" = "Korvex $version $version.0.0" ]
+    check "$f's version resource reads Korvex $version" $?
+done
+lnk=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Korvex.lnk)
+[ -f "$lnk" ]
+check "Start-menu shortcut" $?
+record "installed" "$inst" /usr/lib/wine/wine start /unix "$lnk"
+
+/usr/lib/wine/wine "$inst_win\\Uninstall.exe" /S </dev/null >/dev/null 2>&1
+wait_until 30 "[ ! -e '$inst/Uninstall.exe' ]"
+left=()
+for f in "${shipped[@]}" Uninstall.exe; do [ -e "$inst/$f" ] && left+=("$f"); done
+[ ${#left[@]} -eq 0 ] && [ "$(ls "$inst")" = Out.txt ]
+check "uninstall leaves no program file, only the operator's Out.txt (left: ${left[*]:-none})" $?
+[ ! -e "$lnk" ] && [ -z "$(reg_value "$key" DisplayName)" ]
+check "uninstall removes the shortcut and the uninstall entry" $?
+
+# A folder of the operator's choice.
+/usr/lib/wine/wine "$setup" /S '/D=C:\Tools\Korvex Reader' </dev/null >/dev/null 2>&1
+[ -f "$WINEPREFIX/drive_c/Tools/Korvex Reader/Korvex.exe" ] &&
+    [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ]
+check "silent install into a chosen folder" $?
+/usr/lib/wine/wine 'C:\Tools\Korvex Reader\Uninstall.exe' /S </dev/null >/dev/null 2>&1
+wait_until 30 "[ ! -e '$WINEPREFIX/drive_c/Tools/Korvex Reader' ]"
+check "uninstall from the chosen folder removes it" $?
+
+# The portable folder, unzipped to C:\Korvex.
+unzip -q "$portable" -d "$WINEPREFIX/drive_c"
+check "portable zip unpacks to C:\\Korvex" $?
+record "portable" "$WINEPREFIX/drive_c/Korvex" \
+    bash -c "cd '$WINEPREFIX/drive_c/Korvex' && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &"
+
+echo "install e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
