@@ -83,6 +83,9 @@ lnk=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start
 [ -f "$lnk" ]
 check "Start-menu shortcut" $?
 record "installed" "$inst" /usr/lib/wine/wine start /unix "$lnk"
+/usr/lib/wine/wine "$setup" /S </dev/null >/dev/null 2>&1
+grep -q LIST_FONT_NAME "$inst/Korvex_Config.txt"
+check "installing again keeps the operator's settings" $?
 
 /usr/lib/wine/wine "$inst_win\\Uninstall.exe" /S </dev/null >/dev/null 2>&1
 wait_until 30 "[ ! -e '$inst/Uninstall.exe' ]"
@@ -93,14 +96,16 @@ check "uninstall leaves no program file, only the operator's Out.txt (left: ${le
 [ ! -e "$lnk" ] && [ -z "$(reg_value "$key" DisplayName)" ]
 check "uninstall removes the shortcut and the uninstall entry" $?
 
-# A folder of the operator's choice.
-/usr/lib/wine/wine "$setup" /S '/D=C:\Tools\Korvex Reader' </dev/null >/dev/null 2>&1
-[ -f "$WINEPREFIX/drive_c/Tools/Korvex Reader/Korvex.exe" ] &&
-    [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ]
+# A folder of the operator's choice, with a space in its name: /D= takes the rest of
+# the raw command line, so it goes through cmd, as an operator would type it.
+cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
+"$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Tools\Korvex Reader' </dev/null >/dev/null 2>&1
+chosen="$WINEPREFIX/drive_c/Tools/Korvex Reader"
+[ -f "$chosen/Korvex.exe" ] && [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ]
 check "silent install into a chosen folder" $?
 /usr/lib/wine/wine 'C:\Tools\Korvex Reader\Uninstall.exe' /S </dev/null >/dev/null 2>&1
-wait_until 30 "[ ! -e '$WINEPREFIX/drive_c/Tools/Korvex Reader' ]"
-check "uninstall from the chosen folder removes it" $?
+wait_until 30 "[ ! -e '$chosen' ]" && [ -z "$(reg_value "$key" DisplayName)" ]
+check "uninstall from the chosen folder removes it and its entry" $?
 
 # The portable folder, unzipped to C:\Korvex.
 unzip -q "$portable" -d "$WINEPREFIX/drive_c"
