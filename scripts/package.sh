@@ -24,6 +24,8 @@ rm -rf "$dist"
 make_program_dir "$stage" i686 TAB_FILE=Korvex_Tab.txt INVALID_CHAR_FILE=Korvex_Invalid.txt \
     OUTPUT_FILE=Out.txt LANGUAGE_FILE=Korvex_Language_Eng.txt UPDATE_LIST_POSITION=1
 cp samples/Korvex_Tab.txt samples/Korvex_Invalid.txt "$stage/"
+# The symbols of the static runtime are half the size of the files.
+i686-w64-mingw32-strip "$stage/Korvex.exe" "$stage/Quorlink.dll"
 
 # One File line per staged file, and its Delete line for the uninstaller. A new
 # install over an old one keeps the operator's settings.

@@ -18,16 +18,20 @@ run="$root/build/run"
 port=5
 make_program_dir "$run" i686
 cp "$root/samples/Korvex_Tab.txt" "$root/samples/Korvex_Invalid.txt" "$run/"
-if [ ! -f "$run/Korvex_Config.txt" ]; then
+demo=0
+[ -n "${DISPLAY:-}" ] || demo=1
+# The text is saved where an operator would keep it, C:\Korvex\Out.txt in the prefix.
+# The demonstration always starts from these settings.
+if [ $demo -eq 1 ] || [ ! -f "$run/Korvex_Config.txt" ]; then
     make_program_dir "$run" i686 COM_PORT=$port BAUD_RATE=115200 TAB_FILE=Korvex_Tab.txt \
-        INVALID_CHAR_FILE=Korvex_Invalid.txt OUTPUT_FILE=Out.txt UPDATE_LIST_POSITION=1 \
+        INVALID_CHAR_FILE=Korvex_Invalid.txt 'OUTPUT_FILE=C:\Korvex\Out.txt' UPDATE_LIST_POSITION=1 \
         LANGUAGE_FILE=Korvex_Language_Eng.txt
 fi
 
-demo=0
-[ -n "${DISPLAY:-}" ] || demo=1
 [ $demo -eq 1 ] && xvfb_up
 wine_prefix_init
+out="$WINEPREFIX/drive_c/Korvex/Out.txt"
+mkdir -p "$(dirname "$out")"
 cleanup() {
     [ -z "${KORVEX_DEVICE:-}" ] && regsim_stop "$run/com$port"
     wine_env_down
@@ -66,4 +70,4 @@ ctl wait-exit 10 >/dev/null || true
 echo "Demonstration done:"
 echo "  screenshot mid-run: $run/demo-running.png"
 echo "  screenshot at the end: $run/demo.png"
-echo "  saved text: $run/Out.txt ($(wc -l <"$run/Out.txt") lines)"
+echo "  saved text: $out (C:\\Korvex\\Out.txt in the prefix, $(wc -l <"$out") lines)"
