@@ -15,8 +15,7 @@ cd "$root"
 KORVEX_ROOT=$root
 source "$root/scripts/program-dir.sh"
 
-version=$(sed -n 's/^#define KORVEX_VERSION_TEXT "\(.*\)"$/\1/p' res/version.h)
-[[ $version =~ ^[0-9]+\.[0-9]+$ ]] || { echo "no version in res/version.h" >&2; exit 1; }
+version=$(korvex_version)
 
 dist="$root/build/dist"
 stage="$dist/stage/Korvex"

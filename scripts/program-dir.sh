@@ -1,5 +1,5 @@
-# Sourced by the run script and the end-to-end tests: lays out a program folder with
-# Korvex.exe, our Quorlink.dll and a configuration file.
+# Sourced by the run and package scripts and the end-to-end tests: lays out a program
+# folder with Korvex.exe, our Quorlink.dll and a configuration file.
 
 # make_program_dir DIR ARCH CONFIG-RECORDS...   (records as KEY=VALUE)
 make_program_dir() {
@@ -18,4 +18,13 @@ make_program_dir() {
 korvex_tool() {
     local arch=$1 tool=$2; shift 2
     "$KORVEX_ROOT/scripts/wine-run.sh" "$KORVEX_ROOT/build/$arch/bin/$tool.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'
+}
+
+# korvex_version: prints the program's version ("1.0") from res/version.h.
+korvex_version() {
+    local major minor
+    major=$(sed -n 's/^#define KORVEX_VERSION_MAJOR \([0-9]\+\)$/\1/p' "$KORVEX_ROOT/res/version.h")
+    minor=$(sed -n 's/^#define KORVEX_VERSION_MINOR \([0-9]\+\)$/\1/p' "$KORVEX_ROOT/res/version.h")
+    [ -n "$major" ] && [ -n "$minor" ] || { echo "no version in res/version.h" >&2; return 1; }
+    echo "$major.$minor"
 }

@@ -28,7 +28,7 @@ wait_until() { timeout "$1" bash -c "until $2; do sleep 0.2; done"; }
 "$root/scripts/package.sh" >"$work/package.log" 2>&1
 check "package script ($(grep -c . "$root/build/dist/SHA256SUMS" 2>/dev/null) sums)" $?
 dist="$root/build/dist"
-version=$(sed -n 's/^#define KORVEX_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+version=$(korvex_version)
 setup="$dist/Korvex-$version-setup.exe" portable="$dist/Korvex-$version-portable.zip"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS)
 check "sums of the installer and the zip" $?
