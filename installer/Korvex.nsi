@@ -63,11 +63,12 @@ SectionEnd
 
 ; Removes what was installed and the settings the program wrote; the operator's own
 ; files in the folder (saved dumps such as Out.txt) stay, and with them the folder.
+; The uninstaller itself goes last, so its absence means the uninstall is complete.
 Section "Uninstall"
     SetShellVarContext current
     !include "${UNFILES}"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Korvex.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
 SectionEnd

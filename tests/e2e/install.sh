@@ -87,6 +87,7 @@ record "installed" "$inst" /usr/lib/wine/wine start /unix "$lnk"
 grep -q LIST_FONT_NAME "$inst/Korvex_Config.txt"
 check "installing again keeps the operator's settings" $?
 
+# The uninstaller runs on from a copy of itself, and removes itself last.
 /usr/lib/wine/wine "$inst_win\\Uninstall.exe" /S </dev/null >/dev/null 2>&1
 wait_until 30 "[ ! -e '$inst/Uninstall.exe' ]"
 left=()
