@@ -20,6 +20,23 @@ korvex_tool() {
     "$KORVEX_ROOT/scripts/wine-run.sh" "$KORVEX_ROOT/build/$arch/bin/$tool.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'
 }
 
+# korvex_record ARCH SIMLOG: what an operator does with the program open, the simulated
+# register waiting for the port to open: Start, the whole dump (until SIMLOG says it was
+# sent), Stop, Save, and closing the program.
+korvex_record() {
+    local arch=$1 log=$2
+    korvex_tool "$arch" korvexctl wait-window 30 >/dev/null
+    korvex_tool "$arch" korvexctl click 1005
+    timeout 60 bash -c "until grep -q 'dump sent' '$log'; do sleep 0.1; done"
+    sleep 2  # the pty may still hold the end of the dump
+    korvex_tool "$arch" korvexctl click 1005
+    sleep 0.5
+    korvex_tool "$arch" korvexctl click 1009
+    sleep 0.5
+    korvex_tool "$arch" korvexctl close
+    korvex_tool "$arch" korvexctl wait-exit 10 >/dev/null
+}
+
 # korvex_version: prints the program's version ("1.0") from res/version.h.
 korvex_version() {
     local major minor

@@ -11,7 +11,6 @@ source "$root/scripts/program-dir.sh"
 work="$root/build/e2e/acquisition"
 rm -rf "$work"; mkdir -p "$work"
 passed=0 failed=0
-ctl() { korvex_tool "$arch" korvexctl "$@"; }
 
 # A dump of register bytes with CR, LF, NUL and invalid bytes mixed in, ending in a
 # partial line that Stop must drop.
@@ -47,16 +46,7 @@ run_case() {  # arch seed indent chunk bps
 
     local wine=/usr/lib/wine/wine64; [ "$arch" = i686 ] && wine=/usr/lib/wine/wine
     (cd "$dir" && setsid "$wine" Korvex.exe </dev/null >/dev/null 2>&1 &)
-    ctl wait-window 30 >/dev/null
-    ctl click 1005
-    timeout 60 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
-    sleep 2  # the pty may still hold the end of the dump
-    ctl click 1005
-    sleep 0.5
-    ctl click 1009
-    sleep 0.5
-    ctl close
-    ctl wait-exit 10 >/dev/null
+    korvex_record "$arch" "$link.log"
     regsim_down 9 "$link"
     cmp -s "$dir/received.txt" "$dir/expected.txt"
     check "$arch seed $seed indent $indent chunks $chunk at $bps B/s: $(wc -l <"$dir/expected.txt") lines byte-exact" $?
