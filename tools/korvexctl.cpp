@@ -9,7 +9,12 @@
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
+//   korvexctl kill                     end the program at once (TerminateProcess), as a crash would
+//   korvexctl clipboard                print the clipboard's text as it stands (needs no window)
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,7 +91,7 @@ int Fail(const char* what)
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit ...");
+        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|kill|clipboard ...");
     const std::string cmd = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
 
@@ -94,6 +99,19 @@ int main(int argc, char** argv)
         return WaitFor(seconds, [] { return FindMainWindow() != nullptr; }) ? 0 : Fail("no Korvex window");
     if (cmd == "wait-exit")
         return WaitFor(seconds, [] { return FindMainWindow() == nullptr; }) ? 0 : Fail("Korvex is still open");
+    if (cmd == "clipboard") {
+        if (!::OpenClipboard(nullptr))
+            return Fail("clipboard busy");
+        HANDLE data = ::GetClipboardData(CF_TEXT);
+        const char* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+        if (text) {
+            _setmode(_fileno(stdout), _O_BINARY);  // the text's own CR LF, unchanged
+            std::fwrite(text, 1, std::strlen(text), stdout);
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        return text ? 0 : Fail("no text on the clipboard");
+    }
 
     HWND main = FindMainWindow();
     if (!main)
@@ -115,6 +133,16 @@ int main(int argc, char** argv)
         char text[4096] = "";
         ::GetDlgItemTextA(main, std::atoi(argv[2]), text, sizeof text);
         std::printf("%s\n", text);
+        return 0;
+    }
+    if (cmd == "kill") {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process || !::TerminateProcess(process, 1))
+            return Fail("cannot end the program");
+        ::WaitForSingleObject(process, 10000);
+        ::CloseHandle(process);
         return 0;
     }
     if (cmd == "close") {
