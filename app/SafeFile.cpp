@@ -54,7 +54,7 @@ bool CSafeFileWriter::Commit()
     // The new file must be on the disk before it takes the target's place.
     bool ok = CloseFile(handle, !m_bInPlace);
     if (ok && !m_bInPlace) {
-        KeepBackup(false);
+        KeepTargetBackup(false);
         ok = ReplaceTarget();
     }
     if (!ok)
@@ -76,7 +76,7 @@ void CSafeFileWriter::Discard()
     m_buffer.clear();
 }
 
-void CSafeFileWriter::KeepBackup(bool copy)
+void CSafeFileWriter::KeepTargetBackup(bool copy)
 {
     if (m_bKeepBackup)
         KeepBackup(m_target, m_target + ".bak", copy);

@@ -52,7 +52,7 @@ private:
     // Keeps a non-empty regular file's bytes under the backup name, replacing an older
     // backup; a copy where the target is about to be overwritten in place.
     static void KeepBackup(const std::string& target, const std::string& backup, bool copy);
-    void KeepBackup(bool copy);
+    void KeepTargetBackup(bool copy);
 
     std::string m_target;
     std::string m_temp;  // empty when the target is written in place

@@ -68,7 +68,7 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
-    KeepBackup(true);
+    KeepTargetBackup(true);
     const int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return Fail(RESULT_CANNOT_CREATE);

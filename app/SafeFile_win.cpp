@@ -69,7 +69,7 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
-    KeepBackup(true);
+    KeepTargetBackup(true);
     const HANDLE file = ::CreateFileA(m_target.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -516,8 +516,10 @@ LRESULT CDataView::OnGetDlgCode(WPARAM, LPARAM)
 
 LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
 {
-    // Ctrl+C and Ctrl+Insert copy; the marks and the scrolling stay as they are.
-    if (m_bListMode && (wp == 'C' || wp == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0) {
+    // Ctrl+C and Ctrl+Insert copy (AltGr, which is Ctrl+Alt, does not); the marks and the
+    // scrolling stay as they are.
+    if (m_bListMode && (wp == 'C' || wp == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0) {
         CopyViewText(*this);
         return 0;
     }
