@@ -11,11 +11,12 @@ CSafeFileWriter::~CSafeFileWriter()
     Discard();
 }
 
-bool CSafeFileWriter::Open(const std::string& path)
+bool CSafeFileWriter::Open(const std::string& path, bool keepBackup)
 {
     Discard();
     m_result = RESULT_OK;
     m_bInPlace = false;
+    m_bKeepBackup = keepBackup;
     m_target = path;
     if (path.empty())
         return Fail(RESULT_CANNOT_CREATE);
@@ -52,8 +53,10 @@ bool CSafeFileWriter::Commit()
     m_handle = -1;
     // The new file must be on the disk before it takes the target's place.
     bool ok = CloseFile(handle, !m_bInPlace);
-    if (ok && !m_bInPlace)
+    if (ok && !m_bInPlace) {
+        KeepTargetBackup(false);
         ok = ReplaceTarget();
+    }
     if (!ok)
         return Fail(RESULT_WRITE_FAILED);
     m_temp.clear();
@@ -71,6 +74,12 @@ void CSafeFileWriter::Discard()
         m_temp.clear();
     }
     m_buffer.clear();
+}
+
+void CSafeFileWriter::KeepTargetBackup(bool copy)
+{
+    if (m_bKeepBackup)
+        KeepBackup(m_target, m_target + ".bak", copy);
 }
 
 bool CSafeFileWriter::Fail(Result result)

@@ -19,8 +19,10 @@ public:
     CSafeFileWriter(const CSafeFileWriter&) = delete;
     CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
 
-    // False when the target can't be written (RESULT_CANNOT_CREATE).
-    bool Open(const std::string& path);
+    // False when the target can't be written (RESULT_CANNOT_CREATE). With keepBackup, a
+    // target that is replaced is first kept as "<path>.bak" (one generation); a backup
+    // that can't be made changes nothing else.
+    bool Open(const std::string& path, bool keepBackup = false);
     // False once anything failed (RESULT_WRITE_FAILED); the new file is then gone.
     bool Write(const void* data, size_t size);
     bool Write(const std::string& text) { return Write(text.data(), text.size()); }
@@ -47,11 +49,16 @@ private:
     // With sync, the bytes reach the disk before the file is closed.
     static bool CloseFile(intptr_t handle, bool sync);
     static void RemoveFile(const std::string& path);
+    // Keeps a non-empty regular file's bytes under the backup name, replacing an older
+    // backup; a copy where the target is about to be overwritten in place.
+    static void KeepBackup(const std::string& target, const std::string& backup, bool copy);
+    void KeepTargetBackup(bool copy);
 
     std::string m_target;
     std::string m_temp;  // empty when the target is written in place
     std::string m_buffer;
     intptr_t m_handle = -1;
     bool m_bInPlace = false;
+    bool m_bKeepBackup = false;
     Result m_result = RESULT_OK;
 };

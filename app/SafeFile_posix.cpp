@@ -68,6 +68,7 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
+    KeepTargetBackup(true);
     const int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return Fail(RESULT_CANNOT_CREATE);
@@ -109,4 +110,33 @@ bool CSafeFileWriter::CloseFile(intptr_t handle, bool sync)
 void CSafeFileWriter::RemoveFile(const std::string& path)
 {
     ::unlink(path.c_str());
+}
+
+void CSafeFileWriter::KeepBackup(const std::string& target, const std::string& backup, bool copy)
+{
+    struct stat st;
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+        return;
+    // A second name for the old file costs nothing and keeps its bytes once the target
+    // is replaced by the rename; where the file system has no links, copy.
+    if (!copy) {
+        ::unlink(backup.c_str());
+        if (::link(target.c_str(), backup.c_str()) == 0)
+            return;
+    }
+    const int from = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return;
+    const int to = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    if (to >= 0) {
+        char buffer[64 * 1024];
+        ssize_t got;
+        bool ok = true;
+        while (ok && (got = ::read(from, buffer, sizeof buffer)) != 0)
+            ok = got > 0 && WriteAll(to, buffer, static_cast<size_t>(got));
+        // Half a backup would pass for the earlier dump.
+        if (::close(to) != 0 || !ok)
+            ::unlink(backup.c_str());
+    }
+    ::close(from);
 }

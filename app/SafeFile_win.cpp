@@ -69,6 +69,7 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
+    KeepTargetBackup(true);
     const HANDLE file = ::CreateFileA(m_target.c_str(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -114,4 +115,21 @@ bool CSafeFileWriter::CloseFile(intptr_t handle, bool sync)
 void CSafeFileWriter::RemoveFile(const std::string& path)
 {
     ::DeleteFileA(path.c_str());
+}
+
+void CSafeFileWriter::KeepBackup(const std::string& target, const std::string& backup, bool copy)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!::GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
+        (info.nFileSizeHigh == 0 && info.nFileSizeLow == 0))
+        return;
+    // A second name for the old file costs nothing and keeps its bytes once the target
+    // is replaced by the move; where the volume has no links (FAT, some shares), copy.
+    if (!copy) {
+        ::DeleteFileA(backup.c_str());
+        if (::CreateHardLinkA(backup.c_str(), target.c_str(), nullptr))
+            return;
+    }
+    ::CopyFileA(target.c_str(), backup.c_str(), FALSE);
 }

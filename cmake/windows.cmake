@@ -4,7 +4,7 @@ add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 STRICT NOMINMAX)
 add_compile_options(-Wall -Wextra -Wno-cast-function-type)
 
 add_library(korvex_win STATIC ${KORVEX_WIN_SRC})
-target_link_libraries(korvex_win PUBLIC korvex_portable comdlg32 comctl32 gdi32 user32 advapi32 winspool)
+target_link_libraries(korvex_win PUBLIC korvex_portable comdlg32 comctl32 gdi32 user32 advapi32 winspool shell32)
 
 # Resources in an OBJECT library: a static library would silently drop them.
 add_library(korvex_res OBJECT ${CMAKE_SOURCE_DIR}/res/Korvex.rc)

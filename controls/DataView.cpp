@@ -2,6 +2,7 @@
 #include "controls/DataView.h"
 
 #include "controls/PointsToLogical.h"
+#include "controls/ViewClipboard.h"
 #include "controls/ViewMath.h"
 #include "ui/FileDialog.h"
 #include "ui/OutputFile.h"
@@ -515,6 +516,13 @@ LRESULT CDataView::OnGetDlgCode(WPARAM, LPARAM)
 
 LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
 {
+    // Ctrl+C and Ctrl+Insert copy (AltGr, which is Ctrl+Alt, does not); the marks and the
+    // scrolling stay as they are.
+    if (m_bListMode && (wp == 'C' || wp == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
+        ::GetKeyState(VK_MENU) >= 0) {
+        CopyViewText(*this);
+        return 0;
+    }
     if (m_bListMode) {
         const int key = static_cast<int>(wp);
         if (m_marks.size() == 1) {

@@ -5,4 +5,5 @@ list(APPEND KORVEX_PORTABLE_SRC
 list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AnchorLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataView.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PointsToLogical.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/PointsToLogical.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewClipboard.cpp)

@@ -37,6 +37,11 @@ bool CLineQueue::PushLine(std::string text, bool follow)
     return Push(LineQueueItem{LineQueueItem::Kind::Line, std::move(text), follow});
 }
 
+bool CLineQueue::PushRunStarted()
+{
+    return Push(LineQueueItem{LineQueueItem::Kind::RunStarted, std::string(), false});
+}
+
 bool CLineQueue::PushRunEnded(std::string errorText)
 {
     return Push(LineQueueItem{LineQueueItem::Kind::RunEnded, std::move(errorText), false});

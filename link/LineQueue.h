@@ -1,5 +1,5 @@
-// Lock-free hand-off of completed lines and the end of a run from the acquisition worker to
-// the window's thread.
+// Lock-free hand-off of completed lines and the start and end of a run from the acquisition
+// worker to the window's thread.
 #pragma once
 
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <vector>
 
 struct LineQueueItem {
-    enum class Kind { Line, RunEnded };
+    enum class Kind { Line, RunStarted, RunEnded };
     Kind kind = Kind::Line;
     std::string text;     // the line, or the error text of the run's end (empty: no error)
     bool follow = false;  // for a line: scroll the view to it
@@ -29,6 +29,7 @@ public:
     // consumer. False also when the item could not be allocated (it is dropped).
     bool Push(LineQueueItem item);
     bool PushLine(std::string text, bool follow);
+    bool PushRunStarted();
     bool PushRunEnded(std::string errorText);
 
     // Appends everything queued so far to out, oldest first; returns how many were taken.

@@ -11,7 +11,12 @@
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
 //   korvexctl version FILE             print FILE's product name, product version and
 //                                      file version numbers ("Korvex 1.0 1.0.0.0")
+//   korvexctl kill                     end the program at once (TerminateProcess), as a crash would
+//   korvexctl clipboard                print the clipboard's text as it stands (needs no window)
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -120,7 +125,7 @@ int PrintVersion(const char* path)
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version ...");
+        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version|kill|clipboard ...");
     const std::string cmd = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
 
@@ -130,6 +135,19 @@ int main(int argc, char** argv)
         return WaitFor(seconds, [] { return FindMainWindow() == nullptr; }) ? 0 : Fail("Korvex is still open");
     if (cmd == "version" && argc > 2)
         return PrintVersion(argv[2]);
+    if (cmd == "clipboard") {
+        if (!::OpenClipboard(nullptr))
+            return Fail("clipboard busy");
+        HANDLE data = ::GetClipboardData(CF_TEXT);
+        const char* text = data ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
+        if (text) {
+            _setmode(_fileno(stdout), _O_BINARY);  // the text's own CR LF, unchanged
+            std::fwrite(text, 1, std::strlen(text), stdout);
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        return text ? 0 : Fail("no text on the clipboard");
+    }
 
     HWND main = FindMainWindow();
     if (!main)
@@ -151,6 +169,16 @@ int main(int argc, char** argv)
         char text[4096] = "";
         ::GetDlgItemTextA(main, std::atoi(argv[2]), text, sizeof text);
         std::printf("%s\n", text);
+        return 0;
+    }
+    if (cmd == "kill") {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process || !::TerminateProcess(process, 1))
+            return Fail("cannot end the program");
+        ::WaitForSingleObject(process, 10000);
+        ::CloseHandle(process);
         return 0;
     }
     if (cmd == "close") {

@@ -98,7 +98,8 @@ void SplitLines(const char* begin, size_t size, std::vector<std::string>& lines)
 int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
 {
     CSafeFileWriter file;
-    if (!file.Open(path))
+    // An earlier dump that this save replaces is kept beside it.
+    if (!file.Open(path, true))
         return OUTPUT_CANNOT_CREATE;
     if (count > lines.size())
         count = lines.size();

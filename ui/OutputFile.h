@@ -13,7 +13,8 @@ enum OutputFileStatus {
     OUTPUT_WRITE_FAILED = -50,  // an existing file keeps its old contents
 };
 
-// Writes the first count lines (at most lines.size()); returns an OutputFileStatus.
+// Writes the first count lines (at most lines.size()); returns an OutputFileStatus. A
+// non-empty file that is replaced is kept as "<path>.bak" first.
 int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
 
 // Reads the file's lines: only CR LF ends a line, other CR and LF bytes are dropped.

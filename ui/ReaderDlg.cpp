@@ -2,6 +2,7 @@
 #include "ui/ReaderDlg.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 #include <cstdio>
 #include <cstring>
 
@@ -40,6 +41,7 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_WM_SIZE()
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
     ON_MESSAGE(WM_APP_ACQUISITION, OnAcquisitionMessage)
+    ON_MESSAGE(WM_DROPFILES, OnDropFiles)
     ON_COMMAND(IDC_START, OnStartStop)
     ON_COMMAND(IDC_SAVE, OnSave)
     ON_COMMAND(IDC_SAVE_AS, OnSaveAs)
@@ -118,6 +120,7 @@ BOOL CReaderDlg::OnInitDialog()
     UpdateGripRect(true);
     FillIndentCombo();
     SettingsToControls();
+    ::DragAcceptFiles(m_hWnd, TRUE);
     m_bInitDone = true;
     return TRUE;
 }
@@ -238,6 +241,8 @@ void CReaderDlg::OnSaveAs()
     if (m_view.SaveToFile(path.c_str()) != 1)
         AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
     g_Settings.outputFile = path;
+    // A window uncovered by a dialog is not always repainted: show the new name now.
+    ShowOutputPath(m_outputPath.m_hWnd, path);
 }
 
 void CReaderDlg::OnLoad()
@@ -248,6 +253,11 @@ void CReaderDlg::OnLoad()
     std::string path;
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Open, name, dir, path))
         return;
+    LoadOutputFile(path);
+}
+
+void CReaderDlg::LoadOutputFile(const std::string& path)
+{
     CWaitCursor wait;
     std::vector<std::string> lines;
     if (!ReadTextLines(path, lines)) {
@@ -257,6 +267,20 @@ void CReaderDlg::OnLoad()
     m_view.ResetContent();
     m_view.AddLines(std::move(lines), g_Settings.updateListPosition != 0);
     g_Settings.outputFile = path;
+    ShowOutputPath(m_outputPath.m_hWnd, path);
+}
+
+LRESULT CReaderDlg::OnDropFiles(WPARAM wp, LPARAM)
+{
+    // Of several files the first is loaded, as if it had been chosen in Load's dialog.
+    HDROP drop = reinterpret_cast<HDROP>(wp);
+    const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length, '\0');
+    const bool named = length > 0 && ::DragQueryFileA(drop, 0, &path[0], length + 1) == length;
+    ::DragFinish(drop);
+    if (named)
+        LoadOutputFile(path);
+    return 0;
 }
 
 bool CReaderDlg::AskYesNo(const std::string& question)
@@ -512,6 +536,7 @@ void CReaderDlg::AcquireDump(const AcquisitionParams* params)
     if (g_CommLibrary.Open(params->port, params->baud, 0) != 0) {
         errorText = UiText[TXT_ERR_OPEN_COM];
     } else {
+        post(m_lineQueue.PushRunStarted());
         while (!m_bStopRequested) {
             if (g_CommLibrary.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) == 0)
                 continue;
@@ -543,8 +568,16 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
     for (LineQueueItem& item : items) {
         if (item.kind == LineQueueItem::Kind::Line) {
             m_view.AddLine(item.text.c_str(), item.follow);
+            m_lastRun.AppendLine(item.text.c_str());
             continue;
         }
+        // Only a run whose port opened starts a record: a failed Start must not push a
+        // crashed run's record out of Korvex_LastRun.1.txt.
+        if (item.kind == LineQueueItem::Kind::RunStarted) {
+            m_lastRun.BeginRun(g_ProgramDir);
+            continue;
+        }
+        m_lastRun.EndRun();
         // A new run may have started before this end of the previous one arrived
         // (a click just after a failed Open): its caption stays.
         if (!m_bRunning)

@@ -12,6 +12,7 @@
 #include "controls/DataView.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
+#include "link/LastRunRecord.h"
 #include "link/LineAssembler.h"
 #include "link/LineQueue.h"
 #include "link/TranslationTables.h"
@@ -41,6 +42,10 @@ public:
     void ControlsToSettings();
     void SettingsToControls();
 
+    // Load's work once a file is chosen (also for a file dropped on the window): the
+    // view takes the file's lines and the file becomes the output file.
+    void LoadOutputFile(const std::string& path);
+
     CDataView& View() { return m_view; }
     bool IsRunning() const { return m_bRunning; }
 
@@ -57,6 +62,7 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnGetMinMaxInfo(WPARAM wp, LPARAM lp);
     LRESULT OnAcquisitionMessage(WPARAM wp, LPARAM lp);
+    LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
 
     void OnStartStop();
     void OnSave();
@@ -108,4 +114,5 @@ private:
     std::vector<uint8_t> m_translationTable;
     TranslationTables m_invalidChars;
     CLineQueue m_lineQueue;
+    CLastRunRecord m_lastRun;
 };

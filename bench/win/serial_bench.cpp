@@ -57,9 +57,10 @@ bool LoadLibraryOnce()
 }
 
 // Opens the main window on the port, presses Start, and returns it running.
-std::unique_ptr<CReaderDlg> StartOn(int port)
+std::unique_ptr<CReaderDlg> StartOn(int port, const std::string& tabFile = std::string())
 {
     g_Settings = AppSettings();
+    g_Settings.tabFile = tabFile;
     g_Settings.comPort = port;
     g_Settings.baudRate = 250000;
     g_ComPortList = {"COM" + std::to_string(port)};
@@ -76,9 +77,9 @@ void Stop(CReaderDlg& dlg)
 }
 
 // Seconds from Start until the view holds all lines of the dump.
-double ReceiveAll(int port, int lines)
+double ReceiveAll(int port, int lines, const std::string& tabFile = std::string())
 {
-    auto dlg = StartOn(port);
+    auto dlg = StartOn(port, tabFile);
     const auto t0 = Clock::now();
     const bool all = Pump([&] { return dlg->View().GetLineCount() >= lines; }, 120);
     const double took = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -128,4 +129,50 @@ KORVEX_BENCH(SerialIdleCpu)
     Stop(*dlg);
     std::printf("CPU of the process, window open and nothing running: %5.2f %% of one core\n", quiet * 100);
     std::printf("CPU during an acquisition with no data arriving:     %5.2f %% of one core\n", running * 100);
+}
+
+// The record of the last run (Korvex_LastRun.txt) against no record: the same dump,
+// alternately with a program folder to write it in and without one, which turns it off.
+KORVEX_BENCH(SerialLastRunRecord)
+{
+    const int paced = EnvInt("KORVEX_BENCH_COM_PACED"), fast = EnvInt("KORVEX_BENCH_COM_FAST");
+    const int lines = EnvInt("KORVEX_BENCH_DUMP_LINES");
+    if (!paced || !fast || !lines || !LoadLibraryOnce()) {
+        std::printf("skipped: run through bench/run.sh (needs the simulated register)\n");
+        return;
+    }
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string folder = std::string(temp) + "korvex-bench-record\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    // Lines as they are shown and recorded: printable ASCII decoded as itself.
+    const std::string tabFile = folder + "identity.txt";
+    if (FILE* f = std::fopen(tabFile.c_str(), "wb")) {
+        std::fprintf(f, "hdr;0;1;2;3;4;5;6;7;8;9;A;B;C;D;E;F\n");
+        for (int row = 0; row < 16; ++row) {
+            std::fprintf(f, "%d", row);
+            for (int b = row * 16; b < row * 16 + 16; ++b)
+                std::fprintf(f, ";%d", b >= 0x20 && b < 0x7F ? b : 0);
+            std::fprintf(f, "\n");
+        }
+        std::fclose(f);
+    }
+    for (int port : {paced, fast}) {
+        double seconds[2] = {0, 0};  // off, on
+        const int rounds = port == paced ? 2 : 6;
+        for (int round = 0; round < rounds; ++round) {
+            for (int on = 0; on < 2; ++on) {
+                g_ProgramDir = on ? folder : std::string();
+                seconds[on] += ReceiveAll(port, lines, tabFile);
+            }
+        }
+        g_ProgramDir.clear();
+        const double off = lines * rounds / seconds[0], on = lines * rounds / seconds[1];
+        std::printf("%s: %.0f lines/s without the record, %.0f lines/s with it (%.3f)\n",
+                    port == paced ? "sent at the 250000 baud line rate" : "sent unpaced", off, on, on / off);
+    }
+    const std::string record = folder + "Korvex_LastRun.txt";
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (::GetFileAttributesExA(record.c_str(), GetFileExInfoStandard, &info))
+        std::printf("last record: %lu bytes\n", static_cast<unsigned long>(info.nFileSizeLow));
 }

@@ -54,6 +54,31 @@ TEST_F(OutputFileTest, EachLineIsWrittenWithCrLf)
     EXPECT_EQ(WriteTextLines(m_dir, {"A"}, 1), OUTPUT_CANNOT_CREATE);
 }
 
+TEST_F(OutputFileTest, ASaveKeepsTheNonEmptyFileItReplacesAsBak)
+{
+    const std::string bak = m_path + ".bak";
+    const std::string dump("A\r\n\x00\xFF\rB\n\r\n" "end", 12);
+    Put(dump);
+    ASSERT_EQ(WriteTextLines(m_path, {"new"}, 1), OUTPUT_OK);
+    EXPECT_EQ(Get(), "new\r\n");
+    EXPECT_EQ(GetFile(bak), dump);
+
+    // One generation: the next save replaces the backup.
+    ASSERT_EQ(WriteTextLines(m_path, {"newer"}, 1), OUTPUT_OK);
+    EXPECT_EQ(GetFile(bak), "new\r\n");
+    // An empty file carries nothing worth keeping: it does not push out the backup.
+    ASSERT_EQ(WriteTextLines(m_path, {}, 0), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, {"x"}, 1), OUTPUT_OK);
+    EXPECT_EQ(GetFile(bak), "newer\r\n");
+
+    // A backup that can't be made leaves the save as it was.
+    std::filesystem::remove(bak);
+    std::filesystem::create_directory(bak);
+    EXPECT_EQ(WriteTextLines(m_path, {"y"}, 1), OUTPUT_OK);
+    EXPECT_EQ(Get(), "y\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(bak));
+}
+
 TEST_F(OutputFileTest, OnlyCrLfEndsALineOnLoading)
 {
     EXPECT_EQ(Load(""), Lines{});

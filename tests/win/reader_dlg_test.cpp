@@ -2,12 +2,17 @@
 // library standing in for the register.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <cstring>
 #include <memory>
+#include <thread>
 
 #include "app/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "app/UiText.h"
 #include "link/CommLibrary.h"
+#include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
 #include "support/WinTestSupport.h"
@@ -50,6 +55,74 @@ std::string IdentityTableFile()
         text += "\n";
     }
     return text;
+}
+
+// A drop of these files as the shell hands it over.
+HDROP MakeDrop(const std::vector<std::string>& files)
+{
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& f : files)
+        size += f.size() + 1;
+    HGLOBAL block = ::GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* names = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& f : files) {
+        std::memcpy(names, f.c_str(), f.size() + 1);
+        names += f.size() + 1;
+    }
+    ::GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+// The clipboard's text as another program sees it. The window's thread goes on handling
+// messages meanwhile, as the program's would: the clipboard may ask its owner.
+std::string ClipboardOfAnotherProcess()
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return "(no pipe)";
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + ExeDir() + "korvexctl.exe\" clipboard";
+    const bool started = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(writeEnd);
+    std::string text;
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (started && ::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            text.append(buffer, got);
+    });
+    if (started)
+        PumpUntil([&] { return ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 10000);
+    reader.join();
+    ::CloseHandle(readEnd);
+    if (!started)
+        return "(korvexctl did not start)";
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return text;
+}
+
+// A key pressed in the window with Ctrl held down.
+void PressWithCtrl(HWND window, WPARAM key)
+{
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    const BYTE ctrl = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(window, WM_KEYDOWN, key, 1);
+    keys[VK_CONTROL] = ctrl;
+    ::SetKeyboardState(keys);
 }
 
 class ReaderDlgTest : public ::testing::Test {
@@ -406,6 +479,129 @@ TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyF
     EXPECT_EQ(m_dlg->View().GetLineCount(), 0) << "loading an empty file empties the view";
     EXPECT_EQ(g_Settings.outputFile, empty);
     EXPECT_EQ(watcher.Count(), 1u);
+}
+
+TEST_F(ReaderDlgTest, OutputBoxShowsTheNewFileAtOnceAndADroppedFileLoadsAsLoadWould)
+{
+    Open();
+    EXPECT_TRUE(::GetWindowLongA(m_dlg->m_hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    m_dlg->View().AddLine("A", false);
+    const std::string saved = m_dir.File("B.txt");
+    {
+        FileDialogAnswer answer(saved);
+        Command(IDC_SAVE_AS);
+        ASSERT_TRUE(answer.WaitDone(5000));
+    }
+    // Read at once (WM_GETTEXT): no resize, no paint in between.
+    EXPECT_EQ(Text(IDC_OUTPUT_PATH), saved);
+
+    const std::string loaded = m_dir.File("registerA.txt");
+    WriteFileBytes(loaded, "1\r\n2\r\n");
+    {
+        FileDialogAnswer answer(loaded);
+        Command(IDC_LOAD);
+        ASSERT_TRUE(answer.WaitDone(5000));
+    }
+    EXPECT_EQ(Text(IDC_OUTPUT_PATH), loaded);
+
+    // Of several dropped files the first is loaded, exactly as Load would.
+    const std::string dropped = m_dir.File("dropped.txt");
+    WriteFileBytes(dropped, "x\r\n\r\ny");
+    ::SendMessageA(m_dlg->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped, loaded})), 0);
+    ASSERT_EQ(m_dlg->View().GetLineCount(), 3);
+    EXPECT_EQ(m_dlg->View().GetLine(0), "x");
+    EXPECT_EQ(m_dlg->View().GetLine(2), "y");
+    EXPECT_EQ(g_Settings.outputFile, dropped);
+    EXPECT_EQ(Text(IDC_OUTPUT_PATH), dropped);
+
+    DialogWatcher watcher;
+    ::SendMessageA(m_dlg->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({m_dir.File("gone.txt")})), 0);
+    ASSERT_TRUE(watcher.WaitForCount(1, 5000));
+    EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 3);
+    EXPECT_EQ(g_Settings.outputFile, dropped);
+}
+
+TEST_F(ReaderDlgTest, CtrlCCopiesTheMarkedLineOrEveryLineWithoutStoppingTheRun)
+{
+    Open();
+    s_lib.Queue("one\rtwo\r\rfour\r");
+    Command(IDC_START);
+    ASSERT_TRUE(WaitLines(4));
+
+    PressWithCtrl(Item(IDC_DATA_VIEW), 'C');
+    EXPECT_EQ(ClipboardOfAnotherProcess(), "one\r\ntwo\r\n\r\nfour");
+    EXPECT_TRUE(m_dlg->IsRunning());
+    s_lib.Queue("five\r");
+    EXPECT_TRUE(WaitLines(5)) << "the run goes on";
+
+    const int row = m_dlg->View().GetLineHeight();
+    ::SendMessageA(Item(IDC_DATA_VIEW), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, row + row / 2));
+    ::SendMessageA(Item(IDC_DATA_VIEW), WM_LBUTTONUP, 0, MAKELPARAM(5, row + row / 2));
+    ASSERT_TRUE(m_dlg->View().IsMarked(1));
+    PressWithCtrl(Item(IDC_DATA_VIEW), VK_INSERT);
+    EXPECT_EQ(ClipboardOfAnotherProcess(), "two");
+    EXPECT_TRUE(m_dlg->View().IsMarked(1)) << "copying leaves the mark where it was";
+    EXPECT_EQ(m_dlg->View().GetMarkCount(), 1);
+    Command(IDC_START);
+}
+
+TEST_F(ReaderDlgTest, EachRunIsOnDiskWithinASecondAndTheRecordBeforeItIsKept)
+{
+    Open();
+    const std::string record = m_dir.File(CLastRunRecord::kFileName);
+    const std::string previous = m_dir.File(CLastRunRecord::kPreviousFileName);
+    auto waitFile = [](const std::string& path, const std::string& bytes) {
+        return PumpUntil([&] { return FileExists(path) && ReadFileBytes(path) == bytes; }, 3000);
+    };
+    // One run from Start to Stop that receives the given lines.
+    auto run = [&](const std::string& bytes, int newLines) {
+        const int before = m_dlg->View().GetLineCount();
+        if (!bytes.empty())
+            s_lib.Queue(bytes);
+        Command(IDC_START);
+        EXPECT_TRUE(WaitLines(before + newLines));
+        PumpFor(100);
+        Command(IDC_START);
+    };
+
+    s_lib.Queue("AB\rC\x07");
+    s_lib.Queue("D\rpart");
+    Command(IDC_START);
+    ASSERT_TRUE(WaitLines(2));
+    EXPECT_TRUE(waitFile(record, "AB\r\nCD\r\n")) << "on disk while the run goes on";
+    EXPECT_TRUE(m_dlg->IsRunning());
+    Command(IDC_START);
+
+    // A Start whose port does not open leaves the record alone.
+    DialogWatcher watcher;
+    s_lib.setOpenResult(5);
+    Command(IDC_START);
+    ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }, 5000));
+    PumpFor(600);
+    s_lib.setOpenResult(0);
+    EXPECT_EQ(ReadFileBytes(record), "AB\r\nCD\r\n");
+    EXPECT_FALSE(FileExists(previous));
+
+    run("EF\r", 1);
+    EXPECT_TRUE(waitFile(record, "EF\r\n"));
+    EXPECT_EQ(ReadFileBytes(previous), "AB\r\nCD\r\n");
+    // A run that received nothing is kept until a run replaces it, but never pushes out the
+    // record before it.
+    run("", 0);
+    EXPECT_TRUE(waitFile(record, ""));
+    EXPECT_EQ(ReadFileBytes(previous), "EF\r\n");
+    run("GH\r", 1);
+    EXPECT_TRUE(waitFile(record, "GH\r\n"));
+    EXPECT_EQ(ReadFileBytes(previous), "EF\r\n");
+
+    // Where the record can't be written the run goes on as without it, without a word.
+    g_ProgramDir = m_dir.File("no such folder\\");
+    run("IJ\r", 1);
+    EXPECT_EQ(m_dlg->View().GetLine(m_dlg->View().GetLineCount() - 1), "IJ");
+    PumpFor(600);
+    EXPECT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(ReadFileBytes(record), "GH\r\n");
 }
 
 TEST_F(ReaderDlgTest, FontDialogStoresTheChosenFontAndCancelChangesNothing)

@@ -93,6 +93,31 @@ TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
 }
 
+TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
+{
+    TempDir dir;
+    const std::string path = dir.File("Out.txt"), bak = path + ".bak";
+    const std::string dump("1\r\n\x00\xE8\x81\r\n", 8);
+    WriteFileBytes(path, dump);
+    ASSERT_EQ(WriteTextLines(path, {"two"}, 1), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(path), "two\r\n");
+    EXPECT_EQ(ReadFileBytes(bak), dump);
+    EXPECT_EQ(CountFiles(dir.File("*")), 2 + 2);
+
+    // The backup is a file of its own: writing it leaves the output file alone.
+    WriteFileBytes(bak, "scribbled");
+    EXPECT_EQ(ReadFileBytes(path), "two\r\n");
+
+    // A file that can only be written in place is copied before it is truncated.
+    HANDLE viewer = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteTextLines(path, {"three"}, 1), OUTPUT_OK);
+    ::CloseHandle(viewer);
+    EXPECT_EQ(ReadFileBytes(path), "three\r\n");
+    EXPECT_EQ(ReadFileBytes(bak), "two\r\n");
+}
+
 TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
 {
     // A folder so deep that the target's short name still fits the path limit of the
@@ -119,6 +144,7 @@ TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
     EXPECT_EQ(ReadFileBytes(path), "line\r\n");
 
     ::DeleteFileA(path.c_str());
+    ::DeleteFileA((path + ".bak").c_str());
     for (auto it = created.rbegin(); it != created.rend(); ++it)
         ::RemoveDirectoryW(Wide("\\\\?\\" + *it).c_str());
 }
