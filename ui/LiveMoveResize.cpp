@@ -54,7 +54,7 @@ bool CLiveMoveResize::NonClientButtonDown(HWND window, UINT hitTest, bool sizeEn
     m_sizeStartRect = WindowRectOf(window);
     m_sizeStartCursor = MessageCursor();
     const SizingEdge edge = EdgeOf(hitTest);
-    if (!sizeEnabled || edge == SizingEdge::None)
+    if (!sizeEnabled || edge == SizingEdge::None || ::IsZoomed(window))
         return false;
     // The minimum size the window itself reports to the system's sizing.
     MINMAXINFO info = {};

@@ -9,13 +9,6 @@
 namespace wintest {
 
 namespace {
-// Absolute input is given in 1/65536 of the primary screen; Wine maps it back with
-// (value * size) >> 16, Windows with a slightly different rounding, hence the check.
-LONG Normalised(LONG pixel, int size)
-{
-    return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + size - 1) / size);
-}
-
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0)
 {
     INPUT in = {};
@@ -29,16 +22,18 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0)
 
 bool MouseTo(POINT p)
 {
-    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-    LONG nx = Normalised(p.x, w), ny = Normalised(p.y, h);
+    // Absolute input is in 1/65536 of the screen; Wine maps it back with
+    // (value * size) >> 16, Windows rounds a little differently: hence the correction.
+    const long long w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    LONG nx = static_cast<LONG>((p.x * 65536LL + w - 1) / w), ny = static_cast<LONG>((p.y * 65536LL + h - 1) / h);
     for (int attempt = 0; attempt < 3; ++attempt) {
         SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, nx, ny);
         POINT got;
         ::GetCursorPos(&got);
         if (got.x == p.x && got.y == p.y)
             return true;
-        nx += got.x < p.x ? 1 : got.x > p.x ? -1 : 0;
-        ny += got.y < p.y ? 1 : got.y > p.y ? -1 : 0;
+        nx += (got.x < p.x) - (got.x > p.x);
+        ny += (got.y < p.y) - (got.y > p.y);
     }
     return false;
 }
@@ -48,25 +43,23 @@ void LeftButton(bool down)
     SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
 }
 
-void DragFromAnotherThread(POINT from, POINT to, int steps, DWORD pauseMs)
+void DragFromAnotherThread(POINT from, POINT to, int steps)
 {
     std::atomic<bool> done{false};
     std::thread mouse([&] {
         MouseTo(from);
-        ::Sleep(pauseMs);
         LeftButton(true);
-        ::Sleep(pauseMs);
         for (int i = 1; i <= steps; ++i) {
+            ::Sleep(20);
             MouseTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
-            ::Sleep(pauseMs);
         }
+        ::Sleep(20);
         LeftButton(false);
-        ::Sleep(pauseMs);
         done = true;
     });
     PumpUntil([&] { return done.load(); }, 30000);
     mouse.join();
-    PumpFor(pauseMs);
+    PumpFor(30);
 }
 
 RECT WindowRectOf(HWND window)
@@ -80,6 +73,15 @@ POINT At(HWND window, int dx, int dy)
 {
     const RECT r = WindowRectOf(window);
     return {r.left + dx, r.top + dy};
+}
+
+::testing::AssertionResult SameRect(const RECT& got, const RECT& want)
+{
+    if (::EqualRect(&got, &want))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << got.left << ", " << got.top << ", " << got.right << ", "
+                                         << got.bottom << ") instead of (" << want.left << ", " << want.top << ", "
+                                         << want.right << ", " << want.bottom << ")";
 }
 
 }  // namespace wintest

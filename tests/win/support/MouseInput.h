@@ -2,6 +2,7 @@
 // so that the system does the hit-testing, the capture and the move and sizing loops.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 namespace wintest {
@@ -10,13 +11,14 @@ namespace wintest {
 bool MouseTo(POINT p);
 void LeftButton(bool down);
 
-// Presses at from, moves to `to` in equal steps and releases, with a pause after each
-// event, on a thread of its own while this thread handles its messages: the system's
-// move and sizing loops are modal, so the input must come from elsewhere.
-void DragFromAnotherThread(POINT from, POINT to, int steps, DWORD pauseMs = 20);
+// Presses at from, moves to `to` in equal steps and releases, from a thread of its
+// own while this thread handles its messages: the system's move and sizing loops are
+// modal, so the input must come from elsewhere.
+void DragFromAnotherThread(POINT from, POINT to, int steps);
 
-// The window's rectangle, and a point relative to its top-left corner.
 RECT WindowRectOf(HWND window);
+// A screen point relative to the window's top-left corner.
 POINT At(HWND window, int dx, int dy);
+::testing::AssertionResult SameRect(const RECT& got, const RECT& want);
 
 }  // namespace wintest
