@@ -14,12 +14,7 @@ WindowRect WindowRectOf(HWND window)
 {
     RECT r = {};
     ::GetWindowRect(window, &r);
-    WindowRect w;
-    w.left = r.left;
-    w.top = r.top;
-    w.right = r.right;
-    w.bottom = r.bottom;
-    return w;
+    return ToWindowRect(r);
 }
 
 SizingEdge EdgeOf(UINT hitTest)

@@ -27,9 +27,6 @@ public:
     // where it is, so the window no longer follows a released mouse.
     void CaptureLost();
 
-    bool IsMoving() const { return m_bMoving; }
-    SizingEdge Edge() const { return m_edge; }
-
 private:
     void Clear();
 
@@ -43,7 +40,7 @@ private:
     bool m_bCaptured = false;
 };
 
-// The hit-test code for a point of the window's size grip (client coordinates): the
-// bottom-right sizing border, while the window is neither maximized nor minimized;
-// HTNOWHERE elsewhere.
+// The hit-test code of a screen point on the window's size grip (the grip given in
+// client coordinates): the bottom-right sizing border, while the window is neither
+// maximized nor minimized; HTNOWHERE anywhere else.
 LRESULT SizeGripHitTest(HWND window, const RECT& grip, POINT screenPoint);

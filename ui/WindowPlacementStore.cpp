@@ -55,19 +55,13 @@ void WindowPlacementStore::SavePlacement(const char* section) const
 bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window)
 {
     record.LoadPlacement(section);
-    const RECT& r = record.rcNormalPosition;
-    WindowRect normal;
-    normal.left = r.left;
-    normal.top = r.top;
-    normal.right = r.right;
-    normal.bottom = r.bottom;
-    if (!OverlapsScreen(normal, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)))
+    if (!OverlapsScreen(ToWindowRect(record.rcNormalPosition), ::GetSystemMetrics(SM_CXSCREEN),
+                        ::GetSystemMetrics(SM_CYSCREEN)))
         return false;
     // A hand-edited show state that would hide the window (or means nothing) would
     // leave the program running with no window to close it by.
     if (record.showCmd == SW_HIDE || record.showCmd > SW_MAX)
         record.showCmd = SW_SHOWNORMAL;
-    record.length = sizeof(WINDOWPLACEMENT);
     return ::SetWindowPlacement(window, &record) != FALSE;
 }
 

@@ -9,6 +9,18 @@ struct WindowRect {
     int bottom = 0;
 };
 
+// From any rectangle with left, top, right and bottom members (the platform's own).
+template <typename Rect>
+WindowRect ToWindowRect(const Rect& r)
+{
+    WindowRect w;
+    w.left = r.left;
+    w.top = r.top;
+    w.right = r.right;
+    w.bottom = r.bottom;
+    return w;
+}
+
 // The border part that a border drag pulls.
 enum class SizingEdge { None, Right, Bottom, Left, Top, TopLeft, TopRight, BottomLeft, BottomRight };
 
