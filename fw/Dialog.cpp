@@ -27,15 +27,48 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp)
     return dlg->OnInitDialog();
 }
 
+// The modal run has its own loop rather than DialogBox's, so that it shows the dialog
+// when the queue first goes idle only if the initialisation left it hidden: a dialog
+// that its initialisation showed maximized (a restored placement) stays maximized.
+// (Wine's DialogBox shows it normal there whatever its state.)
 INT_PTR CDialog::DoModal()
 {
     m_bModal = true;
+    m_bEnded = false;
     m_result = -1;
     HWND owner = m_pParent ? m_pParent->m_hWnd : nullptr;
-    INT_PTR r = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                                  &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner)
+        ::EnableWindow(owner, FALSE);
+    HWND dialog = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    bool idleSeen = false;
+    MSG msg;
+    while (dialog && !m_bEnded && ::IsWindow(dialog)) {
+        if (!idleSeen && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            idleSeen = true;
+            if (!::IsWindowVisible(dialog))
+                ::ShowWindow(dialog, SW_SHOWNORMAL);
+            continue;
+        }
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!::IsDialogMessageA(dialog, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    // The owner comes back before the dialog goes, so that it is the one activated.
+    if (disableOwner)
+        ::EnableWindow(owner, TRUE);
+    if (dialog && ::IsWindow(dialog))
+        ::DestroyWindow(dialog);
     m_bModal = false;
-    return r;
+    return m_result;
 }
 
 bool CDialog::Create(CWnd* parent)
@@ -53,8 +86,10 @@ bool CDialog::Create(CWnd* parent)
 void CDialog::EndDialog(int result)
 {
     m_result = result;
-    if (m_bModal)
-        ::EndDialog(m_hWnd, result);
+    if (m_bModal) {
+        m_bEnded = true;
+        ::EndDialog(m_hWnd, result);  // hides it and wakes the modal loop
+    }
     else if (m_hWnd)
         ::DestroyWindow(m_hWnd);
 }

@@ -36,6 +36,7 @@ private:
     void OnOKCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
     bool m_bModal = false;
+    bool m_bEnded = false;
     int m_result = -1;
 };
 

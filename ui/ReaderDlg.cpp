@@ -16,6 +16,7 @@
 #include "ui/Messages.h"
 #include "ui/OutputFile.h"
 #include "ui/OutputPathBox.h"
+#include "ui/WindowPlacementStore.h"
 
 namespace {
 const int kIndentItems = 51;       // "0" to "50"
@@ -24,6 +25,7 @@ const int kMinTrackHeight = 350;
 const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
+const char kPlacementSection[] = "Settings";
 
 // The worker reads these settings for every line while the window's thread may
 // change them: whole aligned 32-bit values, read without tearing.
@@ -42,6 +44,13 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
     ON_MESSAGE(WM_APP_ACQUISITION, OnAcquisitionMessage)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+    ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+    ON_MOUSE_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+    ON_MOUSE_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+    ON_MOUSE_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
+    ON_MOUSE_MESSAGE(WM_NCLBUTTONUP, OnNcLButtonUp)
+    ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
     ON_COMMAND(IDC_START, OnStartStop)
     ON_COMMAND(IDC_SAVE, OnSave)
     ON_COMMAND(IDC_SAVE_AS, OnSaveAs)
@@ -103,8 +112,10 @@ BOOL CReaderDlg::OnInitDialog()
     m_selector.FillBaudCombo();
 
     SetupAnchors();
-    // Restoring the saved window placement (once the anchors are registered) and the
-    // bitmap skins of the buttons belong here; neither is built yet.
+    // After the anchors: a restored size lays the controls out at once.
+    WindowPlacementStore placement;
+    RestoreWindowPlacement(placement, kPlacementSection, m_hWnd);
+    // The bitmap skins of the buttons belong here; they are not built yet.
     ApplyUiTexts();
 
     m_view.SetListMode(TRUE);
@@ -447,8 +458,10 @@ LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 void CReaderDlg::OnDestroy()
 {
     Default();
-    // Storing the window placement (when the initialisation completed) belongs here;
-    // it is not built yet.
+    if (m_bInitDone) {
+        WindowPlacementStore placement;
+        StoreWindowPlacement(placement, kPlacementSection, m_hWnd);
+    }
     StopAcquisition();
     DrainAcquisitionQueue(false);
 }

@@ -16,6 +16,7 @@
 #include "link/LineAssembler.h"
 #include "link/LineQueue.h"
 #include "link/TranslationTables.h"
+#include "ui/LiveMoveResize.h"
 #include "ui/PortBaudSelector.h"
 
 class CReaderDlg;
@@ -63,6 +64,14 @@ protected:
     LRESULT OnGetMinMaxInfo(WPARAM wp, LPARAM lp);
     LRESULT OnAcquisitionMessage(WPARAM wp, LPARAM lp);
     LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
+    // Live move and resize with the mouse, and the size grip's hit-test.
+    void OnLButtonDown(UINT flags, POINT point);
+    void OnNcLButtonDown(UINT hitTest, POINT point);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnLButtonUp(UINT flags, POINT point);
+    void OnNcLButtonUp(UINT hitTest, POINT point);
+    LRESULT OnNcHitTest(WPARAM wp, LPARAM lp);
+    LRESULT OnCaptureChanged(WPARAM wp, LPARAM lp);
 
     void OnStartStop();
     void OnSave();
@@ -99,6 +108,7 @@ private:
     CAnchorLayout m_anchors;
     RECT m_gripRect = {-1, -1, -1, -1};
     bool m_bInitDone = false;
+    CLiveMoveResize m_liveSizing;
 
     // Acquisition. The flags are shared with the worker; the assembler is the
     // worker's working state, kept here so that a worker ended by force leaves

@@ -1,7 +1,11 @@
 list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/OutputFile.cpp)
 list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/DigitValue.cpp)
+list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/WindowRectMath.cpp)
 list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/FileDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputPathBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortBaudSelector.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlg.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgMouse.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LiveMoveResize.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowPlacementStore.cpp)

@@ -1,0 +1,193 @@
+// The main window's placement in the registry: kept across a restart of the real
+// program, applied only when it shows on the screen, written only by a window that
+// finished opening.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "app/ReaderApp.h"
+#include "res/resource.h"
+#include "support/MouseInput.h"
+#include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
+
+using namespace wintest;
+
+namespace {
+
+int Value(const std::string& key, const char* name)
+{
+    DWORD v = 0, size = sizeof v;
+    EXPECT_EQ(::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &v, &size),
+              ERROR_SUCCESS) << name;
+    return static_cast<int>(v);
+}
+
+BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
+{
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != found->first || !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, IDC_DATA_VIEW))
+        return TRUE;
+    found->second = hwnd;
+    return FALSE;
+}
+
+// One run of the real program, with the scripted library, until Close.
+class ProgramRun {
+public:
+    explicit ProgramRun(const TempDir& dir)
+    {
+        const std::string exe = dir.File("Korvex.exe");
+        STARTUPINFOA si = {sizeof si};
+        std::string cmd = "\"" + exe + "\"";
+        if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si,
+                              &m_pi))
+            return;
+        std::pair<DWORD, HWND> found(m_pi.dwProcessId, nullptr);
+        for (int i = 0; i < 1000 && !found.second; ++i, ::Sleep(10))
+            ::EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&found));
+        window = found.second;
+        ::WaitForInputIdle(m_pi.hProcess, 5000);  // past the modal loop's first idle
+        ::Sleep(50);
+    }
+    ~ProgramRun()
+    {
+        if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_pi.hProcess, 1);
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_pi.hProcess);
+    }
+    bool Close() const
+    {
+        ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return ::WaitForSingleObject(m_pi.hProcess, 10000) == WAIT_OBJECT_0;
+    }
+    HWND window = nullptr;
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
+}  // namespace
+
+TEST(WindowPlacement, PositionSizeAndMaximizedStateSurviveARestart)
+{
+    const char root[] = "Software\\Velto\\Korvex_v.1.0";
+    const std::string key = std::string(root) + "\\Korvex\\Settings";
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, root);
+    TempDir dir;
+    ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);
+    ::CopyFileA((ExeDir() + "testlibs\\scripted\\Quorlink.dll").c_str(), dir.File("Quorlink.dll").c_str(), FALSE);
+
+    const RECT placed = {143, 97, 143 + 560, 97 + 430};
+    {
+        ProgramRun run(dir);
+        ASSERT_TRUE(run.window);
+        ::SetWindowPos(run.window, nullptr, placed.left, placed.top, 560, 430, SWP_NOZORDER);
+        ASSERT_TRUE(run.Close());
+    }
+    const RECT stored = {Value(key, "wp.left"), Value(key, "wp.top"), Value(key, "wp.right"), Value(key, "wp.bottom")};
+    EXPECT_TRUE(SameRect(stored, placed));
+    EXPECT_EQ(Value(key, "wp.showCmd"), SW_SHOWNORMAL);
+    for (const char* name : {"wp.flags", "wp.ptMinPosition.x", "wp.ptMinPosition.y", "wp.ptMaxPosition.x",
+                             "wp.ptMaxPosition.y"})
+        Value(key, name);
+    {
+        ProgramRun run(dir);
+        ASSERT_TRUE(run.window);
+        EXPECT_TRUE(SameRect(WindowRectOf(run.window), placed));
+        ::SendMessageA(run.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(Value(key, "wp.showCmd"), SW_SHOWMAXIMIZED);
+    {
+        ProgramRun run(dir);
+        ASSERT_TRUE(run.window);
+        EXPECT_TRUE(::IsZoomed(run.window));
+        ::SendMessageA(run.window, WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_TRUE(SameRect(WindowRectOf(run.window), placed)) << "the normal rectangle comes back on restore";
+        ASSERT_TRUE(run.Close());
+    }
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, root);
+}
+
+namespace {
+
+// A window whose initialisation stops before it completes.
+class UnfinishedDlg : public CReaderDlg {
+protected:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
+};
+
+// The main window in this process, its profile under a key of the test's own.
+class PlacementInProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_Settings = AppSettings();
+        g_ComPortList = {"COM1"};
+        AfxGetApp()->SetRegistryKey("Velto\\Korvex_placement_test");
+        m_key = "Software\\Velto\\Korvex_placement_test\\" + AfxGetApp()->AppName() + "\\Settings";
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velto\\Korvex_placement_test");
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velto\\Korvex_placement_test");
+    }
+    template <typename Dlg = CReaderDlg>
+    HWND Open()
+    {
+        m_dlg.reset();  // first: closing stores its own placement
+        m_dlg = std::make_unique<Dlg>();
+        EXPECT_TRUE(m_dlg->Create());
+        return m_dlg->m_hWnd;
+    }
+    void Store(const RECT& r, int showCmd = SW_SHOWNORMAL)
+    {
+        m_dlg.reset();
+        CWinApp* app = AfxGetApp();
+        app->WriteProfileInt("Settings", "wp.showCmd", showCmd);
+        app->WriteProfileInt("Settings", "wp.left", r.left);
+        app->WriteProfileInt("Settings", "wp.top", r.top);
+        app->WriteProfileInt("Settings", "wp.right", r.right);
+        app->WriteProfileInt("Settings", "wp.bottom", r.bottom);
+    }
+
+    std::string m_key;
+    std::unique_ptr<CReaderDlg> m_dlg;
+};
+
+}  // namespace
+
+TEST_F(PlacementInProcess, OnlyARectangleThatShowsOnTheScreenIsApplied)
+{
+    const RECT created = WindowRectOf(Open());
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    for (const RECT& r : {RECT{w, 100, w + 500, 600}, RECT{-500, 100, 0, 600}, RECT{100, h, 600, h + 500}}) {
+        Store(r);
+        EXPECT_TRUE(SameRect(WindowRectOf(Open()), created)) << "off the screen: where it was created";
+    }
+    for (const RECT& r : {RECT{w - 1, 200, w - 1 + 500, 740}, RECT{-499, -539, 1, 1}}) {
+        Store(r);
+        EXPECT_TRUE(SameRect(WindowRectOf(Open()), r)) << "one pixel on the screen: applied unchanged";
+    }
+    Store({100, 100, 600, 640}, SW_HIDE);
+    EXPECT_TRUE(::IsWindowVisible(Open())) << "a stored hidden state still shows the window";
+}
+
+TEST_F(PlacementInProcess, OnlyAWindowThatFinishedOpeningStoresItsPlacement)
+{
+    ::SetWindowPos(Open<UnfinishedDlg>(), nullptr, 210, 120, 600, 500, SWP_NOZORDER);
+    m_dlg.reset();
+    HKEY key;
+    EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, m_key.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+
+    ::SetWindowPos(Open(), nullptr, 210, 120, 600, 500, SWP_NOZORDER);
+    m_dlg.reset();
+    EXPECT_EQ(Value(m_key, "wp.left"), 210);
+    EXPECT_EQ(Value(m_key, "wp.bottom"), 620);
+}

@@ -1,0 +1,21 @@
+// The main window's placement in the user's profile: show state, flags, minimized and
+// maximized positions and the normal rectangle, as ten integer values of one section.
+#pragma once
+
+#include <windows.h>
+
+struct WindowPlacementStore : WINDOWPLACEMENT {
+    // With nothing stored the record keeps these values: a shown normal window with an
+    // empty normal rectangle, which no screen shows, so nothing is applied.
+    WindowPlacementStore();
+
+    // Each value missing from the section leaves its field as it is.
+    void LoadPlacement(const char* section);
+    void SavePlacement(const char* section) const;
+};
+
+// Loads the record and applies it to the window when its normal rectangle lies at
+// least partly on the primary screen; returns whether it did.
+bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window);
+// Reads the window's placement into the record and saves it.
+void StoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window);
