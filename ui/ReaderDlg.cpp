@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "app/AppSettings.h"
 #include "app/PathParts.h"
@@ -11,6 +12,7 @@
 #include "app/UiText.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
+#include "skin/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
 #include "ui/OutputFile.h"
@@ -23,6 +25,9 @@ const int kMinTrackHeight = 350;
 const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
+// The bitmap buttons, in the order of m_skinButtons.
+const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
+                               IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
 
 // The worker reads these settings for every line while the window's thread may
 // change them: whole aligned 32-bit values, read without tearing.
@@ -80,6 +85,8 @@ BOOL CReaderDlg::OnInitDialog()
     m_baudCombo.SubclassDlgItem(IDC_BAUD_RATE, this);
     m_indentCombo.SubclassDlgItem(IDC_RIENTRY, this);
     m_outputPath.SubclassDlgItem(IDC_OUTPUT_PATH, this);
+    for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
+        m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
 
     char about[256] = "";
@@ -101,8 +108,9 @@ BOOL CReaderDlg::OnInitDialog()
     m_selector.FillBaudCombo();
 
     SetupAnchors();
-    // Restoring the saved window placement (once the anchors are registered) and the
-    // bitmap skins of the buttons belong here; neither is built yet.
+    // Restoring the saved window placement (once the anchors are registered) belongs
+    // here; it is not built yet.
+    SetupSkinButtons();
     ApplyUiTexts();
 
     m_view.SetListMode(TRUE);
@@ -151,6 +159,33 @@ void CReaderDlg::SetupAnchors()
     m_anchors.Init(this);
     for (const Rule& r : rules)
         m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
+}
+
+void CReaderDlg::SetupSkinButtons()
+{
+    static_assert(std::size(kSkinButtonIds) == sizeof m_skinButtons / sizeof m_skinButtons[0], "one id per button");
+    HCURSOR cursor = static_cast<HCURSOR>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_BUTTON_CURSOR),
+                                                       IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    for (size_t i = 0; i < std::size(kSkinButtonIds); ++i) {
+        CSkinButton& button = m_skinButtons[i];
+        button.SetRegionFromBitmap(true);
+        button.SetStateStrip(true);
+        button.SetPressedTextShift(true);
+        button.SetNoFrame(true);
+        button.SetNoFocusRect(true);
+        button.SetButtonCursor(cursor);
+        button.SetTransparentColor(RGB(255, 255, 255), 0, true);
+        const UINT strip = kSkinButtonIds[i] == IDC_EXIT ? IDB_EXIT_STRIP : IDB_BUTTON_STRIP;
+        if (!button.LoadBitmapResource(strip, RT_BITMAP)) {
+            // Without its picture the button keeps the plain look.
+            button.SetPressedTextShift(false);
+            button.SetRegionFromBitmap(false);
+            button.SetStateStrip(false);
+            button.SetNoFrame(false);
+            button.SetNoFocusRect(false);
+        }
+    }
+    m_skinButtons[std::size(kSkinButtonIds) - 1].SetTooltipText(UiText[TXT_EXIT_TOOLTIP].c_str(), true);
 }
 
 void CReaderDlg::ApplyUiTexts()
@@ -354,7 +389,8 @@ void CReaderDlg::OnCancel()
 LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
 {
     if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
-        // The About box opens here; it is not built yet.
+        CAboutDlg about(this);
+        about.DoModal();
         return 0;
     }
     return Default();
