@@ -11,6 +11,8 @@ BEGIN_MESSAGE_MAP(CSkinButton, CButton)
     ON_MESSAGE(WM_MOUSEHOVER, OnMouseHover)
     ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() : m_crBackground(::GetSysColor(COLOR_BTNFACE)) {}
@@ -18,8 +20,16 @@ CSkinButton::CSkinButton() : m_crBackground(::GetSysColor(COLOR_BTNFACE)) {}
 CSkinButton::~CSkinButton()
 {
     FreeStateImages();
+    ReleasePaintObjects();
     GdiTally::Delete(m_hFont);
     m_tooltip.DestroyWindow();
+}
+
+void CSkinButton::ReleasePaintObjects()
+{
+    m_canvas.Release();
+    GdiTally::Delete(m_hClip);
+    m_hClip = nullptr;
 }
 
 void CSkinButton::SetTransparentColor(COLORREF key, COLORREF tolerance, bool transparent)
@@ -82,12 +92,18 @@ int CSkinButton::SetBitmap(HBITMAP bitmap, const RECT* part)
             image = scaled;
         }
     }
+    // The scan reads the picture through a context of its own: a bitmap can be in
+    // one context at a time.
     InstallRegion(m_images[kNormal]);
+    for (int i = 0; i < kStates; ++i)
+        m_stateDCs[i] = std::make_unique<CBitmapDC>(nullptr, m_images[i]);
     return 1;
 }
 
 void CSkinButton::FreeStateImages()
 {
+    for (auto& dc : m_stateDCs)
+        dc.reset();
     for (HBITMAP& image : m_images) {
         GdiTally::Delete(image);
         image = nullptr;
@@ -106,11 +122,19 @@ void CSkinButton::InstallRegion(HBITMAP shape)
         ::GetClientRect(m_hWnd, &client);
         rgn = GdiTally::Made(::CreateRectRgnIndirect(&client));
     }
-    if (rgn && ::SetWindowRgn(m_hWnd, rgn, TRUE)) {
+    if (!rgn)
+        return;
+    HRGN copy = GdiTally::Made(::CreateRectRgn(0, 0, 0, 0));
+    if (copy)
+        ::CombineRgn(copy, rgn, nullptr, RGN_COPY);
+    if (::SetWindowRgn(m_hWnd, rgn, TRUE)) {
         GdiTally::HandedOver(rgn);
         m_hRgn = rgn;
+        GdiTally::Delete(m_hClip);
+        m_hClip = copy;
     } else {
         GdiTally::Delete(rgn);
+        GdiTally::Delete(copy);
     }
 }
 
@@ -121,6 +145,9 @@ void CSkinButton::PreSubclassWindow()
     const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
     if ((style & BS_OWNERDRAW) != BS_OWNERDRAW)
         SendMessage(BM_SETSTYLE, (style & 0xFF) | BS_OWNERDRAW, TRUE);
+    char caption[256] = "";
+    ::GetWindowTextA(m_hWnd, caption, sizeof caption);
+    m_caption = caption;
     CreateButtonFont();
     m_tooltip.Create(m_hWnd);
     m_hRgn = nullptr;
@@ -134,6 +161,13 @@ void CSkinButton::CreateButtonFont()
     m_hFont = GdiTally::Made(::CreateFontA(-PointsToLogical(dc, m_nFontSize), 0, 0, 0, m_nFontWeight, FALSE, FALSE,
                                            FALSE, m_charSet, 0, 0, 0, 0, m_fontFace.c_str()));
     ::ReleaseDC(m_hWnd, dc);
+}
+
+void CSkinButton::PostNcDestroy()
+{
+    // The region went with the window.
+    m_hRgn = nullptr;
+    ReleasePaintObjects();
 }
 
 bool CSkinButton::PreTranslateMessage(MSG* msg)
@@ -193,6 +227,19 @@ LRESULT CSkinButton::OnSetCursor(WPARAM, LPARAM)
     return TRUE;
 }
 
+LRESULT CSkinButton::OnEraseBkgnd(WPARAM, LPARAM)
+{
+    // Nothing to erase: every paint covers the whole button.
+    return TRUE;
+}
+
+LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
+{
+    const LRESULT result = Default();
+    m_caption = lp ? reinterpret_cast<const char*>(lp) : "";
+    return result;
+}
+
 // --- painting ---------------------------------------------------------------------
 
 void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
@@ -206,22 +253,19 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
 
     // Composed off screen and copied in one transfer; straight onto the button when
     // no off-screen bitmap can be made.
-    CSurface canvas;
-    canvas.Create(dc, w, h);
-    HDC out = canvas ? canvas.Dc() : dc;
+    if (m_canvas.Width() != w || m_canvas.Height() != h)
+        m_canvas.Create(dc, w, h);
+    HDC out = m_canvas ? m_canvas.Dc() : dc;
 
-    HBITMAP state = pressed ? m_images[kPressed]
-                  : disabled ? m_images[kDisabled]
-                  : m_bHover ? m_images[kHover]
-                  : m_images[kNormal];
-    if (!m_hRgn)
-        InstallRegion(m_bRegionFromBitmap ? state : nullptr);
+    const int state = pressed ? kPressed : disabled ? kDisabled : m_bHover ? kHover : kNormal;
+    if (!m_hRgn) {
+        m_stateDCs[state].reset();
+        InstallRegion(m_bRegionFromBitmap ? m_images[state] : nullptr);
+        m_stateDCs[state] = std::make_unique<CBitmapDC>(nullptr, m_images[state]);
+    }
 
     ::SetDCBrushColor(out, m_crBackground);
     ::FillRect(out, &client, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-
-    char caption[256] = "";
-    ::GetWindowTextA(m_hWnd, caption, sizeof caption);
 
     if (!m_bNoFrame) {
         RECT frame = client;
@@ -236,10 +280,8 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         if (item->itemState & ODS_FOCUS)
             ::DrawFocusRect(out, &rc);
     }
-    if (state && m_bRegionFromBitmap) {
-        CBitmapDC face(dc, state);
-        ::BitBlt(out, 0, 0, w, h, face.Dc(), 0, 0, SRCCOPY);
-    }
+    if (m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap)
+        ::BitBlt(out, 0, 0, w, h, m_stateDCs[state]->Dc(), 0, 0, SRCCOPY);
 
     HGDIOBJ oldFont = ::SelectObject(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
     RECT text = rc;
@@ -254,22 +296,19 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         RECT light = text;
         ::OffsetRect(&light, 1, 1);
         ::SetTextColor(out, ::GetSysColor(COLOR_WINDOW));
-        ::DrawTextA(out, caption, -1, &light, m_uTextFormat);
+        ::DrawTextA(out, m_caption.c_str(), -1, &light, m_uTextFormat);
         ::SetTextColor(out, ::GetSysColor(COLOR_GRAYTEXT));
     } else {
         ::SetTextColor(out, m_crText);
     }
-    ::DrawTextA(out, caption, -1, &text, m_uTextFormat);
+    ::DrawTextA(out, m_caption.c_str(), -1, &text, m_uTextFormat);
     ::SelectObject(out, oldFont);
 
-    if (canvas) {
-        HRGN clip = GdiTally::Made(::CreateRectRgn(0, 0, 0, 0));
-        const bool clipped = clip && ::GetWindowRgn(m_hWnd, clip) != ERROR;
-        if (clipped)
-            ::SelectClipRgn(dc, clip);
-        ::BitBlt(dc, 0, 0, w, h, canvas.Dc(), 0, 0, SRCCOPY);
-        if (clipped)
+    if (m_canvas) {
+        if (m_hClip)
+            ::SelectClipRgn(dc, m_hClip);
+        ::BitBlt(dc, 0, 0, w, h, out, 0, 0, SRCCOPY);
+        if (m_hClip)
             ::SelectClipRgn(dc, nullptr);
-        GdiTally::Delete(clip);
     }
 }

@@ -3,9 +3,11 @@
 // cursor and an optional tooltip. Without a bitmap it is a plain flat push button.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "fw/Controls.h"
+#include "skin/GdiTally.h"
 
 class CSkinButton : public CButton {
 public:
@@ -34,6 +36,7 @@ public:
 
 protected:
     void PreSubclassWindow() override;
+    void PostNcDestroy() override;
     bool PreTranslateMessage(MSG* msg) override;
     LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void DrawItem(const DRAWITEMSTRUCT* item) override;
@@ -43,6 +46,8 @@ protected:
     LRESULT OnMouseHover(WPARAM wp, LPARAM lp);
     LRESULT OnMouseLeave(WPARAM wp, LPARAM lp);
     LRESULT OnSetCursor(WPARAM wp, LPARAM lp);
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    LRESULT OnSetText(WPARAM wp, LPARAM lp);
 
     DECLARE_MESSAGE_MAP()
 
@@ -52,6 +57,7 @@ private:
     // Gives the window the region of `shape`'s opaque pixels, or of its whole client
     // area; the window owns the region from then on.
     void InstallRegion(HBITMAP shape);
+    void ReleasePaintObjects();
 
     enum { kNormal, kPressed, kHover, kDisabled, kStates };
     HBITMAP m_images[kStates] = {};
@@ -77,4 +83,11 @@ private:
     HCURSOR m_hCursor = nullptr;
     bool m_bRegionFromBitmap = false;
     HRGN m_hRgn = nullptr;  // owned by the window; kept only to know one is set
+
+    // Kept from paint to paint: making them, or selecting a picture into a context,
+    // costs more than the rest of a paint.
+    CSurface m_canvas;          // the off-screen image of the button
+    std::unique_ptr<CBitmapDC> m_stateDCs[kStates];  // each shows its state picture
+    HRGN m_hClip = nullptr;     // our copy of the window's region
+    std::string m_caption;      // the window text, kept as it is set
 };
