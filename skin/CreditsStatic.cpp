@@ -92,8 +92,8 @@ void CCreditsStatic::RenderCreditsText(HDC reference)
             const char mark = line[0];
             style = mark == '\t' ? &kTitle : &kHeading;
             font = mark == '\t' ? title : heading;
-            line.erase(0, line.find_first_not_of(mark) == std::string::npos ? line.size()
-                                                                             : line.find_first_not_of(mark));
+            const size_t text = line.find_first_not_of(mark);
+            line.erase(0, text == std::string::npos ? line.size() : text);
         }
         const COLORREF oldColour = ::SetTextColor(dc, style->colour);
         HGDIOBJ oldFont = ::SelectObject(dc, font);

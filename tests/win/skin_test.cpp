@@ -562,3 +562,42 @@ TEST_F(SkinTest, WindowsReleaseEverythingTheyDrawWith)
     const double grownMb = (static_cast<double>(PrivateBytes()) - static_cast<double>(before)) / (1024 * 1024);
     EXPECT_LT(grownMb, 4.0) << "one lost picture per cycle alone would be 140 MB";
 }
+
+TEST_F(SkinTest, CreditsMarkUpTitlesHeadingsAndEmptyLines)
+{
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    CCreditsStatic& credits = about.Credits();
+    HWND picture = credits.m_hWnd;
+    ::KillTimer(picture, CCreditsStatic::kTimerId);
+    RECT rc;
+    ::GetClientRect(picture, &rc);
+    const RECT column = {380, 0, rc.right, 279};
+    // The frame with the column's top at the top edge.
+    auto frameOf = [&](const std::string& text) {
+        credits.SetCreditsText(text);
+        while (credits.TextPosition() > 0)
+            ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        PumpFor(100);
+        return Image::OfScreen(picture);
+    };
+    auto tabs = frameOf("\t\t\tTitle\n\nA");
+    auto oneTab = frameOf("\tTitle\nB\nA");
+    auto heading = frameOf("\tTitle\n\rB\nA");
+
+    // Every leading tab goes: the title is drawn alike.
+    for (int y = 0; y < 20; ++y)
+        for (int x = column.left; x < column.right; ++x)
+            ASSERT_EQ(tabs->At(x, y), oneTab->At(x, y)) << x << "," << y;
+    // An empty line advances as far as a normal one: the last line ends at the same row.
+    const RECT afterEmpty = BoxOf(*tabs, column, IsDark), afterB = BoxOf(*oneTab, column, IsDark);
+    EXPECT_EQ(afterEmpty.bottom, afterB.bottom);
+    EXPECT_GT(afterEmpty.top, afterB.top) << "nothing drawn for the empty line";
+    // A heading is the same height, in bold: wider and darker than the normal B.
+    const RECT boldB = BoxOf(*heading, {column.left, afterB.top, column.right, afterB.top + 8}, IsDark);
+    const RECT normalB = BoxOf(*oneTab, {column.left, afterB.top, column.right, afterB.top + 8}, IsDark);
+    EXPECT_EQ(BoxOf(*heading, column, IsDark).bottom, afterB.bottom);
+    EXPECT_GT(boldB.right - boldB.left, normalB.right - normalB.left);
+}
