@@ -235,9 +235,9 @@ LRESULT CSkinButton::OnEraseBkgnd(WPARAM, LPARAM)
 
 LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
 {
-    const LRESULT result = Default();
+    // Kept first: the button repaints while it takes the text.
     m_caption = lp ? reinterpret_cast<const char*>(lp) : "";
-    return result;
+    return Default();
 }
 
 // --- painting ---------------------------------------------------------------------

@@ -185,7 +185,8 @@ void CReaderDlg::SetupSkinButtons()
             button.SetNoFocusRect(false);
         }
     }
-    m_skinButtons[std::size(kSkinButtonIds) - 1].SetTooltipText(UiText[TXT_EXIT_TOOLTIP].c_str(), true);
+    CSkinButton& exitButton = m_skinButtons[std::size(kSkinButtonIds) - 1];
+    exitButton.SetTooltipText(UiText[TXT_EXIT_TOOLTIP].c_str(), true);
 }
 
 void CReaderDlg::ApplyUiTexts()

@@ -278,6 +278,11 @@ TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
     const RECT face = {4, 4, rc.right - 4, rc.bottom - 4};
     const RECT normalCaption = BoxOf(*Image::OfScreen(button), face, IsDark);
     ASSERT_LT(normalCaption.left, normalCaption.right) << "the caption shows";
+    // A new caption shows at once (as Start turns into Stop).
+    ::SetWindowTextA(button, "Save it all");
+    EXPECT_TRUE(PumpUntil([&] { return BoxOf(*Image::OfScreen(button), face, IsDark).left < normalCaption.left; }, 3000));
+    ::SetWindowTextA(button, "Save");
+    EXPECT_TRUE(PumpUntil([&] { return BoxOf(*Image::OfScreen(button), face, IsDark).left == normalCaption.left; }, 3000));
 
     // The custom cursor over the button.
     HCURSOR hand = static_cast<HCURSOR>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_BUTTON_CURSOR),
