@@ -2,9 +2,45 @@
 #pragma once
 
 #include "fw/Wnd.h"
+#include <commctrl.h>
 #include <string>
 
 class CStatic : public CWnd {};
+
+// A push button; an owner-drawn one draws itself in DrawItem, which its parent's
+// WM_DRAWITEM reaches through the child notification.
+class CButton : public CWnd {
+protected:
+    virtual void DrawItem(const DRAWITEMSTRUCT* item) { (void)item; }
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override
+    {
+        if (msg != WM_DRAWITEM)
+            return CWnd::OnChildNotify(msg, wp, lp, result);
+        DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        *result = TRUE;
+        return true;
+    }
+};
+
+// A tooltip window whose tools are whole windows (id 0: the window itself), fed with
+// their mouse messages through RelayEvent.
+class CToolTipCtrl {
+public:
+    CToolTipCtrl() = default;
+    ~CToolTipCtrl() { DestroyWindow(); }
+    CToolTipCtrl(const CToolTipCtrl&) = delete;
+    CToolTipCtrl& operator=(const CToolTipCtrl&) = delete;
+
+    bool Create(HWND owner);
+    void DestroyWindow();
+    void AddTool(HWND tool, const char* text) const;
+    void DelTool(HWND tool) const;
+    void RelayEvent(MSG* msg) const;
+    // The text of a tool; empty when it has none.
+    std::string GetText(HWND tool) const;
+
+    HWND m_hWnd = nullptr;
+};
 
 class CComboBox : public CWnd {
 public:

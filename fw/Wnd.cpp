@@ -148,6 +148,14 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         wnd->PostNcDestroy();
         return result;
     }
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+        MSG input = {hwnd, msg, wp, lp, static_cast<DWORD>(::GetMessageTime()), {}};
+        ::GetCursorPos(&input.pt);
+        if (wnd->PreTranslateMessage(&input)) {
+            wnd->m_current = saved;
+            return 0;
+        }
+    }
     result = wnd->WindowProc(msg, wp, lp);
     wnd->m_current = saved;
     return result;

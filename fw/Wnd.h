@@ -62,6 +62,13 @@ protected:
     virtual void PreSubclassWindow() {}
     // Called after the window is gone (WM_NCDESTROY).
     virtual void PostNcDestroy() {}
+    // Sees the window's own mouse messages before they are handled; true ends them
+    // there. The dialogs run in the system's modal loop, which has no such step.
+    virtual bool PreTranslateMessage(MSG* msg)
+    {
+        (void)msg;
+        return false;
+    }
     // WM_DRAWITEM and friends are sent to the parent; the parent hands them back to
     // the child's wrapper here. Return true when handled.
     virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);

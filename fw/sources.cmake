@@ -1,4 +1,5 @@
 list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/App.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Wnd.cpp)

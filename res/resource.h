@@ -32,3 +32,6 @@
 #define IDC_PRINT_PREVIEW       1017
 #define IDC_PRINT               1018
 #define IDC_EXIT                1019
+
+// About box
+#define IDC_ABOUT_PICTURE       1000

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "app/AppSettings.h"
 #include "app/PathParts.h"
@@ -12,6 +13,7 @@
 #include "app/UiText.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
+#include "skin/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
 #include "ui/OutputFile.h"
@@ -26,6 +28,9 @@ const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
 const char kPlacementSection[] = "Settings";
+// The bitmap buttons, in the order of m_skinButtons.
+const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
+                               IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
 
 // The worker reads these settings for every line while the window's thread may
 // change them: whole aligned 32-bit values, read without tearing.
@@ -91,6 +96,8 @@ BOOL CReaderDlg::OnInitDialog()
     m_baudCombo.SubclassDlgItem(IDC_BAUD_RATE, this);
     m_indentCombo.SubclassDlgItem(IDC_RIENTRY, this);
     m_outputPath.SubclassDlgItem(IDC_OUTPUT_PATH, this);
+    for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
+        m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
 
     char about[256] = "";
@@ -115,7 +122,7 @@ BOOL CReaderDlg::OnInitDialog()
     // After the anchors: a restored size lays the controls out at once.
     WindowPlacementStore placement;
     RestoreWindowPlacement(placement, kPlacementSection, m_hWnd);
-    // The bitmap skins of the buttons belong here; they are not built yet.
+    SetupSkinButtons();
     ApplyUiTexts();
 
     m_view.SetListMode(TRUE);
@@ -165,6 +172,34 @@ void CReaderDlg::SetupAnchors()
     m_anchors.Init(this);
     for (const Rule& r : rules)
         m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
+}
+
+void CReaderDlg::SetupSkinButtons()
+{
+    static_assert(std::size(kSkinButtonIds) == sizeof m_skinButtons / sizeof m_skinButtons[0], "one id per button");
+    HCURSOR cursor = static_cast<HCURSOR>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_BUTTON_CURSOR),
+                                                       IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    for (size_t i = 0; i < std::size(kSkinButtonIds); ++i) {
+        CSkinButton& button = m_skinButtons[i];
+        button.SetRegionFromBitmap(true);
+        button.SetStateStrip(true);
+        button.SetPressedTextShift(true);
+        button.SetNoFrame(true);
+        button.SetNoFocusRect(true);
+        button.SetButtonCursor(cursor);
+        button.SetTransparentColor(RGB(255, 255, 255), 0, true);
+        const UINT strip = kSkinButtonIds[i] == IDC_EXIT ? IDB_EXIT_STRIP : IDB_BUTTON_STRIP;
+        if (!button.LoadBitmapResource(strip, RT_BITMAP)) {
+            // Without its picture the button keeps the plain look.
+            button.SetPressedTextShift(false);
+            button.SetRegionFromBitmap(false);
+            button.SetStateStrip(false);
+            button.SetNoFrame(false);
+            button.SetNoFocusRect(false);
+        }
+    }
+    CSkinButton& exitButton = m_skinButtons[std::size(kSkinButtonIds) - 1];
+    exitButton.SetTooltipText(UiText[TXT_EXIT_TOOLTIP].c_str(), true);
 }
 
 void CReaderDlg::ApplyUiTexts()
@@ -389,7 +424,8 @@ void CReaderDlg::OnCancel()
 LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
 {
     if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
-        // The About box opens here; it is not built yet.
+        CAboutDlg about(this);
+        about.DoModal();
         return 0;
     }
     return Default();

@@ -17,6 +17,7 @@
 #include "link/LineQueue.h"
 #include "link/TranslationTables.h"
 #include "ui/LiveMoveResize.h"
+#include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
 
 class CReaderDlg;
@@ -89,6 +90,7 @@ protected:
 
 private:
     void SetupAnchors();
+    void SetupSkinButtons();
     void ApplyUiTexts();
     void FillIndentCombo();
     void ApplyViewFont();
@@ -104,6 +106,9 @@ private:
     CComboBox m_indentCombo;
     CStatic m_outputPath;
     CDataView m_view;
+    // The bitmap buttons: Save, Save As, Load, Clear, Start/Stop, Font, Print Preview,
+    // Print and exit.
+    CSkinButton m_skinButtons[9];
     int m_nUpdateBarPosition = 0;
     CAnchorLayout m_anchors;
     RECT m_gripRect = {-1, -1, -1, -1};

@@ -1,0 +1,171 @@
+// Credits scroller: surfaces, mark-up rendering and the animation tick.
+#include "skin/CreditsStatic.h"
+
+#include "fw/App.h"
+#include "res/resource.h"
+
+namespace {
+const int kColumnLeft = 380;      // the column's place in the picture
+const int kStartBelowBottom = 25;  // a new column starts this far above the bottom edge
+const COLORREF kTitleColour = RGB(0x10, 0x8C, 0xE7);
+
+struct LineStyle {
+    int height;
+    int weight;
+    COLORREF colour;
+};
+const LineStyle kTitle = {20, FW_BOLD, kTitleColour};
+const LineStyle kHeading = {14, FW_BOLD, RGB(0, 0, 0)};
+const LineStyle kNormal = {14, 0, RGB(0, 0, 0)};
+
+HFONT CreditsFont(const LineStyle& style)
+{
+    return GdiTally::Made(::CreateFontA(style.height, 0, 0, 0, style.weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 6, "Arial"));
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CCreditsStatic, CStatic)
+    ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CCreditsStatic::CCreditsStatic() : m_credits("\tTITLE\n\rHeading\nText") {}
+
+CCreditsStatic::~CCreditsStatic()
+{
+    ReleaseSurfaces();
+}
+
+void CCreditsStatic::SetCreditsText(const std::string& text)
+{
+    m_credits = text;
+    PrepareSurfaces();
+}
+
+void CCreditsStatic::PreSubclassWindow()
+{
+    PrepareSurfaces();
+    ::SetTimer(m_hWnd, kTimerId, kTickMs, nullptr);
+}
+
+void CCreditsStatic::PrepareSurfaces()
+{
+    ReleaseSurfaces();
+    m_nTextWidth = 220;
+    m_nTextHeight = 280;
+    if (!IsWindow())
+        return;
+    HDC dc = ::GetDC(m_hWnd);
+    RenderCreditsText(dc);
+    HBITMAP picture = GdiTally::Made(static_cast<HBITMAP>(::LoadImageA(
+        AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_ABOUT_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    m_background.CreateFrom(dc, picture);
+    GdiTally::Delete(picture);
+    m_frame.Create(dc, m_background.Width(), m_background.Height());
+    ::ReleaseDC(m_hWnd, dc);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    m_nTextPos = client.bottom - kStartBelowBottom;
+}
+
+void CCreditsStatic::RenderCreditsText(HDC reference)
+{
+    if (!m_text.Create(reference, m_nTextWidth, m_nTextHeight))
+        return;
+    HDC dc = m_text.Dc();
+    RECT all = {0, 0, m_nTextWidth, m_nTextHeight};
+    ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    HFONT title = CreditsFont(kTitle), heading = CreditsFont(kHeading), normal = CreditsFont(kNormal);
+    ::SetBkMode(dc, TRANSPARENT);
+
+    int y = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = m_credits.find('\n', start);
+        std::string line = m_credits.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const LineStyle* style = &kNormal;
+        HFONT font = normal;
+        if (!line.empty() && (line[0] == '\t' || line[0] == '\r')) {
+            const char mark = line[0];
+            style = mark == '\t' ? &kTitle : &kHeading;
+            font = mark == '\t' ? title : heading;
+            const size_t text = line.find_first_not_of(mark);
+            line.erase(0, text == std::string::npos ? line.size() : text);
+        }
+        const COLORREF oldColour = ::SetTextColor(dc, style->colour);
+        HGDIOBJ oldFont = ::SelectObject(dc, font);
+        RECT rc = {0, y, m_nTextWidth, m_nTextHeight};
+        ::DrawTextA(dc, line.c_str(), static_cast<int>(line.size()), &rc, DT_NOPREFIX | DT_SINGLELINE);
+        TEXTMETRICA tm = {};
+        ::GetTextMetricsA(dc, &tm);
+        y += tm.tmHeight;
+        ::SetTextColor(dc, oldColour);
+        ::SelectObject(dc, oldFont);
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    GdiTally::Delete(title);
+    GdiTally::Delete(heading);
+    GdiTally::Delete(normal);
+}
+
+void CCreditsStatic::AnimateFrame()
+{
+    if (!m_background || !m_frame)
+        return;
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int w = client.right, h = client.bottom;
+    ::BitBlt(m_frame.Dc(), 0, 0, w, h, m_background.Dc(), 0, 0, SRCCOPY);
+    // The column shows above row 280 only. ANDed in: its white background leaves the
+    // picture as it is and the text darkens it. The source holds no more than the
+    // column's own height.
+    int visible = m_nTextHeight - m_nTextPos;
+    if (visible > m_nTextHeight)
+        visible = m_nTextHeight;
+    if (visible > 0 && m_text)
+        ::BitBlt(m_frame.Dc(), kColumnLeft, m_nTextPos, m_nTextWidth, visible, m_text.Dc(), 0, 0, SRCAND);
+    if (--m_nTextPos < -m_nTextHeight)
+        m_nTextPos = h;
+    HDC dc = ::GetDC(m_hWnd);
+    ::BitBlt(dc, 0, 0, w, h, m_frame.Dc(), 0, 0, SRCCOPY);
+    ::ReleaseDC(m_hWnd, dc);
+}
+
+void CCreditsStatic::ReleaseSurfaces()
+{
+    m_text.Release();
+    m_background.Release();
+    m_frame.Release();
+}
+
+LRESULT CCreditsStatic::OnTimer(WPARAM wp, LPARAM)
+{
+    if (wp == kTimerId)
+        AnimateFrame();
+    return Default();
+}
+
+void CCreditsStatic::OnPaint()
+{
+    // Every tick draws the whole control; a paint only has to validate it.
+    PAINTSTRUCT ps;
+    ::BeginPaint(m_hWnd, &ps);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+LRESULT CCreditsStatic::OnEraseBkgnd(WPARAM, LPARAM)
+{
+    return TRUE;
+}
+
+void CCreditsStatic::OnDestroy()
+{
+    ::KillTimer(m_hWnd, kTimerId);
+    ReleaseSurfaces();
+    Default();
+}

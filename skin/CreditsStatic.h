@@ -1,0 +1,48 @@
+// The picture area of the About box: a background picture with a column of credits
+// over its right part that scrolls up one pixel every 40 ms and starts again from
+// below. In the credits text a line starting with a tab is a title, one starting with
+// a carriage return a group heading, any other line normal text.
+#pragma once
+
+#include <string>
+
+#include "fw/Controls.h"
+#include "skin/GdiTally.h"
+
+class CCreditsStatic : public CStatic {
+public:
+    CCreditsStatic();
+    ~CCreditsStatic() override;
+
+    // Stores the marked-up credits and renders them afresh.
+    void SetCreditsText(const std::string& text);
+    const std::string& CreditsText() const { return m_credits; }
+    // Top of the credits column inside the control.
+    int TextPosition() const { return m_nTextPos; }
+
+    static const UINT_PTR kTimerId = 1;
+    static const UINT kTickMs = 40;
+
+protected:
+    void PreSubclassWindow() override;
+    LRESULT OnTimer(WPARAM wp, LPARAM lp);
+    void OnPaint();
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    void OnDestroy();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void PrepareSurfaces();
+    void RenderCreditsText(HDC reference);
+    void AnimateFrame();
+    void ReleaseSurfaces();
+
+    std::string m_credits;
+    CSurface m_text;        // the rendered column, white background
+    CSurface m_background;  // the picture
+    CSurface m_frame;       // back buffer, the size of the picture
+    int m_nTextWidth = 220;
+    int m_nTextHeight = 280;
+    int m_nTextPos = 0;
+};

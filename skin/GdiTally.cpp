@@ -1,0 +1,96 @@
+// Counting of the skinned controls' GDI objects; memory surfaces.
+#include "skin/GdiTally.h"
+
+#include <atomic>
+
+namespace GdiTally {
+
+namespace {
+std::atomic<long> g_live{0};
+}
+
+void Count(long delta)
+{
+    g_live += delta;
+}
+
+bool Delete(HGDIOBJ object)
+{
+    if (!object)
+        return false;
+    Count(-1);
+    return ::DeleteObject(object) != 0;
+}
+
+bool DeleteDC(HDC dc)
+{
+    if (!dc)
+        return false;
+    Count(-1);
+    return ::DeleteDC(dc) != 0;
+}
+
+void HandedOver(HGDIOBJ object)
+{
+    if (object)
+        Count(-1);
+}
+
+long Live()
+{
+    return g_live;
+}
+
+}  // namespace GdiTally
+
+bool CSurface::Create(HDC reference, int width, int height)
+{
+    Release();
+    if (width <= 0 || height <= 0)
+        return false;
+    m_dc = GdiTally::Made(::CreateCompatibleDC(reference));
+    m_bitmap = GdiTally::Made(::CreateCompatibleBitmap(reference, width, height));
+    if (!m_dc || !m_bitmap) {
+        Release();
+        return false;
+    }
+    m_old = ::SelectObject(m_dc, m_bitmap);
+    m_width = width;
+    m_height = height;
+    return true;
+}
+
+bool CSurface::CreateFrom(HDC reference, HBITMAP picture)
+{
+    BITMAP bm = {};
+    if (!picture || !::GetObjectA(picture, sizeof bm, &bm) || !Create(reference, bm.bmWidth, bm.bmHeight))
+        return false;
+    CBitmapDC source(reference, picture);
+    ::BitBlt(m_dc, 0, 0, m_width, m_height, source.Dc(), 0, 0, SRCCOPY);
+    return true;
+}
+
+void CSurface::Release()
+{
+    if (m_dc && m_old)
+        ::SelectObject(m_dc, m_old);
+    GdiTally::DeleteDC(m_dc);
+    GdiTally::Delete(m_bitmap);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_old = nullptr;
+    m_width = m_height = 0;
+}
+
+CBitmapDC::CBitmapDC(HDC reference, HBITMAP bitmap) : m_dc(GdiTally::Made(::CreateCompatibleDC(reference)))
+{
+    if (m_dc && bitmap)
+        m_old = ::SelectObject(m_dc, bitmap);
+}
+
+CBitmapDC::~CBitmapDC()
+{
+    if (m_old)
+        ::SelectObject(m_dc, m_old);
+    GdiTally::DeleteDC(m_dc);
+}

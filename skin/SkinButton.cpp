@@ -1,0 +1,314 @@
+// Skinned push button: state images, shaped window, hover, cursor, tooltip, caption.
+#include "skin/SkinButton.h"
+
+#include "controls/PointsToLogical.h"
+#include "fw/App.h"
+#include "skin/GdiTally.h"
+#include "skin/SkinRegion.h"
+
+BEGIN_MESSAGE_MAP(CSkinButton, CButton)
+    ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+    ON_MESSAGE(WM_MOUSEHOVER, OnMouseHover)
+    ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
+    ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+END_MESSAGE_MAP()
+
+CSkinButton::CSkinButton() : m_crBackground(::GetSysColor(COLOR_BTNFACE)) {}
+
+CSkinButton::~CSkinButton()
+{
+    FreeStateImages();
+    ReleasePaintObjects();
+    GdiTally::Delete(m_hFont);
+    m_tooltip.DestroyWindow();
+}
+
+void CSkinButton::ReleasePaintObjects()
+{
+    m_canvas.Release();
+    GdiTally::Delete(m_hClip);
+    m_hClip = nullptr;
+}
+
+void CSkinButton::SetTransparentColor(COLORREF key, COLORREF tolerance, bool transparent)
+{
+    if (GetRValue(key) != GetGValue(key) && GetRValue(key) != GetBValue(key))
+        return;
+    m_crKey = key;
+    m_crTolerance = tolerance;
+    m_bTransparent = transparent;
+}
+
+void CSkinButton::SetTooltipText(const char* text, bool enable)
+{
+    m_bTooltipEnabled = enable;
+    if (!IsWindow() || !m_tooltip.m_hWnd)
+        return;
+    m_tooltip.DelTool(m_hWnd);
+    if (enable)
+        m_tooltip.AddTool(m_hWnd, text ? text : "");
+}
+
+int CSkinButton::LoadBitmapResource(UINT id, LPCSTR type, const RECT* part)
+{
+    if (type != RT_BITMAP)
+        return 0;
+    HBITMAP bitmap = GdiTally::Made(static_cast<HBITMAP>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    const int result = SetBitmap(bitmap, part);
+    GdiTally::Delete(bitmap);
+    return result;
+}
+
+int CSkinButton::SetBitmap(HBITMAP bitmap, const RECT* part)
+{
+    BITMAP bm = {};
+    if (!bitmap || !::GetObjectA(bitmap, sizeof bm, &bm))
+        return 0;
+    FreeStateImages();
+
+    RECT whole = {0, 0, bm.bmWidth, bm.bmHeight};
+    const RECT& src = part ? *part : whole;
+    const int height = src.bottom - src.top;
+    if (m_bStateStrip) {
+        // Four columns side by side; a width that does not divide by 4 leaves the
+        // remaining columns out.
+        const int q = part ? part->right - part->left : bm.bmWidth / 4;
+        for (int i = 0; i < kStates; ++i)
+            m_images[i] = CopyBitmapPart(bitmap, src.left + i * q, src.top, q, height);
+    } else {
+        for (HBITMAP& image : m_images)
+            image = CopyBitmapPart(bitmap, src.left, src.top, src.right - src.left, height);
+    }
+
+    if (m_bRegionFromBitmap && IsWindow()) {
+        RECT client;
+        ::GetClientRect(m_hWnd, &client);
+        for (HBITMAP& image : m_images) {
+            HBITMAP scaled = StretchBitmapToRect(image, client);
+            GdiTally::Delete(image);
+            image = scaled;
+        }
+    }
+    // The scan reads the picture through a context of its own: a bitmap can be in
+    // one context at a time.
+    InstallRegion(m_images[kNormal]);
+    for (int i = 0; i < kStates; ++i)
+        m_stateDCs[i] = std::make_unique<CBitmapDC>(nullptr, m_images[i]);
+    return 1;
+}
+
+void CSkinButton::FreeStateImages()
+{
+    for (auto& dc : m_stateDCs)
+        dc.reset();
+    for (HBITMAP& image : m_images) {
+        GdiTally::Delete(image);
+        image = nullptr;
+    }
+}
+
+void CSkinButton::InstallRegion(HBITMAP shape)
+{
+    if (!IsWindow())
+        return;
+    HRGN rgn = nullptr;
+    if (m_bRegionFromBitmap && shape)
+        rgn = RegionFromBitmap(shape, m_crKey, m_crTolerance);
+    if (!rgn) {
+        RECT client;
+        ::GetClientRect(m_hWnd, &client);
+        rgn = GdiTally::Made(::CreateRectRgnIndirect(&client));
+    }
+    if (!rgn)
+        return;
+    HRGN copy = GdiTally::Made(::CreateRectRgn(0, 0, 0, 0));
+    if (copy)
+        ::CombineRgn(copy, rgn, nullptr, RGN_COPY);
+    if (::SetWindowRgn(m_hWnd, rgn, TRUE)) {
+        GdiTally::HandedOver(rgn);
+        m_hRgn = rgn;
+        GdiTally::Delete(m_hClip);
+        m_hClip = copy;
+    } else {
+        GdiTally::Delete(rgn);
+        GdiTally::Delete(copy);
+    }
+}
+
+// --- window -----------------------------------------------------------------------
+
+void CSkinButton::PreSubclassWindow()
+{
+    const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    if ((style & BS_OWNERDRAW) != BS_OWNERDRAW)
+        SendMessage(BM_SETSTYLE, (style & 0xFF) | BS_OWNERDRAW, TRUE);
+    char caption[256] = "";
+    ::GetWindowTextA(m_hWnd, caption, sizeof caption);
+    m_caption = caption;
+    CreateButtonFont();
+    m_tooltip.Create(m_hWnd);
+    m_hRgn = nullptr;
+    InstallRegion(nullptr);
+}
+
+void CSkinButton::CreateButtonFont()
+{
+    HDC dc = ::GetDC(m_hWnd);
+    GdiTally::Delete(m_hFont);
+    m_hFont = GdiTally::Made(::CreateFontA(-PointsToLogical(dc, m_nFontSize), 0, 0, 0, m_nFontWeight, FALSE, FALSE,
+                                           FALSE, m_charSet, 0, 0, 0, 0, m_fontFace.c_str()));
+    ::ReleaseDC(m_hWnd, dc);
+}
+
+void CSkinButton::PostNcDestroy()
+{
+    // The region went with the window.
+    m_hRgn = nullptr;
+    ReleasePaintObjects();
+}
+
+bool CSkinButton::PreTranslateMessage(MSG* msg)
+{
+    if (m_bTooltipEnabled && m_tooltip.m_hWnd)
+        m_tooltip.RelayEvent(msg);
+    return CButton::PreTranslateMessage(msg);
+}
+
+LRESULT CSkinButton::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    // A quick second click is a second click, not a double click.
+    if (msg == WM_LBUTTONDBLCLK)
+        msg = WM_LBUTTONDOWN;
+    return CButton::DefWindowProc(msg, wp, lp);
+}
+
+bool CSkinButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
+{
+    if (msg == WM_CTLCOLORBTN) {
+        ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+        *result = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+        return true;
+    }
+    return CButton::OnChildNotify(msg, wp, lp, result);
+}
+
+LRESULT CSkinButton::OnMouseMove(WPARAM, LPARAM)
+{
+    if (!m_bMouseTracked) {
+        TRACKMOUSEEVENT tme = {sizeof tme, TME_HOVER | TME_LEAVE, m_hWnd, 1};
+        m_bMouseTracked = ::_TrackMouseEvent(&tme) != 0;
+    }
+    return Default();
+}
+
+LRESULT CSkinButton::OnMouseHover(WPARAM, LPARAM)
+{
+    m_bHover = true;
+    Invalidate(true);
+    return 0;
+}
+
+LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM)
+{
+    m_bMouseTracked = false;
+    m_bHover = false;
+    Invalidate(true);
+    return 0;
+}
+
+LRESULT CSkinButton::OnSetCursor(WPARAM, LPARAM)
+{
+    if (!m_hCursor)
+        return Default();
+    ::SetCursor(m_hCursor);
+    return TRUE;
+}
+
+LRESULT CSkinButton::OnEraseBkgnd(WPARAM, LPARAM)
+{
+    // Nothing to erase: every paint covers the whole button.
+    return TRUE;
+}
+
+LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
+{
+    // Kept first: the button repaints while it takes the text.
+    m_caption = lp ? reinterpret_cast<const char*>(lp) : "";
+    return Default();
+}
+
+// --- painting ---------------------------------------------------------------------
+
+void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
+{
+    HDC dc = item->hDC;
+    RECT rc = item->rcItem;
+    const RECT client = rc;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
+
+    // Composed off screen and copied in one transfer; straight onto the button when
+    // no off-screen bitmap can be made.
+    if (m_canvas.Width() != w || m_canvas.Height() != h)
+        m_canvas.Create(dc, w, h);
+    HDC out = m_canvas ? m_canvas.Dc() : dc;
+
+    const int state = pressed ? kPressed : disabled ? kDisabled : m_bHover ? kHover : kNormal;
+    if (!m_hRgn) {
+        m_stateDCs[state].reset();
+        InstallRegion(m_bRegionFromBitmap ? m_images[state] : nullptr);
+        m_stateDCs[state] = std::make_unique<CBitmapDC>(nullptr, m_images[state]);
+    }
+
+    ::SetDCBrushColor(out, m_crBackground);
+    ::FillRect(out, &client, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+
+    if (!m_bNoFrame) {
+        RECT frame = client;
+        ::DrawFrameControl(out, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+        ::InflateRect(&rc, -1, -1);
+    }
+    if (!m_bNoFocusRect) {
+        rc.left += 2;
+        rc.top += 2;
+        rc.right -= 3;
+        rc.bottom -= 3;
+        if (item->itemState & ODS_FOCUS)
+            ::DrawFocusRect(out, &rc);
+    }
+    if (m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap)
+        ::BitBlt(out, 0, 0, w, h, m_stateDCs[state]->Dc(), 0, 0, SRCCOPY);
+
+    HGDIOBJ oldFont = ::SelectObject(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
+    RECT text = rc;
+    ::InflateRect(&text, -2, -2);
+    if (pressed && m_bPressedTextShift) {
+        text.left += 2;
+        text.top += 2;
+    }
+    ::SetBkMode(out, TRANSPARENT);
+    if (disabled) {
+        // Etched: a light copy one pixel down and right under the grey text.
+        RECT light = text;
+        ::OffsetRect(&light, 1, 1);
+        ::SetTextColor(out, ::GetSysColor(COLOR_WINDOW));
+        ::DrawTextA(out, m_caption.c_str(), -1, &light, m_uTextFormat);
+        ::SetTextColor(out, ::GetSysColor(COLOR_GRAYTEXT));
+    } else {
+        ::SetTextColor(out, m_crText);
+    }
+    ::DrawTextA(out, m_caption.c_str(), -1, &text, m_uTextFormat);
+    ::SelectObject(out, oldFont);
+
+    if (m_canvas) {
+        if (m_hClip)
+            ::SelectClipRgn(dc, m_hClip);
+        ::BitBlt(dc, 0, 0, w, h, out, 0, 0, SRCCOPY);
+        if (m_hClip)
+            ::SelectClipRgn(dc, nullptr);
+    }
+}

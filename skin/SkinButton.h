@@ -1,0 +1,93 @@
+// A push button painted from a bitmap strip of four state images (normal, pressed,
+// hover, disabled), shaped like the opaque pixels of its normal image, with a custom
+// cursor and an optional tooltip. Without a bitmap it is a plain flat push button.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "fw/Controls.h"
+#include "skin/GdiTally.h"
+
+class CSkinButton : public CButton {
+public:
+    CSkinButton();
+    ~CSkinButton() override;
+
+    void SetNoFocusRect(bool on) { m_bNoFocusRect = on; }
+    void SetNoFrame(bool on) { m_bNoFrame = on; }
+    void SetPressedTextShift(bool on) { m_bPressedTextShift = on; }
+    void SetButtonCursor(HCURSOR cursor) { m_hCursor = cursor; }
+    void SetStateStrip(bool on) { m_bStateStrip = on; }
+    void SetRegionFromBitmap(bool on) { m_bRegionFromBitmap = on; }
+    // Taken only when the key's red component equals its green or its blue one.
+    void SetTransparentColor(COLORREF key, COLORREF tolerance, bool transparent);
+    void SetTooltipText(const char* text, bool enable);
+
+    // Loads a bitmap resource of the program and installs it; 0 when it cannot be
+    // loaded. Only bitmaps (RT_BITMAP) are accepted.
+    int LoadBitmapResource(UINT id, LPCSTR type, const RECT* part = nullptr);
+    // Installs the state images and the window region from a bitmap (the caller keeps
+    // it); 0 for a null bitmap, which changes nothing.
+    int SetBitmap(HBITMAP bitmap, const RECT* part = nullptr);
+
+    bool IsHover() const { return m_bHover; }
+    std::string TooltipText() const { return m_tooltip.m_hWnd ? m_tooltip.GetText(m_hWnd) : std::string(); }
+
+protected:
+    void PreSubclassWindow() override;
+    void PostNcDestroy() override;
+    bool PreTranslateMessage(MSG* msg) override;
+    LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void DrawItem(const DRAWITEMSTRUCT* item) override;
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+
+    LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
+    LRESULT OnMouseHover(WPARAM wp, LPARAM lp);
+    LRESULT OnMouseLeave(WPARAM wp, LPARAM lp);
+    LRESULT OnSetCursor(WPARAM wp, LPARAM lp);
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    LRESULT OnSetText(WPARAM wp, LPARAM lp);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void CreateButtonFont();
+    void FreeStateImages();
+    // Gives the window the region of `shape`'s opaque pixels, or of its whole client
+    // area; the window owns the region from then on.
+    void InstallRegion(HBITMAP shape);
+    void ReleasePaintObjects();
+
+    enum { kNormal, kPressed, kHover, kDisabled, kStates };
+    HBITMAP m_images[kStates] = {};
+    bool m_bTransparent = false;
+    COLORREF m_crKey = RGB(255, 255, 255);
+    COLORREF m_crTolerance = RGB(0x10, 0x10, 0x10);
+    bool m_bStateStrip = false;
+    UINT m_uTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    std::string m_fontFace = "MS Sans Serif";
+    int m_nFontSize = 8;
+    BYTE m_charSet = DEFAULT_CHARSET;
+    HFONT m_hFont = nullptr;
+    COLORREF m_crBackground;
+    COLORREF m_crText = RGB(0, 0, 0);
+    int m_nFontWeight = FW_NORMAL;
+    bool m_bMouseTracked = false;
+    bool m_bHover = false;
+    bool m_bNoFrame = false;
+    bool m_bNoFocusRect = false;
+    bool m_bPressedTextShift = false;
+    CToolTipCtrl m_tooltip;
+    bool m_bTooltipEnabled = true;
+    HCURSOR m_hCursor = nullptr;
+    bool m_bRegionFromBitmap = false;
+    HRGN m_hRgn = nullptr;  // owned by the window; kept only to know one is set
+
+    // Kept from paint to paint: making them, or selecting a picture into a context,
+    // costs more than the rest of a paint.
+    CSurface m_canvas;          // the off-screen image of the button
+    std::unique_ptr<CBitmapDC> m_stateDCs[kStates];  // each shows its state picture
+    HRGN m_hClip = nullptr;     // our copy of the window's region
+    std::string m_caption;      // the window text, kept as it is set
+};

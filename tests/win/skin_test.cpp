@@ -1,0 +1,608 @@
+// The skinned buttons of the main window and the About box, checked on the screen:
+// window regions, state pictures, caption, cursor and tooltip, clicks, the credits
+// animation and the release of everything they draw with.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/ReaderApp.h"
+#include "app/UiText.h"
+#include "res/resource.h"
+#include "skin/AboutDlg.h"
+#include "skin/GdiTally.h"
+#include "skin/SkinButton.h"
+#include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
+
+using namespace wintest;
+
+namespace {
+
+const uint32_t kWhite = 0xFFFFFF;
+
+// A 32-bit top-down image, pixels 0x00RRGGBB.
+class Image {
+public:
+    Image(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        m_dc = ::CreateCompatibleDC(nullptr);
+        m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = ::SelectObject(m_dc, m_bitmap);
+    }
+    ~Image()
+    {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_dc);
+    }
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    // What the screen shows of a window's client area.
+    static std::unique_ptr<Image> OfScreen(HWND window)
+    {
+        RECT rc;
+        ::GetClientRect(window, &rc);
+        POINT origin = {0, 0};
+        ::ClientToScreen(window, &origin);
+        auto image = std::make_unique<Image>(rc.right, rc.bottom);
+        HDC screen = ::GetDC(nullptr);
+        ::BitBlt(image->m_dc, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
+        ::ReleaseDC(nullptr, screen);
+        ::GdiFlush();
+        return image;
+    }
+    // One state of a strip resource, cut out and stretched as a button of this size
+    // shows it: whole pixels, no blending.
+    static std::unique_ptr<Image> OfState(UINT strip, int state, int width, int height)
+    {
+        HBITMAP source = static_cast<HBITMAP>(
+            ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(strip), IMAGE_BITMAP, 0, 0, 0));
+        BITMAP bm = {};
+        ::GetObjectA(source, sizeof bm, &bm);
+        const int q = bm.bmWidth / 4;
+        Image cell(q, bm.bmHeight);
+        HDC from = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ old = ::SelectObject(from, source);
+        ::BitBlt(cell.m_dc, 0, 0, q, bm.bmHeight, from, state * q, 0, SRCCOPY);
+        ::SelectObject(from, old);
+        ::DeleteDC(from);
+        ::DeleteObject(source);
+        auto image = std::make_unique<Image>(width, height);
+        ::SetStretchBltMode(image->m_dc, COLORONCOLOR);
+        ::StretchBlt(image->m_dc, 0, 0, width, height, cell.m_dc, 0, 0, q, bm.bmHeight, SRCCOPY);
+        ::GdiFlush();
+        return image;
+    }
+
+    uint32_t At(int x, int y) const { return m_bits[y * m_width + x] & 0xFFFFFF; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+private:
+    int m_width, m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    uint32_t* m_bits = nullptr;
+};
+
+uint32_t Pixel(COLORREF c)
+{
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+// The bounding box of the pixels of one colour, or of the dark ones (all components
+// below 0x40); empty when there is none.
+RECT BoxOf(const Image& image, const RECT& area, const std::function<bool(uint32_t)>& match)
+{
+    RECT box = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (match(image.At(x, y))) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    return box;
+}
+
+bool IsDark(uint32_t p)
+{
+    return (p & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && ((p >> 16) & 0xFF) < 0x40;
+}
+
+// Real mouse input at a screen point.
+void MouseAt(POINT screen, DWORD buttons = 0)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (screen.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = (screen.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    ::SendInput(1, &in, sizeof in);
+}
+
+POINT ScreenPoint(HWND window, int x, int y)
+{
+    POINT pt = {x, y};
+    ::ClientToScreen(window, &pt);
+    return pt;
+}
+
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    return pmc.PrivateUsage;
+}
+
+const UINT kSkinned[] = {IDC_SAVE, IDC_SAVE_AS, IDC_LOAD, IDC_CLEAR, IDC_START, IDC_FONT, IDC_PRINT_PREVIEW,
+                         IDC_PRINT, IDC_EXIT};
+enum { kNormal, kPressed, kHover, kDisabled };
+
+class SkinTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_Settings = AppSettings();
+        g_Settings.outputFile = m_dir.File("Out.txt");
+        g_ComPortList = {"COM1"};
+        g_ProgramDir = m_dir.Path();
+        ResetUiText();
+        MouseAt({1000, 900});  // well away from every window
+        PumpFor(20);
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        ResetUiText();
+    }
+
+    CReaderDlg& Open()
+    {
+        m_dlg = std::make_unique<CReaderDlg>();
+        EXPECT_TRUE(m_dlg->Create());
+        ::SetWindowPos(m_dlg->m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE);
+        ::UpdateWindow(m_dlg->m_hWnd);
+        PumpFor(100);
+        return *m_dlg;
+    }
+    HWND Item(int id) const { return ::GetDlgItem(m_dlg->m_hWnd, id); }
+    CSkinButton* Button(int id) const { return dynamic_cast<CSkinButton*>(CWnd::FromHandle(Item(id))); }
+    POINT Centre(int id) const
+    {
+        RECT rc;
+        ::GetClientRect(Item(id), &rc);
+        return ScreenPoint(Item(id), rc.right / 2, rc.bottom / 2);
+    }
+    static UINT StripOf(UINT id) { return id == IDC_EXIT ? IDB_EXIT_STRIP : IDB_BUTTON_STRIP; }
+
+    // True when every pixel of the left and right ends of the button (clear of the
+    // caption) shows the given state picture.
+    bool ShowsState(UINT id, int state, std::string* why = nullptr) const
+    {
+        HWND button = Item(id);
+        RECT rc;
+        ::GetClientRect(button, &rc);
+        auto want = Image::OfState(StripOf(id), state, rc.right, rc.bottom);
+        auto got = Image::OfScreen(button);
+        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+        ::GetWindowRgn(button, rgn);
+        const int w = rc.right;
+        bool same = true;
+        for (int y = 0; y < rc.bottom && same; ++y)
+            for (int x : {3, 5, 7, 9, w - 10, w - 8, w - 6, w - 4})
+                if (::PtInRegion(rgn, x, y) && got->At(x, y) != want->At(x, y)) {
+                    if (why)
+                        *why = "at " + std::to_string(x) + "," + std::to_string(y);
+                    same = false;
+                    break;
+                }
+        ::DeleteObject(rgn);
+        return same;
+    }
+
+    TempDir m_dir;
+    std::unique_ptr<CReaderDlg> m_dlg;
+};
+
+}  // namespace
+
+TEST_F(SkinTest, EachButtonIsShapedLikeTheOpaquePixelsOfItsNormalPicture)
+{
+    Open();
+    for (UINT id : kSkinned) {
+        SCOPED_TRACE("button " + std::to_string(id));
+        HWND button = Item(id);
+        RECT rc;
+        ::GetClientRect(button, &rc);
+        auto normal = Image::OfState(StripOf(id), kNormal, rc.right, rc.bottom);
+        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(::GetWindowRgn(button, rgn), ERROR);
+        int inside = 0, mismatched = 0;
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x) {
+                const bool in = ::PtInRegion(rgn, x, y) != 0;
+                inside += in;
+                mismatched += in != (normal->At(x, y) != kWhite);
+            }
+        ::DeleteObject(rgn);
+        EXPECT_EQ(mismatched, 0);
+        EXPECT_GT(inside, rc.right * rc.bottom / 2);
+        EXPECT_LT(inside, rc.right * rc.bottom) << "the corners are cut away";
+        EXPECT_TRUE(ShowsState(id, kNormal));
+    }
+
+    // A click on a cut-away corner of Clear goes to the window below; one inside the
+    // shape asks the Clear question.
+    DialogWatcher watcher;
+    watcher.QueueAnswer(IDNO);
+    const POINT corner = ScreenPoint(Item(IDC_CLEAR), 0, 0);
+    EXPECT_EQ(::WindowFromPoint(corner), m_dlg->m_hWnd);
+    MouseAt(corner, MOUSEEVENTF_LEFTDOWN);
+    MouseAt(corner, MOUSEEVENTF_LEFTUP);
+    PumpFor(200);
+    EXPECT_EQ(watcher.Count(), 0u);
+    EXPECT_EQ(::WindowFromPoint(Centre(IDC_CLEAR)), Item(IDC_CLEAR));
+    MouseAt(Centre(IDC_CLEAR), MOUSEEVENTF_LEFTDOWN);
+    MouseAt(Centre(IDC_CLEAR), MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }, 3000));
+    ASSERT_EQ(watcher.Texts().size(), 1u);
+    EXPECT_EQ(watcher.Texts()[0], "Clear all data?");
+}
+
+TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
+{
+    Open();
+    const UINT id = IDC_SAVE;
+    HWND button = Item(id);
+    RECT rc;
+    ::GetClientRect(button, &rc);
+    const RECT face = {4, 4, rc.right - 4, rc.bottom - 4};
+    const RECT normalCaption = BoxOf(*Image::OfScreen(button), face, IsDark);
+    ASSERT_LT(normalCaption.left, normalCaption.right) << "the caption shows";
+    // A new caption shows at once (as Start turns into Stop).
+    ::SetWindowTextA(button, "Save it all");
+    EXPECT_TRUE(PumpUntil([&] { return BoxOf(*Image::OfScreen(button), face, IsDark).left < normalCaption.left; }, 3000));
+    ::SetWindowTextA(button, "Save");
+    EXPECT_TRUE(PumpUntil([&] { return BoxOf(*Image::OfScreen(button), face, IsDark).left == normalCaption.left; }, 3000));
+
+    // The custom cursor over the button.
+    HCURSOR hand = static_cast<HCURSOR>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_BUTTON_CURSOR),
+                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    MouseAt(Centre(id));
+    std::string why;
+    EXPECT_TRUE(PumpUntil([&] { return Button(id)->IsHover() && ShowsState(id, kHover); }, 3000));
+    EXPECT_EQ(::GetCursor(), hand);
+    EXPECT_TRUE(ShowsState(IDC_LOAD, kNormal)) << "only the button under the mouse lights up";
+
+    // Held down: the pressed picture, the caption one pixel right and down.
+    MouseAt(Centre(id), MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(PumpUntil([&] { return ShowsState(id, kPressed); }, 3000));
+    const RECT pressedCaption = BoxOf(*Image::OfScreen(button), face, IsDark);
+    EXPECT_EQ(pressedCaption.left, normalCaption.left + 1);
+    EXPECT_EQ(pressedCaption.top, normalCaption.top + 1);
+    // Let go elsewhere: no click, and the hover ends with the leave notice.
+    MouseAt({1000, 900});
+    MouseAt({1000, 900}, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return !Button(id)->IsHover() && ShowsState(id, kNormal, &why); }, 3000)) << why;
+    EXPECT_FALSE(FileExists(g_Settings.outputFile)) << "Save did not run";
+
+    // Disabled: its picture and an etched caption, grey over a light copy one pixel
+    // down and right.
+    ::EnableWindow(button, FALSE);
+    EXPECT_TRUE(PumpUntil([&] { return ShowsState(id, kDisabled, &why); }, 3000)) << why;
+    auto disabled = Image::OfScreen(button);
+    const uint32_t grey = Pixel(::GetSysColor(COLOR_GRAYTEXT)), light = Pixel(::GetSysColor(COLOR_WINDOW));
+    const RECT greyBox = BoxOf(*disabled, face, [&](uint32_t p) { return p == grey; });
+    const RECT lightBox = BoxOf(*disabled, {2, 2, rc.right - 2, rc.bottom - 2}, [&](uint32_t p) { return p == light; });
+    ASSERT_LT(greyBox.left, greyBox.right);
+    EXPECT_EQ(lightBox.left, greyBox.left + 1);
+    EXPECT_EQ(lightBox.bottom, greyBox.bottom + 1);
+    EXPECT_EQ(greyBox.left, normalCaption.left);
+}
+
+TEST_F(SkinTest, ExitButtonTipAndCloseLikeTheCloseBox)
+{
+    Open();
+    EXPECT_EQ(Button(IDC_EXIT)->TooltipText(), "Exit program");
+    EXPECT_EQ(Button(IDC_SAVE)->TooltipText(), "") << "only the exit button has a tip";
+    m_dlg.reset();
+
+    UiText[TXT_EXIT_TOOLTIP] = "Esci dal programma";
+    Open();
+    EXPECT_EQ(Button(IDC_EXIT)->TooltipText(), "Esci dal programma");
+    MouseAt(Centre(IDC_EXIT), MOUSEEVENTF_LEFTDOWN);
+    MouseAt(Centre(IDC_EXIT), MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return !m_dlg->IsWindow(); }, 3000));
+    EXPECT_EQ(m_dlg->Result(), IDCANCEL);
+}
+
+// A framework dialog (it hands owner-draw notices to its children) that counts the
+// clicks of its OK button instead of closing.
+class ClickHost : public CDialog {
+public:
+    ClickHost() : CDialog(IDD_ABOUTBOX) {}
+    int clicks = 0;
+
+protected:
+    void OnOK() override { ++clicks; }
+};
+
+TEST_F(SkinTest, DoubleClickIsTwoClicksAndAMissingPictureLeavesAPlainButton)
+{
+    ClickHost host;
+    ASSERT_TRUE(host.Create());
+    ::SetWindowPos(host.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    HWND ok = host.GetDlgItem(IDOK);
+    ::SetWindowPos(ok, nullptr, 0, 0, 90, 23, SWP_NOMOVE | SWP_NOZORDER);
+    HWND plainWnd = ::CreateWindowExA(0, "BUTTON", "Plain", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 585, 80, 90, 23,
+                                      host.m_hWnd, reinterpret_cast<HMENU>(1), nullptr, nullptr);
+
+    CSkinButton skinned, plain;
+    for (CSkinButton* b : {&skinned, &plain}) {
+        ASSERT_TRUE(b->SubclassWindow(b == &skinned ? ok : plainWnd));
+        b->SetRegionFromBitmap(true);
+        b->SetStateStrip(true);
+        b->SetNoFrame(true);
+        b->SetNoFocusRect(true);
+        // Refused: the key's red matches neither its green nor its blue.
+        b->SetTransparentColor(RGB(255, 0, 0), 0, true);
+    }
+    EXPECT_EQ(skinned.SetBitmap(nullptr), 0);
+    ASSERT_EQ(skinned.LoadBitmapResource(IDB_BUTTON_STRIP, RT_BITMAP), 1);
+    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetWindowRgn(ok, rgn);
+    EXPECT_FALSE(::PtInRegion(rgn, 0, 0)) << "white is still the cut-away colour";
+    EXPECT_TRUE(::PtInRegion(rgn, 45, 11));
+
+    // Two quick clicks are two clicks, not a click and a double click.
+    const POINT centre = ScreenPoint(ok, 45, 11);
+    for (int i = 0; i < 2; ++i) {
+        MouseAt(centre, MOUSEEVENTF_LEFTDOWN);
+        MouseAt(centre, MOUSEEVENTF_LEFTUP);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return host.clicks == 2; }, 3000)) << host.clicks << " clicks";
+
+    // No picture: the caller switches the skin off; the button keeps its rectangle
+    // and draws the push-button frame on the button face.
+    EXPECT_EQ(plain.LoadBitmapResource(9999, RT_BITMAP), 0);
+    plain.SetRegionFromBitmap(false);
+    plain.SetStateStrip(false);
+    plain.SetNoFrame(false);
+    plain.SetNoFocusRect(false);
+    ::InvalidateRect(plainWnd, nullptr, TRUE);
+    PumpFor(100);
+    ::GetWindowRgn(plainWnd, rgn);
+    EXPECT_TRUE(::PtInRegion(rgn, 0, 0));
+    auto shown = Image::OfScreen(plainWnd);
+    EXPECT_EQ(shown->At(89, 22), Pixel(::GetSysColor(COLOR_3DDKSHADOW)));
+    EXPECT_EQ(shown->At(8, 11), Pixel(::GetSysColor(COLOR_BTNFACE)));
+    const RECT caption = BoxOf(*shown, {4, 4, 86, 19}, IsDark);
+    EXPECT_TRUE(caption.left > 20 && caption.right < 70) << "the caption, centred";
+    ::DeleteObject(rgn);
+}
+
+namespace {
+
+struct AboutSeen {
+    HWND box = nullptr;
+    HWND owner = nullptr;
+    std::string caption;
+};
+AboutSeen g_about;
+
+// Runs inside the About box's modal loop: notes what it shows and closes it.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_about.box)
+        return;
+    struct Finder {
+        static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
+        {
+            char cls[32] = "";
+            ::GetClassNameA(hwnd, cls, sizeof cls);
+            if (std::string(cls) == "#32770" && ::GetDlgItem(hwnd, IDC_ABOUT_PICTURE) && ::GetDlgItem(hwnd, IDOK) &&
+                ::IsWindowVisible(hwnd))
+                *reinterpret_cast<HWND*>(lp) = hwnd;
+            return TRUE;
+        }
+    };
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Finder::Proc, reinterpret_cast<LPARAM>(&found));
+    if (!found || CWnd::FromHandle(found) == nullptr)
+        return;
+    g_about.box = found;
+    g_about.owner = ::GetWindow(found, GW_OWNER);
+    char text[128] = "";
+    ::GetWindowTextA(found, text, sizeof text);
+    g_about.caption = text;
+    ::PostMessageA(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+}  // namespace
+
+TEST_F(SkinTest, SystemMenuEntryOpensTheAboutBoxModally)
+{
+    Open();
+    g_about = AboutSeen();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &CloseAboutBox);
+    // Returns once the modal box has been closed.
+    ::SendMessageA(m_dlg->m_hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_about.box);
+    EXPECT_EQ(g_about.caption, "About Korvex");
+    EXPECT_EQ(g_about.owner, m_dlg->m_hWnd);
+    EXPECT_FALSE(::IsWindow(g_about.box));
+    EXPECT_TRUE(m_dlg->IsWindow());
+}
+
+TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
+{
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    char caption[64] = "";
+    ::GetWindowTextA(about.m_hWnd, caption, sizeof caption);
+    EXPECT_STREQ(caption, "About Korvex");
+
+    // The credits: title, heading, name, notice and rights, web and e-mail headings
+    // with their lines, empty lines between the groups, no line end at the end.
+    CCreditsStatic& credits = about.Credits();
+    std::vector<std::string> lines;
+    std::stringstream in(credits.CreditsText());
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[0], "\tKorvex v. 1.0");
+    EXPECT_EQ(lines[2], "\rProgrammed by:");
+    EXPECT_EQ(lines[8], "\rweb:");
+    EXPECT_EQ(lines[11], "\re-mail:");
+    for (int i : {1, 4, 7, 10})
+        EXPECT_EQ(lines[i], "");
+    for (int i : {3, 5, 6, 9, 12})
+        EXPECT_TRUE(!lines[i].empty() && lines[i][0] != '\t' && lines[i][0] != '\r') << i;
+    EXPECT_NE(credits.CreditsText().back(), '\n');
+
+    // The box's own clock moves the column.
+    HWND picture = credits.m_hWnd;
+    RECT rc;
+    ::GetClientRect(picture, &rc);
+    const int h = rc.bottom, w = rc.right;
+    const int start = credits.TextPosition();
+    EXPECT_LE(start, h - 25);
+    PumpFor(600);
+    EXPECT_GE(start - credits.TextPosition(), 5);
+    EXPECT_LE(start - credits.TextPosition(), 30);
+
+    // Stopped, and ticked by hand from here on.
+    ::KillTimer(picture, CCreditsStatic::kTimerId);
+    credits.SetCreditsText(credits.CreditsText());
+    EXPECT_EQ(credits.TextPosition(), h - 25) << "new credits start again";
+    auto tick = [&] { ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0); };
+    while (credits.TextPosition() > 60)
+        tick();
+    // The screen shows a drawing once the system has copied it out: give it a moment.
+    tick();  // the column's top at row 60
+    PumpFor(100);
+    auto before = Image::OfScreen(picture);
+    tick();  // at row 59
+    PumpFor(100);
+    auto after = Image::OfScreen(picture);
+    const int columnLeft = 380, shown = 280;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (x >= columnLeft && y >= 59 && y < shown - 1) {
+                ASSERT_EQ(after->At(x, y), before->At(x, y + 1)) << x << "," << y << ": up one pixel";
+            } else if (y != shown - 1) {
+                ASSERT_EQ(after->At(x, y), before->At(x, y)) << x << "," << y << ": the picture stays";
+            }
+        }
+    // The title in its colour (ANDed into the near-white panel), the rest dark.
+    const uint32_t title = Pixel(RGB(0x10, 0x8C, 0xE7) & RGB(0xFC, 0xFC, 0xFC));
+    int titlePixels = 0, darkPixels = 0;
+    for (int y = 59; y < shown - 1; ++y)
+        for (int x = columnLeft; x < w; ++x) {
+            titlePixels += y < 59 + 20 && after->At(x, y) == title;
+            darkPixels += y >= 59 + 20 && IsDark(after->At(x, y));
+        }
+    EXPECT_GT(titlePixels, 30);
+    EXPECT_GT(darkPixels, 300);
+
+    // Gone at the top, the column starts again at the bottom edge.
+    while (credits.TextPosition() > -280)
+        tick();
+    tick();
+    EXPECT_EQ(credits.TextPosition(), h);
+    tick();
+    EXPECT_EQ(credits.TextPosition(), h - 1);
+}
+
+TEST_F(SkinTest, WindowsReleaseEverythingTheyDrawWith)
+{
+    const long base = GdiTally::Live();
+    Open();
+    EXPECT_GE(GdiTally::Live(), base + 9 * 5) << "four state pictures and a font per button";
+    m_dlg.reset();
+    EXPECT_EQ(GdiTally::Live(), base);
+
+    // GetGuiResources says nothing under Wine: count through the skin's own
+    // bookkeeping, and watch the process's memory over many open/close cycles.
+    long open = 0, afterClose = 0;
+    auto cycle = [&] {
+        CAboutDlg about;
+        about.Create();
+        ::SendMessageA(about.Credits().m_hWnd, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        open = GdiTally::Live() - base;
+        ::DestroyWindow(about.m_hWnd);
+        afterClose = std::max(afterClose, GdiTally::Live() - base);
+    };
+    for (int i = 0; i < 20; ++i)
+        cycle();
+    EXPECT_GE(open, 6) << "three surfaces while open";
+    EXPECT_EQ(afterClose, 0) << "released when the box closes, not later";
+    EXPECT_EQ(GdiTally::Live(), base);
+    const SIZE_T before = PrivateBytes();
+    for (int i = 0; i < 200; ++i)
+        cycle();
+    PumpFor(50);
+    EXPECT_EQ(GdiTally::Live(), base);
+    const double grownMb = (static_cast<double>(PrivateBytes()) - static_cast<double>(before)) / (1024 * 1024);
+    EXPECT_LT(grownMb, 4.0) << "one lost picture per cycle alone would be 140 MB";
+}
+
+TEST_F(SkinTest, CreditsMarkUpTitlesHeadingsAndEmptyLines)
+{
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    CCreditsStatic& credits = about.Credits();
+    HWND picture = credits.m_hWnd;
+    ::KillTimer(picture, CCreditsStatic::kTimerId);
+    RECT rc;
+    ::GetClientRect(picture, &rc);
+    const RECT column = {380, 0, rc.right, 279};
+    // The frame with the column's top at the top edge.
+    auto frameOf = [&](const std::string& text) {
+        credits.SetCreditsText(text);
+        while (credits.TextPosition() > 0)
+            ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        PumpFor(100);
+        return Image::OfScreen(picture);
+    };
+    auto tabs = frameOf("\t\t\tTitle\n\nA");
+    auto oneTab = frameOf("\tTitle\nB\nA");
+    auto heading = frameOf("\tTitle\n\rB\nA");
+
+    // Every leading tab goes: the title is drawn alike.
+    for (int y = 0; y < 20; ++y)
+        for (int x = column.left; x < column.right; ++x)
+            ASSERT_EQ(tabs->At(x, y), oneTab->At(x, y)) << x << "," << y;
+    // An empty line advances as far as a normal one: the last line ends at the same row.
+    const RECT afterEmpty = BoxOf(*tabs, column, IsDark), afterB = BoxOf(*oneTab, column, IsDark);
+    EXPECT_EQ(afterEmpty.bottom, afterB.bottom);
+    EXPECT_GT(afterEmpty.top, afterB.top) << "nothing drawn for the empty line";
+    // A heading is the same height, in bold: wider and darker than the normal B.
+    const RECT boldB = BoxOf(*heading, {column.left, afterB.top, column.right, afterB.top + 8}, IsDark);
+    const RECT normalB = BoxOf(*oneTab, {column.left, afterB.top, column.right, afterB.top + 8}, IsDark);
+    EXPECT_EQ(BoxOf(*heading, column, IsDark).bottom, afterB.bottom);
+    EXPECT_GT(boldB.right - boldB.left, normalB.right - normalB.left);
+}
