@@ -1,0 +1,7 @@
+list(APPEND KORVEX_PORTABLE_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/ReportMath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PreviewMath.cpp)
+list(APPEND KORVEX_WIN_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/MyReport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MyPrintPreview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MyPreviewView.cpp)
