@@ -6,6 +6,7 @@
 
 #include "controls/LineStore.h"
 #include "fw/Controls.h"
+#include "print/MyReport.h"
 
 #include <map>
 #include <string>
@@ -80,6 +81,7 @@ public:
     COLORREF GetTextColor() const { return m_textColor; }
     UINT GetTextFormat() const { return m_textFormat; }
     const std::string& GetReportName() const { return m_reportName; }
+    CMyReport& GetReport() { return m_report; }
 
 protected:
     void PreSubclassWindow() override;
@@ -135,6 +137,7 @@ private:
     CLineStore m_store;
     std::string m_singleText;
     std::string m_reportName;
+    CMyReport m_report;
 
     // Scrolling and marks.
     int m_topLine = 0;

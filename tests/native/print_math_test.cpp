@@ -1,5 +1,5 @@
 // Report pagination and header layout; preview zoom, slots and paging.
-#include "print/PreviewMath.h"
+#include "fw/PreviewMath.h"
 #include "print/ReportMath.h"
 
 #include <gtest/gtest.h>

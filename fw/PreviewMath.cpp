@@ -1,5 +1,5 @@
 // Print preview geometry and paging rules.
-#include "print/PreviewMath.h"
+#include "fw/PreviewMath.h"
 
 #include <climits>
 #include <cstdint>
