@@ -147,9 +147,22 @@ bool CView::DoPreparePrinting(CPrintInfo* info)
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = GetParent();
-    pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-    if (!::PrintDlgA(&pd))
+    pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC | PD_NOWARNING;
+    if (!::PrintDlgA(&pd)) {
+        // Not every system warns here; the page set-up query does, with the system's
+        // own words, and only then.
+        if (::CommDlgExtendedError() == PDERR_NODEFAULTPRN) {
+            PAGESETUPDLGA psd = {};
+            psd.lStructSize = sizeof psd;
+            psd.hwndOwner = pd.hwndOwner;
+            psd.Flags = PSD_RETURNDEFAULT;
+            if (::PageSetupDlgA(&psd)) {
+                ::GlobalFree(psd.hDevMode);
+                ::GlobalFree(psd.hDevNames);
+            }
+        }
         return false;
+    }
     if (pd.hDevMode)
         ::GlobalFree(pd.hDevMode);
     if (pd.hDevNames)

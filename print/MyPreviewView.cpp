@@ -9,6 +9,8 @@
 
 BEGIN_MESSAGE_MAP(CMyPreviewView, CPreviewView)
     ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+    // A quick second click is a click too, not a double click that zooms nothing.
+    ON_MOUSE_MESSAGE(WM_LBUTTONDBLCLK, OnLButtonDown)
     ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_MESSAGE(WM_VSCROLL, OnVScroll)

@@ -7,6 +7,10 @@
 //   korvexctl select ID INDEX          choose item INDEX of drop-down list ID
 //   korvexctl text ID                  print the text of control ID
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
+//   korvexctl dialog ok|cancel SECONDS [FILE]
+//                                      answer the next other dialog (printer, file):
+//                                      types FILE into a file dialog's name first
+//   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
 #include <windows.h>
@@ -63,6 +67,22 @@ HWND FindMessageBox(DWORD processId)
     return search.found;
 }
 
+// A shown dialog of the process that is neither the main window nor a message box.
+BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lp)
+{
+    auto* c = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32] = "";
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) && !::GetDlgItem(hwnd, 0xFFFF) &&
+        !::GetDlgItem(hwnd, 1000)) {
+        c->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 template <typename Fn>
 bool WaitFor(double seconds, Fn done)
 {
@@ -115,6 +135,33 @@ int main(int argc, char** argv)
         char text[4096] = "";
         ::GetDlgItemTextA(main, std::atoi(argv[2]), text, sizeof text);
         std::printf("%s\n", text);
+        return 0;
+    }
+    if (cmd == "visible") {
+        std::printf("%d\n", ::IsWindowVisible(main) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "dialog" && argc > 3) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        BoxSearch search{pid, nullptr};
+        if (!WaitFor(std::atof(argv[3]), [&] {
+                search.found = nullptr;
+                ::EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            }))
+            return Fail("no dialog");
+        ::Sleep(200);  // let the dialog fill itself
+        if (argc > 4) {
+            // The file name box of the explorer-style and the old-style file dialogs.
+            HWND name = ::GetDlgItem(search.found, 0x47C) ? ::GetDlgItem(search.found, 0x47C)
+                                                           : ::GetDlgItem(search.found, 0x480);
+            if (!name)
+                return Fail("not a file dialog");
+            ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        }
+        const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
+        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         return 0;
     }
     if (cmd == "close") {
