@@ -81,8 +81,8 @@ python3 -c "import sys; sys.exit(abs(${ratio:-0} - 1.0) > 0.04)"
 check "LIST_FONT_SIZE 10 prints the body at 10 points (ratio ${ratio:-none} to the 10-point header)" $?
 
 if [ -n "$L" ] && [ "$L" -gt 0 ]; then
-    for spec in 0:1 $L:1 $((L + 1)):2 $((2 * L)):2 $((2 * L + 1)):3; do
-        n=${spec%%:*} want=${spec##*:}
+    for c in 0:1 $L:1 $((L + 1)):2 $((2 * L)):2 $((2 * L + 1)):3; do
+        n=${c%%:*} want=${c##*:}
         lines_file "$dir/n$n.txt" "$n"
         load "$dir/n$n.txt"
         print_to "$dir/n$n.pdf"; facts=$(report "$dir/n$n.pdf" "$dir/n$n.txt")
@@ -96,8 +96,8 @@ fi
 stop
 
 # --- body sizes for a font size of 0 and of -13 --------------------------------------
-for spec in i686:0:1.0 x86_64:-13:1.3; do
-    IFS=: read -r a size want <<<"$spec"
+for c in i686:0:1.0 x86_64:-13:1.3; do
+    IFS=: read -r a size want <<<"$c"
     dir="$work/size$size"
     start "$a" "$dir" LIST_FONT_SIZE="$size"
     lines_file "$dir/lines.txt" 20
@@ -139,8 +139,8 @@ fi
 dir="$work/noprinter"
 export CUPS_SERVER=/nonexistent/cups.sock  # this process tree sees no printing system
 start x86_64 "$dir"
-for spec in 1018:Print 1017:"Print Preview"; do
-    id=${spec%%:*} name=${spec#*:}
+for c in 1018:Print 1017:"Print Preview"; do
+    id=${c%%:*} name=${c#*:}
     ctl click "$id"
     said=$(ctl answer ok 15)
     sleep 0.5
