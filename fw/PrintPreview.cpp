@@ -310,6 +310,14 @@ PreviewMath::Ratio CPreviewView::CalcScaleRatio(SIZE display, SIZE page)
     return PreviewMath::FitRatio({display.cx, display.cy}, {page.cx, page.cy});
 }
 
+SIZE CPreviewView::PaperPixels(HDC printer)
+{
+    const SIZE sheet = {::GetDeviceCaps(printer, PHYSICALWIDTH), ::GetDeviceCaps(printer, PHYSICALHEIGHT)};
+    if (sheet.cx > 0 && sheet.cy > 0)
+        return sheet;
+    return {::GetDeviceCaps(printer, HORZRES), ::GetDeviceCaps(printer, VERTRES)};
+}
+
 bool CPreviewView::IsCommandEnabled(UINT id) const
 {
     switch (id) {
@@ -551,19 +559,14 @@ void CPreviewView::DrawPage(HDC dc, UINT slot, UINT page)
     // the paper: the same drawing as on paper, scaled.
     HDC printer = m_info.m_hAttribDC;
     const int dpiX = ::GetDeviceCaps(printer, LOGPIXELSX), dpiY = ::GetDeviceCaps(printer, LOGPIXELSY);
-    int width = ::GetDeviceCaps(printer, PHYSICALWIDTH), height = ::GetDeviceCaps(printer, PHYSICALHEIGHT);
-    int offsetX = ::GetDeviceCaps(printer, PHYSICALOFFSETX), offsetY = ::GetDeviceCaps(printer, PHYSICALOFFSETY);
-    if (width <= 0 || height <= 0) {
-        width = ::GetDeviceCaps(printer, HORZRES);
-        height = ::GetDeviceCaps(printer, VERTRES);
-        offsetX = offsetY = 0;
-    }
     if (dpiX <= 0 || dpiY <= 0)
         return;
+    const SIZE paper = PaperPixels(printer);
+    const int offsetX = ::GetDeviceCaps(printer, PHYSICALOFFSETX), offsetY = ::GetDeviceCaps(printer, PHYSICALOFFSETY);
     // The metafile's frame is the whole sheet, in hundredths of a millimetre, measured
     // from the printable area's corner where the printer's origin lies.
     const RECT sheet = {::MulDiv(-offsetX, 2540, dpiX), ::MulDiv(-offsetY, 2540, dpiY),
-                        ::MulDiv(width - offsetX, 2540, dpiX), ::MulDiv(height - offsetY, 2540, dpiY)};
+                        ::MulDiv(paper.cx - offsetX, 2540, dpiX), ::MulDiv(paper.cy - offsetY, 2540, dpiY)};
     HDC record = ::CreateEnhMetaFileA(printer, nullptr, &sheet, nullptr);
     if (!record)
         return;

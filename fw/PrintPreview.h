@@ -121,6 +121,8 @@ public:
     void OnNextPage();
     void OnPrevPage();
     static PreviewMath::Ratio CalcScaleRatio(SIZE display, SIZE page);
+    // The whole sheet in the printer's pixels (its printable area when it cannot say).
+    static SIZE PaperPixels(HDC printer);
 
     // Scrolling of a zoomed page, in pixels.
     SIZE GetTrueClientSize() const;

@@ -36,9 +36,7 @@ void CMyPreviewView::PositionPage(UINT slot)
 {
     const PreviewMath::Display d = DisplaySize();
     HDC printer = m_info.m_hAttribDC;
-    SIZE paper = {::GetDeviceCaps(printer, PHYSICALWIDTH), ::GetDeviceCaps(printer, PHYSICALHEIGHT)};
-    if (paper.cx <= 0 || paper.cy <= 0)
-        paper = {::GetDeviceCaps(printer, HORZRES), ::GetDeviceCaps(printer, VERTRES)};
+    const SIZE paper = PaperPixels(printer);
     HDC screen = ::GetDC(nullptr);
     const int screenX = ::GetDeviceCaps(screen, LOGPIXELSX), screenY = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);

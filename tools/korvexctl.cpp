@@ -41,8 +41,11 @@ HWND FindMainWindow()
     return found;
 }
 
+// A shown dialog of the process: a message box (it has the static 0xFFFF), or any
+// other dialog that is not the main window (printer, file).
 struct BoxSearch {
     DWORD pid;
+    bool messageBox;
     HWND found;
 };
 
@@ -53,34 +56,20 @@ BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lp)
     ::GetWindowThreadProcessId(hwnd, &pid);
     char cls[32] = "";
     ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 0xFFFF)) {
-        c->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != c->pid || std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hwnd))
+        return TRUE;
+    const bool isBox = ::GetDlgItem(hwnd, 0xFFFF) != nullptr;
+    if (c->messageBox ? !isBox : (isBox || ::GetDlgItem(hwnd, 1000)))
+        return TRUE;
+    c->found = hwnd;
+    return FALSE;
 }
 
-HWND FindMessageBox(DWORD processId)
+HWND FindDialog(DWORD processId, bool messageBox)
 {
-    BoxSearch search{processId, nullptr};
+    BoxSearch search{processId, messageBox, nullptr};
     ::EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-// A shown dialog of the process that is neither the main window nor a message box.
-BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lp)
-{
-    auto* c = reinterpret_cast<BoxSearch*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    char cls[32] = "";
-    ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) && !::GetDlgItem(hwnd, 0xFFFF) &&
-        !::GetDlgItem(hwnd, 1000)) {
-        c->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 template <typename Fn>
@@ -144,24 +133,19 @@ int main(int argc, char** argv)
     if (cmd == "dialog" && argc > 3) {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(main, &pid);
-        BoxSearch search{pid, nullptr};
-        if (!WaitFor(std::atof(argv[3]), [&] {
-                search.found = nullptr;
-                ::EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
-                return search.found != nullptr;
-            }))
+        HWND dialog = nullptr;
+        if (!WaitFor(std::atof(argv[3]), [&] { return (dialog = FindDialog(pid, false)) != nullptr; }))
             return Fail("no dialog");
         ::Sleep(200);  // let the dialog fill itself
         if (argc > 4) {
             // The file name box of the explorer-style and the old-style file dialogs.
-            HWND name = ::GetDlgItem(search.found, 0x47C) ? ::GetDlgItem(search.found, 0x47C)
-                                                           : ::GetDlgItem(search.found, 0x480);
+            HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
             if (!name)
                 return Fail("not a file dialog");
             ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
-        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         return 0;
     }
     if (cmd == "close") {
@@ -172,7 +156,7 @@ int main(int argc, char** argv)
         DWORD pid = 0;
         ::GetWindowThreadProcessId(main, &pid);
         HWND box = nullptr;
-        if (!WaitFor(seconds, [&] { return (box = FindMessageBox(pid)) != nullptr; }))
+        if (!WaitFor(seconds, [&] { return (box = FindDialog(pid, true)) != nullptr; }))
             return Fail("no message box");
         char text[1024] = "";
         ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

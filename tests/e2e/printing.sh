@@ -112,7 +112,7 @@ done
 # --- a print during a running acquisition -------------------------------------------
 dir="$work/running" link="$work/running/com9"
 mkdir -p "$dir"
-if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 2500; then
+if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 1500; then
     start i686 "$dir" COM_PORT=9 BAUD_RATE=250000 TAB_FILE="$(winpath "$root/samples/Korvex_Tab.txt")" \
         INVALID_CHAR_FILE="$(winpath "$root/samples/Korvex_Invalid.txt")"
     ctl click 1005

@@ -264,7 +264,9 @@ TEST_F(PrintPreviewTest, ToolbarTooltipTexts)
 
 TEST_F(PrintPreviewTest, PrintFromThePreviewPrintsAndCloses)
 {
-    const std::string spool = "Z:\\var\\spool\\cups-pdf\\root\\";
+    char user[64] = "root";
+    ::GetEnvironmentVariableA("USER", user, sizeof user);
+    const std::string spool = std::string("Z:\\var\\spool\\cups-pdf\\") + user + "\\";
     auto pdfs = [&] {
         std::vector<std::string> names;
         WIN32_FIND_DATAA fd;
