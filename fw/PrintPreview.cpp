@@ -561,12 +561,12 @@ void CPreviewView::DrawPage(HDC dc, UINT slot, UINT page)
     const int dpiX = ::GetDeviceCaps(printer, LOGPIXELSX), dpiY = ::GetDeviceCaps(printer, LOGPIXELSY);
     if (dpiX <= 0 || dpiY <= 0)
         return;
-    const SIZE paper = PaperPixels(printer);
+    const SIZE size = PaperPixels(printer);
     const int offsetX = ::GetDeviceCaps(printer, PHYSICALOFFSETX), offsetY = ::GetDeviceCaps(printer, PHYSICALOFFSETY);
     // The metafile's frame is the whole sheet, in hundredths of a millimetre, measured
     // from the printable area's corner where the printer's origin lies.
     const RECT sheet = {::MulDiv(-offsetX, 2540, dpiX), ::MulDiv(-offsetY, 2540, dpiY),
-                        ::MulDiv(paper.cx - offsetX, 2540, dpiX), ::MulDiv(paper.cy - offsetY, 2540, dpiY)};
+                        ::MulDiv(size.cx - offsetX, 2540, dpiX), ::MulDiv(size.cy - offsetY, 2540, dpiY)};
     HDC record = ::CreateEnhMetaFileA(printer, nullptr, &sheet, nullptr);
     if (!record)
         return;
