@@ -24,8 +24,8 @@ struct CPrintInfo {
     UINT m_nMaxPage = kUnknownLastPage;
     UINT m_nCurPage = 1;
     bool m_bPreview = false;
-    // Preview: an information context of the default printer; the pages are laid out
-    // for it. Owned by the preview view.
+    // Preview: a device context of the default printer, never printed on; the pages are
+    // laid out for it. Owned by the preview view.
     HDC m_hAttribDC = nullptr;
 };
 

@@ -18,7 +18,6 @@ public:
     void SetHostWindow(CWnd* host) { m_pHost = host; }
     void SetReport(CMyReport* report);
 
-    bool OnPreparePrinting(CPrintInfo* info) override { return DoPreparePrinting(info); }
     void OnBeginPrinting(HDC dc, CPrintInfo* info) override;
     void OnPrint(HDC dc, CPrintInfo* info) override;
     void OnEndPrinting(HDC dc, CPrintInfo* info) override;
