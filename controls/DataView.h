@@ -81,7 +81,6 @@ public:
     COLORREF GetTextColor() const { return m_textColor; }
     UINT GetTextFormat() const { return m_textFormat; }
     const std::string& GetReportName() const { return m_reportName; }
-    CMyReport& GetReport() { return m_report; }
 
 protected:
     void PreSubclassWindow() override;

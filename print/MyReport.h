@@ -38,17 +38,14 @@ public:
     virtual void PrintPage(HDC dc, CPrintInfo* info);
     virtual void EndPrinting(HDC dc, CPrintInfo* info);
 
-    // Page layout, for the job steps and the tests.
+    // Pages for the lines in an area (the body under the header when it is shown);
+    // measures the line height.
     int CountPages(HDC dc, RECT area);
+    // The header band from the full text area, its three cells and the body under it.
     struct HeaderLayout {
         RECT band, body, left, centre, right;
     };
     HeaderLayout LayoutHeader(HDC dc) const;
-
-    const RECT& PaperRect() const { return m_paper; }
-    const RECT& Margins() const { return m_margins; }
-    int LineHeight() const { return m_lineHeight; }
-    int LineCount() const { return m_lines.Count(); }
 
 private:
     friend class CMyPrintPreview;
