@@ -12,6 +12,7 @@ cmake --build build/bench --target korvex_bench >/dev/null
 echo "### native"
 build/bench/bin/korvex_bench "$@"
 
+"$root/scripts/setup-printer.sh"  # the printing benchmarks print to the PDF printer
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/regsim-env.sh"
 work="$root/build/bench-run"

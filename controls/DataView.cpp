@@ -141,9 +141,20 @@ void CDataView::SetReportName(const char* name)
     m_reportName = name ? name : "";
 }
 
-BOOL CDataView::PrintReport(UINT, BOOL, const char*, const char*, const char*)
+BOOL CDataView::PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix)
 {
-    // Printing is not built yet.
+    m_report.SetupPageDefaults();
+    LOGFONTA font;
+    if (m_hFont && ::GetObjectA(m_hFont, sizeof font, &font) == sizeof font)
+        m_report.SetBodyFont(font, m_textColor, m_font.size);
+    m_report.SetDocumentName(m_reportName);
+    m_report.SetHeader(left ? left : "", center ? center : "", pagePrefix ? pagePrefix : "", true);
+    // The report prints a copy: lines that arrive meanwhile are not part of it.
+    m_report.SetLines(m_store);
+    if (preview)
+        m_report.ShowPreview(menuId);
+    else
+        m_report.PrintDirect();
     return TRUE;
 }
 

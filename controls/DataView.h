@@ -6,6 +6,7 @@
 
 #include "controls/LineStore.h"
 #include "fw/Controls.h"
+#include "print/MyReport.h"
 
 #include <map>
 #include <string>
@@ -135,6 +136,7 @@ private:
     CLineStore m_store;
     std::string m_singleText;
     std::string m_reportName;
+    CMyReport m_report;
 
     // Scrolling and marks.
     int m_topLine = 0;

@@ -1,8 +1,15 @@
 // Window wrapper: binding to an HWND, message-map dispatch, default handling.
 #include "fw/Wnd.h"
 
+#include <cstdio>
+#include <map>
+#include <string>
+#include <tuple>
+
 namespace {
 const char kWndProp[] = "Korvex.CWnd";
+// The object whose window this thread is creating, bound at the window's first message.
+thread_local CWnd* t_creating = nullptr;
 }
 
 CWnd::~CWnd()
@@ -30,13 +37,20 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kWndProp)) : nullptr;
 }
 
-bool CWnd::SubclassWindow(HWND hwnd)
+bool CWnd::Attach(HWND hwnd)
 {
     if (!hwnd || m_hWnd || FromHandle(hwnd))
         return false;
     if (!::SetPropA(hwnd, kWndProp, this))
         return false;
     m_hWnd = hwnd;
+    return true;
+}
+
+bool CWnd::SubclassWindow(HWND hwnd)
+{
+    if (!Attach(hwnd))
+        return false;
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
@@ -46,6 +60,45 @@ bool CWnd::SubclassWindow(HWND hwnd)
 bool CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 {
     return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+const char* CWnd::RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background)
+{
+    static std::map<std::tuple<UINT, HCURSOR, HBRUSH>, std::string> names;
+    std::string& name = names[std::make_tuple(classStyle, cursor, background)];
+    if (name.empty()) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Korvex.Wnd:%x:%p:%p", classStyle, static_cast<void*>(cursor),
+                      static_cast<void*>(background));
+        WNDCLASSA wc = {};
+        wc.style = classStyle;
+        wc.lpfnWndProc = &CWnd::StaticWndProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hCursor = cursor;
+        wc.hbrBackground = background;
+        wc.lpszClassName = text;
+        if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            return nullptr;
+        name = text;
+    }
+    return name.c_str();
+}
+
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& r,
+                    HWND parent, HMENU menuOrId)
+{
+    if (m_hWnd || !className)
+        return false;
+    t_creating = this;
+    HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, r.left, r.top, r.right - r.left,
+                                  r.bottom - r.top, parent, menuOrId, ::GetModuleHandleA(nullptr), nullptr);
+    t_creating = nullptr;
+    return hwnd != nullptr && m_hWnd == hwnd;
+}
+
+bool CWnd::DestroyWindow()
+{
+    return m_hWnd && ::DestroyWindow(m_hWnd);
 }
 
 HWND CWnd::UnsubclassWindow()
@@ -136,6 +189,14 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     CWnd* wnd = FromHandle(hwnd);
+    if (!wnd && t_creating) {
+        // A window of a class of ours being created by CreateEx: bind it now, so that
+        // its creation messages already reach the object.
+        wnd = t_creating;
+        t_creating = nullptr;
+        if (!wnd->Attach(hwnd))
+            return ::DefWindowProcA(hwnd, msg, wp, lp);
+    }
     if (!wnd)
         return ::DefWindowProcA(hwnd, msg, wp, lp);
 
@@ -157,6 +218,8 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
     }
     result = wnd->WindowProc(msg, wp, lp);
-    wnd->m_current = saved;
+    // A handler may have destroyed the window, and with it a wrapper that deletes itself.
+    if (FromHandle(hwnd) == wnd)
+        wnd->m_current = saved;
     return result;
 }

@@ -41,6 +41,14 @@ public:
     HWND UnsubclassWindow();
     // The wrapper bound to a window, or null.
     static CWnd* FromHandle(HWND hwnd);
+    // Creates a window of a class made by RegisterWndClass, bound to this object from
+    // its first message on.
+    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
+                  HWND parent, HMENU menuOrId);
+    // A window class whose windows are created by CreateEx; registered once per set of
+    // arguments. Returns the class name.
+    static const char* RegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
+    bool DestroyWindow();
 
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
     {
@@ -50,6 +58,7 @@ public:
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
     bool IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    HWND GetParent() const { return ::GetParent(m_hWnd); }
 
 protected:
     // Runs the handler that the message map names for the message, or the default.
@@ -79,6 +88,7 @@ protected:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
+    bool Attach(HWND hwnd);
     const MsgMapEntry* FindEntry(UINT msg, WPARAM wp) const;
     static LRESULT Dispatch(CWnd* wnd, const MsgMapEntry* entry, WPARAM wp, LPARAM lp);
 

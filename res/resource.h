@@ -35,3 +35,15 @@
 
 // About box
 #define IDC_ABOUT_PICTURE       1000
+
+// Print preview: the frame's menu item, the toolbar and its commands, the magnifier.
+#define ID_MENU_PRINT           32771
+#define IDD_PREVIEW_TOOLBAR     0x7803
+#define IDC_PREVIEW_MAGNIFY     0x7902
+#define ID_PREVIEW_CLOSE        0xE300
+#define ID_PREVIEW_NUMPAGE      0xE301
+#define ID_PREVIEW_NEXT         0xE302
+#define ID_PREVIEW_PREV         0xE303
+#define ID_PREVIEW_PRINT        0xE304
+#define ID_PREVIEW_ZOOMIN       0xE305
+#define ID_PREVIEW_ZOOMOUT      0xE306

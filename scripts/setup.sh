@@ -8,7 +8,7 @@ need=(cmake ninja-build g++ libgtest-dev googletest
       g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
       wine64 wine32:i386 fonts-wine xvfb xauth x11-utils xdotool imagemagick socat
       clang-14 libclang-rt-14-dev
-      cups printer-driver-cups-pdf poppler-utils libcups2 fonts-liberation
+      cups printer-driver-cups-pdf poppler-utils libcups2 libcups2:i386 fonts-liberation
       nsis zip unzip)
 
 missing=()

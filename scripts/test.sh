@@ -29,6 +29,8 @@ for f in build/fuzz/bin/*_fuzz; do
     if [ -x "$f" ]; then run fuzz_smoke "$f"; fi
 done
 
+# The printing tests print for real, to a PDF printer that is the default printer.
+"$root/scripts/setup-printer.sh"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/regsim-env.sh"
 trap 'regsim_stop "$root/build/regsim/com8"; wine_env_down' EXIT

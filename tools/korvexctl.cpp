@@ -7,6 +7,10 @@
 //   korvexctl select ID INDEX          choose item INDEX of drop-down list ID
 //   korvexctl text ID                  print the text of control ID
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
+//   korvexctl dialog ok|cancel SECONDS [FILE]
+//                                      answer the next other dialog (printer, file):
+//                                      types FILE into a file dialog's name first
+//   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
 //   korvexctl version FILE             print FILE's product name, product version and
@@ -44,8 +48,11 @@ HWND FindMainWindow()
     return found;
 }
 
+// A shown dialog of the process: a message box (it has the static 0xFFFF), or any
+// other dialog that is not the main window (printer, file).
 struct BoxSearch {
     DWORD pid;
+    bool messageBox;
     HWND found;
 };
 
@@ -56,16 +63,18 @@ BOOL CALLBACK FindBoxProc(HWND hwnd, LPARAM lp)
     ::GetWindowThreadProcessId(hwnd, &pid);
     char cls[32] = "";
     ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 0xFFFF)) {
-        c->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != c->pid || std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hwnd))
+        return TRUE;
+    const bool isBox = ::GetDlgItem(hwnd, 0xFFFF) != nullptr;
+    if (c->messageBox ? !isBox : (isBox || ::GetDlgItem(hwnd, 1000)))
+        return TRUE;
+    c->found = hwnd;
+    return FALSE;
 }
 
-HWND FindMessageBox(DWORD processId)
+HWND FindDialog(DWORD processId, bool messageBox)
 {
-    BoxSearch search{processId, nullptr};
+    BoxSearch search{processId, messageBox, nullptr};
     ::EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -181,6 +190,28 @@ int main(int argc, char** argv)
         ::CloseHandle(process);
         return 0;
     }
+    if (cmd == "visible") {
+        std::printf("%d\n", ::IsWindowVisible(main) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "dialog" && argc > 3) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        HWND dialog = nullptr;
+        if (!WaitFor(std::atof(argv[3]), [&] { return (dialog = FindDialog(pid, false)) != nullptr; }))
+            return Fail("no dialog");
+        ::Sleep(200);  // let the dialog fill itself
+        if (argc > 4) {
+            // The file name box of the explorer-style and the old-style file dialogs.
+            HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
+            if (!name)
+                return Fail("not a file dialog");
+            ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        }
+        const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return 0;
+    }
     if (cmd == "close") {
         ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
@@ -189,7 +220,7 @@ int main(int argc, char** argv)
         DWORD pid = 0;
         ::GetWindowThreadProcessId(main, &pid);
         HWND box = nullptr;
-        if (!WaitFor(seconds, [&] { return (box = FindMessageBox(pid)) != nullptr; }))
+        if (!WaitFor(seconds, [&] { return (box = FindDialog(pid, true)) != nullptr; }))
             return Fail("no message box");
         char text[1024] = "";
         ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

@@ -1,0 +1,76 @@
+// The preview frame's view.
+#include "print/MyPrintPreview.h"
+
+#include "fw/App.h"
+#include "print/MyPreviewView.h"
+#include "print/MyReport.h"
+#include "res/resource.h"
+
+CMyPrintPreview::~CMyPrintPreview()
+{
+    SetReport(nullptr);
+}
+
+void CMyPrintPreview::SetReport(CMyReport* report)
+{
+    if (m_pReport && m_pReport->m_pOpenPreview == this)
+        m_pReport->m_pOpenPreview = nullptr;
+    m_pReport = report;
+    if (report)
+        report->m_pOpenPreview = this;
+}
+
+void CMyPrintPreview::StartPreview()
+{
+    if (DoPrintPreview(IDD_PREVIEW_TOOLBAR, new CMyPreviewView))
+        return;
+    // No printer (the system has said so already) or no window: the main window comes
+    // back at once rather than leaving the operator in front of an empty frame.
+    GiveBackHost();
+    if (HWND frame = GetParent())
+        ::DestroyWindow(frame);  // deletes this view too
+}
+
+void CMyPrintPreview::PrintFromPreview()
+{
+    if (m_pReport)
+        m_pReport->PrintDirect();
+}
+
+void CMyPrintPreview::OnBeginPrinting(HDC dc, CPrintInfo* info)
+{
+    if (m_pReport)
+        m_pReport->BeginPrinting(dc, info);
+}
+
+void CMyPrintPreview::OnPrint(HDC dc, CPrintInfo* info)
+{
+    if (m_pReport)
+        m_pReport->PrintPage(dc, info);
+}
+
+void CMyPrintPreview::OnEndPrinting(HDC dc, CPrintInfo* info)
+{
+    if (m_pReport)
+        m_pReport->EndPrinting(dc, info);
+}
+
+void CMyPrintPreview::OnEndPrintPreview(HDC dc, CPrintInfo* info, CPreviewView* preview)
+{
+    CView::OnEndPrintPreview(dc, info, preview);
+    if (!m_pHost)
+        return;
+    GiveBackHost();
+    if (HWND frame = GetParent())
+        ::DestroyWindow(frame);  // deletes this view too
+}
+
+void CMyPrintPreview::GiveBackHost()
+{
+    if (!m_pHost)
+        return;
+    ::ShowWindow(m_pHost->m_hWnd, SW_SHOW);
+    ::SetForegroundWindow(m_pHost->m_hWnd);
+    if (CWinApp* app = AfxGetApp())
+        app->m_pMainWnd = m_pHost;
+}

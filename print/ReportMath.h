@@ -1,0 +1,45 @@
+// Page layout of the printed report, free of any device: the header band and its three
+// cells, lines per page, page count and the lines of a page. All sizes are logical units
+// of the page (hundredths of a millimetre of paper when printing).
+#pragma once
+
+#include <string>
+
+namespace ReportMath {
+
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The body font's size in points for the view's font size: a negative size is a
+// character height taken as points, 0 means 10.
+int BodyPoints(int viewFontSize);
+// Distance between report lines for a measured text height.
+int LineHeight(int measuredHeight);
+// Whole lines that fit a height; may be 0 or negative for a degenerate area.
+int LinesPerPage(int height, int lineHeight);
+// Pages for lineCount lines at linesPerPage a page; never less than 1.
+int CountPages(int lineCount, int linesPerPage);
+
+// The lines page `page` (1-based) shows: indices first … first + count − 1.
+struct PageLines {
+    int first = 0;
+    int count = 0;
+};
+PageLines LinesOfPage(int page, int linesPerPage, int lineCount);
+
+// Header band laid out from the full text area and the header font's text height: the
+// band (its bottom is the rule), the body area under it after a gap of one text
+// height, and the left, centre and right cells (a quarter, a half and a quarter).
+struct Header {
+    Box band, body, left, centre, right;
+};
+Header LayoutHeader(const Box& full, int textHeight);
+
+// Paper inset by the margins.
+Box TextArea(const Box& paper, int marginLeft, int marginTop, int marginRight, int marginBottom);
+
+// "<prefix><page>/<last>", as "Pag. 2/5".
+std::string PageLabel(const std::string& prefix, int page, int lastPage);
+
+}  // namespace ReportMath

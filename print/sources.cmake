@@ -1,0 +1,5 @@
+list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/ReportMath.cpp)
+list(APPEND KORVEX_WIN_SRC
+    ${CMAKE_CURRENT_LIST_DIR}/MyReport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MyPrintPreview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MyPreviewView.cpp)

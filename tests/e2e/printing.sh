@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# End to end under Wine: the real program prints to the PDF printer through its Print
+# button and the real printer dialog; the PDFs are read back with pdfinfo and pdftotext.
+# Pagination at the edges of a page, header and page labels, every line once and in
+# order, body font sizes, a repeated print, a print during a running acquisition, and
+# both print commands on a machine without any printer.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine-env.sh"
+source "$root/scripts/regsim-env.sh"
+source "$root/scripts/program-dir.sh"
+
+work="$root/build/e2e/printing"
+spool=/var/spool/cups-pdf/$(id -un)
+rm -rf "$work"; mkdir -p "$work"
+passed=0 failed=0
+ctl() { korvex_tool "$arch" korvexctl "$@"; }
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+check() {  # name, condition result
+    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
+}
+
+start() {  # arch dir [CONFIG=VALUE]...
+    arch=$1; local dir=$2; shift 2
+    make_program_dir "$dir" "$arch" OUTPUT_FILE=Out.txt "$@"
+    local wine=/usr/lib/wine/wine64; [ "$arch" = i686 ] && wine=/usr/lib/wine/wine
+    (cd "$dir" && setsid "$wine" Korvex.exe </dev/null >/dev/null 2>&1 &)
+    ctl wait-window 30 >/dev/null
+}
+
+stop() {
+    ctl close
+    ctl wait-exit 10 >/dev/null
+}  # fails when the program does not end
+
+lines_file() {  # path count: numbered lines, a long one and a tab among them
+    python3 - "$1" "$2" <<'PY'
+import sys
+n = int(sys.argv[2])
+rows = ["L%05d CHIUSURA %04d\tTOTALE %9.2f" % (i, i % 7, i * 1.25) for i in range(n)]
+open(sys.argv[1], "w", newline="").write("".join(r + "\r\n" for r in rows))
+PY
+}
+
+load() {  # file
+    ctl click 1011
+    ctl dialog ok 10 "$(winpath "$1")" >/dev/null
+    sleep 1  # the dialog closes, then the lines are read
+}
+
+# Presses Print, answers the printer dialog with OK and waits for the PDF.
+print_to() {  # out.pdf
+    rm -f "$spool"/*.pdf
+    ctl click 1018
+    ctl dialog ok 15 >/dev/null || return 1
+    for _ in $(seq 300); do
+        if [ -z "$(lpstat -o 2>/dev/null)" ] && ls "$spool"/*.pdf >/dev/null 2>&1; then
+            mv "$spool"/*.pdf "$1"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+report() {  # pdf expected [--prefix]: prints the facts, fails on a wrong report
+    python3 "$root/tests/e2e/pdf_report.py" "$@"
+}
+fact() { sed -n "s/.*\b$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+# --- pagination, header, lines and the default body size (10 points) ---------------
+dir="$work/i686"
+start i686 "$dir"
+lines_file "$dir/probe.txt" 200
+load "$dir/probe.txt"
+print_to "$dir/probe.pdf"; facts=$(report "$dir/probe.pdf" "$dir/probe.txt"); check "200 lines: $facts" $?
+L=$(fact perpage "$facts")
+ratio=$(fact ratio "$facts")
+python3 -c "import sys; sys.exit(abs(${ratio:-0} - 1.0) > 0.04)"
+check "LIST_FONT_SIZE 10 prints the body at 10 points (ratio ${ratio:-none} to the 10-point header)" $?
+
+if [ -n "$L" ] && [ "$L" -gt 0 ]; then
+    for c in 0:1 $L:1 $((L + 1)):2 $((2 * L)):2 $((2 * L + 1)):3; do
+        n=${c%%:*} want=${c##*:}
+        lines_file "$dir/n$n.txt" "$n"
+        load "$dir/n$n.txt"
+        print_to "$dir/n$n.pdf"; facts=$(report "$dir/n$n.pdf" "$dir/n$n.txt")
+        [ "$(fact pages "$facts")" = "$want" ]; check "$n lines ($L a page) print on $want page(s): $facts" $?
+    done
+    # The same lines again: the same text.
+    print_to "$dir/again.pdf"
+    cmp -s <(pdftotext -layout "$dir/n$((2 * L + 1)).pdf" -) <(pdftotext -layout "$dir/again.pdf" -)
+    check "a second print gives the same text" $?
+fi
+stop
+
+# --- body sizes for a font size of 0 and of -13 --------------------------------------
+for c in i686:0:1.0 x86_64:-13:1.3; do
+    IFS=: read -r a size want <<<"$c"
+    dir="$work/size$size"
+    start "$a" "$dir" LIST_FONT_SIZE="$size"
+    lines_file "$dir/lines.txt" 20
+    load "$dir/lines.txt"
+    print_to "$dir/lines.pdf"; facts=$(report "$dir/lines.pdf" "$dir/lines.txt")
+    ratio=$(fact ratio "$facts")
+    python3 -c "import sys; sys.exit(abs(${ratio:-0} - $want) > 0.04)"
+    check "$a LIST_FONT_SIZE $size prints the body at ${want/./} points (ratio ${ratio:-none})" $?
+    stop
+done
+
+# --- a print during a running acquisition -------------------------------------------
+dir="$work/running" link="$work/running/com9"
+mkdir -p "$dir"
+if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 1500; then
+    start i686 "$dir" COM_PORT=9 BAUD_RATE=250000 TAB_FILE="$(winpath "$root/samples/Korvex_Tab.txt")" \
+        INVALID_CHAR_FILE="$(winpath "$root/samples/Korvex_Invalid.txt")"
+    ctl click 1005
+    sleep 2
+    print_to "$dir/running.pdf"; facts=$(report "$dir/running.pdf" "$root/samples/fiscal_dump.expected.txt" --prefix)
+    printed=$(fact lines "$facts")
+    [ "${printed:-0}" -gt 0 ] && [ "$printed" -lt "$(grep -c '[^[:space:]]' "$root/samples/fiscal_dump.expected.txt")" ]
+    check "a print during the acquisition holds the lines present when Print was pressed: $facts" $?
+    timeout 30 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
+    sleep 1
+    ctl click 1005
+    sleep 0.5
+    ctl click 1009
+    sleep 0.5
+    cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
+    check "the acquisition went on during the print and lost no line" $?
+    stop
+    regsim_down 9 "$link"
+else
+    check "simulated register for the running acquisition" 1
+fi
+
+# --- no printer at all ---------------------------------------------------------------
+dir="$work/noprinter"
+export CUPS_SERVER=/nonexistent/cups.sock  # this process tree sees no printing system
+start x86_64 "$dir"
+for c in 1018:Print 1017:"Print Preview"; do
+    id=${c%%:*} name=${c#*:}
+    ctl click "$id"
+    said=$(ctl answer ok 15)
+    sleep 0.5
+    [ -n "$said" ] && [ "$(ctl visible)" = 1 ]
+    check "without a printer $name shows the system's message ($said) and the main window" $?
+done
+unset CUPS_SERVER
+stop; check "the program ends normally afterwards" $?
+
+echo "printing e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
