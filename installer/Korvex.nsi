@@ -62,7 +62,8 @@ Section "Korvex"
 SectionEnd
 
 ; Removes what was installed and the settings the program wrote; the operator's own
-; files in the folder (saved dumps such as Out.txt) stay, and with them the folder.
+; files in the folder (saved dumps such as Out.txt, the record of the last run) stay,
+; and with them the folder.
 ; The uninstaller itself goes last, so its absence means the uninstall is complete.
 Section "Uninstall"
     SetShellVarContext current

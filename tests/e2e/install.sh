@@ -82,8 +82,9 @@ check "installing again keeps the operator's settings" $?
 wait_until 30 "[ ! -e '$inst/Uninstall.exe' ]"
 left=()
 for f in "${shipped[@]}" Uninstall.exe; do [ -e "$inst/$f" ] && left+=("$f"); done
-[ ${#left[@]} -eq 0 ] && [ "$(ls "$inst")" = Out.txt ]
-check "uninstall leaves no program file, only the operator's Out.txt (left: ${left[*]:-none})" $?
+# What stays is the operator's data: the saved dump and the record of the last run.
+[ ${#left[@]} -eq 0 ] && [ "$(ls "$inst" | grep -v '^Korvex_LastRun')" = Out.txt ]
+check "uninstall leaves no program file, only the operator's Out.txt and run record (left: ${left[*]:-none})" $?
 [ ! -e "$lnk" ] && [ -z "$(reg_value "$key" DisplayName)" ]
 check "uninstall removes the shortcut and the uninstall entry" $?
 
