@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -183,6 +184,16 @@ char* CLineStore::Buffer(size_t size)
         m_reserved = 0;
     }
     return Reserve(size == 0 ? 1 : size, true) ? m_bytes.get() : nullptr;
+}
+
+bool CLineStore::ReserveLines(size_t lines)
+{
+    try {
+        m_starts.reserve(lines);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
 }
 
 bool CLineStore::Commit(size_t start, size_t length)

@@ -45,9 +45,11 @@ public:
     // Building a store from a file's bytes in place: Buffer(n) empties the store and
     // gives room for exactly n bytes (null when memory is short); the caller fills it and
     // rewrites it so that every line is followed by a 0 byte, then names each line's
-    // start and length, in order, with Commit. Bytes between the end of one line and the
+    // start and length, in order, with Commit (ReserveLines first, when the number is
+    // known, saves growing the offsets on the way). Bytes between the end of one line and the
     // start of the next are never read.
     char* Buffer(size_t size);
+    bool ReserveLines(size_t lines);
     bool Commit(size_t start, size_t length);
 
 private:

@@ -55,6 +55,13 @@ bool StoreLine(char* base, char* from, char* to, CLineStore& lines)
 bool SplitLines(char* data, size_t size, CLineStore& lines)
 {
     char* const end = data + size;
+    // Count the line ends first: the offsets then take one allocation of the right
+    // size, which matters where address space is short.
+    size_t lineEnds = 1;
+    for (const char* q = data; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); ++q)
+        lineEnds += q != data && q[-1] == '\r';
+    if (!lines.ReserveLines(lineEnds))
+        return false;
     char* p = data;
     for (char* q = data; q != end;) {
         char* lf = static_cast<char*>(std::memchr(q, '\n', static_cast<size_t>(end - q)));

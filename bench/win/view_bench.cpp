@@ -161,3 +161,32 @@ KORVEX_BENCH(LoadHundredMegabytes)
                 (privateAfter - privateBefore) / raw.second);
     ::DeleteFileA(path.c_str());
 }
+
+// The largest output files this build loads: each file named in KORVEX_BENCH_LARGE_FILES
+// (';'-separated, smallest first) is loaded as Load does, into a view, then dropped.
+KORVEX_BENCH(LoadLargest)
+{
+    const char* env = std::getenv("KORVEX_BENCH_LARGE_FILES");
+    if (!env) {
+        std::printf("skipped: KORVEX_BENCH_LARGE_FILES not set\n");
+        return;
+    }
+    std::string list = env;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = std::min(list.find(';', at), list.size());
+        const std::string path = list.substr(at, end - at);
+        at = end + 1;
+        WIN32_FILE_ATTRIBUTE_DATA info = {};
+        ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info);
+        const double mb = (static_cast<double>(info.nFileSizeHigh) * 4294967296.0 + info.nFileSizeLow) / 1e6;
+        ViewHost host;
+        CLineStore lines;
+        const auto t0 = Clock::now();
+        const bool ok = ReadTextLines(path, lines);
+        const int count = lines.Count();
+        if (ok)
+            host.view.AddLines(std::move(lines), true);
+        std::printf("%8.0f MB: %s (%d lines, %.1f s, private memory %.0f MB)\n", mb,
+                    ok ? "loaded" : "ERROR load file.", count, Seconds(t0), PrivateBytes() / 1e6);
+    }
+}

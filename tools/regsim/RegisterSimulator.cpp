@@ -86,6 +86,11 @@ CRegisterSimulator::CRegisterSimulator(const SimOptions& options)
 {
     if (m_options.repeat)
         m_options.waitOpen = true;
+    if (m_options.nulEvery <= 0) {
+        m_stream = m_options.data;
+        return;
+    }
+    m_stream.reserve(m_options.data.size() + m_options.data.size() / static_cast<size_t>(m_options.nulEvery));
     for (size_t i = 0; i < m_options.data.size(); ++i) {
         m_stream.push_back(m_options.data[i]);
         if (m_options.nulEvery > 0 && (i + 1) % static_cast<size_t>(m_options.nulEvery) == 0)

@@ -1,11 +1,11 @@
 // korvex-regsim: a simulated cash register that sends its fiscal memory dump over a
 // pseudo-terminal, for trying the program under Wine without a register.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/regsim/FiscalDump.h"
@@ -129,7 +129,10 @@ int main(int argc, char** argv)
         std::ifstream in(file, std::ios::binary);
         if (!in)
             return Usage(("cannot read " + file).c_str());
-        options.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        in.seekg(0, std::ios::end);
+        options.data.resize(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0, std::ios::beg);
+        in.read(&options.data[0], static_cast<std::streamsize>(options.data.size()));
         if (options.data.empty())
             return Usage((file + " is empty").c_str());
     } else {
