@@ -58,9 +58,11 @@ double PrivateBytes()
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof counters);
-    return static_cast<double>(counters.PrivateUsage);
+    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                   sizeof counters))
+        return -1;
+    // Some systems leave PrivateUsage empty; the page-file usage is the same commit charge.
+    return static_cast<double>(counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage);
 }
 
 std::string DumpLine(int i)
