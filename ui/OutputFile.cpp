@@ -49,30 +49,87 @@ bool StoreLine(char* base, char* from, char* to, CLineStore& lines)
     return lines.Commit(static_cast<size_t>(from - base), static_cast<size_t>(end - from));
 }
 
-// Splits the file's bytes into lines where they lie: only CR LF ends a line. memchr
-// finds the line ends far faster than a byte loop, and the usual line (no stray CR, LF
-// or NUL) is not moved at all: its CR becomes its 0 byte.
+// Eight bytes at a time (the C library's memchr may well go byte by byte): the high bit
+// of each byte of the result is set where that byte of v equals c, and only there.
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+uint64_t BytesEqual(uint64_t v, char c)
+{
+    const uint64_t x = v ^ (kOnes * static_cast<unsigned char>(c));
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The eight bytes at p, the first in the lowest byte (every target here is little-endian).
+uint64_t Word(const char* p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The first CR, LF or NUL in [p, end), or end.
+char* FindSpecial(char* p, char* const end)
+{
+    for (; end - p >= 8; p += 8) {
+        const uint64_t v = Word(p);
+        if (const uint64_t m = BytesEqual(v, '\r') | BytesEqual(v, '\n') | BytesEqual(v, '\0'))
+            return p + __builtin_ctzll(m) / 8;
+    }
+    while (p != end && *p != '\r' && *p != '\n' && *p != '\0')
+        ++p;
+    return p;
+}
+
+// The number of CR LF pairs.
+size_t CountLineEnds(const char* data, size_t size)
+{
+    size_t n = 0;
+    uint64_t crBefore = 0;  // the high bit of byte 0 set when the byte before this word is CR
+    size_t i = 0;
+    for (; size - i >= 8; i += 8) {
+        const uint64_t v = Word(data + i);
+        const uint64_t cr = BytesEqual(v, '\r');
+        n += static_cast<size_t>(__builtin_popcountll(BytesEqual(v, '\n') & (cr << 8 | crBefore)));
+        crBefore = cr >> 56;
+    }
+    for (; i < size; ++i)
+        n += data[i] == '\n' && i > 0 && data[i - 1] == '\r';
+    return n;
+}
+
+// Splits the file's bytes into lines where they lie: only CR LF ends a line. The usual
+// line (no stray CR, LF or NUL) is found in one scan and not moved at all: its CR
+// becomes its 0 byte. Other lines go through StoreLine.
 bool SplitLines(char* data, size_t size, CLineStore& lines)
 {
     char* const end = data + size;
     // Count the line ends first: the offsets then take one allocation of the right
     // size, which matters where address space is short.
-    size_t lineEnds = 1;
-    for (const char* q = data; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); ++q)
-        lineEnds += q != data && q[-1] == '\r';
-    if (!lines.ReserveLines(lineEnds))
+    if (!lines.ReserveLines(CountLineEnds(data, size) + 1))
         return false;
     char* p = data;
-    for (char* q = data; q != end;) {
-        char* lf = static_cast<char*>(std::memchr(q, '\n', static_cast<size_t>(end - q)));
+    while (p != end) {
+        char* special = FindSpecial(p, end);
+        if (special == end)
+            break;
+        if (special[0] == '\r' && end - special >= 2 && special[1] == '\n') {
+            *special = '\0';
+            if (!lines.Commit(static_cast<size_t>(p - data), static_cast<size_t>(special - p)))
+                return false;
+            p = special + 2;
+            continue;
+        }
+        // A NUL, or a CR or LF that does not end the line: find the CR LF that does.
+        char* lf = special;
+        while ((lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(end - lf)))) &&
+               (lf == data || lf[-1] != '\r'))
+            ++lf;
         if (!lf)
             break;
-        q = lf + 1;
-        if (lf == data || lf[-1] != '\r')
-            continue;  // a stray LF: dropped, the line goes on
         if (!StoreLine(data, p, lf - 1, lines))
             return false;
-        p = q;
+        p = lf + 1;
     }
     // The text after the last CR LF is a line only when more than CR and LF bytes remain.
     if (std::find_if_not(p, end, IsLineBreak) != end)
