@@ -28,8 +28,8 @@ export KORVEX_BENCH_DUMP_BYTES=$(stat -c %s "$work/dump.bin")
 export KORVEX_BENCH_DUMP_LINES=6000
 xvfb_up
 trap 'for n in 11 12 13; do regsim_stop "$work/com$n"; done; wine_env_down' EXIT
-regsim_up 11 "$work/com11" --file "$work/dump.bin" --wait-open --bps 25000 --chunk 1:64
-regsim_up 12 "$work/com12" --file "$work/dump.bin" --wait-open --bps 0
+regsim_up 11 "$work/com11" --file "$work/dump.bin" --repeat --bps 25000 --chunk 1:64
+regsim_up 12 "$work/com12" --file "$work/dump.bin" --repeat --bps 0
 regsim_up 13 "$work/com13" --file "$work/dump.bin" --wait-open --open-delay 60000
 export KORVEX_BENCH_COM_PACED=11 KORVEX_BENCH_COM_FAST=12 KORVEX_BENCH_COM_IDLE=13
 echo "### Windows (i686 under Wine)"
