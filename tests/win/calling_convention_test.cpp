@@ -34,13 +34,14 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
     g_CommLibrary.GetCOM_Installed(ports, &count);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(ports[1], 2);
+    int directReads = 0;
 #if defined(__i386__)
     // Not a byte of drift, however many calls (the worker's own frame might hide it).
     uintptr_t before = 0, after = 0;
     unsigned char buffer[512];
     unsigned int got = 0;
     asm volatile("movl %%esp, %0" : "=r"(before));
-    for (int i = 0; i < 100; ++i)
+    for (; directReads < 100; ++directReads)
         g_CommLibrary.ReadComBuffer(buffer, sizeof buffer, &got, 0);
     asm volatile("movl %%esp, %0" : "=r"(after));
     EXPECT_EQ(after, before);
@@ -81,7 +82,7 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
     stats(&s);
     EXPECT_EQ(s.openCalls, 1);
     EXPECT_EQ(s.closeCalls, 1);
-    EXPECT_GE(s.readCalls, 2 * lines - 1 + 100);  // the last, empty one may come after Stop
+    EXPECT_GE(s.readCalls, 2 * lines - 1 + directReads);  // the last, empty one may come after Stop
     EXPECT_EQ(s.lastReadSize, 512);
     g_CommLibrary.Close(0);
     g_CommLibrary.FreeDll();
