@@ -219,6 +219,17 @@ DWORD WINAPI CSerialLink::ReaderThread(void* self)
     return 0;
 }
 
+HANDLE CSerialLink::OpenPortAs(unsigned session, int* status)
+{
+    *status = QUORLINK_ERR_OPEN_FAILED;
+    if (!IsCurrent(session))
+        return nullptr;
+    m_readerOpening.store(true);
+    HANDLE port = OpenDevice(m_portNumber.load(), m_baud.load(), status);
+    m_readerOpening.store(false);
+    return port;
+}
+
 bool CSerialLink::ReleasePort(HANDLE port)
 {
     if (!port || !m_port.compare_exchange_strong(port, nullptr))
@@ -276,8 +287,8 @@ void CSerialLink::RunReader(unsigned session)
     HANDLE stop = m_stopEvent.load();
     HANDLE dataEvent = m_dataEvent.load();
     HANDLE spaceEvent = m_spaceEvent.load();
-    int status = QUORLINK_OK;
-    HANDLE port = OpenDevice(m_portNumber.load(), m_baud.load(), &status);
+    int status = QUORLINK_ERR_OPEN_FAILED;
+    HANDLE port = OpenPortAs(session, &status);
     if (port) {
         HANDLE empty = nullptr;
         if (!m_port.compare_exchange_strong(empty, port)) {
@@ -318,7 +329,7 @@ void CSerialLink::RunReader(unsigned session)
             break;  // a Close has taken it
         port = nullptr;
         while (!port && WaitForSingleObject(stop, kReopenPollMs) == WAIT_TIMEOUT && IsCurrent(session)) {
-            port = OpenDevice(m_portNumber.load(), m_baud.load(), &status);
+            port = OpenPortAs(session, &status);
             HANDLE empty = nullptr;
             if (port && (!IsCurrent(session) || !m_port.compare_exchange_strong(empty, port))) {
                 CloseHandle(port);
@@ -339,7 +350,14 @@ bool CSerialLink::StopReader()
     if (HANDLE port = m_port.load())
         CancelIoEx(port, nullptr);
     CancelThreadIo(thread);
-    if (WaitForSingleObject(thread, kStopWaitMs) == WAIT_TIMEOUT) {
+    DWORD waited = WaitForSingleObject(thread, kStopWaitMs);
+    // A reader ended in the middle of opening the device would leave the new handle
+    // open with nobody to close it, and the port busy until the program ends: a slow
+    // open is waited for (bounded all the same).
+    for (DWORD slept = 0; waited == WAIT_TIMEOUT && m_readerOpening.load() && slept < kOpenWaitMs;
+         slept += kStopWaitMs)
+        waited = WaitForSingleObject(thread, kStopWaitMs);
+    if (waited == WAIT_TIMEOUT) {
         // Still stuck: end it. It holds no lock and owns no memory, but it held a
         // reference to the library, which is given back for it.
         TerminateThread(thread, 1);

@@ -29,6 +29,8 @@ public:
     // Close gives the reader this long to end after its read was cancelled, then ends
     // it by force, and waits as long again.
     static constexpr DWORD kStopWaitMs = 2000;
+    // ... but a reader that is opening the device is given up to this long to finish.
+    static constexpr DWORD kOpenWaitMs = 30000;
 
 private:
     static DWORD WINAPI ReaderThread(void* self);
@@ -36,6 +38,7 @@ private:
     bool IsCurrent(unsigned session) const { return m_session.load() == session; }
     // Reads once into m_readBuffer; returns the bytes read, or -1 when the device is gone.
     int ReadOnce(HANDLE port, DWORD max);
+    HANDLE OpenPortAs(unsigned session, int* status);
     bool ReleasePort(HANDLE port);
     bool StopReader();
     static HANDLE OpenDevice(int port, int baud, int* status);
@@ -60,6 +63,7 @@ private:
     std::atomic<int> m_portNumber{0};
     std::atomic<int> m_baud{0};
     std::atomic<int> m_openStatus{0};
+    std::atomic<bool> m_readerOpening{false};
     // Created once and never closed: a caller ended by force inside the library may have
     // been waiting on one of them.
     std::atomic<HANDLE> m_dataEvent{nullptr};

@@ -1,8 +1,9 @@
 // The library's reader thread frozen in the middle of a read (SuspendThread stands in
-// for a driver call that does not return), over a simulated register on KORVEX_TEST_COM: Stop ends the
-// program's worker by force while it waits inside the library's Close; the next run
-// must still receive the dump exactly, and nothing of the frozen reader may stay
-// behind (threads, handles, its reference to the library).
+// for a driver call that does not return), over a simulated register on KORVEX_TEST_COM:
+// Stop ends the program's worker by force while it waits inside the library's Close;
+// the next Close must end the frozen reader, the next run must receive the dump exactly,
+// and nothing of the frozen reader may stay behind (threads, handles, its reference to
+// the library).
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h, which it needs
@@ -108,8 +109,11 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         const DWORD handles = HandleCount();
         const size_t threads = ThreadIds().size();
 
+        // The reader is frozen inside its read once the dump is in: frozen in the middle
+        // of a call that takes locks of the system's own, it would hold them for good.
         Click(dlg);
-        ASSERT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() > 20; }, 10000));
+        ASSERT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= static_cast<int>(expected.size()); }, 10000));
+        PumpFor(300);
         HANDLE reader = OpenThreadStartedIn(::GetModuleHandleA("Quorlink.dll"));
         ASSERT_NE(reader, nullptr);
         ASSERT_NE(::SuspendThread(reader), static_cast<DWORD>(-1));
@@ -120,10 +124,14 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         Click(dlg);
         EXPECT_LT(::GetTickCount() - t0, 3000u);
         EXPECT_FALSE(dlg.IsRunning());
-        PumpFor(100);
         const int before = dlg.View().GetLineCount();
 
-        // The next run, with the reader still frozen.
+        // The next Close finds the frozen reader where the ended one left it, and ends it
+        // (the simulated register must see the port closed before it sends again).
+        const DWORD t1 = ::GetTickCount();
+        g_CommLibrary.Close(0);
+        EXPECT_LT(::GetTickCount() - t1, 5000u);
+        PumpFor(300);
         Click(dlg);
         EXPECT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= before + static_cast<int>(expected.size()); },
                               20000));
