@@ -58,7 +58,7 @@ cpu=$(awk '{printf "%.1f", ($14 + $15) / 100}' "/proc/$pid/stat")
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
 ctl close; ctl wait-exit 60 >/dev/null
 lines=$(wc -l <"$work/expected.txt")
-echo "dump: $(stat -c %s "$work/dump.bin") bytes, $lines lines; sent unpaced in $(echo "$sent - $start" | bc) s"
+echo "dump: $(stat -c %s "$work/dump.bin") bytes, $lines lines; sent unpaced in $(awk "BEGIN {printf \"%.1f\", $sent - $start}") s"
 echo "program: $cpu s of CPU, $((rss / 1024)) MB resident at the end"
 if cmp "$work/prog/received.txt" "$work/expected.txt"; then
     echo "soak: saved file equals the reference decoding ($(stat -c %s "$work/expected.txt") bytes)"
