@@ -2,6 +2,8 @@
 # Runs the benchmarks and prints their figures: the portable ones natively (optimised,
 # no sanitizers), the window and serial ones under Wine (i686, as operators run it)
 # with simulated registers on pseudo-terminals mapped as COM11..COM13.
+# KORVEX_BENCH_BASELINE=DIR (the bin folder of another i686 build, e.g. of main) runs
+# that build's Windows benchmarks too, in the same run, for figures side by side.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -33,3 +35,7 @@ regsim_up 13 "$work/com13" --file "$work/dump.bin" --wait-open --open-delay 6000
 export KORVEX_BENCH_COM_PACED=11 KORVEX_BENCH_COM_FAST=12 KORVEX_BENCH_COM_IDLE=13
 echo "### Windows (i686 under Wine)"
 (cd build/i686/bin && "$root/scripts/wine-run.sh" korvex_win_bench.exe "$@" | tr -d '\r')
+if [ -n "${KORVEX_BENCH_BASELINE:-}" ]; then
+    echo "### Windows (i686 under Wine), baseline build"
+    (cd "$KORVEX_BENCH_BASELINE" && "$root/scripts/wine-run.sh" korvex_win_bench.exe "$@" | tr -d '\r')
+fi

@@ -15,6 +15,10 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Korvex.rc ${CMAKE_SOURCE_DIR
 
 add_executable(Korvex WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:korvex_res>)
 target_link_libraries(Korvex PRIVATE korvex_win)
+# A 32-bit Korvex may use the whole 4 GB address space on 64-bit Windows: big dumps.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(Korvex PRIVATE -Wl,--large-address-aware)
+endif()
 
 add_executable(winekeep WIN32 ${CMAKE_SOURCE_DIR}/tools/winekeep.c)
 add_executable(korvexctl ${CMAKE_SOURCE_DIR}/tools/korvexctl.cpp)

@@ -213,7 +213,18 @@ bool CDataView::AddLines(std::vector<std::string> lines, bool autoScroll)
 {
     if (!m_bListMode)
         return false;
-    const bool all = m_store.AddLines(std::move(lines));
+    return LinesAdded(m_store.AddLines(lines), autoScroll);
+}
+
+bool CDataView::AddLines(CLineStore&& lines, bool autoScroll)
+{
+    if (!m_bListMode)
+        return false;
+    return LinesAdded(m_store.AddLines(std::move(lines)), autoScroll);
+}
+
+bool CDataView::LinesAdded(bool all, bool autoScroll)
+{
     UpdateVScrollBar();
     UpdateHScrollBar();
     if (autoScroll)
@@ -244,8 +255,7 @@ int CDataView::SaveToFile(const char* path)
         const std::vector<std::string> single(1, m_singleText);
         return WriteTextLines(target, single, single.size());
     }
-    const std::vector<std::string>& lines = m_store.Lines();
-    return WriteTextLines(target, lines, lines.size());
+    return WriteTextLines(target, m_store);
 }
 
 // --- scroll bars --------------------------------------------------------------------
@@ -676,9 +686,9 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
     // million lines paint as fast as a hundred.
     const int end = m_topLine + ViewMath::RowsDrawn(client.bottom - client.top, m_lineHeight, m_topLine, last);
     for (int i = m_topLine; i < end; ++i) {
-        const std::string& line = m_store.Line(i);
-        const char* text = line.c_str();
-        int length = CLineStore::VisibleLength(line);
+        const std::string_view line = m_store.Line(i);
+        const char* text = line.data();
+        int length = static_cast<int>(line.size());
         if (m_hOffset > 0) {
             if (m_hOffset < length) {
                 text += m_hOffset;

@@ -47,6 +47,8 @@ public:
     int AddLine(const char* text, bool autoScroll);
     // Appends every line; false when the view is not in list mode or not all fitted.
     bool AddLines(std::vector<std::string> lines, bool autoScroll);
+    // The same for a whole store (a loaded file): an empty view takes it over as it is.
+    bool AddLines(CLineStore&& lines, bool autoScroll);
     // Removes all lines and marks; the bars hide and the view returns to the top.
     void ResetContent();
 
@@ -65,8 +67,7 @@ public:
     int GetLineCount() const { return m_store.Count(); }
     int GetCapacity() const { return m_store.Capacity(); }
     int GetLongestLine() const { return m_store.Longest(); }
-    const std::string& GetLine(int i) const { return m_store.Line(i); }
-    const std::vector<std::string>& GetLines() const { return m_store.Lines(); }
+    std::string_view GetLine(int i) const { return m_store.Line(i); }
     int GetTopLine() const { return m_topLine; }
     int GetHorizontalOffset() const { return m_hOffset; }
     int VerticalMax() const { return m_vMax; }
@@ -104,6 +105,8 @@ private:
     void CreateListFont();
     void CreateScrollBars();
     void DestroyScrollBars();
+    // Scroll ranges, follow and redraw after lines were added; returns all.
+    bool LinesAdded(bool all, bool autoScroll);
     void UpdateVScrollBar();
     void UpdateHScrollBar();
     void HideVScrollBar();

@@ -1,6 +1,8 @@
 // Loading the communication library and calling its entry points.
 #include "link/CommLibrary.h"
 
+#include <cstdint>
+
 CommLibrary g_CommLibrary;
 
 namespace {
@@ -17,11 +19,47 @@ const EntryPoint kEntryPoints[] = {
 static_assert(sizeof kEntryPoints / sizeof kEntryPoints[0] == QUORLINK_EXPORT_COUNT,
               "the table holds every entry point");
 
-template <typename Fn>
-Fn As(FARPROC proc)
+#if defined(__i386__)
+// The maker's 32-bit library may export its entry points as stdcall (the callee pops
+// the arguments) or as cdecl (the caller does); nothing says which. Every call goes
+// through this thunk: it pushes the 32-bit arguments, calls, and then puts the stack
+// pointer back where it was before the push, whichever side popped them.
+extern "C" int __cdecl korvex_call_restoring_stack(FARPROC entry, const int* args, int count);
+asm(R"(
+    .text
+    .globl _korvex_call_restoring_stack
+    .def _korvex_call_restoring_stack; .scl 2; .type 32; .endef
+_korvex_call_restoring_stack:
+    pushl %ebp
+    movl %esp, %ebp
+    movl 16(%ebp), %ecx
+    movl 12(%ebp), %edx
+1:  testl %ecx, %ecx
+    jz 2f
+    decl %ecx
+    pushl (%edx,%ecx,4)
+    jmp 1b
+2:  call *8(%ebp)
+    movl %ebp, %esp
+    popl %ebp
+    ret
+)");
+
+template <typename Fn, typename... Args>
+int Call(FARPROC entry, Args... args)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+    static_assert(((sizeof(Args) == sizeof(int)) && ...), "every argument is one 32-bit value");
+    const int values[] = {(int)(intptr_t)args...};
+    return korvex_call_restoring_stack(entry, values, sizeof...(Args));
 }
+#else
+// One calling convention only.
+template <typename Fn, typename... Args>
+int Call(FARPROC entry, Args... args)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(entry))(args...);
+}
+#endif
 }  // namespace
 
 CommLibrary::~CommLibrary()
@@ -67,26 +105,26 @@ void CommLibrary::FreeDll()
 
 int CommLibrary::SetInterface(int iface, int option)
 {
-    return IsLoaded() ? As<PFN_SetInterface>(m_table.Quorlink_SetInterface)(iface, option) : 0;
+    return IsLoaded() ? Call<PFN_SetInterface>(m_table.Quorlink_SetInterface, iface, option) : 0;
 }
 
 int CommLibrary::GetCOM_Installed(int* ports, int* count)
 {
-    return IsLoaded() ? As<PFN_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed)(ports, count) : 0;
+    return IsLoaded() ? Call<PFN_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed, ports, count) : 0;
 }
 
 int CommLibrary::Open(int port, int baud, int option)
 {
-    return IsLoaded() ? As<PFN_Open>(m_table.Quorlink_Open)(port, baud, option) : 0;
+    return IsLoaded() ? Call<PFN_Open>(m_table.Quorlink_Open, port, baud, option) : 0;
 }
 
 int CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
 {
-    return IsLoaded() ? As<PFN_ReadComBuffer>(m_table.Quorlink_ReadComBuffer)(buffer, size, count, option)
+    return IsLoaded() ? Call<PFN_ReadComBuffer>(m_table.Quorlink_ReadComBuffer, buffer, size, count, option)
                       : 0;
 }
 
 int CommLibrary::Close(int option)
 {
-    return IsLoaded() ? As<PFN_Close>(m_table.Quorlink_Close)(option) : 0;
+    return IsLoaded() ? Call<PFN_Close>(m_table.Quorlink_Close, option) : 0;
 }

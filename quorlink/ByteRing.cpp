@@ -5,7 +5,7 @@
 
 uint32_t CByteRing::Available() const
 {
-    return m_head.load(std::memory_order_acquire) - m_tail.load(std::memory_order_acquire);
+    return Head() - m_tail.load(std::memory_order_acquire);
 }
 
 uint32_t CByteRing::Free() const
@@ -15,7 +15,7 @@ uint32_t CByteRing::Free() const
 
 unsigned char* CByteRing::WriteSpace(uint32_t* contiguous)
 {
-    const uint32_t head = m_head.load(std::memory_order_relaxed);
+    const uint32_t head = Head();
     const uint32_t index = head & (m_capacity - 1);
     const uint32_t free = Free();
     const uint32_t toEnd = m_capacity - index;
@@ -23,15 +23,32 @@ unsigned char* CByteRing::WriteSpace(uint32_t* contiguous)
     return m_storage + index;
 }
 
-void CByteRing::Commit(uint32_t count)
+namespace {
+uint64_t Word(uint32_t epoch, uint32_t head)
 {
-    m_head.store(m_head.load(std::memory_order_relaxed) + count, std::memory_order_release);
+    return static_cast<uint64_t>(epoch) << 32 | head;
+}
+}  // namespace
+
+bool CByteRing::Commit(uint32_t count, uint32_t epoch)
+{
+    uint64_t word = m_head.load(std::memory_order_acquire);
+    const uint64_t expected = Word(epoch, static_cast<uint32_t>(word));
+    if (word != expected)
+        return false;
+    return m_head.compare_exchange_strong(word, Word(epoch, static_cast<uint32_t>(word) + count),
+                                          std::memory_order_acq_rel);
+}
+
+uint32_t CByteRing::Epoch() const
+{
+    return static_cast<uint32_t>(m_head.load(std::memory_order_acquire) >> 32);
 }
 
 uint32_t CByteRing::Take(unsigned char* out, uint32_t max)
 {
     uint32_t tail = m_tail.load(std::memory_order_acquire);
-    const uint32_t head = m_head.load(std::memory_order_acquire);
+    const uint32_t head = Head();
     uint32_t n = head - tail;
     if (n > m_capacity)  // a Discard moved the tail between the two loads
         return 0;
@@ -48,7 +65,11 @@ uint32_t CByteRing::Take(unsigned char* out, uint32_t max)
     return n;
 }
 
-void CByteRing::Discard()
+void CByteRing::Discard(uint32_t epoch)
 {
-    m_tail.store(m_head.load(std::memory_order_acquire), std::memory_order_release);
+    uint64_t word = m_head.load(std::memory_order_acquire);
+    while (!m_head.compare_exchange_weak(word, Word(epoch, static_cast<uint32_t>(word)),
+                                         std::memory_order_acq_rel)) {
+    }
+    m_tail.store(static_cast<uint32_t>(word), std::memory_order_release);
 }

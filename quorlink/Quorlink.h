@@ -19,7 +19,7 @@ typedef int(QUORLINK_CALL* PFN_GetCOM_Installed)(int* ports, int* count);
 // starts receiving in the background. 0 = opened, otherwise one of the statuses below.
 typedef int(QUORLINK_CALL* PFN_Open)(int port, int baud, int option);
 // Hands over up to size received bytes, oldest first. Non-zero = delivered (*count may
-// still be 0), 0 = nothing delivered; waits a few tens of milliseconds when idle.
+// still be 0), 0 = nothing delivered; waits up to a tenth of a second when idle.
 typedef int(QUORLINK_CALL* PFN_ReadComBuffer)(unsigned char* buffer, int size, unsigned int* count,
                                               int option);
 // Stops receiving and frees the port; safe to call at any time, also twice.

@@ -1,7 +1,8 @@
 // Exports of Quorlink.dll. One source builds every variant: the real library (serial
 // port), and for tests "missing" (same code, one export left out of its .def),
-// "scripted" (no port, driven through Test_ exports) and "hang" (scripted, but
-// ReadComBuffer never returns).
+// "scripted" (no port, driven through Test_ exports), "cdecl" (scripted, entry points
+// in the other calling convention) and "hang" (scripted, but ReadComBuffer never
+// returns).
 #include <windows.h>
 
 #include "quorlink/Quorlink.h"
@@ -12,6 +13,14 @@
 #else
 #include "quorlink/ByteRing.h"
 #include "quorlink/SerialLink.h"
+#endif
+
+// The "cdecl" test build exports the five entry points as cdecl (the caller pops the
+// arguments), as the maker's own 32-bit library may; the program must cope with both.
+#if defined(QUORLINK_CDECL) && defined(_WIN32) && !defined(_WIN64)
+#define QUORLINK_ENTRY __cdecl
+#else
+#define QUORLINK_ENTRY QUORLINK_CALL
 #endif
 
 namespace {
@@ -36,7 +45,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 extern "C" {
 
 // 3 is the serial line, the only interface this library drives.
-int QUORLINK_CALL SetInterface(int iface, int option)
+int QUORLINK_ENTRY SetInterface(int iface, int option)
 {
 #if defined(QUORLINK_SCRIPTED) || defined(QUORLINK_HANG)
     return g_link.SetInterface(iface, option);
@@ -46,7 +55,7 @@ int QUORLINK_CALL SetInterface(int iface, int option)
 #endif
 }
 
-int QUORLINK_CALL GetCOM_Installed(int* ports, int* count)
+int QUORLINK_ENTRY GetCOM_Installed(int* ports, int* count)
 {
 #if defined(QUORLINK_SCRIPTED) || defined(QUORLINK_HANG)
     return g_link.ListPorts(ports, count);
@@ -55,7 +64,7 @@ int QUORLINK_CALL GetCOM_Installed(int* ports, int* count)
 #endif
 }
 
-int QUORLINK_CALL Open(int port, int baud, int option)
+int QUORLINK_ENTRY Open(int port, int baud, int option)
 {
 #if defined(QUORLINK_SCRIPTED) || defined(QUORLINK_HANG)
     return g_link.Open(port, baud, option);
@@ -65,7 +74,7 @@ int QUORLINK_CALL Open(int port, int baud, int option)
 #endif
 }
 
-int QUORLINK_CALL ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
+int QUORLINK_ENTRY ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
 {
 #if defined(QUORLINK_HANG)
     (void)buffer, (void)count;
@@ -78,7 +87,7 @@ int QUORLINK_CALL ReadComBuffer(unsigned char* buffer, int size, unsigned int* c
 #endif
 }
 
-int QUORLINK_CALL Close(int option)
+int QUORLINK_ENTRY Close(int option)
 {
 #if defined(QUORLINK_SCRIPTED) || defined(QUORLINK_HANG)
     return g_link.Close(option);

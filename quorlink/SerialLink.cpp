@@ -10,9 +10,7 @@
 #include "quorlink/Quorlink.h"
 
 namespace {
-// The largest single ReadFile; the reader loops quickly, so this only bounds latency.
-constexpr DWORD kReadChunk = 4096;
-constexpr DWORD kStopWaitMs = 2000;
+constexpr int kOpenPending = -1;
 
 // "COM7" -> 7; anything else -> 0.
 int ParseComName(const char* text)
@@ -75,14 +73,25 @@ HMODULE PinLibrary()
                        reinterpret_cast<LPCSTR>(&PinLibrary), &self);
     return self;
 }
+
+// Cancels a synchronous driver call of another thread (a reader stuck opening the
+// device); looked up at run time, as older systems lack it.
+void CancelThreadIo(HANDLE thread)
+{
+    using PFN_CancelSynchronousIo = BOOL(WINAPI*)(HANDLE);
+    static const auto cancel = reinterpret_cast<PFN_CancelSynchronousIo>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelSynchronousIo")));
+    if (cancel)
+        cancel(thread);
+}
 }  // namespace
 
-HANDLE CSerialLink::SharedEvent(std::atomic<HANDLE>& slot)
+HANDLE CSerialLink::SharedEvent(std::atomic<HANDLE>& slot, bool manualReset)
 {
     HANDLE e = slot.load();
     if (e)
         return e;
-    HANDLE created = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE created = CreateEventA(nullptr, manualReset, FALSE, nullptr);
     if (!created)
         return nullptr;
     if (!slot.compare_exchange_strong(e, created)) {
@@ -122,16 +131,33 @@ bool CSerialLink::Configure(HANDLE port, int baud)
     if (!SetCommState(port, &dcb))
         return false;
 
-    // ReadFile returns as soon as any byte is there, or after kReaderPollMs with none.
+    // No time-outs: a read ends when its bytes are there (the reader asks only for what
+    // is waiting, or for one byte), or when it is cancelled.
     COMMTIMEOUTS timeouts = {};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = kReaderPollMs;
     if (!SetCommTimeouts(port, &timeouts))
         return false;
     SetupComm(port, 65536, 4096);
     PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
     return true;
+}
+
+HANDLE CSerialLink::OpenDevice(int port, int baud, int* status)
+{
+    char name[24];
+    std::snprintf(name, sizeof name, "\\\\.\\COM%d", port);
+    HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *status = QUORLINK_ERR_OPEN_FAILED;
+        return nullptr;
+    }
+    if (!Configure(handle, baud)) {
+        CloseHandle(handle);
+        *status = QUORLINK_ERR_CONFIG_FAILED;
+        return nullptr;
+    }
+    *status = QUORLINK_OK;
+    return handle;
 }
 
 int CSerialLink::Open(int port, int baud)
@@ -141,102 +167,220 @@ int CSerialLink::Open(int port, int baud)
     if (baud <= 0)
         return QUORLINK_ERR_BAD_BAUD;
     Close();
+    // A reader that could not be ended still owns the port: never start a second one.
+    if (m_thread.load())
+        return QUORLINK_ERR_OPEN_FAILED;
 
-    HANDLE dataEvent = SharedEvent(m_dataEvent);
-    if (!dataEvent || !SharedEvent(m_spaceEvent))
+    HANDLE opened = SharedEvent(m_openedEvent, true);
+    HANDLE stop = SharedEvent(m_stopEvent, true);
+    if (!opened || !stop || !SharedEvent(m_dataEvent, false) || !SharedEvent(m_spaceEvent, false) ||
+        !SharedEvent(m_readEvent, true))
         return QUORLINK_ERR_THREAD_FAILED;
 
-    char name[24];
-    std::snprintf(name, sizeof name, "\\\\.\\COM%d", port);
-    HANDLE handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return QUORLINK_ERR_OPEN_FAILED;
-    m_port.store(handle);  // from here on a Close releases it, whatever happens to us
-    if (!Configure(handle, baud)) {
-        Close();
-        return QUORLINK_ERR_CONFIG_FAILED;
-    }
-
-    m_ring.Discard();
-    ResetEvent(dataEvent);
-    m_readerSession.store(m_session.fetch_add(1) + 1);
+    // The reader thread opens the device itself: a caller ended by force while a slow
+    // device opens then leaves the handle with the reader, and the next Close releases
+    // it, instead of an open port that nobody holds.
+    m_portNumber.store(port);
+    m_baud.store(baud);
+    m_openStatus.store(kOpenPending);
+    ResetEvent(opened);
+    ResetEvent(stop);
+    const unsigned session = m_session.fetch_add(1) + 1;
+    m_ring.Discard(session);
+    m_readerSession.store(session);
+    m_readerPin.store(PinLibrary());
     // Started suspended so that the handle is recorded before the thread can run.
     HANDLE thread = CreateThread(nullptr, 0, ReaderThread, this, CREATE_SUSPENDED, nullptr);
     if (!thread) {
-        Close();
+        if (HMODULE pin = m_readerPin.exchange(nullptr))
+            FreeLibrary(pin);
         return QUORLINK_ERR_THREAD_FAILED;
     }
     m_thread.store(thread);
     ResumeThread(thread);
-    return QUORLINK_OK;
+    HANDLE waits[2] = {opened, thread};
+    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    int status = m_openStatus.load();
+    if (status == kOpenPending)
+        status = QUORLINK_ERR_OPEN_FAILED;  // the reader was ended before it knew
+    if (status != QUORLINK_OK)
+        Close();
+    return status;
 }
 
 DWORD WINAPI CSerialLink::ReaderThread(void* self)
 {
-    HMODULE pin = PinLibrary();
     CSerialLink* link = static_cast<CSerialLink*>(self);
     link->RunReader(link->m_readerSession.load());
-    if (pin)
+    // Whoever takes the reference gives it back: this thread, or a Close that had to end
+    // it by force.
+    if (HMODULE pin = link->m_readerPin.exchange(nullptr))
         FreeLibraryAndExitThread(pin, 0);
     return 0;
 }
 
+HANDLE CSerialLink::OpenPortAs(unsigned session, int* status)
+{
+    *status = QUORLINK_ERR_OPEN_FAILED;
+    if (!IsCurrent(session))
+        return nullptr;
+    m_readerOpening.store(true);
+    HANDLE port = OpenDevice(m_portNumber.load(), m_baud.load(), status);
+    m_readerOpening.store(false);
+    return port;
+}
+
+bool CSerialLink::ReleasePort(HANDLE port)
+{
+    if (!port || !m_port.compare_exchange_strong(port, nullptr))
+        return false;
+    CloseHandle(port);
+    return true;
+}
+
+int CSerialLink::ReadOnce(HANDLE port, DWORD max)
+{
+    // A vanished device shows in the driver's status, not in a read: under some drivers
+    // the read on a device that has gone just returns nothing, or never, while the
+    // status query fails every time.
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(port, &errors, &status))
+        return -1;
+    // Take what is waiting; with nothing waiting, ask for one byte, which sleeps in the
+    // driver until the line delivers it.
+    const DWORD want = status.cbInQue == 0 ? 1 : status.cbInQue < max ? status.cbInQue : max;
+    OVERLAPPED& ov = m_overlapped;
+    std::memset(&ov, 0, sizeof ov);
+    ov.hEvent = m_readEvent.load();
+    ResetEvent(ov.hEvent);
+    DWORD got = 0;
+    BOOL ok = ReadFile(port, m_readBuffer, want, &got, &ov);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) {
+        HANDLE waits[2] = {ov.hEvent, m_stopEvent.load()};
+        DWORD woke;
+        // Wake now and then to ask whether the device is still there.
+        while ((woke = WaitForMultipleObjects(2, waits, FALSE, kHealthCheckMs)) == WAIT_TIMEOUT &&
+               ClearCommError(port, &errors, nullptr)) {
+        }
+        if (woke != WAIT_OBJECT_0) {
+            // Stopping, or the device has gone: cancel the read and let it end before
+            // the buffer is used again.
+            CancelIo(port);
+            GetOverlappedResult(port, &ov, &got, TRUE);
+            return woke == WAIT_TIMEOUT ? -1 : 0;
+        }
+        ok = GetOverlappedResult(port, &ov, &got, FALSE);
+    }
+    if (!ok) {
+        if (!ClearCommError(port, &errors, nullptr))
+            return -1;
+        // A line error must not make us spin.
+        WaitForSingleObject(m_stopEvent.load(), kReopenPollMs);
+        return 0;
+    }
+    return static_cast<int>(got);
+}
+
 void CSerialLink::RunReader(unsigned session)
 {
-    HANDLE port = m_port.load();
+    HANDLE stop = m_stopEvent.load();
     HANDLE dataEvent = m_dataEvent.load();
     HANDLE spaceEvent = m_spaceEvent.load();
-    while (m_session.load() == session && port) {
+    int status = QUORLINK_ERR_OPEN_FAILED;
+    HANDLE port = OpenPortAs(session, &status);
+    if (port) {
+        HANDLE empty = nullptr;
+        if (!m_port.compare_exchange_strong(empty, port)) {
+            CloseHandle(port);
+            port = nullptr;
+            status = QUORLINK_ERR_OPEN_FAILED;
+        }
+    }
+    m_openStatus.store(status);
+    SetEvent(m_openedEvent.load());
+
+    while (port && IsCurrent(session)) {
         uint32_t space = 0;
         unsigned char* target = m_ring.WriteSpace(&space);
         if (space == 0) {
             // Ring full: wait for the caller to take bytes; the port's own buffer holds
             // what arrives meanwhile.
-            WaitForSingleObject(spaceEvent, kReaderPollMs);
+            HANDLE waits[2] = {spaceEvent, stop};
+            WaitForMultipleObjects(2, waits, FALSE, kHealthCheckMs);
             continue;
         }
-        DWORD got = 0;
-        const DWORD started = GetTickCount();
-        if (!ReadFile(port, target, space < kReadChunk ? space : kReadChunk, &got, nullptr)) {
-            DWORD errors = 0;
-            ClearCommError(port, &errors, nullptr);
-            Sleep(kReaderPollMs);  // device gone or line error: retry calmly
-            continue;
-        }
+        const int got = ReadOnce(port, space < sizeof m_readBuffer ? space : sizeof m_readBuffer);
         if (got > 0) {
-            m_ring.Commit(got);
+            // Published only if this reader's session is still the ring's: a read that
+            // comes back after a Close delivers nothing.
+            std::memcpy(target, m_readBuffer, static_cast<size_t>(got));
+            if (!m_ring.Commit(static_cast<uint32_t>(got), session))
+                break;
             SetEvent(dataEvent);
-        } else if (GetTickCount() - started < kReaderPollMs / 2) {
-            Sleep(kReaderPollMs);  // a driver that ignores the read timeout must not spin
+            continue;
+        }
+        if (got == 0)
+            continue;
+        // The device has gone (an adapter unplugged): give its handle back and wait for
+        // it to return under the same name, then go on with the same settings. The
+        // caller meanwhile finds nothing to read and waits as on an idle line.
+        if (!ReleasePort(port))
+            break;  // a Close has taken it
+        port = nullptr;
+        while (!port && WaitForSingleObject(stop, kReopenPollMs) == WAIT_TIMEOUT && IsCurrent(session)) {
+            port = OpenPortAs(session, &status);
+            HANDLE empty = nullptr;
+            if (port && (!IsCurrent(session) || !m_port.compare_exchange_strong(empty, port))) {
+                CloseHandle(port);
+                return;
+            }
         }
     }
 }
 
-void CSerialLink::StopReader()
+bool CSerialLink::StopReader()
 {
-    HANDLE thread = m_thread.exchange(nullptr);
+    HANDLE thread = m_thread.load();
     if (!thread)
-        return;
-    if (HANDLE spaceEvent = m_spaceEvent.load())
-        SetEvent(spaceEvent);
-    if (WaitForSingleObject(thread, kStopWaitMs) == WAIT_TIMEOUT) {
-        // Stuck in a driver call: end it; it holds no lock and owns no memory.
+        return true;
+    SetEvent(m_stopEvent.load());
+    SetEvent(m_spaceEvent.load());
+    // A read stuck in the driver is cancelled before the wait.
+    if (HANDLE port = m_port.load())
+        CancelIoEx(port, nullptr);
+    CancelThreadIo(thread);
+    DWORD waited = WaitForSingleObject(thread, kStopWaitMs);
+    // A reader ended in the middle of opening the device would leave the new handle
+    // open with nobody to close it, and the port busy until the program ends: a slow
+    // open is waited for (bounded all the same).
+    for (DWORD slept = 0; waited == WAIT_TIMEOUT && m_readerOpening.load() && slept < kOpenWaitMs;
+         slept += kStopWaitMs)
+        waited = WaitForSingleObject(thread, kStopWaitMs);
+    if (waited == WAIT_TIMEOUT) {
+        // Still stuck: end it. It holds no lock and owns no memory, but it held a
+        // reference to the library, which is given back for it.
         TerminateThread(thread, 1);
-        WaitForSingleObject(thread, kStopWaitMs);
+        if (WaitForSingleObject(thread, kStopWaitMs) == WAIT_TIMEOUT)
+            return false;
+        if (HMODULE pin = m_readerPin.exchange(nullptr))
+            FreeLibrary(pin);
     }
-    CloseHandle(thread);
+    // Only now, with the thread ended, does its handle leave the slot.
+    if (m_thread.compare_exchange_strong(thread, nullptr))
+        CloseHandle(thread);
+    return true;
 }
 
 int CSerialLink::Close()
 {
-    m_session.fetch_add(1);
+    const unsigned session = m_session.fetch_add(1) + 1;
     StopReader();
     if (HANDLE port = m_port.exchange(nullptr)) {
         PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(port);
     }
-    m_ring.Discard();
+    m_ring.Discard(session);
     return QUORLINK_OK;
 }
 

@@ -12,6 +12,7 @@ string(REGEX REPLACE "\n[ \t]*AddDataToWriteDump2[ \t]*" "" QUORLINK_MISSING_DEF
 file(WRITE ${QUORLINK_GEN_DIR}/missing/Quorlink.def "${QUORLINK_MISSING_DEF}")
 file(WRITE ${QUORLINK_GEN_DIR}/scripted/Quorlink.def "${QUORLINK_DEF}${QUORLINK_TEST_DEF}")
 file(WRITE ${QUORLINK_GEN_DIR}/hang/Quorlink.def "${QUORLINK_DEF}${QUORLINK_TEST_DEF}")
+file(WRITE ${QUORLINK_GEN_DIR}/cdecl/Quorlink.def "${QUORLINK_DEF}${QUORLINK_TEST_DEF}")
 
 set(QUORLINK_SERIAL_SRC ${QUORLINK_DIR}/QuorlinkMain.cpp ${QUORLINK_DIR}/SerialLink.cpp
     ${QUORLINK_DIR}/ByteRing.cpp)
@@ -44,6 +45,8 @@ korvex_quorlink(quorlink_missing ${QUORLINK_TESTLIBS}/missing ${QUORLINK_GEN_DIR
                 "" ${QUORLINK_SERIAL_SRC})
 korvex_quorlink(quorlink_scripted ${QUORLINK_TESTLIBS}/scripted
                 ${QUORLINK_GEN_DIR}/scripted/Quorlink.def QUORLINK_SCRIPTED ${QUORLINK_SCRIPTED_SRC})
+korvex_quorlink(quorlink_cdecl ${QUORLINK_TESTLIBS}/cdecl
+                ${QUORLINK_GEN_DIR}/cdecl/Quorlink.def "QUORLINK_SCRIPTED;QUORLINK_CDECL" ${QUORLINK_SCRIPTED_SRC})
 korvex_quorlink(quorlink_hang ${QUORLINK_TESTLIBS}/hang ${QUORLINK_GEN_DIR}/hang/Quorlink.def
                 QUORLINK_HANG ${QUORLINK_SCRIPTED_SRC})
 
@@ -54,7 +57,7 @@ function(korvex_quorlink_test_dependencies)
     foreach(src ${tests})
         get_filename_component(name ${src} NAME_WE)
         if(TARGET ${name})
-            add_dependencies(${name} Quorlink quorlink_missing quorlink_scripted quorlink_hang)
+            add_dependencies(${name} Quorlink quorlink_missing quorlink_scripted quorlink_cdecl quorlink_hang)
         endif()
     endforeach()
     # The library's ring is tested directly as well.

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Builds everything: the portable code natively (with sanitizers), the fuzzers with
-# clang, and the Windows program, library and tests for i686 and x86_64.
-# Usage: scripts/build.sh [native|fuzz|i686|x86_64]...   (no argument: all)
+# Builds everything: the portable code natively (with sanitizers), the fuzzers and the
+# ThreadSanitizer stress test with clang, and the Windows program, library and tests
+# for i686 and x86_64.
+# Usage: scripts/build.sh [native|fuzz|tsan|i686|x86_64]...   (no argument: all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native fuzz i686 x86_64)
+targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native fuzz tsan i686 x86_64)
 
 for t in "${targets[@]}"; do
     case $t in
     native) cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
     fuzz)   CXX=clang++-14 CC=clang-14 cmake -S . -B build/fuzz -G Ninja -DKORVEX_FUZZ=ON \
+                -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
+    tsan)   CXX=clang++-14 CC=clang-14 cmake -S . -B build/tsan -G Ninja -DKORVEX_TSAN=ON \
                 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     i686|x86_64) cmake -S . -B "build/$t" -G Ninja -DCMAKE_BUILD_TYPE=Release \
                 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$t.cmake" >/dev/null ;;

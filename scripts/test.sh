@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the portable code
-# natively under ASan/UBSan, the fuzzers in a short smoke mode, and the Windows
+# natively under ASan/UBSan, the line hand-off under TSan, the fuzzers in a short smoke
+# mode (starting from the seeds kept in tests/fuzz/corpus), and the Windows
 # program and library under Wine (i686 and x86_64) on a private Xvfb display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,13 +18,18 @@ run() {
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 run ctest --test-dir build/native --output-on-failure -j"$(nproc)"
+# The reader-to-window hand-off under ThreadSanitizer.
+run ctest --test-dir build/tsan --output-on-failure
 
 # Each fuzzer for a short while; its log is shown only when it found something.
 fuzz_smoke() {
     local name corpus log
     name=$(basename "$1"); corpus="build/fuzz/corpus/$name"; log="build/fuzz/$name.log"
     mkdir -p "$corpus"
-    "$1" -max_total_time=15 -max_len=4096 -print_final_stats=0 "$corpus" 2>"$log" || { tail -30 "$log"; return 1; }
+    local seeds=()
+    if [ -d "tests/fuzz/corpus/$name" ]; then seeds=("tests/fuzz/corpus/$name"); fi
+    "$1" -max_total_time=15 -max_len=4096 -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$log" ||
+        { tail -30 "$log"; return 1; }
 }
 for f in build/fuzz/bin/*_fuzz; do
     if [ -x "$f" ]; then run fuzz_smoke "$f"; fi

@@ -29,90 +29,147 @@ int64_t FileSize(std::FILE* file)
 #endif
 }
 
-struct FreeBuffer
+bool IsLineBreak(char c)
 {
-    void operator()(char* p) const { std::free(p); }
-};
-using Buffer = std::unique_ptr<char, FreeBuffer>;
-
-// The file's bytes as they are now. malloc rather than a container, so that a file
-// too large for memory is a null pointer and not an exception deep in the library.
-bool ReadWholeFile(std::FILE* file, Buffer& data, size_t& size)
-{
-    const int64_t length = FileSize(file);
-    if (length < 0 || static_cast<uint64_t>(length) > SIZE_MAX - 1)
-        return false;
-    data.reset(static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1)));
-    if (!data)
-        return false;
-    size = std::fread(data.get(), 1, static_cast<size_t>(length), file);
-    return !std::ferror(file);
+    return c == '\r' || c == '\n';
 }
 
-// Adds the bytes of [from, to) to the line, leaving out CR bytes.
-void AppendWithoutCr(std::string& line, const char* from, const char* to)
+// Turns the bytes of [from, to) into one stored line, in place: CR and LF bytes are
+// dropped and the line ends at its first NUL, as text does everywhere else in the
+// program. The 0 byte that ends it goes at most to `to`, which the caller owns.
+bool StoreLine(char* base, char* from, char* to, CLineStore& lines)
 {
-    while (from != to) {
-        const char* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(to - from)));
-        const char* stop = cr ? cr : to;
-        line.append(from, stop);
-        from = cr ? cr + 1 : to;
+    if (char* nul = static_cast<char*>(std::memchr(from, '\0', static_cast<size_t>(to - from))))
+        to = nul;
+    char* end = to;
+    const size_t n = static_cast<size_t>(to - from);
+    if (std::memchr(from, '\r', n) || std::memchr(from, '\n', n))
+        end = std::remove_if(from, to, IsLineBreak);
+    *end = '\0';
+    return lines.Commit(static_cast<size_t>(from - base), static_cast<size_t>(end - from));
+}
+
+// Eight bytes at a time (the C library's memchr may well go byte by byte): the high bit
+// of each byte of the result is set where that byte of v equals c, and only there.
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+uint64_t BytesEqual(uint64_t v, char c)
+{
+    const uint64_t x = v ^ (kOnes * static_cast<unsigned char>(c));
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The eight bytes at p, the first in the lowest byte (every target here is little-endian).
+uint64_t Word(const char* p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The first CR, LF or NUL in [p, end), or end.
+char* FindSpecial(char* p, char* const end)
+{
+    for (; end - p >= 8; p += 8) {
+        const uint64_t v = Word(p);
+        if (const uint64_t m = BytesEqual(v, '\r') | BytesEqual(v, '\n') | BytesEqual(v, '\0'))
+            return p + __builtin_ctzll(m) / 8;
     }
+    while (p != end && *p != '\r' && *p != '\n' && *p != '\0')
+        ++p;
+    return p;
 }
 
-// Works a stretch between LF bytes at a time: memchr finds them far faster than a
-// byte loop, and the usual line (no stray CR or LF) goes into the list in one copy.
-void SplitLines(const char* begin, size_t size, std::vector<std::string>& lines)
+// The number of CR LF pairs.
+size_t CountLineEnds(const char* data, size_t size)
 {
-    const char* const end = begin + size;
-    // Only CR LF ends a line: count those, or a file of bare LFs would reserve a
-    // string per byte for lines that never come.
-    size_t lineEnds = 0;
-    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))); ++p)
-        lineEnds += p != begin && p[-1] == '\r';
-    lines.reserve(lineEnds + 1);
+    size_t n = 0;
+    uint64_t crBefore = 0;  // the high bit of byte 0 set when the byte before this word is CR
+    size_t i = 0;
+    for (; size - i >= 8; i += 8) {
+        const uint64_t v = Word(data + i);
+        const uint64_t cr = BytesEqual(v, '\r');
+        n += static_cast<size_t>(__builtin_popcountll(BytesEqual(v, '\n') & (cr << 8 | crBefore)));
+        crBefore = cr >> 56;
+    }
+    for (; i < size; ++i)
+        n += data[i] == '\n' && i > 0 && data[i - 1] == '\r';
+    return n;
+}
 
-    std::string line;  // a line that a stray LF or CR has split
-    const char* p = begin;
+// Splits the file's bytes into lines where they lie: only CR LF ends a line. The usual
+// line (no stray CR, LF or NUL) is found in one scan and not moved at all: its CR
+// becomes its 0 byte. Other lines go through StoreLine.
+bool SplitLines(char* data, size_t size, CLineStore& lines)
+{
+    char* const end = data + size;
+    // Count the line ends first: the offsets then take one allocation of the right
+    // size, which matters where address space is short.
+    if (!lines.ReserveLines(CountLineEnds(data, size) + 1))
+        return false;
+    char* p = data;
     while (p != end) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        const char* stop = lf ? lf : end;
-        const bool endsLine = lf && lf != begin && lf[-1] == '\r';
-        const char* text = endsLine ? stop - 1 : stop;
-        if (endsLine && line.empty() && !std::memchr(p, '\r', static_cast<size_t>(text - p))) {
-            lines.emplace_back(p, text);
-        } else {
-            AppendWithoutCr(line, p, stop);
-            if (endsLine) {
-                lines.push_back(std::move(line));
-                line.clear();
-            }
+        char* special = FindSpecial(p, end);
+        if (special == end)
+            break;
+        if (special[0] == '\r' && end - special >= 2 && special[1] == '\n') {
+            *special = '\0';
+            if (!lines.Commit(static_cast<size_t>(p - data), static_cast<size_t>(special - p)))
+                return false;
+            p = special + 2;
+            continue;
         }
-        p = lf ? lf + 1 : end;
+        // A NUL, or a CR or LF that does not end the line: find the CR LF that does.
+        char* lf = special;
+        while ((lf = static_cast<char*>(std::memchr(lf, '\n', static_cast<size_t>(end - lf)))) &&
+               (lf == data || lf[-1] != '\r'))
+            ++lf;
+        if (!lf)
+            break;
+        if (!StoreLine(data, p, lf - 1, lines))
+            return false;
+        p = lf + 1;
     }
-    if (!line.empty())
-        lines.push_back(std::move(line));
+    // The text after the last CR LF is a line only when more than CR and LF bytes remain.
+    if (std::find_if_not(p, end, IsLineBreak) != end)
+        return StoreLine(data, p, end, lines);
+    return true;
 }
-}  // namespace
 
-int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
+template <typename Lines>
+int WriteLines(const std::string& path, const Lines& lines, size_t count)
 {
     CSafeFileWriter file;
     // An earlier dump that this save replaces is kept beside it.
     if (!file.Open(path, true))
         return OUTPUT_CANNOT_CREATE;
-    if (count > lines.size())
-        count = lines.size();
     for (size_t i = 0; i < count; ++i) {
-        if (!file.Write(lines[i]) || !file.Write("\r\n", 2))
+        const std::string_view line = lines[i];
+        if (!file.Write(line.data(), line.size()) || !file.Write("\r\n", 2))
             return OUTPUT_WRITE_FAILED;
     }
     return file.Commit() ? OUTPUT_OK : OUTPUT_WRITE_FAILED;
 }
+}  // namespace
 
-bool ReadTextLines(const std::string& path, std::vector<std::string>& lines)
+int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
 {
-    lines.clear();
+    return WriteLines(path, lines, count < lines.size() ? count : lines.size());
+}
+
+int WriteTextLines(const std::string& path, const CLineStore& lines)
+{
+    struct ByIndex {
+        const CLineStore& store;
+        std::string_view operator[](size_t i) const { return store.Line(static_cast<int>(i)); }
+    };
+    return WriteLines(path, ByIndex{lines}, static_cast<size_t>(lines.Count()));
+}
+
+bool ReadTextLines(const std::string& path, CLineStore& lines)
+{
+    lines.Reset();
     if (path.empty())
         return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -120,11 +177,16 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines)
         return false;
     bool ok = false;
     try {
-        Buffer data;
-        size_t size = 0;
-        ok = ReadWholeFile(file, data, size);
-        if (ok)
-            SplitLines(data.get(), size, lines);
+        // The file goes straight into the store's block, one byte more for the 0 byte
+        // after a last line without CR LF; a file too large for memory is a failure.
+        const int64_t length = FileSize(file);
+        if (length >= 0 && static_cast<uint64_t>(length) < SIZE_MAX - 1) {
+            const size_t size = static_cast<size_t>(length);
+            if (char* data = lines.Buffer(size + 1)) {
+                const size_t got = std::fread(data, 1, size, file);
+                ok = !std::ferror(file) && SplitLines(data, got, lines);
+            }
+        }
     } catch (const std::bad_alloc&) {
         ok = false;
     } catch (const std::length_error&) {
@@ -132,7 +194,7 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines)
     }
     std::fclose(file);
     if (!ok)
-        lines.clear();
+        lines = CLineStore();
     return ok;
 }
 

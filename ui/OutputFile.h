@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/LineStore.h"
+
 enum OutputFileStatus {
     OUTPUT_OK = 1,
     OUTPUT_CANCELLED = -2,      // the name dialog was cancelled (reported by the caller)
@@ -16,10 +18,13 @@ enum OutputFileStatus {
 // Writes the first count lines (at most lines.size()); returns an OutputFileStatus. A
 // non-empty file that is replaced is kept as "<path>.bak" first.
 int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
+// Writes every line of the store.
+int WriteTextLines(const std::string& path, const CLineStore& lines);
 
-// Reads the file's lines: only CR LF ends a line, other CR and LF bytes are dropped.
-// False, with the list empty, when the file can't be opened, read or held in memory.
-bool ReadTextLines(const std::string& path, std::vector<std::string>& lines);
+// Reads the file's lines into the store: only CR LF ends a line, other CR and LF bytes
+// are dropped, and a line ends at its first NUL. False, with the store empty, when the
+// file can't be opened, read or held in memory.
+bool ReadTextLines(const std::string& path, CLineStore& lines);
 
 // The path, or the path with "..." after its drive prefix and characters cut from the
 // front of the rest, whichever first fits in limit (client width less 3) as measured.

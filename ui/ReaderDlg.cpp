@@ -305,7 +305,9 @@ void CReaderDlg::OnLoad()
 void CReaderDlg::LoadOutputFile(const std::string& path)
 {
     CWaitCursor wait;
-    std::vector<std::string> lines;
+    // The file goes straight into a store of its own, which the view then takes whole;
+    // a file that does not fit in memory leaves the view as it was.
+    CLineStore lines;
     if (!ReadTextLines(path, lines)) {
         AfxMessageBox(UiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
         return;

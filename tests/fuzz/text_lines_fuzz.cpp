@@ -4,12 +4,14 @@
 
 #include "tests/fuzz/FuzzInput.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The rule as plainly as it can be written: CR LF ends a line, other CR and LF vanish.
+// The rule as plainly as it can be written: CR LF ends a line, other CR and LF vanish,
+// and a line ends at its first NUL.
 std::vector<std::string> ReferenceLines(const uint8_t* data, size_t size)
 {
     std::vector<std::string> lines;
@@ -24,6 +26,8 @@ std::vector<std::string> ReferenceLines(const uint8_t* data, size_t size)
     }
     if (!line.empty())
         lines.push_back(line);
+    for (std::string& l : lines)
+        l.resize(std::strlen(l.c_str()));
     return lines;
 }
 
@@ -35,14 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!s_file.Put(data, size))
         return 0;
 
-    std::vector<std::string> lines;
+    CLineStore lines;
     Check(ReadTextLines(s_file.Path(), lines));
-    Check(lines == ReferenceLines(data, size));
+    const std::vector<std::string> expected = ReferenceLines(data, size);
+    Check(lines.Count() == static_cast<int>(expected.size()));
+    for (int i = 0; i < lines.Count(); ++i)
+        Check(lines.Line(i) == expected[static_cast<size_t>(i)] && lines.Line(i).data()[lines.Line(i).size()] == '\0');
 
-    Check(WriteTextLines(s_file.Path(), lines, lines.size()) == OUTPUT_OK);
-    std::vector<std::string> back;
+    Check(WriteTextLines(s_file.Path(), lines) == OUTPUT_OK);
+    CLineStore back;
     Check(ReadTextLines(s_file.Path(), back));
-    Check(back == lines);
+    Check(back.Count() == lines.Count());
+    for (int i = 0; i < lines.Count(); ++i)
+        Check(back.Line(i) == lines.Line(i));
 
     const std::string path(reinterpret_cast<const char*>(data), size < 300 ? size : 300);
     const int limit = size > 0 ? data[0] : 0;

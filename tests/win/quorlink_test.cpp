@@ -333,7 +333,7 @@ TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
                 n = total - next;
             for (uint32_t i = 0; i < n; ++i)
                 p[i] = static_cast<unsigned char>((next + i) * 7);
-            ring.Commit(n);
+            ring.Commit(n, 0);
             next += n;
             if (n == 0)
                 std::this_thread::yield();

@@ -86,6 +86,11 @@ CRegisterSimulator::CRegisterSimulator(const SimOptions& options)
 {
     if (m_options.repeat)
         m_options.waitOpen = true;
+    if (m_options.nulEvery <= 0) {
+        m_stream = m_options.data;
+        return;
+    }
+    m_stream.reserve(m_options.data.size() + m_options.data.size() / static_cast<size_t>(m_options.nulEvery));
     for (size_t i = 0; i < m_options.data.size(); ++i) {
         m_stream.push_back(m_options.data[i]);
         if (m_options.nulEvery > 0 && (i + 1) % static_cast<size_t>(m_options.nulEvery) == 0)
@@ -206,12 +211,20 @@ int CRegisterSimulator::NextChunk()
 
 CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
 {
-    const long long start = NowNs();
+    long long start = NowNs();
     size_t pos = 0;
     int chunkLeft = NextChunk();
+    bool unplugged = m_options.unplugAt < 0;
     while (pos < m_stream.size()) {
         if (g_stopRequested)
             return SendResult::Stopped;
+        if (!unplugged && pos >= static_cast<size_t>(m_options.unplugAt)) {
+            unplugged = true;
+            if (!Unplug())
+                return SendResult::Stopped;
+            if (m_options.bytesPerSecond > 0)  // go on at the pace, without a burst
+                start = NowNs() - static_cast<long long>(pos) * 1000000000LL / m_options.bytesPerSecond;
+        }
         if (m_options.waitOpen && !ReaderPresent())
             return SendResult::ReaderLeft;
         if (m_options.bytesPerSecond > 0) {
@@ -228,7 +241,9 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
                 continue;
             }
         }
-        const size_t n = std::min(static_cast<size_t>(chunkLeft), m_stream.size() - pos);
+        size_t n = std::min(static_cast<size_t>(chunkLeft), m_stream.size() - pos);
+        if (!unplugged)
+            n = std::min(n, static_cast<size_t>(m_options.unplugAt) - pos);
         const ssize_t written = write(m_master, m_stream.data() + pos, n);
         if (written > 0) {
             pos += static_cast<size_t>(written);
@@ -289,6 +304,29 @@ bool CRegisterSimulator::Drain()
             return false;
     }
     return true;
+}
+
+bool CRegisterSimulator::Unplug()
+{
+    // What the reader has not taken yet would be lost with the pty: let it arrive first.
+    for (int i = 0; i < 250 && UnreadBytes() > 0; ++i) {
+        if (!SleepMs(20))
+            return false;
+    }
+    // The adapter goes: the reader's end hangs up and the port's name disappears.
+    Unpublish();
+    close(m_master);
+    m_master = -1;
+    Log("unplugged");
+    if (!SleepMs(m_options.unplugMs))
+        return false;
+    // It comes back as a new device under the same name.
+    if (!CreatePty() || !Publish())
+        return false;
+    Log("plugged in again");
+    if (!m_options.waitOpen)
+        return true;
+    return WaitForReader() && (WaitWhileReaderStays(m_options.openDelayMs) || !g_stopRequested);
 }
 
 int CRegisterSimulator::Run()

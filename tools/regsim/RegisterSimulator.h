@@ -18,6 +18,8 @@ struct SimOptions {
     bool repeat = false;      // send again at every new open (implies waitOpen)
     bool onceThenExit = false;
     int openDelayMs = 300;    // after an open, leave the reader time to set up the port
+    long unplugAt = -1;       // after this many bytes of each dump, the adapter is pulled out
+    int unplugMs = 0;         // ... and plugged in again after this long
     bool quiet = false;
 };
 
@@ -51,6 +53,7 @@ private:
     void DiscardUnread();
     int UnreadBytes() const;
     bool Drain();
+    bool Unplug();
     int NextChunk();
     void Log(const char* format, ...) const;
 

@@ -1,11 +1,11 @@
 // korvex-regsim: a simulated cash register that sends its fiscal memory dump over a
 // pseudo-terminal, for trying the program under Wine without a register.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/regsim/FiscalDump.h"
@@ -25,6 +25,7 @@ const char kUsage[] =
     "  --wait-open         start sending only once a reader has opened the port\n"
     "  --open-delay MS     then wait MS so the reader can set up the port (default 300)\n"
     "  --repeat            send the dump again at every new open (implies --wait-open)\n"
+    "  --unplug AT:MS      pull the adapter out after AT bytes of each dump, back after MS\n"
     "  --once-then-exit    exit once one dump has been read (status 3: port closed mid-dump)\n"
     "  --quiet             no progress messages\n";
 
@@ -103,6 +104,14 @@ int main(int argc, char** argv)
             if (!ToNumber(value, 0, 1 << 30, &n))
                 return Usage("--nul-every needs a byte count");
             options.nulEvery = static_cast<int>(n);
+        } else if (arg == "--unplug") {
+            long at = 0;
+            const char* colon = std::strchr(value, ':');
+            if (!colon || !ToNumber(std::string(value, colon).c_str(), 0, 0x7FFFFFFF, &at) ||
+                !ToNumber(colon + 1, 0, 600000, &n))
+                return Usage("--unplug needs AT:MS, a byte count and milliseconds");
+            options.unplugAt = at;
+            options.unplugMs = static_cast<int>(n);
         } else if (arg == "--open-delay") {
             if (!ToNumber(value, 0, 60000, &n))
                 return Usage("--open-delay needs milliseconds");
@@ -120,7 +129,10 @@ int main(int argc, char** argv)
         std::ifstream in(file, std::ios::binary);
         if (!in)
             return Usage(("cannot read " + file).c_str());
-        options.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        in.seekg(0, std::ios::end);
+        options.data.resize(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0, std::ios::beg);
+        in.read(&options.data[0], static_cast<std::streamsize>(options.data.size()));
         if (options.data.empty())
             return Usage((file + " is empty").c_str());
     } else {

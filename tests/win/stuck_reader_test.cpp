@@ -1,0 +1,152 @@
+// The library's reader thread frozen in the middle of a read (SuspendThread stands in
+// for a driver call that does not return), over a simulated register on KORVEX_TEST_COM:
+// Stop ends the program's worker by force while it waits inside the library's Close;
+// the next Close must end the frozen reader, the next run must receive the dump exactly,
+// and nothing of the frozen reader may stay behind (threads, handles, its reference to
+// the library).
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/ReaderApp.h"
+#include "link/CommLibrary.h"
+#include "res/resource.h"
+#include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
+
+using namespace wintest;
+
+namespace {
+std::vector<DWORD> ThreadIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te = {sizeof te};
+    for (BOOL ok = ::Thread32First(snap, &te); ok; ok = ::Thread32Next(snap, &te)) {
+        if (te.th32OwnerProcessID == ::GetCurrentProcessId())
+            ids.push_back(te.th32ThreadID);
+    }
+    ::CloseHandle(snap);
+    return ids;
+}
+
+DWORD HandleCount()
+{
+    DWORD n = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &n);
+    return n;
+}
+
+// The thread that runs code of the given module: the library's reader.
+HANDLE OpenThreadStartedIn(HMODULE module)
+{
+    using PFN_NtQueryInformationThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = ExportOf<PFN_NtQueryInformationThread>(::GetModuleHandleA("ntdll.dll"),
+                                                              "NtQueryInformationThread");
+    const auto base = reinterpret_cast<const char*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const char* end = base + nt->OptionalHeader.SizeOfImage;
+    for (DWORD id : ThreadIds()) {
+        HANDLE t = ::OpenThread(THREAD_ALL_ACCESS, FALSE, id);
+        const char* start = nullptr;
+        if (t && query && query(t, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof start, nullptr) == 0 &&
+            start >= base && start < end)
+            return t;
+        if (t)
+            ::CloseHandle(t);
+    }
+    return nullptr;
+}
+
+std::vector<std::string> ExpectedLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    const std::string text = ReadFileBytes(path);
+    for (size_t at = 0, crlf; (crlf = text.find("\r\n", at)) != std::string::npos; at = crlf + 2)
+        lines.push_back(text.substr(at, crlf - at));
+    return lines;
+}
+
+void Click(CReaderDlg& dlg)
+{
+    ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg.m_hWnd, IDC_START)));
+}
+}  // namespace
+
+TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
+{
+    const char* com = std::getenv("KORVEX_TEST_COM");
+    const char* dump = std::getenv("KORVEX_TEST_DUMP");
+    if (!com || !dump)
+        GTEST_SKIP() << "KORVEX_TEST_COM / KORVEX_TEST_DUMP not set";
+    const std::string samples = std::string(dump).substr(0, std::string(dump).find_last_of('\\') + 1);
+    const std::vector<std::string> expected = ExpectedLines(samples + "fiscal_dump.expected.txt");
+    ASSERT_FALSE(expected.empty());
+
+    ASSERT_EQ(g_CommLibrary.LoadDll((ExeDir() + "Quorlink.dll").c_str()), 1);
+    g_Settings = AppSettings();
+    g_Settings.comPort = std::atoi(com);
+    g_Settings.baudRate = 115200;
+    g_Settings.tabFile = samples + "Korvex_Tab.txt";
+    g_Settings.invalidCharFile = samples + "Korvex_Invalid.txt";
+    g_ComPortList = {std::string("COM") + com};
+    {
+        CReaderDlg dlg;
+        ASSERT_TRUE(dlg.Create());
+        // One plain run first, so that what the library keeps for good already exists.
+        Click(dlg);
+        PumpFor(200);
+        Click(dlg);
+        PumpFor(200);
+        const DWORD handles = HandleCount();
+        const size_t threads = ThreadIds().size();
+
+        // The reader is frozen inside its read once the dump is in: frozen in the middle
+        // of a call that takes locks of the system's own, it would hold them for good.
+        Click(dlg);
+        ASSERT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= static_cast<int>(expected.size()); }, 10000));
+        PumpFor(300);
+        HANDLE reader = OpenThreadStartedIn(::GetModuleHandleA("Quorlink.dll"));
+        ASSERT_NE(reader, nullptr);
+        ASSERT_NE(::SuspendThread(reader), static_cast<DWORD>(-1));
+
+        // The worker sees the stop and waits in Close for the frozen reader: it is
+        // ended by force there.
+        const DWORD t0 = ::GetTickCount();
+        Click(dlg);
+        EXPECT_LT(::GetTickCount() - t0, 3000u);
+        EXPECT_FALSE(dlg.IsRunning());
+        const int before = dlg.View().GetLineCount();
+
+        // The next Close finds the frozen reader where the ended one left it, and ends it
+        // (the simulated register must see the port closed before it sends again).
+        const DWORD t1 = ::GetTickCount();
+        g_CommLibrary.Close(0);
+        EXPECT_LT(::GetTickCount() - t1, 5000u);
+        PumpFor(300);
+        Click(dlg);
+        EXPECT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= before + static_cast<int>(expected.size()); },
+                              20000));
+        PumpFor(300);
+        Click(dlg);
+        ASSERT_EQ(dlg.View().GetLineCount(), before + static_cast<int>(expected.size()));
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(std::string(dlg.View().GetLine(before + static_cast<int>(i))), expected[i]) << "line " << i;
+
+        ::CloseHandle(reader);
+        PumpFor(300);
+        EXPECT_EQ(ThreadIds().size(), threads);
+        EXPECT_EQ(HandleCount(), handles);
+    }
+    g_CommLibrary.Close(0);
+    g_CommLibrary.FreeDll();
+    EXPECT_EQ(::GetModuleHandleA("Quorlink.dll"), nullptr) << "every reference to the library was given back";
+}
