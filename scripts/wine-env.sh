@@ -58,7 +58,8 @@ wine_unmap_com() {
 # Starts the server persistently and keeps Wine's desktop process alive, so that
 # each program started afterwards costs milliseconds.
 wine_server_up() {
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # A server that is already running for the prefix (left by an earlier run) is fine.
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     local keep="$KORVEX_ROOT/build/x86_64/bin/winekeep.exe"
     if [ -f "$keep" ]; then
         setsid "$WINE64" "$keep" </dev/null >/dev/null 2>&1 &
