@@ -2,15 +2,10 @@
 # End to end under Wine: the simulated register on a pty mapped as COM9 sends random
 # dumps in random chunks; the real program receives them between Start and Stop and
 # saves them; the saved lines must equal those of an independent reference decoder.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-source "$root/scripts/program-dir.sh"
+source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/acquisition"
 rm -rf "$work"; mkdir -p "$work"
-passed=0 failed=0
 
 # A dump of register bytes with CR, LF, NUL and invalid bytes mixed in, ending in a
 # partial line that Stop must drop.
@@ -29,9 +24,6 @@ open(sys.argv[1], 'wb').write(out)
 PY
 }
 
-check() {  # name, condition result
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 
 run_case() {  # arch seed indent chunk bps
     arch=$1; local seed=$2 indent=$3 chunk=$4 bps=$5
@@ -56,5 +48,4 @@ trap 'regsim_stop "$work"/*/com9 2>/dev/null; true' EXIT
 run_case i686 1 3 1:700 25000
 run_case i686 2 0 1:3 0
 run_case x86_64 3 5 100:512 0
-echo "acquisition e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary "acquisition"

@@ -5,19 +5,11 @@
 # a simulated register on COM1 and saves it; the version resources and the uninstall
 # entry are checked; the uninstaller must leave no program file. The same recording
 # then runs from the unzipped portable folder.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-source "$root/scripts/program-dir.sh"
+source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/install"
 rm -rf "$work"; mkdir -p "$work"
 export WINEPREFIX="$work/prefix"
-passed=0 failed=0
-check() {  # name, condition result
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 reg_value() {  # key value: prints the value's data, nothing when it is absent
     "$WINE64" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
@@ -105,5 +97,4 @@ check "portable zip unpacks to C:\\Korvex" $?
 record "portable" "$WINEPREFIX/drive_c/Korvex" \
     bash -c "cd '$WINEPREFIX/drive_c/Korvex' && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &"
 
-echo "install e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary "install"

@@ -4,25 +4,17 @@
 # Korvex_LastRun.txt must then hold, byte for byte against the reference decoder, every
 # line the register had sent up to a second before. The next run keeps that record as
 # Korvex_LastRun.1.txt. A run from a read-only program folder receives and saves as ever.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-source "$root/scripts/program-dir.sh"
+source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/last_run"
 ro="$work/readonly"
 unmount_ro() { while mountpoint -q "$ro" 2>/dev/null || mountpoint -q "$ro/Korvex_Config.txt" 2>/dev/null; do umount -l "$ro/Korvex_Config.txt" 2>/dev/null || umount -l "$ro"; done; }
 unmount_ro
 rm -rf "$work"; mkdir -p "$work"
-passed=0 failed=0
 bps=4000
 link="$work/com9"
 tables=(TAB_FILE="Z:${root//\//\\}\\samples\\Korvex_Tab.txt" INVALID_CHAR_FILE="Z:${root//\//\\}\\samples\\Korvex_Invalid.txt")
 
-check() {  # name, condition result
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 decode() {  # dump > lines
     python3 "$root/tests/e2e/reference_decoder.py" "$1" "$root/samples/Korvex_Tab.txt" "$root/samples/Korvex_Invalid.txt" 2
 }
@@ -117,5 +109,4 @@ ctl wait-exit 10 >/dev/null
 [ -z "$box" ] && cmp -s "$work/out/received.txt" "$work/expected.txt" && [ ! -e "$ro/Korvex_LastRun.txt" ]
 check "read-only program folder: the whole dump received and saved, no message" $?
 
-echo "last run e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary "last run"

@@ -4,22 +4,14 @@
 # Pagination at the edges of a page, header and page labels, every line once and in
 # order, body font sizes, a repeated print, a print during a running acquisition, and
 # both print commands on a machine without any printer.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-source "$root/scripts/program-dir.sh"
+source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/printing"
 spool=/var/spool/cups-pdf/$(id -un)
 rm -rf "$work"; mkdir -p "$work"
-passed=0 failed=0
 ctl() { korvex_tool "$arch" korvexctl "$@"; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
-check() {  # name, condition result
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 
 start() {  # arch dir [CONFIG=VALUE]...
     arch=$1; local dir=$2; shift 2
@@ -150,5 +142,4 @@ done
 unset CUPS_SERVER
 stop; check "the program ends normally afterwards" $?
 
-echo "printing e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary "printing"

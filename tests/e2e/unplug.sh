@@ -3,18 +3,10 @@
 # and plugged in again. While it is out the program stays calm (no busy core) and Save
 # works; afterwards the run goes on by itself, and the saved text holds every line of
 # the dump in order.
-set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-source "$root/scripts/program-dir.sh"
+source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/unplug"
 rm -rf "$work"; mkdir -p "$work"
-passed=0 failed=0
-check() {  # name, condition result
-    if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
-}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 run_case() {  # arch
@@ -61,5 +53,4 @@ run_case() {  # arch
 
 trap 'regsim_stop "$work"/*/com10 2>/dev/null; true' EXIT
 run_case i686
-echo "unplug e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary "unplug"
