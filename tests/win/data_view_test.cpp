@@ -53,44 +53,28 @@ void RegisterParentClass()
     done = true;
 }
 
-// A DIB the view paints into through WM_PRINTCLIENT; pixels read as 0x00RRGGBB.
-class Capture {
+// What the view paints into a bitmap through WM_PRINTCLIENT.
+class Capture : public Dib {
 public:
-    Capture(HWND view)
+    explicit Capture(HWND view) : Dib(ClientSize(view).cx, ClientSize(view).cy)
+    {
+        // Grey, so that a view that paints nothing cannot pass for a white one.
+        Fill(0x808080);
+        ::SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(DC()), PRF_CLIENT);
+        ::GdiFlush();
+    }
+    static SIZE ClientSize(HWND view)
     {
         RECT rc;
         ::GetClientRect(view, &rc);
-        m_width = rc.right;
-        m_height = rc.bottom;
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = m_width;
-        bi.bmiHeader.biHeight = -m_height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        // Grey, so that a view that paints nothing cannot pass for a white one.
-        for (int i = 0; i < m_width * m_height; ++i)
-            m_bits[i] = 0x808080;
-        ::SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT);
-        ::GdiFlush();
+        return SIZE{rc.right, rc.bottom};
     }
-    ~Capture()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    uint32_t At(int x, int y) const { return m_bits[y * m_width + x] & 0xFFFFFF; }
     // Pixels of a band of rows that are clearly text (all channels dark).
     int DarkPixels(int top, int bottom) const
     {
         int n = 0;
-        for (int y = top; y < bottom && y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x) {
+        for (int y = top; y < bottom && y < Height(); ++y)
+            for (int x = 0; x < Width(); ++x) {
                 const uint32_t p = At(x, y);
                 if ((p & 0xFF) < 0x80 && ((p >> 8) & 0xFF) < 0x80 && ((p >> 16) & 0xFF) < 0x80)
                     ++n;
@@ -105,16 +89,6 @@ public:
                     return false;
         return true;
     }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-
-private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    uint32_t* m_bits = nullptr;
-    int m_width = 0;
-    int m_height = 0;
 };
 
 struct OwnedDialogSearch {

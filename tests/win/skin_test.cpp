@@ -28,30 +28,10 @@ namespace {
 
 const uint32_t kWhite = 0xFFFFFF;
 
-// A 32-bit top-down image, pixels 0x00RRGGBB.
-class Image {
+// A captured or expected picture of a button or window.
+class Image : public Dib {
 public:
-    Image(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-    }
-    ~Image()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
+    using Dib::Dib;
 
     // What the screen shows of a window's client area.
     static std::unique_ptr<Image> OfScreen(HWND window)
@@ -62,7 +42,7 @@ public:
         ::ClientToScreen(window, &origin);
         auto image = std::make_unique<Image>(rc.right, rc.bottom);
         HDC screen = ::GetDC(nullptr);
-        ::BitBlt(image->m_dc, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
+        ::BitBlt(image->DC(), 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
         ::ReleaseDC(nullptr, screen);
         ::GdiFlush();
         return image;
@@ -79,27 +59,16 @@ public:
         Image cell(q, bm.bmHeight);
         HDC from = ::CreateCompatibleDC(nullptr);
         HGDIOBJ old = ::SelectObject(from, source);
-        ::BitBlt(cell.m_dc, 0, 0, q, bm.bmHeight, from, state * q, 0, SRCCOPY);
+        ::BitBlt(cell.DC(), 0, 0, q, bm.bmHeight, from, state * q, 0, SRCCOPY);
         ::SelectObject(from, old);
         ::DeleteDC(from);
         ::DeleteObject(source);
         auto image = std::make_unique<Image>(width, height);
-        ::SetStretchBltMode(image->m_dc, COLORONCOLOR);
-        ::StretchBlt(image->m_dc, 0, 0, width, height, cell.m_dc, 0, 0, q, bm.bmHeight, SRCCOPY);
+        ::SetStretchBltMode(image->DC(), COLORONCOLOR);
+        ::StretchBlt(image->DC(), 0, 0, width, height, cell.DC(), 0, 0, q, bm.bmHeight, SRCCOPY);
         ::GdiFlush();
         return image;
     }
-
-    uint32_t At(int x, int y) const { return m_bits[y * m_width + x] & 0xFFFFFF; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-
-private:
-    int m_width, m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    uint32_t* m_bits = nullptr;
 };
 
 uint32_t Pixel(COLORREF c)

@@ -282,3 +282,34 @@ void FileDialogAnswer::Run()
 }
 
 }  // namespace wintest
+
+namespace wintest {
+
+Dib::Dib(int width, int height) : m_width(width), m_height(height)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    m_dc = ::CreateCompatibleDC(nullptr);
+    m_bitmap = ::CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+    m_old = ::SelectObject(m_dc, m_bitmap);
+}
+
+Dib::~Dib()
+{
+    ::SelectObject(m_dc, m_old);
+    ::DeleteObject(m_bitmap);
+    ::DeleteDC(m_dc);
+}
+
+void Dib::Fill(uint32_t colour)
+{
+    for (int i = 0; i < m_width * m_height; ++i)
+        m_bits[i] = colour;
+}
+
+}  // namespace wintest

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -102,6 +103,28 @@ private:
     mutable std::mutex m_mutex;
     std::string m_proposed;
     std::thread m_thread;
+};
+
+// A 32-bit top-down bitmap selected into a memory DC of its own, for pixel checks;
+// pixels read as 0x00RRGGBB.
+class Dib {
+public:
+    Dib(int width, int height);
+    ~Dib();
+    Dib(const Dib&) = delete;
+    Dib& operator=(const Dib&) = delete;
+    HDC DC() const { return m_dc; }
+    uint32_t At(int x, int y) const { return m_bits[y * m_width + x] & 0xFFFFFF; }
+    void Fill(uint32_t colour);
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+private:
+    int m_width, m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    uint32_t* m_bits = nullptr;
 };
 
 }  // namespace wintest
