@@ -3,11 +3,21 @@
 
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 
 namespace {
-const char kWndProp[] = "Korvex.CWnd";
+// Which object each bound window has. A table of our own rather than a window property:
+// every message looks its window up, and under Wine a property read is a round trip to
+// the server.
+std::mutex g_bindingLock;
+std::unordered_map<HWND, CWnd*>& Bindings()
+{
+    static std::unordered_map<HWND, CWnd*> bindings;
+    return bindings;
+}
 // The object whose window this thread is creating, bound at the window's first message.
 thread_local CWnd* t_creating = nullptr;
 }
@@ -34,15 +44,22 @@ const MsgMap* CWnd::GetMessageMap() const
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
-    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kWndProp)) : nullptr;
+    if (!hwnd)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(g_bindingLock);
+    const auto it = Bindings().find(hwnd);
+    return it == Bindings().end() ? nullptr : it->second;
 }
 
 bool CWnd::Attach(HWND hwnd)
 {
-    if (!hwnd || m_hWnd || FromHandle(hwnd))
+    if (!hwnd || m_hWnd || !::IsWindow(hwnd))
         return false;
-    if (!::SetPropA(hwnd, kWndProp, this))
-        return false;
+    {
+        std::lock_guard<std::mutex> lock(g_bindingLock);
+        if (!Bindings().emplace(hwnd, this).second)
+            return false;
+    }
     m_hWnd = hwnd;
     return true;
 }
@@ -108,7 +125,10 @@ HWND CWnd::UnsubclassWindow()
         return nullptr;
     if (m_pfnSuper)
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    ::RemovePropA(hwnd, kWndProp);
+    {
+        std::lock_guard<std::mutex> lock(g_bindingLock);
+        Bindings().erase(hwnd);
+    }
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
     return hwnd;
