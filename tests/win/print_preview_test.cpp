@@ -100,7 +100,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PrintPreviewTest, OnePageIsCentredAndClosingGivesTheMainWindowBackUnchanged)
+TEST_F(PrintPreviewTest, OnePageIsCentredWithItsToolbarTipsAndClosingGivesTheMainWindowBackUnchanged)
 {
     AddLines(10);
     m_dlg->View().SendMessage(WM_VSCROLL, SB_LINEDOWN);
@@ -126,6 +126,23 @@ TEST_F(PrintPreviewTest, OnePageIsCentredAndClosingGivesTheMainWindowBackUnchang
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_NEXT)));
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_PREV)));
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_ZOOMOUT)));
+    // The toolbar's tips.
+    auto tip = [&](UINT id) {
+        NMTTDISPINFOA info = {};
+        info.hdr.hwndFrom = Toolbar();
+        info.hdr.idFrom = reinterpret_cast<UINT_PTR>(Button(id));
+        info.hdr.code = TTN_NEEDTEXTA;
+        info.uFlags = TTF_IDISHWND;
+        const LRESULT handled = ::SendMessageA(view->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return handled ? std::string(info.lpszText) : std::string("(not handled)");
+    };
+    EXPECT_EQ(tip(ID_PREVIEW_CLOSE), "Close print preview mode");
+    EXPECT_EQ(tip(ID_PREVIEW_NEXT), "Move to next page");
+    EXPECT_EQ(tip(ID_PREVIEW_PREV), "Move to previous page");
+    EXPECT_EQ(tip(ID_PREVIEW_PRINT), "Print the report");
+    EXPECT_EQ(tip(ID_PREVIEW_ZOOMIN), "Zoom in");
+    EXPECT_EQ(tip(ID_PREVIEW_ZOOMOUT), "Zoom out");
+    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Unrecognised control ID");
 
     Command(ID_PREVIEW_CLOSE);
     PumpFor(50);
@@ -237,29 +254,6 @@ TEST_F(PrintPreviewTest, SixClicksOnAPageGoThroughEveryZoomAndBack)
     EXPECT_EQ(view->GetZoomState(), 2u);
     Command(ID_PREVIEW_ZOOMOUT);
     EXPECT_EQ(view->GetZoomState(), 1u);
-}
-
-TEST_F(PrintPreviewTest, ToolbarTooltipTexts)
-{
-    AddLines(5);
-    CMyPreviewView* view = OpenPreview();
-    ASSERT_NE(view, nullptr);
-    auto tip = [&](UINT id) {
-        NMTTDISPINFOA info = {};
-        info.hdr.hwndFrom = Toolbar();
-        info.hdr.idFrom = reinterpret_cast<UINT_PTR>(Button(id));
-        info.hdr.code = TTN_NEEDTEXTA;
-        info.uFlags = TTF_IDISHWND;
-        const LRESULT handled = ::SendMessageA(view->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-        return handled ? std::string(info.lpszText) : std::string("(not handled)");
-    };
-    EXPECT_EQ(tip(ID_PREVIEW_CLOSE), "Close print preview mode");
-    EXPECT_EQ(tip(ID_PREVIEW_NEXT), "Move to next page");
-    EXPECT_EQ(tip(ID_PREVIEW_PREV), "Move to previous page");
-    EXPECT_EQ(tip(ID_PREVIEW_PRINT), "Print the report");
-    EXPECT_EQ(tip(ID_PREVIEW_ZOOMIN), "Zoom in");
-    EXPECT_EQ(tip(ID_PREVIEW_ZOOMOUT), "Zoom out");
-    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Unrecognised control ID");
 }
 
 TEST_F(PrintPreviewTest, PrintFromThePreviewPrintsAndCloses)

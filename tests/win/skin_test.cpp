@@ -428,9 +428,6 @@ TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
     CAboutDlg about;
     ASSERT_TRUE(about.Create());
     ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    char caption[64] = "";
-    ::GetWindowTextA(about.m_hWnd, caption, sizeof caption);
-    EXPECT_STREQ(caption, "About Korvex");
 
     // The credits: title, heading, name, notice and rights, web and e-mail headings
     // with their lines, empty lines between the groups, no line end at the end.
