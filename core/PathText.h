@@ -1,0 +1,10 @@
+// File names inside the program are UTF-8, so that a folder or file name outside the
+// single-byte code page survives from the system to the file functions and back. The
+// Windows file functions take UTF-16: these two convert, without the platform, and
+// never fail: a malformed sequence becomes U+FFFD, which names no file.
+#pragma once
+
+#include <string>
+
+std::u16string PathToUtf16(const std::string& utf8);
+std::string PathFromUtf16(const std::u16string& utf16);
