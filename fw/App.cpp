@@ -95,14 +95,48 @@ HINSTANCE AfxGetResourceHandle()
     return ::GetModuleHandleA(nullptr);
 }
 
-int AfxMessageBox(const char* text, UINT type)
+namespace {
+bool OfThisThread(HWND hwnd)
+{
+    return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
+}
+
+HWND UsableOwner(HWND candidate)
+{
+    if (!candidate || !::IsWindow(candidate))
+        return nullptr;
+    HWND root = ::GetAncestor(candidate, GA_ROOT);
+    if (!root || !OfThisThread(root) || !::IsWindowVisible(root))
+        return nullptr;
+    if (::IsWindowEnabled(root))
+        return root;
+    HWND popup = ::GetLastActivePopup(root);
+    if (popup && popup != root && OfThisThread(popup) && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup))
+        return popup;
+    return nullptr;
+}
+}  // namespace
+
+HWND AfxGetModalOwner(HWND preferred)
+{
+    if (HWND owner = UsableOwner(preferred))
+        return owner;
+    if (HWND owner = UsableOwner(::GetActiveWindow()))
+        return owner;
+    CWinApp* app = AfxGetApp();
+    return app && app->m_pMainWnd ? UsableOwner(app->m_pMainWnd->m_hWnd) : nullptr;
+}
+
+int AfxMessageBox(HWND preferredOwner, const char* text, UINT type)
 {
     CWinApp* app = AfxGetApp();
     std::string caption = app ? app->AppName() : std::string();
     if (caption.empty())
         caption = ExeBaseName();
-    HWND owner = ::GetActiveWindow();
-    if (!owner && app && app->m_pMainWnd)
-        owner = app->m_pMainWnd->m_hWnd;
-    return ::MessageBoxA(owner, text, caption.c_str(), type);
+    return ::MessageBoxA(AfxGetModalOwner(preferredOwner), text, caption.c_str(), type);
+}
+
+int AfxMessageBox(const char* text, UINT type)
+{
+    return AfxMessageBox(nullptr, text, type);
 }

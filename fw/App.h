@@ -41,5 +41,14 @@ private:
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetResourceHandle();
-// A modal message box captioned with the application name.
+// The window that should own a modal dialog or message box opened now by this thread:
+// `preferred` when it can, else this thread's active window, else the application's
+// main window. Each is taken as its top-level window and only when that is a visible
+// window of this thread; when it is disabled because a modal dialog of its own is open,
+// that dialog (the last active popup) owns the new one instead, so closing the new box
+// never enables a window that must stay disabled. Null when none fits.
+HWND AfxGetModalOwner(HWND preferred = nullptr);
+// A modal message box captioned with the application name, owned by
+// AfxGetModalOwner() (with `preferredOwner` as the preferred window).
 int AfxMessageBox(const char* text, UINT type = MB_OK);
+int AfxMessageBox(HWND preferredOwner, const char* text, UINT type);

@@ -85,47 +85,67 @@ BarRange PageBarRange(int firstPage, int lastPage, int pagesShown)
         return b;
     b.shown = true;
     b.min = firstPage;
-    b.max = lastPage - pagesShown + 1;
-    if (b.max < b.min)
-        b.max = b.min;
+    b.max = LastScreenPage(firstPage, lastPage, pagesShown);
     return b;
 }
 
-int PageAfterWheel(int delta, int current, int lastPage, int pagesShown)
+int LastScreenPage(int firstPage, int lastPage, int pagesShown)
 {
-    if (delta > 0 && current > 1)
-        return current - 1;
-    if (delta < 0 && current < lastPage - pagesShown + 1)
-        return current + 1;
-    return 0;
+    const int shown = pagesShown > 1 ? pagesShown : 1;
+    const int64_t start = static_cast<int64_t>(lastPage) - shown + 1;
+    return start > firstPage ? static_cast<int>(start) : firstPage;
+}
+
+int ClampPage(int page, int firstPage, int lastPage, int pagesShown)
+{
+    const int last = LastScreenPage(firstPage, lastPage, pagesShown);
+    return page < firstPage ? firstPage : page > last ? last : page;
+}
+
+namespace {
+int ClampWide(int64_t page, int firstPage, int lastPage, int pagesShown)
+{
+    return ClampPage(static_cast<int>(page < INT_MIN ? INT_MIN : page > INT_MAX ? INT_MAX : page), firstPage,
+                     lastPage, pagesShown);
+}
+}  // namespace
+
+int PageAfterWheel(int delta, int current, int firstPage, int lastPage, int pagesShown)
+{
+    const int64_t target = static_cast<int64_t>(current) + (delta > 0 ? -1 : delta < 0 ? 1 : 0);
+    return ClampWide(target, firstPage, lastPage, pagesShown);
 }
 
 int PageAfterScroll(int code, int thumb, int current, int firstPage, int lastPage, int pagesShown)
 {
-    const int step = (lastPage - firstPage + 9) / 10;
+    // A tenth of the report, at least one page.
+    const int64_t tenth = (static_cast<int64_t>(lastPage) - firstPage + 9) / 10;
+    const int64_t step = tenth > 0 ? tenth : 1;
+    int64_t target = current;
     switch (code) {
-    case 0:  // line up
-        return current - 1;
-    case 1:  // line down
-        return current <= lastPage - pagesShown ? current + 1 : 0;
-    case 2:  // page up
-        return current - step < firstPage ? firstPage : current - step;
-    case 3:  // page down
-        return current + step;
-    case 4:  // thumb position
-        return thumb;
-    case 6:  // top
-        return firstPage;
-    case 7:  // bottom
-        return lastPage;
-    default:  // thumb track and anything else
-        return 0;
+    case 0: target = static_cast<int64_t>(current) - 1; break;  // line up
+    case 1: target = static_cast<int64_t>(current) + 1; break;  // line down
+    case 2: target = current - step; break;                     // page up
+    case 3: target = current + step; break;                     // page down
+    case 4: target = thumb; break;                              // thumb position
+    case 6: target = firstPage; break;                          // top
+    case 7: target = lastPage; break;                           // bottom: the last screen
+    default: break;                                             // thumb track and others
     }
+    return ClampWide(target, firstPage, lastPage, pagesShown);
 }
 
-int ClampPage(int page, int firstPage, int lastPage)
+int ScrollCodeForKey(int virtualKey)
 {
-    return page < firstPage ? firstPage : page > lastPage ? lastPage : page;
+    switch (virtualKey) {
+    case 0x26: return 0;  // up
+    case 0x28: return 1;  // down
+    case 0x21: return 2;  // page up
+    case 0x22: return 3;  // page down
+    case 0x24: return 6;  // home
+    case 0x23: return 7;  // end
+    default: return -1;
+    }
 }
 
 int ClampScroll(int position, int total, int view)

@@ -50,13 +50,21 @@ struct BarRange {
 };
 BarRange PageBarRange(int firstPage, int lastPage, int pagesShown);
 
-// The page to show after a wheel turn while zoomed out, or 0 for no change.
-int PageAfterWheel(int delta, int current, int lastPage, int pagesShown);
-// The page to show after a request of the vertical bar while zoomed out, or 0 for no
-// change. Codes as the system numbers them (line up 0 … bottom 7).
+// Paging while whole pages are shown: the screen shows pagesShown pages from the
+// current one, so the last screen starts at last − pagesShown + 1 (never before the
+// first page). Every result below stays within first … that page, and equals
+// `current` when the request changes nothing.
+int LastScreenPage(int firstPage, int lastPage, int pagesShown);
+// The current page kept within first … the first page of the last screen.
+int ClampPage(int page, int firstPage, int lastPage, int pagesShown = 1);
+// A wheel turn: one page back for a positive delta, one page on for a negative one.
+int PageAfterWheel(int delta, int current, int firstPage, int lastPage, int pagesShown);
+// A request of the vertical bar. Codes as the system numbers them (line up 0 …
+// bottom 7); thumb tracking changes nothing until the thumb is let go.
 int PageAfterScroll(int code, int thumb, int current, int firstPage, int lastPage, int pagesShown);
-// The current page kept within first … last.
-int ClampPage(int page, int firstPage, int lastPage);
+// The bar's request a key stands for: up and down a line, page up and down, home to
+// the top, end to the bottom; -1 for any other key. Key codes as the system's.
+int ScrollCodeForKey(int virtualKey);
 
 // A scroll position kept within 0 … total − view (0 when the view is larger).
 int ClampScroll(int position, int total, int view);

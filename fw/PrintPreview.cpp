@@ -13,7 +13,12 @@ INT_PTR CALLBACK ToolbarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
 {
     // The buttons' commands belong to the frame, which gives them to its view.
     if (msg == WM_COMMAND) {
-        ::SendMessageA(::GetParent(bar), WM_COMMAND, wp, lp);
+        HWND frame = ::GetParent(bar);
+        ::SendMessageA(frame, WM_COMMAND, wp, lp);
+        // A clicked button took the focus: the keys go back to the view (unless the
+        // command closed the preview, toolbar and all).
+        if (::IsWindow(bar) && ::IsChild(bar, ::GetFocus()))
+            ::SetFocus(frame);
         return TRUE;
     }
     return FALSE;
@@ -45,6 +50,7 @@ void AddToolTips(HWND toolbar, HWND view)
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_SIZE()
     ON_MESSAGE(WM_CLOSE, OnClose)
+    ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
 END_MESSAGE_MAP()
 
 bool CFrameWnd::Create(const char* title, UINT menuId)
@@ -111,6 +117,15 @@ LRESULT CFrameWnd::OnClose(WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CFrameWnd::OnSetFocus(WPARAM, LPARAM)
+{
+    // The keys belong to the view, also when the frame gets the focus back from a
+    // dialog it owned.
+    if (m_pView && m_pView->IsWindow() && ::IsWindowVisible(m_pView->m_hWnd))
+        ::SetFocus(m_pView->m_hWnd);
+    return 0;
+}
+
 CFrameWnd* CSingleDocTemplate::CreateNewFrame() const
 {
     auto* frame = new CFrameWnd;
@@ -149,6 +164,7 @@ bool CView::DoPreparePrinting(CPrintInfo* info)
     pd.hwndOwner = GetParent();
     pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC | PD_NOWARNING;
     if (!::PrintDlgA(&pd)) {
+        m_previewFailure = PreviewFailure::PrinterError;
         // Not every system warns here; the page set-up query does, with the system's
         // own words, and only then.
         if (::CommDlgExtendedError() == PDERR_NODEFAULTPRN) {
@@ -159,6 +175,8 @@ bool CView::DoPreparePrinting(CPrintInfo* info)
             if (::PageSetupDlgA(&psd)) {
                 ::GlobalFree(psd.hDevMode);
                 ::GlobalFree(psd.hDevNames);
+            } else {
+                m_previewFailure = PreviewFailure::NoPrinter;
             }
         }
         return false;
@@ -168,25 +186,35 @@ bool CView::DoPreparePrinting(CPrintInfo* info)
     if (pd.hDevNames)
         ::GlobalFree(pd.hDevNames);
     info->m_hAttribDC = pd.hDC;
+    if (!pd.hDC)
+        m_previewFailure = PreviewFailure::PrinterError;
     return pd.hDC != nullptr;
 }
 
 bool CView::DoPrintPreview(UINT toolbarId, CPreviewView* preview)
 {
+    m_previewFailure = PreviewFailure::None;
     auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(GetParent()));
-    if (!preview)
+    if (!preview) {
+        m_previewFailure = PreviewFailure::NoWindow;
         return false;
+    }
     preview->m_pPrintView = this;
     preview->m_pFrame = frame;
     preview->m_info.m_bPreview = true;
     HWND toolbar = nullptr;
     const char* cls = RegisterWndClass(CS_BYTEALIGNCLIENT | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
     const RECT r = {0, 0, 0, 0};
-    if (!frame || !OnPreparePrinting(&preview->m_info) ||
+    bool prepared = false;
+    if (!frame || !(prepared = OnPreparePrinting(&preview->m_info)) ||
         !(toolbar = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(toolbarId), frame->m_hWnd,
                                          ToolbarProc, 0)) ||
         !preview->CreateEx(0, cls, "", WS_CHILD | WS_VSCROLL | WS_HSCROLL, r, frame->m_hWnd,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kViewId + 1)))) {
+        if (prepared || !frame)
+            m_previewFailure = PreviewFailure::NoWindow;
+        else if (m_previewFailure == PreviewFailure::None)
+            m_previewFailure = PreviewFailure::PrinterError;  // an override said no
         if (toolbar)
             ::DestroyWindow(toolbar);
         delete preview;
@@ -260,9 +288,10 @@ LRESULT CPreviewView::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 
 void CPreviewView::SetCurrentPage(UINT page, bool clearRatios)
 {
-    m_nCurrentPage = static_cast<UINT>(PreviewMath::ClampPage(static_cast<int>(page),
-                                                              static_cast<int>(m_info.m_nMinPage),
-                                                              static_cast<int>(m_info.m_nMaxPage)));
+    // The last screen shows the last pages: with two pages shown it starts one early.
+    m_nCurrentPage = static_cast<UINT>(PreviewMath::ClampPage(
+        static_cast<int>(page), static_cast<int>(m_info.m_nMinPage), static_cast<int>(m_info.m_nMaxPage),
+        static_cast<int>(m_nPages)));
     if (clearRatios)
         for (PageInfo& slot : m_pageInfo)
             slot.sizeScaleRatio = {0, 0};

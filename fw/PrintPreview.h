@@ -6,6 +6,8 @@
 #include "fw/Wnd.h"
 #include "fw/PreviewMath.h"
 
+#include <memory>
+
 // Commands of the preview toolbar.
 enum : UINT {
     kPreviewClose = 0xE300,
@@ -49,6 +51,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnClose(WPARAM wp, LPARAM lp);
+    LRESULT OnSetFocus(WPARAM wp, LPARAM lp);
 
     DECLARE_MESSAGE_MAP()
 
@@ -59,6 +62,14 @@ private:
 };
 
 class CView;
+
+// Why a preview did not start.
+enum class PreviewFailure {
+    None,
+    NoPrinter,     // there is no default printer; the system has said so
+    PrinterError,  // the default printer could not be opened
+    NoWindow,      // a window of the preview could not be made
+};
 
 // Makes the preview's frame and its view; kept for later previews.
 class CSingleDocTemplate {
@@ -85,6 +96,8 @@ public:
     virtual void OnEndPrinting(HDC, CPrintInfo*) {}
     // The preview is ending: the job ends and the frame shows this view again.
     virtual void OnEndPrintPreview(HDC dc, CPrintInfo* info, CPreviewView* preview);
+    // Why the last DoPrintPreview failed.
+    PreviewFailure GetPreviewFailure() const { return m_previewFailure; }
 
 protected:
     void PostNcDestroy() override { delete this; }
@@ -94,6 +107,8 @@ protected:
     // Shows this view's pages in `preview` (taken over: deleted on failure) with the
     // toolbar from dialog template `toolbarId`, in place of this view.
     bool DoPrintPreview(UINT toolbarId, CPreviewView* preview);
+
+    PreviewFailure m_previewFailure = PreviewFailure::None;
 };
 
 // Shows the pages of a print view: one or two pages fitted into the window, or one
@@ -130,6 +145,10 @@ public:
     void CenterOnPoint(POINT point);
     void ScrollToPosition(POINT point);
     POINT GetScrollPosition() const { return m_scroll; }
+
+    // Expires when this object is deleted: a handler that ran a modal loop (a dialog)
+    // checks it before it touches the object again.
+    std::weak_ptr<bool> AliveToken() const { return m_alive; }
 
     UINT GetCurrentPage() const { return m_nCurrentPage; }
     UINT GetZoomState() const { return m_nZoomState; }
@@ -190,4 +209,5 @@ private:
     SIZE m_lineSize = {0, 0};
     bool m_bScrolling = false;  // a zoomed page: the bars scroll pixels
     bool m_bJobEnded = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CMyPreviewView, CPreviewView)
     ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_MESSAGE(WM_VSCROLL, OnVScroll)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
     ON_MESSAGE(WM_NOTIFY, OnNotify)
     ON_COMMAND(ID_PREVIEW_ZOOMIN, OnZoomIn)
     ON_COMMAND(ID_PREVIEW_ZOOMOUT, OnZoomOut)
@@ -121,8 +122,21 @@ void CMyPreviewView::OnNumPageChange()
 
 void CMyPreviewView::OnPreviewPrint()
 {
-    if (auto* printView = dynamic_cast<CMyPrintPreview*>(m_pPrintView))
-        printView->PrintFromPreview();
+    // The printer dialog is open already (a command sent past the disabled frame).
+    if (m_bPrinting)
+        return;
+    auto* printView = dynamic_cast<CMyPrintPreview*>(m_pPrintView);
+    if (printView) {
+        const std::weak_ptr<bool> alive = AliveToken();
+        HWND self = m_hWnd;
+        m_bPrinting = true;
+        printView->PrintFromPreview(m_pFrame ? m_pFrame->m_hWnd : nullptr);
+        // The dialog's own message loop may have closed the preview meanwhile, and
+        // deleted this view with it.
+        if (alive.expired() || !::IsWindow(self))
+            return;
+        m_bPrinting = false;
+    }
     CPreviewView::OnPreviewPrint();  // closes the preview, printed or not
 }
 
@@ -139,10 +153,11 @@ LRESULT CMyPreviewView::OnMouseWheel(WPARAM wp, LPARAM)
     if (m_nZoomState > 0) {
         const POINT at = GetScrollPosition();
         ScrollToPosition({at.x, at.y - delta});
-    } else if (const int page = PreviewMath::PageAfterWheel(delta, static_cast<int>(m_nCurrentPage),
-                                                            static_cast<int>(m_info.m_nMaxPage),
-                                                            static_cast<int>(m_nPages))) {
-        SetCurrentPage(static_cast<UINT>(page), true);
+    } else {
+        SetCurrentPage(static_cast<UINT>(PreviewMath::PageAfterWheel(
+                           delta, static_cast<int>(m_nCurrentPage), static_cast<int>(m_info.m_nMinPage),
+                           static_cast<int>(m_info.m_nMaxPage), static_cast<int>(m_nPages))),
+                       true);
     }
     return 0;
 }
@@ -168,11 +183,28 @@ LRESULT CMyPreviewView::OnVScroll(WPARAM wp, LPARAM lp)
     if (m_nZoomState > 0)
         return CPreviewView::OnVScroll(wp, lp);
     UpdateScrollRange();
-    const int page = PreviewMath::PageAfterScroll(LOWORD(wp), HIWORD(wp), static_cast<int>(m_nCurrentPage),
-                                                  static_cast<int>(m_info.m_nMinPage),
-                                                  static_cast<int>(m_info.m_nMaxPage), static_cast<int>(m_nPages));
-    if (page > 0)
-        SetCurrentPage(static_cast<UINT>(page), true);
+    const int code = LOWORD(wp);
+    if (code == SB_THUMBTRACK || code == SB_ENDSCROLL)
+        return 0;
+    SetCurrentPage(static_cast<UINT>(PreviewMath::PageAfterScroll(
+                       code, HIWORD(wp), static_cast<int>(m_nCurrentPage), static_cast<int>(m_info.m_nMinPage),
+                       static_cast<int>(m_info.m_nMaxPage), static_cast<int>(m_nPages))),
+                   true);
+    return 0;
+}
+
+LRESULT CMyPreviewView::OnKeyDown(WPARAM wp, LPARAM lp)
+{
+    // The keys do what the scroll bar does: whole pages while zoomed out, the page's
+    // pixels while zoomed in (left and right then move across).
+    if (m_nZoomState > 0 && (wp == VK_LEFT || wp == VK_RIGHT)) {
+        CPreviewView::OnHScroll(wp == VK_LEFT ? SB_LINEUP : SB_LINEDOWN, 0);
+        return 0;
+    }
+    const int code = PreviewMath::ScrollCodeForKey(static_cast<int>(wp));
+    if (code < 0)
+        return Default();
+    OnVScroll(static_cast<WPARAM>(code), lp);
     return 0;
 }
 
@@ -189,6 +221,8 @@ LRESULT CMyPreviewView::OnNotify(WPARAM, LPARAM lp)
     case ID_PREVIEW_CLOSE: text = "Close print preview mode"; break;
     case ID_PREVIEW_NEXT: text = "Move to next page"; break;
     case ID_PREVIEW_PREV: text = "Move to previous page"; break;
+    // The button toggles: its tip says what it does now, as its caption does.
+    case ID_PREVIEW_NUMPAGE: text = m_nZoomOutPages == 1 ? "Show two pages side by side" : "Show one page"; break;
     case ID_PREVIEW_PRINT: text = "Print the report"; break;
     case ID_PREVIEW_ZOOMIN: text = "Zoom in"; break;
     case ID_PREVIEW_ZOOMOUT: text = "Zoom out"; break;

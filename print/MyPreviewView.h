@@ -24,6 +24,7 @@ protected:
     LRESULT OnMouseWheel(WPARAM wp, LPARAM lp);
     LRESULT OnSetCursor(WPARAM wp, LPARAM lp);
     LRESULT OnVScroll(WPARAM wp, LPARAM lp);
+    LRESULT OnKeyDown(WPARAM wp, LPARAM lp);
     LRESULT OnNotify(WPARAM wp, LPARAM lp);
     void OnZoomIn();
     void OnZoomOut();
@@ -34,5 +35,6 @@ protected:
 
 private:
     PreviewMath::Display DisplaySize();
+    bool m_bPrinting = false;  // the printer dialog of Print is open
     void SetScaledSize(UINT slot);
 };

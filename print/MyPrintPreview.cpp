@@ -24,17 +24,22 @@ void CMyPrintPreview::StartPreview()
 {
     if (DoPrintPreview(IDD_PREVIEW_TOOLBAR, new CMyPreviewView))
         return;
-    // No printer (the system has said so already) or no window: the main window comes
-    // back at once rather than leaving the operator in front of an empty frame.
+    // The main window comes back at once rather than leaving the operator in front of
+    // an empty frame, and says why, unless the system has said it already.
+    const PreviewFailure why = GetPreviewFailure();
+    HWND host = m_pHost ? m_pHost->m_hWnd : nullptr;
     GiveBackHost();
     if (HWND frame = GetParent())
-        ::DestroyWindow(frame);  // deletes this view too
+        ::DestroyWindow(frame);  // deletes this view too: nothing of it is used below
+    if (why != PreviewFailure::NoPrinter)
+        AfxMessageBox(host, why == PreviewFailure::NoWindow ? kNoWindowText : kPrinterErrorText,
+                      MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CMyPrintPreview::PrintFromPreview()
+void CMyPrintPreview::PrintFromPreview(HWND owner)
 {
     if (m_pReport)
-        m_pReport->PrintDirect();
+        m_pReport->PrintDirect(owner);
 }
 
 void CMyPrintPreview::OnBeginPrinting(HDC dc, CPrintInfo* info)

@@ -69,6 +69,7 @@ void CMyReport::SetupPageDefaults()
     // Without PSD_NOWARNING a machine without any printer would stop on a message box
     // here, before the printer dialog or the preview could say so themselves.
     psd.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS | PSD_RETURNDEFAULT | PSD_NOWARNING;
+    psd.hwndOwner = AfxGetModalOwner();
     psd.rtMargin = m_margins;
     psd.hInstance = ::GetModuleHandleA(nullptr);
     if (!::PageSetupDlgA(&psd))
@@ -147,7 +148,9 @@ void CMyReport::BeginPrinting(HDC dc, CPrintInfo* info)
         ::DeleteObject(m_hHeaderFont);
     m_hHeaderFont = CreateReportFont(dc, report, kHeaderPoints);
 
-    const int points = ReportMath::BodyPoints(m_bodySize);
+    // A size beyond the page would print nothing of the line but its top; it is made
+    // no taller than the page, so that every line still prints, one a page.
+    const int points = ReportMath::PagePoints(ReportMath::BodyPoints(m_bodySize), m_text.bottom - m_text.top);
     if (m_hBodyFont)
         ::DeleteObject(m_hBodyFont);
     m_hBodyFont = CreateReportFont(dc, m_bBodyFontSet ? m_bodyLogFont : report, points);
@@ -200,20 +203,17 @@ void CMyReport::PrintPage(HDC dc, CPrintInfo* info)
     if (m_bHeader)
         DrawHeader(dc, info);
 
-    int perPage = ReportMath::LinesPerPage(m_text.bottom - m_text.top, m_lineHeight);
-    if (perPage < 1)
-        perPage = 1;
+    // At least one line a page: a line taller than the page is cut at its bottom.
+    const int perPage = ReportMath::LinesPerPage(m_text.bottom - m_text.top, m_lineHeight);
     const ReportMath::PageLines lines =
         ReportMath::LinesOfPage(static_cast<int>(info->m_nCurPage), perPage, m_lines.Count());
-    int y = m_text.top;
-    for (int i = lines.first; i < lines.first + lines.count && y + m_lineHeight <= m_text.bottom; ++i) {
+    for (int row = 0; row < lines.count; ++row) {
         // A line ends at its first NUL, as the view shows it. A line wider than the
         // page breaks at a word and its further rows fall outside the box.
-        const std::string_view line = m_lines.Line(i);
-        RECT box = {m_text.left, y, m_text.right, y + m_lineHeight};
+        const std::string_view line = m_lines.Line(lines.first + row);
+        RECT box = ToRect(ReportMath::LineBox(ToBox(m_text), row, m_lineHeight));
         ::DrawTextA(dc, line.data(), static_cast<int>(::strnlen(line.data(), line.size())), &box,
                     DT_WORDBREAK | DT_EXPANDTABS);
-        y += m_lineHeight;
     }
     ::SetTextColor(dc, oldColor);
     if (oldFont)
@@ -230,15 +230,27 @@ void CMyReport::EndPrinting(HDC dc, CPrintInfo* info)
 
 // --- direct printing ----------------------------------------------------------------
 
-void CMyReport::PrintDirect()
+void CMyReport::PrintDirect(HWND owner)
 {
+    // One printer dialog at a time: a second request while it is open (a command sent
+    // to a window the dialog has disabled) is not a second job.
+    if (m_bInPrinterDialog)
+        return;
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
+    // Owned, so that the window it was asked from stays disabled while it is open.
+    pd.hwndOwner = AfxGetModalOwner(owner);
     pd.Flags = PD_ALLPAGES | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
     pd.nCopies = 1;
+    const std::weak_ptr<bool> alive = m_alive;
+    m_bInPrinterDialog = true;
     const BOOL chosen = ::PrintDlgA(&pd);
+    // The dialog ran a message loop of its own: this report may have gone with its view.
+    const bool stillHere = !alive.expired();
+    if (stillHere)
+        m_bInPrinterDialog = false;
     HDC dc = nullptr;
-    if (chosen && pd.hDevNames) {
+    if (chosen && stillHere && pd.hDevNames) {
         const auto* names = static_cast<const DEVNAMES*>(::GlobalLock(pd.hDevNames));
         const auto* mode = pd.hDevMode ? static_cast<const DEVMODEA*>(::GlobalLock(pd.hDevMode)) : nullptr;
         if (names) {
@@ -283,6 +295,10 @@ void CMyReport::PrintDirect()
 
 void CMyReport::ShowPreview(UINT menuId)
 {
+    // Not while this report's printer dialog is open: the preview would take the place
+    // of the window that owns the dialog.
+    if (m_bInPrinterDialog || m_pOpenPreview)
+        return;
     CWinApp* app = AfxGetApp();
     CWnd* host = app ? app->m_pMainWnd : nullptr;
     if (host)
@@ -293,6 +309,7 @@ void CMyReport::ShowPreview(UINT menuId)
     if (!frame) {
         if (host)
             ::ShowWindow(host->m_hWnd, SW_SHOW);
+        AfxMessageBox(host ? host->m_hWnd : nullptr, CMyPrintPreview::kNoWindowText, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     auto* view = static_cast<CMyPrintPreview*>(frame->GetActiveView());

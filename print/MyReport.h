@@ -28,8 +28,10 @@ public:
     // Takes a copy of the lines: a running acquisition does not change the report.
     void SetLines(const CLineStore& lines) { m_lines = lines; }
 
-    // The printer dialog, then every page to the chosen printer.
-    void PrintDirect();
+    // The printer dialog, owned by `owner` (null: the application's main window), then
+    // every page to the chosen printer. Does nothing while its dialog is already open.
+    void PrintDirect(HWND owner = nullptr);
+    bool IsPrinterDialogOpen() const { return m_bInPrinterDialog; }
     // The preview window in place of the application's main window.
     void ShowPreview(UINT menuId);
 
@@ -73,4 +75,7 @@ private:
     int m_bodySize = 10;
     std::string m_documentName;
     CMyPrintPreview* m_pOpenPreview = nullptr;  // the preview showing this report, if any
+    bool m_bInPrinterDialog = false;
+    // Expires with this object: code that ran a modal loop checks it before going on.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -13,6 +13,16 @@ int BodyPoints(int size)
     return size > 0 ? size : 10;
 }
 
+int PagePoints(int points, int textHeight)
+{
+    // 72 points to the inch of 2540 hundredths of a millimetre; one point more so that
+    // the font is never the smaller of the two.
+    const int64_t pagePoints = textHeight > 0 ? static_cast<int64_t>(textHeight) * 72 / 2540 + 1 : 1;
+    if (points < 1)
+        return 1;
+    return points < pagePoints ? points : static_cast<int>(pagePoints);
+}
+
 int LineHeight(int measuredHeight)
 {
     return measuredHeight >= 1 && measuredHeight <= INT_MAX - 6 ? measuredHeight + 6 : 16;
@@ -20,7 +30,19 @@ int LineHeight(int measuredHeight)
 
 int LinesPerPage(int height, int lineHeight)
 {
-    return lineHeight > 0 ? height / lineHeight : 0;
+    const int lines = lineHeight > 0 && height > 0 ? height / lineHeight : 0;
+    return lines > 1 ? lines : 1;
+}
+
+Box LineBox(const Box& body, int row, int lineHeight)
+{
+    const int64_t step = lineHeight > 0 ? lineHeight : 0;
+    const int64_t top = body.top + static_cast<int64_t>(row > 0 ? row : 0) * step;
+    const int64_t bottom = top + step < body.bottom ? top + step : body.bottom;
+    auto fit = [](int64_t v) { return static_cast<int>(v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : v); };
+    const int boxTop = fit(top);
+    const int boxBottom = fit(bottom);
+    return {body.left, boxTop, body.right, boxBottom > boxTop ? boxBottom : boxTop};
 }
 
 int CountPages(int lineCount, int linesPerPage)

@@ -14,10 +14,18 @@ struct Box {
 // The body font's size in points for the view's font size: a negative size is a
 // character height taken as points, 0 means 10.
 int BodyPoints(int viewFontSize);
+// The body font's size in points for a page whose text area is `textHeight` units
+// (hundredths of a millimetre) tall: a font taller than that area shows no more of a
+// line than one just as tall, so larger sizes come down to that; at least 1.
+int PagePoints(int points, int textHeight);
 // Distance between report lines for a measured text height.
 int LineHeight(int measuredHeight);
-// Whole lines that fit a height; may be 0 or negative for a degenerate area.
+// Whole lines that fit a height, and never less than one: a line taller than the
+// page still gets a page of its own, clipped at the page's bottom.
 int LinesPerPage(int height, int lineHeight);
+// The box of the row-th line (0-based) of a page's body: lineHeight tall, cut at the
+// bottom of the body.
+Box LineBox(const Box& body, int row, int lineHeight);
 // Pages for lineCount lines at linesPerPage a page; never less than 1.
 int CountPages(int lineCount, int linesPerPage);
 

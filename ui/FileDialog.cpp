@@ -1,6 +1,8 @@
 // Common file dialogs for the output text file.
 #include "ui/FileDialog.h"
 
+#include "fw/App.h"
+
 #include <commdlg.h>
 #include <cstdio>
 
@@ -13,7 +15,9 @@ bool ShowFileDialog(HWND owner, FileDialogKind kind, const std::string& fileName
 
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
+    // The top-level window of the owner given (a control stands for its window), so
+    // that the window it was asked from is disabled while it is open.
+    ofn.hwndOwner = AfxGetModalOwner(owner);
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;

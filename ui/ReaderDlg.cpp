@@ -333,7 +333,7 @@ LRESULT CReaderDlg::OnDropFiles(WPARAM wp, LPARAM)
 
 bool CReaderDlg::AskYesNo(const std::string& question)
 {
-    return AfxMessageBox(question.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AfxMessageBox(m_hWnd, question.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CReaderDlg::OnClear()
@@ -361,7 +361,7 @@ void CReaderDlg::OnFont()
 
     CHOOSEFONTA cf = {};
     cf.lStructSize = sizeof cf;
-    cf.hwndOwner = m_hWnd;
+    cf.hwndOwner = AfxGetModalOwner(m_hWnd);
     cf.lpLogFont = &lf;
     cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
     cf.rgbColors = g_Settings.listFontColor;
@@ -394,12 +394,17 @@ void CReaderDlg::OnRientrySelected()
 
 void CReaderDlg::OnPrintPreview()
 {
+    // A click sent past the modal dialog that has this window disabled waits for it.
+    if (!::IsWindowEnabled(m_hWnd))
+        return;
     m_view.SetReportName("Korvex");
     m_view.PrintReport(IDR_PREVIEW_MENU, TRUE, "", "Korvex", "Pag. ");
 }
 
 void CReaderDlg::OnPrint()
 {
+    if (!::IsWindowEnabled(m_hWnd))
+        return;
     m_view.SetReportName("Korvex");
     m_view.PrintReport(IDR_PREVIEW_MENU, FALSE, "", "Korvex", "Pag. ");
 }
@@ -417,6 +422,9 @@ void CReaderDlg::OnOK()
 void CReaderDlg::OnCancel()
 {
     if (m_bRunning && !AskYesNo(UiText[TXT_CONFIRM_STOP_EXIT]))
+        return;
+    // The question's message loop may have seen the window closed already.
+    if (!IsWindow())
         return;
     EndDialog(IDCANCEL);
 }

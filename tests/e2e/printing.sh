@@ -101,6 +101,21 @@ for c in i686:0:1.0 x86_64:-13:1.3; do
     stop
 done
 
+# --- font sizes far beyond the page and the smallest: every line still prints --------
+for c in i686:2147483647 x86_64:-2147483648 i686:1; do
+    IFS=: read -r a size <<<"$c"
+    dir="$work/extreme$size"
+    start "$a" "$dir" LIST_FONT_SIZE="$size"
+    printf 'Q\r\nR\r\nS\r\nT\r\n' >"$dir/short.txt"  # one letter a line: some of it shows at any size
+    load "$dir/short.txt"
+    print_to "$dir/short.pdf"
+    letters=$(pdftotext -layout "$dir/short.pdf" - 2>/dev/null | grep -oxE ' *[QRST] *' | tr -d ' \n')
+    pages=$(pdfinfo "$dir/short.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+    [ "$letters" = QRST ]
+    check "$a LIST_FONT_SIZE $size prints all 4 lines in order (${letters:-none} on ${pages:-no} pages)" $?
+    stop
+done
+
 # --- a print during a running acquisition -------------------------------------------
 dir="$work/running" link="$work/running/com9"
 mkdir -p "$dir"

@@ -7,6 +7,10 @@
 #include <climits>
 #include <cstdlib>
 
+namespace {
+constexpr int kNotch = 120;  // one notch of the wheel
+}  // namespace
+
 TEST(ReportMath, PagesAndTheLinesOfEachPage)
 {
     const int L = 57;
@@ -34,7 +38,69 @@ TEST(ReportMath, PagesAndTheLinesOfEachPage)
     EXPECT_EQ(ReportMath::CountPages(INT_MAX, 1), INT_MAX);
     EXPECT_EQ(ReportMath::LinesOfPage(INT_MAX, INT_MAX, INT_MAX).count, 0);
     EXPECT_EQ(ReportMath::LinesPerPage(27700 - 1000, 462), 57);
-    EXPECT_EQ(ReportMath::LinesPerPage(1000, 0), 0);
+    // A line taller than the page, or no room at all, still gets a page of its own.
+    EXPECT_EQ(ReportMath::LinesPerPage(1000, 0), 1);
+    EXPECT_EQ(ReportMath::LinesPerPage(26700, 26701), 1);
+    EXPECT_EQ(ReportMath::LinesPerPage(-40, 16), 1);
+}
+
+// Every line of a report lands on exactly one page, in order, in a box of its own
+// inside the page's body, whatever the font size: from the smallest to sizes far
+// taller than the page (those print one line a page, cut at the bottom).
+TEST(ReportMath, EveryLinePrintsAtEveryFontSize)
+{
+    const ReportMath::Box body{1000, 1835, 19990, 28700};  // A4 under the header
+    const int textHeight = 28700 - 1000;
+    const int lineCount = 37;
+    struct Case {
+        int viewSize;       // the view's font size setting
+        int measuredExtra;  // how the measured cell height differs from the em height
+    } cases[] = {{INT_MAX, 13}, {INT_MIN, 0}, {INT_MIN + 1, 2}, {1, 1}, {-1, 0}, {0, 3}, {10, 2}, {-2667, 5},
+                 {784, 9}, {785, 0}, {790, 11}, {100000, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.viewSize);
+        const int points = ReportMath::PagePoints(ReportMath::BodyPoints(c.viewSize), textHeight);
+        ASSERT_GE(points, 1);
+        // No font is made taller than about the text area (one point of slack).
+        EXPECT_LE(static_cast<long long>(points) * 2540 / 72, textHeight + 2540 / 72);
+        const int emHeight = static_cast<int>(static_cast<long long>(points) * 2540 / 72);
+        const int lineHeight = ReportMath::LineHeight(emHeight + emHeight / 8 + c.measuredExtra);
+        const int perPage = ReportMath::LinesPerPage(body.bottom - body.top, lineHeight);
+        const int pages = ReportMath::CountPages(lineCount, perPage);
+        int next = 0;
+        for (int page = 1; page <= pages; ++page) {
+            const ReportMath::PageLines lines = ReportMath::LinesOfPage(page, perPage, lineCount);
+            ASSERT_GE(lines.count, 1) << "page " << page << " prints no line";
+            EXPECT_EQ(lines.first, next);
+            for (int row = 0; row < lines.count; ++row) {
+                const ReportMath::Box box = ReportMath::LineBox(body, row, lineHeight);
+                EXPECT_LT(box.top, box.bottom) << "line " << lines.first + row << " has no room";
+                EXPECT_GE(box.top, body.top);
+                EXPECT_LE(box.bottom, body.bottom);
+            }
+            next += lines.count;
+        }
+        EXPECT_EQ(next, lineCount);
+    }
+    // Sizes that fit are kept as they are.
+    EXPECT_EQ(ReportMath::PagePoints(10, textHeight), 10);
+    EXPECT_EQ(ReportMath::PagePoints(1, textHeight), 1);
+    EXPECT_EQ(ReportMath::PagePoints(700, textHeight), 700);
+    EXPECT_EQ(ReportMath::PagePoints(INT_MAX, textHeight), 786);  // 27700 units are 785.2 points
+    EXPECT_EQ(ReportMath::PagePoints(INT_MAX, 0), 1);
+
+    // Rows follow each other; the row that runs past the bottom is cut there.
+    const ReportMath::Box second = ReportMath::LineBox({0, 100, 500, 1000}, 1, 400);
+    EXPECT_EQ(second.top, 500);
+    EXPECT_EQ(second.bottom, 900);
+    const ReportMath::Box cut = ReportMath::LineBox({0, 100, 500, 1000}, 2, 400);
+    EXPECT_EQ(cut.top, 900);
+    EXPECT_EQ(cut.bottom, 1000);
+    const ReportMath::Box tall = ReportMath::LineBox({0, 100, 500, 1000}, 0, INT_MAX);
+    EXPECT_EQ(tall.top, 100);
+    EXPECT_EQ(tall.bottom, 1000);
+    const ReportMath::Box beyond = ReportMath::LineBox({0, 100, 500, 1000}, INT_MAX, INT_MAX);
+    EXPECT_EQ(beyond.top, beyond.bottom);
 }
 
 TEST(ReportMath, FontSizesLineHeightAndPageLabel)
@@ -155,25 +221,129 @@ TEST(PreviewMath, PagingByWheelAndBarStopsAtTheEnds)
     EXPECT_EQ(range.max, 8);
     EXPECT_FALSE(PreviewMath::PageBarRange(1, 0xFFFF, 1).shown);
     EXPECT_EQ(PreviewMath::PageAfterScroll(1, 0, 7, 1, 9, 2), 8);
-    EXPECT_EQ(PreviewMath::PageAfterScroll(1, 0, 8, 1, 9, 2), 0);
+    EXPECT_EQ(PreviewMath::PageAfterScroll(1, 0, 8, 1, 9, 2), 8);
     EXPECT_EQ(PreviewMath::PageAfterScroll(6, 0, 5, 1, 9, 2), 1);
-    EXPECT_EQ(PreviewMath::PageAfterScroll(7, 0, 5, 1, 9, 2), 9);
+    EXPECT_EQ(PreviewMath::PageAfterScroll(7, 0, 5, 1, 9, 2), 8);
     EXPECT_EQ(PreviewMath::PageAfterScroll(4, 6, 5, 1, 9, 2), 6);
-    EXPECT_EQ(PreviewMath::PageAfterScroll(5, 6, 5, 1, 9, 2), 0);
+    EXPECT_EQ(PreviewMath::PageAfterScroll(5, 6, 5, 1, 9, 2), 5);
     // Page up from 2 with a step of 3 (25 pages) goes to 1; page down adds the step.
     EXPECT_EQ(PreviewMath::PageAfterScroll(2, 0, 2, 1, 25, 1), 1);
     EXPECT_EQ(PreviewMath::PageAfterScroll(3, 0, 2, 1, 25, 1), 5);
 
     // Wheel: up at the first page and down at the last position do nothing.
-    EXPECT_EQ(PreviewMath::PageAfterWheel(120, 1, 9, 1), 0);
-    EXPECT_EQ(PreviewMath::PageAfterWheel(120, 4, 9, 1), 3);
-    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 4, 9, 1), 5);
-    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 9, 9, 1), 0);
-    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 8, 9, 2), 0);
-    EXPECT_EQ(PreviewMath::PageAfterWheel(0, 4, 9, 1), 0);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(120, 1, 1, 9, 1), 1);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(120, 4, 1, 9, 1), 3);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 4, 1, 9, 1), 5);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 9, 1, 9, 1), 9);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 8, 1, 9, 2), 8);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(0, 4, 1, 9, 1), 4);
 
     EXPECT_EQ(PreviewMath::ClampPage(12, 1, 9), 9);
     EXPECT_EQ(PreviewMath::ClampScroll(-5, 4000, 900), 0);
     EXPECT_EQ(PreviewMath::ClampScroll(5000, 4000, 900), 3100);
     EXPECT_EQ(PreviewMath::ClampScroll(50, 400, 900), 0);
+}
+
+// 25 pages, one and two shown: every way of paging stops at both ends, and the last
+// screen always shows the last pages (24 and 25 side by side, never 25 beside an
+// empty slot); nothing goes before page 1.
+TEST(PreviewMath, PagingEndCasesForEveryInput)
+{
+    enum { LineUp, LineDown, PageUp, PageDown, Thumb, Track, Top, Bottom };
+    const int first = 1, last = 25;
+    for (int shown = 1; shown <= 2; ++shown) {
+        SCOPED_TRACE(shown);
+        const int end = last - shown + 1;  // the first page of the last screen
+        EXPECT_EQ(PreviewMath::LastScreenPage(first, last, shown), end);
+        EXPECT_EQ(PreviewMath::PageBarRange(first, last, shown).max, end);
+
+        auto scroll = [&](int code, int current, int thumb = 0) {
+            return PreviewMath::PageAfterScroll(code, thumb, current, first, last, shown);
+        };
+        auto wheel = [&](int delta, int current) {
+            return PreviewMath::PageAfterWheel(delta, current, first, last, shown);
+        };
+        auto key = [&](int vk, int current) { return scroll(PreviewMath::ScrollCodeForKey(vk), current); };
+
+        // Towards the end, from the start: each way stops on the last screen.
+        int page = first;
+        for (int i = 0; i < 40; ++i)
+            page = scroll(LineDown, page);
+        EXPECT_EQ(page, end);
+        page = first;
+        for (int i = 0; i < 40; ++i)
+            page = scroll(PageDown, page);
+        EXPECT_EQ(page, end);
+        page = first;
+        for (int i = 0; i < 40; ++i)
+            page = wheel(-kNotch, page);
+        EXPECT_EQ(page, end);
+        page = first;
+        for (int i = 0; i < 40; ++i)
+            page = key(0x22 /* page down */, page);
+        EXPECT_EQ(page, end);
+        EXPECT_EQ(scroll(Bottom, 3), end);
+        EXPECT_EQ(key(0x23 /* end */, 3), end);
+        EXPECT_EQ(scroll(Thumb, 3, last), end);
+        EXPECT_EQ(scroll(Thumb, 3, 0xFFFF), end);
+        EXPECT_EQ(scroll(PageDown, 22), end);  // a step of 3 past the end stops there
+        EXPECT_EQ(scroll(LineDown, end), end);
+        EXPECT_EQ(key(0x28 /* down */, end), end);
+        EXPECT_EQ(wheel(-kNotch, end), end);
+        // From the last page itself (a report that got shorter, say) it comes back.
+        EXPECT_EQ(wheel(-kNotch, last), end);
+        EXPECT_EQ(scroll(LineDown, last), end);
+        // Back one step from the last screen.
+        EXPECT_EQ(wheel(kNotch, end), end - 1);
+        EXPECT_EQ(scroll(LineUp, end), end - 1);
+        EXPECT_EQ(key(0x26 /* up */, end), end - 1);
+        EXPECT_EQ(scroll(PageUp, end), end - 3);
+
+        // Towards the start: no step goes before page 1.
+        page = end;
+        for (int i = 0; i < 40; ++i)
+            page = scroll(LineUp, page);
+        EXPECT_EQ(page, first);
+        page = end;
+        for (int i = 0; i < 40; ++i)
+            page = scroll(PageUp, page);
+        EXPECT_EQ(page, first);
+        page = end;
+        for (int i = 0; i < 40; ++i)
+            page = wheel(kNotch, page);
+        EXPECT_EQ(page, first);
+        page = end;
+        for (int i = 0; i < 40; ++i)
+            page = key(0x21 /* page up */, page);
+        EXPECT_EQ(page, first);
+        EXPECT_EQ(scroll(Top, 17), first);
+        EXPECT_EQ(key(0x24 /* home */, 17), first);
+        EXPECT_EQ(scroll(Thumb, 17, 0), first);
+        EXPECT_EQ(scroll(PageUp, 3), first);
+        EXPECT_EQ(wheel(kNotch, first), first);
+        EXPECT_EQ(wheel(kNotch * 4, 2), first);  // one page a message, however far
+        EXPECT_EQ(scroll(LineUp, first), first);
+        // Forward one step from the start.
+        EXPECT_EQ(wheel(-kNotch, first), first + 1);
+        EXPECT_EQ(scroll(LineDown, first), first + 1);
+        EXPECT_EQ(scroll(PageDown, first), first + 3);
+
+        // Thumb tracking, no wheel movement and keys of no meaning change nothing.
+        EXPECT_EQ(scroll(Track, 9, 20), 9);
+        EXPECT_EQ(wheel(0, 9), 9);
+        EXPECT_EQ(PreviewMath::ScrollCodeForKey(0x41 /* A */), -1);
+        EXPECT_EQ(scroll(Thumb, 9, 20), 20 < end ? 20 : end);
+
+        // Whatever the page and the request, the result is a page of a full screen.
+        for (int current = first; current <= last; ++current)
+            for (int code = LineUp; code <= Bottom; ++code) {
+                const int to = scroll(code, current, current * 3);
+                EXPECT_GE(to, first);
+                EXPECT_LE(to, end);
+            }
+    }
+    // A one-page report in the two-page layout stays on page 1.
+    EXPECT_EQ(PreviewMath::PageAfterScroll(7, 0, 1, 1, 1, 2), 1);
+    EXPECT_EQ(PreviewMath::PageAfterWheel(-120, 1, 1, 1, 2), 1);
+    EXPECT_EQ(PreviewMath::ClampPage(25, 1, 25, 2), 24);
 }

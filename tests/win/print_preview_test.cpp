@@ -5,7 +5,10 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <atomic>
+#include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -16,6 +19,7 @@
 #include "app/UiText.h"
 #include "fw/App.h"
 #include "print/MyPreviewView.h"
+#include "print/MyPrintPreview.h"
 #include "res/resource.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
@@ -30,6 +34,49 @@ bool HasDefaultPrinter()
     ::GetDefaultPrinterA(nullptr, &size);
     return size > 0;
 }
+
+// The printer dialogs of this process now shown: visible top-level dialogs with the
+// printer list. Safe from any thread.
+std::vector<HWND> PrinterDialogs()
+{
+    struct Search {
+        static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
+        {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            char cls[32] = "";
+            ::GetClassNameA(hwnd, cls, sizeof cls);
+            if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
+                ::GetDlgItem(hwnd, cmb4))
+                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+            return TRUE;
+        }
+    };
+    std::vector<HWND> found;
+    ::EnumWindows(&Search::Proc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Polls from a helper thread, at most `ms`.
+bool WaitFor(const std::function<bool()>& done, DWORD ms)
+{
+    for (DWORD waited = 0; waited < ms; waited += 20) {
+        if (done())
+            return true;
+        ::Sleep(20);
+    }
+    return done();
+}
+
+// What a helper thread saw while the printer dialog was open.
+struct DialogScene {
+    std::atomic<bool> shown{false};
+    std::atomic<bool> ownedByExpected{false};
+    std::atomic<bool> ownerDisabled{false};
+    std::atomic<bool> stillOneDialog{false};
+    std::atomic<bool> dialogGoneWithOwner{false};
+    std::atomic<bool> ownerGone{false};
+};
 
 class PrintPreviewTest : public ::testing::Test {
 protected:
@@ -74,6 +121,26 @@ protected:
         return view;
     }
     void Command(UINT id) const { ::SendMessageA(m_frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void Key(const CMyPreviewView* view, UINT vk) const { ::SendMessageA(view->m_hWnd, WM_KEYDOWN, vk, 1); }
+    void Wheel(const CMyPreviewView* view, int delta) const
+    {
+        ::SendMessageA(view->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
+    }
+    void Bar(const CMyPreviewView* view, UINT code, UINT thumb = 0) const
+    {
+        ::SendMessageA(view->m_hWnd, WM_VSCROLL, MAKEWPARAM(code, thumb), 0);
+    }
+    // The tip the page view gives a toolbar button.
+    std::string Tip(const CMyPreviewView* view, HWND button) const
+    {
+        NMTTDISPINFOA info = {};
+        info.hdr.hwndFrom = Toolbar();
+        info.hdr.idFrom = reinterpret_cast<UINT_PTR>(button);
+        info.hdr.code = TTN_NEEDTEXTA;
+        info.uFlags = TTF_IDISHWND;
+        const LRESULT handled = ::SendMessageA(view->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return handled && info.lpszText ? std::string(info.lpszText) : std::string("(not handled)");
+    }
     HWND Button(UINT id) const { return ::GetDlgItem(Toolbar(), static_cast<int>(id)); }
     HWND Toolbar() const { return ::FindWindowExA(m_frame, nullptr, "#32770", nullptr); }
     static void Paint(CMyPreviewView* view)
@@ -126,23 +193,28 @@ TEST_F(PrintPreviewTest, OnePageIsCentredWithItsToolbarTipsAndClosingGivesTheMai
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_NEXT)));
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_PREV)));
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_ZOOMOUT)));
-    // The toolbar's tips.
-    auto tip = [&](UINT id) {
-        NMTTDISPINFOA info = {};
-        info.hdr.hwndFrom = Toolbar();
-        info.hdr.idFrom = reinterpret_cast<UINT_PTR>(Button(id));
-        info.hdr.code = TTN_NEEDTEXTA;
-        info.uFlags = TTF_IDISHWND;
-        const LRESULT handled = ::SendMessageA(view->m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-        return handled ? std::string(info.lpszText) : std::string("(not handled)");
-    };
+    // The toolbar's tips: every button has one of its own.
+    auto tip = [&](UINT id) { return Tip(view, Button(id)); };
     EXPECT_EQ(tip(ID_PREVIEW_CLOSE), "Close print preview mode");
     EXPECT_EQ(tip(ID_PREVIEW_NEXT), "Move to next page");
     EXPECT_EQ(tip(ID_PREVIEW_PREV), "Move to previous page");
     EXPECT_EQ(tip(ID_PREVIEW_PRINT), "Print the report");
     EXPECT_EQ(tip(ID_PREVIEW_ZOOMIN), "Zoom in");
     EXPECT_EQ(tip(ID_PREVIEW_ZOOMOUT), "Zoom out");
-    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Unrecognised control ID");
+    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Show two pages side by side");
+    int buttons = 0;
+    for (HWND button = ::GetWindow(Toolbar(), GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        ++buttons;
+        const std::string text = Tip(view, button);
+        EXPECT_NE(text, "Unrecognised control ID") << "button " << ::GetDlgCtrlID(button);
+        EXPECT_NE(text, "(not handled)") << "button " << ::GetDlgCtrlID(button);
+    }
+    EXPECT_EQ(buttons, 7);
+    // The one/two-page button says what it does now.
+    Command(ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Show one page");
+    Command(ID_PREVIEW_NUMPAGE);
+    EXPECT_EQ(tip(ID_PREVIEW_NUMPAGE), "Show two pages side by side");
 
     Command(ID_PREVIEW_CLOSE);
     PumpFor(50);
@@ -207,6 +279,328 @@ TEST_F(PrintPreviewTest, PagingStopsAtTheEndsInOneAndTwoPageLayouts)
     EXPECT_EQ(view->GetPagesShown(), 1u);
     Command(ID_PREVIEW_NEXT);
     EXPECT_EQ(view->GetCurrentPage(), 3u);
+}
+
+// Many pages, two shown: every input ends on the last pair (the last two pages side
+// by side, never the last page beside an empty slot) and none goes before page 1;
+// switching to two pages on the last page shows the last pair.
+TEST_F(PrintPreviewTest, EveryPagingInputEndsOnTheLastPairAndOnPageOne)
+{
+    AddLines(600);
+    CMyPreviewView* view = OpenPreview();
+    ASSERT_NE(view, nullptr);
+    const UINT last = view->GetPrintInfo().m_nMaxPage;
+    ASSERT_GE(last, 5u);
+    Command(ID_PREVIEW_NEXT);
+    Key(view, VK_END);
+    EXPECT_EQ(view->GetCurrentPage(), last);  // one page shown: the last page
+    Command(ID_PREVIEW_NUMPAGE);
+    Paint(view);
+    EXPECT_EQ(view->GetPagesShown(), 2u);
+    EXPECT_EQ(view->GetCurrentPage(), last - 1);  // the last pair, both slots filled
+    EXPECT_GT(view->GetPageInfo(1).rectScreen.right, view->GetPageInfo(0).rectScreen.right);
+    EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_NEXT)));
+
+    struct Input {
+        const char* name;
+        std::function<void()> towardsEnd, towardsStart;
+    } inputs[] = {
+        {"Next/Prev buttons", [&] { Command(ID_PREVIEW_NEXT); }, [&] { Command(ID_PREVIEW_PREV); }},
+        {"wheel", [&] { Wheel(view, -WHEEL_DELTA); }, [&] { Wheel(view, WHEEL_DELTA); }},
+        {"wheel by three notches", [&] { Wheel(view, -3 * WHEEL_DELTA); }, [&] { Wheel(view, 3 * WHEEL_DELTA); }},
+        {"arrow keys", [&] { Key(view, VK_DOWN); }, [&] { Key(view, VK_UP); }},
+        {"page keys", [&] { Key(view, VK_NEXT); }, [&] { Key(view, VK_PRIOR); }},
+        {"end and home keys", [&] { Key(view, VK_END); }, [&] { Key(view, VK_HOME); }},
+        {"bar lines", [&] { Bar(view, SB_LINEDOWN); }, [&] { Bar(view, SB_LINEUP); }},
+        {"bar pages", [&] { Bar(view, SB_PAGEDOWN); }, [&] { Bar(view, SB_PAGEUP); }},
+        {"bar bottom and top", [&] { Bar(view, SB_BOTTOM); }, [&] { Bar(view, SB_TOP); }},
+        {"bar thumb", [&] { Bar(view, SB_THUMBPOSITION, last); }, [&] { Bar(view, SB_THUMBPOSITION, 0); }},
+    };
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.name);
+        for (UINT i = 0; i < last + 2; ++i) {
+            input.towardsEnd();
+            ASSERT_LE(view->GetCurrentPage(), last - 1);
+        }
+        EXPECT_EQ(view->GetCurrentPage(), last - 1);
+        SCROLLINFO si = {sizeof si, SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};
+        ::GetScrollInfo(view->m_hWnd, SB_VERT, &si);
+        EXPECT_EQ(si.nMax, static_cast<int>(last - 1));
+        EXPECT_EQ(si.nPos, static_cast<int>(last - 1));
+        for (UINT i = 0; i < last + 2; ++i) {
+            input.towardsStart();
+            ASSERT_GE(view->GetCurrentPage(), 1u);
+        }
+        EXPECT_EQ(view->GetCurrentPage(), 1u);
+        EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_PREV)));
+    }
+    // Thumb tracking moves nothing until the thumb is let go.
+    Bar(view, SB_THUMBTRACK, 4);
+    EXPECT_EQ(view->GetCurrentPage(), 1u);
+    // Back to one page on the last pair: the last page can be reached again.
+    Key(view, VK_END);
+    Command(ID_PREVIEW_NUMPAGE);
+    Command(ID_PREVIEW_NEXT);
+    EXPECT_EQ(view->GetCurrentPage(), last);
+}
+
+// The largest and the smallest font sizes still print every line: a size far taller
+// than the page gives one line a page, and one point keeps many lines a page.
+TEST_F(PrintPreviewTest, FontSizesBeyondThePageStillGiveEveryLineAPage)
+{
+    AddLines(3);
+    for (int size : {INT_MAX, INT_MIN, -5000, 1}) {
+        SCOPED_TRACE(size);
+        m_dlg->View().SetListFont("Courier New", size, ANSI_CHARSET, FW_NORMAL, 0, 0, 0);
+        CMyPreviewView* view = OpenPreview();
+        ASSERT_NE(view, nullptr);
+        Paint(view);
+        EXPECT_EQ(view->GetPrintInfo().m_nMaxPage, size == 1 ? 1u : 3u);
+        Command(ID_PREVIEW_CLOSE);
+        PumpFor(50);
+        ASSERT_TRUE(MainIsBack());
+    }
+}
+
+namespace {
+// A print view whose printer cannot be prepared.
+class UnpreparedPreview : public CMyPrintPreview {
+public:
+    static CView* Make() { return new UnpreparedPreview; }
+    bool OnPreparePrinting(CPrintInfo*) override { return false; }
+};
+}  // namespace
+
+// A preview that cannot start for another reason than a missing printer says so in a
+// box owned by the main window, which is back already.
+TEST_F(PrintPreviewTest, APreviewThatCannotStartSaysWhyOverTheMainWindow)
+{
+    std::atomic<HWND> owner{nullptr};
+    std::atomic<bool> mainShown{false};
+    DialogWatcher watcher;
+    watcher.SetHandler([&](HWND box) {
+        owner = ::GetWindow(box, GW_OWNER);
+        mainShown = ::IsWindowVisible(m_dlg->m_hWnd) && !::IsWindowEnabled(m_dlg->m_hWnd);
+        return false;  // pressed OK
+    });
+    CSingleDocTemplate tmpl(IDR_PREVIEW_MENU, &UnpreparedPreview::Make);
+    CFrameWnd* frame = tmpl.CreateNewFrame();
+    ASSERT_NE(frame, nullptr);
+    HWND frameWnd = frame->m_hWnd;
+    auto* printView = static_cast<CMyPrintPreview*>(frame->GetActiveView());
+    ::ShowWindow(m_dlg->m_hWnd, SW_HIDE);
+    printView->SetHostWindow(m_dlg.get());
+    m_app.m_pMainWnd = frame;
+    ::ShowWindow(frameWnd, SW_SHOW);
+    printView->StartPreview();
+    PumpFor(50);
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Texts()[0], CMyPrintPreview::kPrinterErrorText);
+    EXPECT_EQ(owner.load(), m_dlg->m_hWnd);
+    EXPECT_TRUE(mainShown);
+    EXPECT_FALSE(::IsWindow(frameWnd));
+    EXPECT_TRUE(MainIsBack());
+    EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
+}
+
+// Print in the preview: the printer dialog is owned by the preview, which stays
+// disabled while it is open. Print pressed again meanwhile opens no second dialog,
+// and closing the preview meanwhile takes the dialog with it and leaves the program
+// working.
+TEST_F(PrintPreviewTest, ThePreviewsPrinterDialogIsOwnedAndClosingThePreviewMeanwhileIsSafe)
+{
+    AddLines(100);
+    ASSERT_NE(OpenPreview(), nullptr);
+    HWND frame = m_frame;
+    DialogScene scene;
+    std::thread helper([&] {
+        HWND dialog = nullptr;
+        if (!WaitFor([&] { return !PrinterDialogs().empty(); }, 20000))
+            return;
+        dialog = PrinterDialogs().front();
+        scene.shown = true;
+        scene.ownedByExpected = ::GetWindow(dialog, GW_OWNER) == frame;
+        scene.ownerDisabled = !::IsWindowEnabled(frame);
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0);
+        ::Sleep(400);
+        scene.stillOneDialog = PrinterDialogs().size() == 1 && ::IsWindow(frame);
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        scene.ownerGone = WaitFor([&] { return !::IsWindow(frame); }, 10000);
+        scene.dialogGoneWithOwner = WaitFor([&] { return !::IsWindow(dialog); }, 3000);
+        if (::IsWindow(dialog))
+            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    Command(ID_PREVIEW_PRINT);  // comes back when the dialog has gone
+    helper.join();
+    PumpFor(100);
+    EXPECT_TRUE(scene.shown);
+    EXPECT_TRUE(scene.ownedByExpected);
+    EXPECT_TRUE(scene.ownerDisabled);
+    EXPECT_TRUE(scene.stillOneDialog);
+    EXPECT_TRUE(scene.ownerGone);
+    EXPECT_TRUE(scene.dialogGoneWithOwner);
+    EXPECT_TRUE(PrinterDialogs().empty());
+    EXPECT_TRUE(MainIsBack());
+    EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
+
+    // Alive and well: the preview opens, pages and closes again.
+    CMyPreviewView* view = OpenPreview();
+    ASSERT_NE(view, nullptr);
+    Command(ID_PREVIEW_NEXT);
+    EXPECT_EQ(view->GetCurrentPage(), 2u);
+    Command(ID_PREVIEW_CLOSE);
+    PumpFor(50);
+    EXPECT_TRUE(MainIsBack());
+}
+
+// Print in the main window: the dialog is owned by it and it stays disabled; Print
+// and Print Preview sent meanwhile wait; closing the window meanwhile is safe too.
+TEST_F(PrintPreviewTest, TheMainWindowsPrinterDialogIsOwnedAndItsClicksMeanwhileWait)
+{
+    AddLines(10);
+    HWND main = m_dlg->m_hWnd;
+    auto clickPrint = [&] { ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0); };
+    {
+        DialogScene scene;
+        std::thread helper([&] {
+            if (!WaitFor([&] { return !PrinterDialogs().empty(); }, 20000))
+                return;
+            HWND dialog = PrinterDialogs().front();
+            scene.shown = true;
+            scene.ownedByExpected = ::GetWindow(dialog, GW_OWNER) == main;
+            scene.ownerDisabled = !::IsWindowEnabled(main);
+            for (UINT id : {IDC_PRINT, IDC_PRINT_PREVIEW})
+                ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(main, static_cast<int>(id))));
+            ::Sleep(400);
+            scene.stillOneDialog = PrinterDialogs().size() == 1 && ::IsWindowVisible(main);
+            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        clickPrint();
+        helper.join();
+        PumpFor(50);
+        EXPECT_TRUE(scene.shown);
+        EXPECT_TRUE(scene.ownedByExpected);
+        EXPECT_TRUE(scene.ownerDisabled);
+        EXPECT_TRUE(scene.stillOneDialog);
+        EXPECT_TRUE(PrinterDialogs().empty());
+        EXPECT_TRUE(::IsWindowEnabled(main));
+        EXPECT_TRUE(MainIsBack());  // no preview took its place
+    }
+    {
+        // Closed while the dialog is open: the dialog goes with it.
+        DialogScene scene;
+        std::thread helper([&] {
+            if (!WaitFor([&] { return !PrinterDialogs().empty(); }, 20000))
+                return;
+            HWND dialog = PrinterDialogs().front();
+            scene.shown = true;
+            ::PostMessageA(main, WM_CLOSE, 0, 0);
+            scene.ownerGone = WaitFor([&] { return !::IsWindow(main); }, 10000);
+            scene.dialogGoneWithOwner = WaitFor([&] { return !::IsWindow(dialog); }, 3000);
+            if (::IsWindow(dialog))
+                ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        clickPrint();
+        helper.join();
+        PumpFor(50);
+        EXPECT_TRUE(scene.shown);
+        EXPECT_TRUE(scene.ownerGone);
+        EXPECT_TRUE(scene.dialogGoneWithOwner);
+        EXPECT_TRUE(PrinterDialogs().empty());
+    }
+    // The program goes on: a new main window prints its preview as before.
+    m_dlg = std::make_unique<CReaderDlg>();
+    ASSERT_TRUE(m_dlg->Create());
+    m_app.m_pMainWnd = m_dlg.get();
+    AddLines(10);
+    ASSERT_NE(OpenPreview(), nullptr);
+    Command(ID_PREVIEW_CLOSE);
+    PumpFor(50);
+    EXPECT_TRUE(MainIsBack());
+}
+
+// Message boxes and dialogs are owned by a visible window of this thread: the one
+// asked for, else the active one, else the main window; a window with a modal dialog
+// open over it hands the ownership to that dialog.
+TEST(ModalOwner, IsAVisibleEnabledWindowOfThisThread)
+{
+    CWinApp app{"Korvex"};
+    auto topLevel = [](const char* title, HWND owner, bool visible) {
+        return ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 300,
+                                 200, owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    };
+    HWND main = topLevel("main", nullptr, true);
+    HWND child = ::CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, main, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(main && child);
+    CWnd mainWnd;
+    mainWnd.m_hWnd = main;
+    app.m_pMainWnd = &mainWnd;
+    ::SetActiveWindow(main);
+
+    EXPECT_EQ(AfxGetModalOwner(), main);
+    EXPECT_EQ(AfxGetModalOwner(child), main);  // a control stands for its window
+
+    // A window of another thread is never the owner.
+    std::atomic<HWND> foreign{nullptr};
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        foreign = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 10, 200, 100,
+                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        while (!done) {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            ::Sleep(10);
+        }
+        ::DestroyWindow(foreign);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return foreign.load() != nullptr; }, 5000));
+    EXPECT_EQ(AfxGetModalOwner(foreign), main);
+
+    // A modal dialog open over the main window owns the next box.
+    HWND modal = topLevel("modal", main, true);
+    ::EnableWindow(main, FALSE);
+    ::SetActiveWindow(modal);
+    EXPECT_EQ(AfxGetModalOwner(main), modal);
+    EXPECT_EQ(AfxGetModalOwner(), modal);
+    // A box opened now leaves the main window disabled when it closes.
+    std::atomic<HWND> boxOwner{nullptr};
+    {
+        DialogWatcher watcher;
+        watcher.SetHandler([&](HWND box) {
+            boxOwner = ::GetWindow(box, GW_OWNER);
+            return false;
+        });
+        AfxMessageBox("A question of ownership", MB_OK);
+    }
+    EXPECT_EQ(boxOwner.load(), modal);
+    EXPECT_FALSE(::IsWindowEnabled(main));
+    ::EnableWindow(main, TRUE);
+    ::DestroyWindow(modal);
+
+    // Hidden windows own nothing.
+    ::ShowWindow(main, SW_HIDE);
+    EXPECT_EQ(AfxGetModalOwner(main), nullptr);
+    ::ShowWindow(main, SW_SHOW);
+    ::SetActiveWindow(main);
+    {
+        DialogWatcher watcher;
+        watcher.SetHandler([&](HWND box) {
+            boxOwner = ::GetWindow(box, GW_OWNER);
+            return false;
+        });
+        AfxMessageBox("Owned by the main window", MB_OK);
+    }
+    EXPECT_EQ(boxOwner.load(), main);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+
+    done = true;
+    other.join();
+    mainWnd.m_hWnd = nullptr;
+    app.m_pMainWnd = nullptr;
+    ::DestroyWindow(main);
 }
 
 TEST_F(PrintPreviewTest, SixClicksOnAPageGoThroughEveryZoomAndBack)
