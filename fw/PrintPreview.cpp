@@ -205,13 +205,23 @@ bool CView::DoPrintPreview(UINT toolbarId, CPreviewView* preview)
     HWND toolbar = nullptr;
     const char* cls = RegisterWndClass(CS_BYTEALIGNCLIENT | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
     const RECT r = {0, 0, 0, 0};
-    bool prepared = false;
-    if (!frame || !(prepared = OnPreparePrinting(&preview->m_info)) ||
+    if (!frame) {
+        m_previewFailure = PreviewFailure::NoWindow;
+        delete preview;
+        return false;
+    }
+    const std::weak_ptr<bool> alive = m_alive;
+    const bool prepared = OnPreparePrinting(&preview->m_info);
+    if (alive.expired()) {
+        delete preview;
+        return false;
+    }
+    if (!prepared ||
         !(toolbar = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(toolbarId), frame->m_hWnd,
                                          ToolbarProc, 0)) ||
         !preview->CreateEx(0, cls, "", WS_CHILD | WS_VSCROLL | WS_HSCROLL, r, frame->m_hWnd,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kViewId + 1)))) {
-        if (prepared || !frame)
+        if (prepared)
             m_previewFailure = PreviewFailure::NoWindow;
         else if (m_previewFailure == PreviewFailure::None)
             m_previewFailure = PreviewFailure::PrinterError;  // an override said no

@@ -98,6 +98,8 @@ public:
     virtual void OnEndPrintPreview(HDC dc, CPrintInfo* info, CPreviewView* preview);
     // Why the last DoPrintPreview failed.
     PreviewFailure GetPreviewFailure() const { return m_previewFailure; }
+    // Expires when this object is deleted (its frame closed during a nested dialog).
+    std::weak_ptr<bool> AliveToken() const { return m_alive; }
 
 protected:
     void PostNcDestroy() override { delete this; }
@@ -105,10 +107,15 @@ protected:
     // says so and the result is false.
     bool DoPreparePrinting(CPrintInfo* info);
     // Shows this view's pages in `preview` (taken over: deleted on failure) with the
-    // toolbar from dialog template `toolbarId`, in place of this view.
+    // toolbar from dialog template `toolbarId`, in place of this view. Preparing may
+    // show the system's message about a missing printer: when this view's frame is
+    // closed meanwhile, the result is false and this object is gone.
     bool DoPrintPreview(UINT toolbarId, CPreviewView* preview);
 
     PreviewFailure m_previewFailure = PreviewFailure::None;
+
+private:
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 // Shows the pages of a print view: one or two pages fitted into the window, or one

@@ -8,6 +8,9 @@
 
 CMyPrintPreview::~CMyPrintPreview()
 {
+    // However the frame went (closed while the system's printer message was up, say),
+    // the main window comes back with it.
+    GiveBackHost();
     SetReport(nullptr);
 }
 
@@ -22,7 +25,8 @@ void CMyPrintPreview::SetReport(CMyReport* report)
 
 void CMyPrintPreview::StartPreview()
 {
-    if (DoPrintPreview(IDD_PREVIEW_TOOLBAR, new CMyPreviewView))
+    const std::weak_ptr<bool> alive = AliveToken();
+    if (DoPrintPreview(IDD_PREVIEW_TOOLBAR, new CMyPreviewView) || alive.expired())
         return;
     // The main window comes back at once rather than leaving the operator in front of
     // an empty frame, and says why, unless the system has said it already.
@@ -78,4 +82,5 @@ void CMyPrintPreview::GiveBackHost()
     ::SetForegroundWindow(m_pHost->m_hWnd);
     if (CWinApp* app = AfxGetApp())
         app->m_pMainWnd = m_pHost;
+    m_pHost = nullptr;  // given back once
 }
