@@ -13,6 +13,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CButton)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
     ON_MESSAGE(WM_SETTEXT, OnSetText)
+    ON_MESSAGE(WM_UPDATEUISTATE, OnUpdateUiState)
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() : m_crBackground(::GetSysColor(COLOR_BTNFACE)) {}
@@ -240,7 +241,22 @@ LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
     return Default();
 }
 
+LRESULT CSkinButton::OnUpdateUiState(WPARAM, LPARAM)
+{
+    // Focus cues shown or hidden: the frame comes or goes at once.
+    const LRESULT result = Default();
+    Invalidate(false);
+    return result;
+}
+
 // --- painting ---------------------------------------------------------------------
+
+bool CSkinButton::ShowsFocus(UINT itemState)
+{
+    if (!(itemState & ODS_FOCUS) || (itemState & ODS_NOFOCUSRECT))
+        return false;
+    return !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS);
+}
 
 void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
 {
@@ -250,6 +266,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
     const bool disabled = (item->itemState & ODS_DISABLED) != 0;
+    const bool focus = ShowsFocus(item->itemState);
 
     // Composed off screen and copied in one transfer; straight onto the button when
     // no off-screen bitmap can be made.
@@ -277,10 +294,11 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         rc.top += 2;
         rc.right -= 3;
         rc.bottom -= 3;
-        if (item->itemState & ODS_FOCUS)
+        if (focus)
             ::DrawFocusRect(out, &rc);
     }
-    if (m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap)
+    const bool picture = m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap;
+    if (picture)
         ::BitBlt(out, 0, 0, w, h, m_stateDCs[state]->Dc(), 0, 0, SRCCOPY);
 
     HGDIOBJ oldFont = ::SelectObject(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
@@ -303,6 +321,13 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     }
     ::DrawTextA(out, m_caption.c_str(), -1, &text, m_uTextFormat);
     ::SelectObject(out, oldFont);
+
+    // Over the picture, inside the button's edge: the keyboard focus.
+    if (picture && focus) {
+        RECT frame = client;
+        ::InflateRect(&frame, -kFocusInset, -kFocusInset);
+        ::DrawFocusRect(out, &frame);
+    }
 
     if (m_canvas) {
         if (m_hClip)
