@@ -150,6 +150,7 @@ void CSkinButton::PreSubclassWindow()
     ::GetWindowTextA(m_hWnd, caption, sizeof caption);
     m_caption = caption;
     CreateButtonFont();
+    m_bFocusHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
     m_tooltip.Create(m_hWnd);
     m_hRgn = nullptr;
     InstallRegion(nullptr);
@@ -241,21 +242,27 @@ LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
     return Default();
 }
 
-LRESULT CSkinButton::OnUpdateUiState(WPARAM, LPARAM)
+LRESULT CSkinButton::OnUpdateUiState(WPARAM wp, LPARAM)
 {
     // Focus cues shown or hidden: the frame comes or goes at once.
     const LRESULT result = Default();
+    if (HIWORD(wp) & UISF_HIDEFOCUS) {
+        if (LOWORD(wp) == UIS_SET)
+            m_bFocusHidden = true;
+        else if (LOWORD(wp) == UIS_CLEAR)
+            m_bFocusHidden = false;
+        else
+            m_bFocusHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
+    }
     Invalidate(false);
     return result;
 }
 
 // --- painting ---------------------------------------------------------------------
 
-bool CSkinButton::ShowsFocus(UINT itemState)
+bool CSkinButton::ShowsFocus(UINT itemState) const
 {
-    if (!(itemState & ODS_FOCUS) || (itemState & ODS_NOFOCUSRECT))
-        return false;
-    return !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS);
+    return (itemState & ODS_FOCUS) && !(itemState & ODS_NOFOCUSRECT) && !m_bFocusHidden;
 }
 
 void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)

@@ -64,7 +64,7 @@ private:
     void InstallRegion(HBITMAP shape);
     void ReleasePaintObjects();
     // Whether a paint in this item state shows the keyboard focus.
-    bool ShowsFocus(UINT itemState);
+    bool ShowsFocus(UINT itemState) const;
 
     enum { kNormal, kPressed, kHover, kDisabled, kStates };
     static const int kFocusInset = 3;  // the focus frame's distance from the button's edge
@@ -85,6 +85,7 @@ private:
     bool m_bHover = false;
     bool m_bNoFrame = false;
     bool m_bNoFocusRect = false;
+    bool m_bFocusHidden = false;  // the system hides focus cues until the keyboard is used
     bool m_bPressedTextShift = false;
     CToolTipCtrl m_tooltip;
     bool m_bTooltipEnabled = true;
