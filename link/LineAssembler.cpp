@@ -3,13 +3,37 @@
 
 #include <utility>
 
-CLineAssembler::CLineAssembler(const TranslationTables& invalidChars,
-                               const std::vector<uint8_t>& translation, FormatSource format,
-                               LineSink sink)
+namespace {
+int HeldIndent(int indent)
+{
+    return indent < 0 ? 0 : indent > CLineAssembler::kMaxIndent ? CLineAssembler::kMaxIndent : indent;
+}
+}  // namespace
+
+void CSharedLineFormat::Store(const LineFormat& format)
+{
+    m_packed.store((static_cast<uint32_t>(HeldIndent(format.indent)) << 1) | (format.follow ? 1u : 0u));
+}
+
+LineFormat CSharedLineFormat::Load() const
+{
+    const uint32_t packed = m_packed.load();
+    return LineFormat{static_cast<int>(packed >> 1), (packed & 1u) != 0};
+}
+
+CLineAssembler::CLineAssembler(const TranslationTables& invalidChars, const TranslationTables& translation,
+                               FormatSource format, LineSink sink)
     : m_invalidChars(invalidChars),
       m_translation(translation),
       m_format(std::move(format)),
       m_sink(std::move(sink))
+{
+}
+
+CLineAssembler::CLineAssembler(const TranslationTables& invalidChars,
+                               const std::vector<uint8_t>& translation, FormatSource format,
+                               LineSink sink)
+    : CLineAssembler(invalidChars, TranslationWith(translation), std::move(format), std::move(sink))
 {
 }
 
@@ -38,14 +62,8 @@ void CLineAssembler::CompleteLine()
     LineFormat format{0, false};
     if (m_format)
         format = m_format();
-    int indent = format.indent;
-    if (indent < 0)
-        indent = 0;
-    if (indent > kMaxIndent)
-        indent = kMaxIndent;
-
-    std::string text(static_cast<size_t>(indent), ' ');
-    text += TranslateText(m_line.c_str(), m_translation);
+    std::string text(static_cast<size_t>(HeldIndent(format.indent)), ' ');
+    text += m_translation.Translate(m_line.c_str());
     // The view takes NUL-terminated text: a translation entry of 0 ends the visible line.
     const size_t nul = text.find('\0');
     if (nul != std::string::npos)

@@ -1,6 +1,7 @@
 // Cuts the bytes of an acquisition run into CR-terminated lines and turns each into display text.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,17 @@ struct LineFormat {
     bool follow;  // the view scrolls to the new line
 };
 
+// The line format as the window's thread sets it whenever the operator changes it, for
+// the worker to read at every line: one atomic word, so a line never sees half a change.
+class CSharedLineFormat {
+public:
+    void Store(const LineFormat& format);
+    LineFormat Load() const;
+
+private:
+    std::atomic<uint32_t> m_packed{0};  // indentation (held to 0..50) times 2, plus follow
+};
+
 class CLineAssembler {
 public:
     static const int kMaxIndent = 50;
@@ -22,7 +34,12 @@ public:
     using FormatSource = std::function<LineFormat()>;
     using LineSink = std::function<void(std::string&& text, bool follow)>;
 
-    // The tables are referenced, not copied: they must outlive the assembler.
+    // The assembler keeps copies of both tables: it shares nothing with the thread that
+    // made it. The invalid characters come from invalidChars' invalid table, the
+    // translation from translation's translation table.
+    CLineAssembler(const TranslationTables& invalidChars, const TranslationTables& translation, FormatSource format,
+                   LineSink sink);
+    // The translation of TranslateText with this array (TranslationWith), taken now.
     CLineAssembler(const TranslationTables& invalidChars, const std::vector<uint8_t>& translation,
                    FormatSource format, LineSink sink);
 
@@ -36,8 +53,8 @@ public:
 private:
     void CompleteLine();
 
-    const TranslationTables& m_invalidChars;
-    const std::vector<uint8_t>& m_translation;
+    const TranslationTables m_invalidChars;
+    const TranslationTables m_translation;
     FormatSource m_format;
     LineSink m_sink;
     std::string m_line;

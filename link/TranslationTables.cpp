@@ -152,12 +152,18 @@ void LoadTranslationTable(const std::string& path, std::vector<uint8_t>& table)
     }
 }
 
+TranslationTables TranslationWith(const std::vector<uint8_t>& table)
+{
+    TranslationTables copy = g_SharedTranslation;
+    if (!table.empty() && table.size() <= static_cast<size_t>(TranslationTables::kTableSize))
+        copy.SetTranslationTable(table.data(), static_cast<int>(table.size()));
+    return copy;
+}
+
 std::string TranslateText(const char* text, const std::vector<uint8_t>& table)
 {
     try {
-        if (!table.empty() && table.size() <= static_cast<size_t>(TranslationTables::kTableSize))
-            g_SharedTranslation.SetTranslationTable(table.data(), static_cast<int>(table.size()));
-        return g_SharedTranslation.Translate(text);
+        return TranslationWith(table).Translate(text);
     } catch (...) {
         return std::string();
     }

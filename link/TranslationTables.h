@@ -46,6 +46,10 @@ extern TranslationTables g_SharedTranslation;
 // Loads a translation file into the shared instance; only on success the array receives
 // a copy of the loaded entries, otherwise it is left as it was.
 void LoadTranslationTable(const std::string& path, std::vector<uint8_t>& table);
-// Installs the array into the shared instance (an empty array keeps what is there) and
-// translates the text through it; empty string if the string cannot be built.
+// A copy of the shared instance with the array installed over its first entries (an
+// empty array, or one longer than 512, installs nothing): the table that a thread of its
+// own translates through, sharing nothing with the thread that loads the tables.
+TranslationTables TranslationWith(const std::vector<uint8_t>& table);
+// Translates the text through TranslationWith(table); the shared instance is only read.
+// Empty string if the string cannot be built.
 std::string TranslateText(const char* text, const std::vector<uint8_t>& table);

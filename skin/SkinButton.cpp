@@ -13,6 +13,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CButton)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
     ON_MESSAGE(WM_SETTEXT, OnSetText)
+    ON_MESSAGE(WM_UPDATEUISTATE, OnUpdateUiState)
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() : m_crBackground(::GetSysColor(COLOR_BTNFACE)) {}
@@ -149,6 +150,7 @@ void CSkinButton::PreSubclassWindow()
     ::GetWindowTextA(m_hWnd, caption, sizeof caption);
     m_caption = caption;
     CreateButtonFont();
+    m_bFocusHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
     m_tooltip.Create(m_hWnd);
     m_hRgn = nullptr;
     InstallRegion(nullptr);
@@ -240,7 +242,28 @@ LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
     return Default();
 }
 
+LRESULT CSkinButton::OnUpdateUiState(WPARAM wp, LPARAM)
+{
+    // Focus cues shown or hidden: the frame comes or goes at once.
+    const LRESULT result = Default();
+    if (HIWORD(wp) & UISF_HIDEFOCUS) {
+        if (LOWORD(wp) == UIS_SET)
+            m_bFocusHidden = true;
+        else if (LOWORD(wp) == UIS_CLEAR)
+            m_bFocusHidden = false;
+        else
+            m_bFocusHidden = (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) != 0;
+    }
+    Invalidate(false);
+    return result;
+}
+
 // --- painting ---------------------------------------------------------------------
+
+bool CSkinButton::ShowsFocus(UINT itemState) const
+{
+    return (itemState & ODS_FOCUS) && !(itemState & ODS_NOFOCUSRECT) && !m_bFocusHidden;
+}
 
 void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
 {
@@ -250,6 +273,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
     const bool disabled = (item->itemState & ODS_DISABLED) != 0;
+    const bool focus = ShowsFocus(item->itemState);
 
     // Composed off screen and copied in one transfer; straight onto the button when
     // no off-screen bitmap can be made.
@@ -277,10 +301,11 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         rc.top += 2;
         rc.right -= 3;
         rc.bottom -= 3;
-        if (item->itemState & ODS_FOCUS)
+        if (focus)
             ::DrawFocusRect(out, &rc);
     }
-    if (m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap)
+    const bool picture = m_images[state] && m_stateDCs[state] && m_bRegionFromBitmap;
+    if (picture)
         ::BitBlt(out, 0, 0, w, h, m_stateDCs[state]->Dc(), 0, 0, SRCCOPY);
 
     HGDIOBJ oldFont = ::SelectObject(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
@@ -303,6 +328,13 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     }
     ::DrawTextA(out, m_caption.c_str(), -1, &text, m_uTextFormat);
     ::SelectObject(out, oldFont);
+
+    // Over the picture, inside the button's edge: the keyboard focus.
+    if (picture && focus) {
+        RECT frame = client;
+        ::InflateRect(&frame, -kFocusInset, -kFocusInset);
+        ::DrawFocusRect(out, &frame);
+    }
 
     if (m_canvas) {
         if (m_hClip)

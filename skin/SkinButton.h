@@ -14,6 +14,10 @@ public:
     CSkinButton();
     ~CSkinButton() override;
 
+    // The plain look's focus rectangle. A button showing its picture marks the keyboard
+    // focus with a dotted frame inside its face whatever this says (the plain rectangle
+    // would lie under the picture). Both follow the system's hiding of focus cues until
+    // the keyboard is used.
     void SetNoFocusRect(bool on) { m_bNoFocusRect = on; }
     void SetNoFrame(bool on) { m_bNoFrame = on; }
     void SetPressedTextShift(bool on) { m_bPressedTextShift = on; }
@@ -48,6 +52,7 @@ protected:
     LRESULT OnSetCursor(WPARAM wp, LPARAM lp);
     LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
     LRESULT OnSetText(WPARAM wp, LPARAM lp);
+    LRESULT OnUpdateUiState(WPARAM wp, LPARAM lp);
 
     DECLARE_MESSAGE_MAP()
 
@@ -58,8 +63,11 @@ private:
     // area; the window owns the region from then on.
     void InstallRegion(HBITMAP shape);
     void ReleasePaintObjects();
+    // Whether a paint in this item state shows the keyboard focus.
+    bool ShowsFocus(UINT itemState) const;
 
     enum { kNormal, kPressed, kHover, kDisabled, kStates };
+    static const int kFocusInset = 3;  // the focus frame's distance from the button's edge
     HBITMAP m_images[kStates] = {};
     bool m_bTransparent = false;
     COLORREF m_crKey = RGB(255, 255, 255);
@@ -77,6 +85,7 @@ private:
     bool m_bHover = false;
     bool m_bNoFrame = false;
     bool m_bNoFocusRect = false;
+    bool m_bFocusHidden = false;  // the system hides focus cues until the keyboard is used
     bool m_bPressedTextShift = false;
     CToolTipCtrl m_tooltip;
     bool m_bTooltipEnabled = true;

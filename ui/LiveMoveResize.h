@@ -16,8 +16,8 @@ public:
     // Left button down in the non-client area. Returns true when the press started a
     // border drag: the system's sizing loop must then not run. Caption, menu and
     // buttons, a maximized window's borders and every press while sizing is off are
-    // left to the system. The left and top borders stop short of the minimum size the
-    // window reports (SizedRect).
+    // left to the system. The left and top borders stop at the minimum size the window
+    // reports (SizedRect).
     bool NonClientButtonDown(HWND window, UINT hitTest, bool sizeEnabled);
     // Follows the cursor while a drag is on.
     void MouseMove(HWND window);

@@ -31,13 +31,8 @@ const char kPlacementSection[] = "Settings";
 // The bitmap buttons, in the order of m_skinButtons.
 const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
                                IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
-
-// The worker reads these settings for every line while the window's thread may
-// change them: whole aligned 32-bit values, read without tearing.
-int32_t ReadShared(const int32_t& value)
-{
-    return __atomic_load_n(&value, __ATOMIC_RELAXED);
-}
+// Shown once when the worker meets an exception: the run ends as after a failed read.
+const char kRunFaultText[] = "Recording stopped because of an internal error. Press Start to record again.";
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
@@ -244,11 +239,19 @@ void CReaderDlg::ControlsToSettings()
 {
     if (!UpdateData(true))
         return;
-    g_Settings.comPort = m_selector.SelectedPort();
+    // With no port selected the configured one stays: Start then names it as missing.
+    if (m_portCombo.GetCurSel() >= 0)
+        g_Settings.comPort = m_selector.SelectedPort();
     g_Settings.baudRate = m_selector.SelectedBaud();
     g_Settings.updateListPosition = m_nUpdateBarPosition;
     const int sel = m_indentCombo.GetCurSel();
     g_Settings.rientry = sel < 0 || sel >= kIndentItems ? 0 : sel;
+    PublishLineFormat();
+}
+
+void CReaderDlg::PublishLineFormat()
+{
+    m_lineFormat.Store(LineFormat{g_Settings.rientry, g_Settings.updateListPosition != 0});
 }
 
 // --- commands ---------------------------------------------------------------------
@@ -261,6 +264,8 @@ void CReaderDlg::SetStartCaption(bool running)
 void CReaderDlg::OnStartStop()
 {
     if (!m_bRunning) {
+        if (!PortPresentForStart())
+            return;
         m_bRunning = true;
         SetStartCaption(true);
         StartAcquisition();
@@ -346,6 +351,7 @@ void CReaderDlg::OnUpdateBarClicked()
 {
     UpdateData(true);
     g_Settings.updateListPosition = m_nUpdateBarPosition;
+    PublishLineFormat();
 }
 
 void CReaderDlg::OnFont()
@@ -363,19 +369,27 @@ void CReaderDlg::OnFont()
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = AfxGetModalOwner(m_hWnd);
     cf.lpLogFont = &lf;
-    cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+    cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
+    cf.nSizeMin = kMinChosenFontPoints;
+    cf.nSizeMax = kMaxChosenFontPoints;
     cf.rgbColors = g_Settings.listFontColor;
     if (!::ChooseFontA(&cf))
         return;
 
+    // What the dialog reports goes through the same ranges as the configuration file.
+    AppSettings chosen = g_Settings;
+    chosen.listFontSize = lf.lfHeight;
+    chosen.listFontBold = lf.lfWeight;
+    chosen.listFontColor = cf.rgbColors;
+    KeepSettingsInRange(chosen);
     g_Settings.listFontName = lf.lfFaceName;
-    g_Settings.listFontSize = lf.lfHeight;
+    g_Settings.listFontSize = chosen.listFontSize;
     g_Settings.listFontCharset = lf.lfCharSet;
-    g_Settings.listFontBold = lf.lfWeight;
+    g_Settings.listFontBold = chosen.listFontBold;
     g_Settings.listFontItalic = lf.lfItalic ? 1 : 0;
     g_Settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
     g_Settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
-    g_Settings.listFontColor = cf.rgbColors;
+    g_Settings.listFontColor = chosen.listFontColor;
     ApplyViewFont();
 }
 
@@ -520,10 +534,14 @@ void CReaderDlg::StartAcquisition()
     if (m_pWorker)
         StopAcquisition();
     ControlsToSettings();
+    PublishLineFormat();
     m_params = AcquisitionParams();
     m_params.owner = this;
     m_params.port = g_Settings.comPort;
     m_params.baud = g_Settings.baudRate;
+    // The run's own tables: the worker reads nothing that this thread may change.
+    m_params.translation = TranslationWith(m_translationTable);
+    m_params.invalidChars = m_invalidChars;
 
     auto worker = std::make_unique<WorkerRecord>();
     worker->thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, &m_params, 0, &worker->id);
@@ -571,8 +589,38 @@ DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
         critical("CRITICAL ERROR ( 2 )!");
         return 0;
     }
-    params->owner->AcquireDump(params);
+    // An exception must not leave the thread (that would end the program): the run ends
+    // as after a failed read, and the operator is told once.
+    try {
+        params->owner->AcquireDump(params);
+    } catch (...) {
+        params->owner->EndRunAfterFault();
+    }
     return 0;
+}
+
+void CReaderDlg::EndRunAfterFault()
+{
+    g_CommLibrary.Close(0);
+    m_bRunning = false;
+    try {
+        if (m_lineQueue.PushRunEnded(kRunFaultText))
+            ::PostMessageA(m_hWnd, WM_APP_ACQUISITION, 0, 0);
+    } catch (...) {
+        // Not even the message could be made: the run has ended all the same.
+    }
+}
+
+bool CReaderDlg::PortPresentForStart()
+{
+    // The list holds the ports present at start-up; a configured port missing from it
+    // leaves nothing selected.
+    if (m_portCombo.GetCurSel() >= 0)
+        return true;
+    char text[64];
+    std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(g_Settings.comPort));
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void CReaderDlg::AcquireDump(const AcquisitionParams* params)
@@ -586,8 +634,7 @@ void CReaderDlg::AcquireDump(const AcquisitionParams* params)
             ::PostMessageA(window, WM_APP_ACQUISITION, 0, 0);
     };
     CLineAssembler assembler(
-        m_invalidChars, m_translationTable,
-        [] { return LineFormat{ReadShared(g_Settings.rientry), ReadShared(g_Settings.updateListPosition) != 0}; },
+        params->invalidChars, params->translation, [this] { return m_lineFormat.Load(); },
         [this, &post](std::string&& text, bool follow) { post(m_lineQueue.PushLine(std::move(text), follow)); });
     uint8_t buffer[kReceiveBufferSize] = {};
     unsigned int count = 0;

@@ -22,11 +22,14 @@
 
 class CReaderDlg;
 
-// What the acquisition worker is started with.
+// What the acquisition worker is started with. The tables are the run's own copies,
+// made by the window's thread before the worker starts and read only by the worker.
 struct AcquisitionParams {
     CReaderDlg* owner = nullptr;
     int32_t port = 1;
     int32_t baud = 9600;
+    TranslationTables translation;
+    TranslationTables invalidChars;
 };
 
 class CReaderDlg : public CDialog {
@@ -97,6 +100,13 @@ private:
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
     void DrainAcquisitionQueue(bool deliver);
+    // Hands the indentation and "Update bar position" settings to the worker.
+    void PublishLineFormat();
+    // True when a port is selected; otherwise tells the operator that the configured
+    // port is not present.
+    bool PortPresentForStart();
+    // The end of a run whose worker met an exception: as a failed read ends it.
+    void EndRunAfterFault();
     bool AskYesNo(const std::string& question);
 
     HICON m_hIcon = nullptr;
@@ -126,6 +136,7 @@ private:
     std::unique_ptr<WorkerRecord> m_pWorker;
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bStopRequested{false};
+    CSharedLineFormat m_lineFormat;
     std::vector<uint8_t> m_translationTable;
     TranslationTables m_invalidChars;
     CLineQueue m_lineQueue;

@@ -2,6 +2,7 @@
 #include "ui/WindowPlacementStore.h"
 
 #include <type_traits>
+#include <vector>
 
 #include "fw/App.h"
 #include "ui/WindowRectMath.h"
@@ -22,6 +23,26 @@ void ForEachValue(Record& wp, Fn fn)
     fn("wp.right", wp.rcNormalPosition.right);
     fn("wp.top", wp.rcNormalPosition.top);
     fn("wp.bottom", wp.rcNormalPosition.bottom);
+}
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list)
+{
+    if (rect)
+        reinterpret_cast<std::vector<WindowRect>*>(list)->push_back(ToWindowRect(*rect));
+    return TRUE;
+}
+
+// Every monitor of the desktop, in desktop coordinates.
+std::vector<WindowRect> MonitorRects()
+{
+    std::vector<WindowRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) {
+        WindowRect primary;
+        primary.right = ::GetSystemMetrics(SM_CXSCREEN);
+        primary.bottom = ::GetSystemMetrics(SM_CYSCREEN);
+        monitors.push_back(primary);
+    }
+    return monitors;
 }
 }  // namespace
 
@@ -55,8 +76,9 @@ void WindowPlacementStore::SavePlacement(const char* section) const
 bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window)
 {
     record.LoadPlacement(section);
-    if (!OverlapsScreen(ToWindowRect(record.rcNormalPosition), ::GetSystemMetrics(SM_CXSCREEN),
-                        ::GetSystemMetrics(SM_CYSCREEN)))
+    // The title bar: the sizing frame and the caption above the client area.
+    const int titleBar = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYSIZEFRAME);
+    if (!PlacementFitsDesktop(ToWindowRect(record.rcNormalPosition), MonitorRects(), titleBar))
         return false;
     // A hand-edited show state that would hide the window (or means nothing) would
     // leave the program running with no window to close it by.

@@ -14,8 +14,9 @@ struct WindowPlacementStore : WINDOWPLACEMENT {
     void SavePlacement(const char* section) const;
 };
 
-// Loads the record and applies it to the window when its normal rectangle lies at
-// least partly on the primary screen; returns whether it did.
+// Loads the record and applies it to the window when its normal rectangle fits the
+// desktop of the monitors attached now (PlacementFitsDesktop: a sensible size, the
+// title bar at least partly on a monitor, whichever one); returns whether it did.
 bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window);
 // Reads the window's placement into the record and saves it.
 void StoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window);

@@ -179,8 +179,11 @@ TEST(TranslationTables, SharedInstanceHelpers)
     EXPECT_EQ(TranslateText("\x02\x01\x00", table), "cb");
     EXPECT_EQ(TranslateText(nullptr, table), "");
 
-    // An empty array leaves the shared table as the last call set it.
+    // The array goes over the shared table's first entries for this translation only;
+    // an empty array or one that is too long leaves the shared table as it was loaded.
     EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>()), "b");
-    EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>{'Q', 'R'}), "R");
-    EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>(600, 'Z')), "R");  // too long: unchanged
+    EXPECT_EQ(TranslateText("\x01\x02", std::vector<uint8_t>{'Q', 'R'}), "Rc");
+    EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>(600, 'Z')), "b");
+    EXPECT_EQ(TranslationWith(std::vector<uint8_t>{'Q', 'R'}).Translate("\x02\x01"), "cR");
+    EXPECT_EQ(g_SharedTranslation.Translate("\x02\x01"), "cb") << "no translation writes the shared table";
 }

@@ -15,6 +15,15 @@ using namespace wintest;
 
 namespace {
 
+// How many times a sizing or moving loop of the system started on this thread.
+int s_sizeMoveLoops = 0;
+LRESULT CALLBACK CountSizeMoveLoops(int code, WPARAM wp, LPARAM lp)
+{
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lp)->message == WM_ENTERSIZEMOVE)
+        ++s_sizeMoveLoops;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
 class LiveMoveResizeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -120,30 +129,30 @@ TEST_F(LiveMoveResizeTest, ClientDragMovesAndTheGripResizesLaidOutAtEveryStep)
     EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), zoomed));
 }
 
-TEST_F(LiveMoveResizeTest, LeftAndTopBordersStopAboveTheMinimumAndTheCornerPinsAtIt)
+TEST_F(LiveMoveResizeTest, LeftAndTopBordersAndTheCornerStopExactlyAtTheMinimum)
 {
     const int w0 = s.right - s.left, h0 = s.bottom - s.top;
     const POINT left = At(m_wnd, 1, h0 / 2);
     ASSERT_EQ(HitTest(left), HTLEFT);
     MoveTo(left);
     Button(true);
-    int expected = w0;
-    for (int dx : {20, w0 - 425, w0 - 421, w0 - 420, w0 - 419, w0 - 400}) {
+    // A fast pull far past the minimum, then back and forth around it.
+    for (int dx : {20, w0 - 300, w0 - 425, w0 - 421, w0 - 420, w0 - 419, w0 - 400}) {
         MoveTo({left.x + dx, left.y});
-        expected = w0 - dx > 420 ? w0 - dx : expected;
+        const int expected = w0 - dx > 420 ? w0 - dx : 420;
         EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {s.right - expected, s.top, s.right, s.bottom})) << "by " << dx;
     }
     Button(false);
-    EXPECT_EQ(expected, 421);
 
     const POINT top = At(m_wnd, 150, 1);
     ASSERT_EQ(HitTest(top), HTTOP);
     MoveTo(top);
     Button(true);
-    for (int dy : {h0 - 351, h0 - 350, h0 - 300})
-        MoveTo({top.x, top.y + dy});
+    MoveTo({top.x + 30, top.y + h0 - 100});  // in one step, far past the minimum
+    EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {s.right - 420, s.bottom - 350, s.right, s.bottom}));
+    MoveTo({top.x, top.y + h0 - 351});
     Button(false);
-    EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {s.right - 421, s.bottom - 351, s.right, s.bottom}));
+    EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {s.right - 420, s.bottom - 351, s.right, s.bottom}));
 
     // From full size, the top-left corner far past the minimum: exactly 420 x 350.
     ::SetWindowPos(m_wnd, nullptr, s.left, s.top, w0, h0, SWP_NOZORDER);
@@ -174,11 +183,12 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
     Button(false);
     EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), r)) << "no client-area move";
 
-    // Pulled in steps of 50, the program's own resize would stop the left border up to
-    // 50 pixels above the minimum; the system's sizing loop takes it to the minimum
-    // (Wine's stops one pixel short of it).
+    // Only the system's sizing loop announces itself with WM_ENTERSIZEMOVE; it takes
+    // the left border to the minimum (Wine's stops one pixel short of it).
     g_Settings.showDlgDataOnSize = 0;
-    ASSERT_NE((r.right - r.left - 421) % 50, 0);
+    s_sizeMoveLoops = 0;
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, CountSizeMoveLoops, nullptr, ::GetCurrentThreadId());
+    ASSERT_TRUE(hook);
     DragFromAnotherThread(At(m_wnd, 1, 200), At(m_wnd, 301, 200), 6);
     const RECT pulled = WindowRectOf(m_wnd);
     EXPECT_LE(pulled.right - pulled.left, 421);
@@ -186,4 +196,13 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
     const POINT grip = Grip();
     DragFromAnotherThread(grip, {grip.x + 60, grip.y + 40}, 4);
     EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {pulled.left, pulled.top, pulled.right + 60, pulled.bottom + 40}));
+    EXPECT_EQ(s_sizeMoveLoops, 2) << "both drags went through the system's loop";
+
+    // With the setting on, the same pull is the program's own.
+    g_Settings.showDlgDataOnSize = 1;
+    const POINT edge = At(m_wnd, 1, 200);
+    DragFromAnotherThread(edge, {edge.x - 50, edge.y}, 5);
+    EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {pulled.left - 50, pulled.top, pulled.right + 60, pulled.bottom + 40}));
+    EXPECT_EQ(s_sizeMoveLoops, 2);
+    ::UnhookWindowsHookEx(hook);
 }

@@ -284,11 +284,38 @@ TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)
     EXPECT_EQ(stats.closeCalls, 1);
 }
 
-TEST_F(ReaderDlgTest, CountsAboveTheBufferAreClampedAndMissingPortsStartOnPortOne)
+TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreClamped)
 {
-    g_Settings.comPort = 7;  // not in the list: no selection, Start uses port 1
+    g_Settings.comPort = 7;  // not in the list: nothing selected
     Open();
     EXPECT_EQ(ComboSel(IDC_COM_PORT), -1);
+    {
+        DialogWatcher watcher;
+        std::string captionMeanwhile;
+        watcher.SetHandler([&](HWND) {
+            captionMeanwhile = Text(IDC_START);
+            return false;
+        });
+        Command(IDC_START);
+        // Choosing an indentation copies the controls into the settings: the missing
+        // port must stay the one named.
+        ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 4, 0);
+        Command(IDC_RIENTRY, CBN_SELENDOK);
+        Command(IDC_START);
+        EXPECT_EQ(watcher.Texts(), (std::vector<std::string>{"COM7 is not present.", "COM7 is not present."}));
+        EXPECT_EQ(captionMeanwhile, "Start");
+    }
+    PumpFor(100);
+    EXPECT_EQ(Text(IDC_START), "Start");
+    EXPECT_FALSE(m_dlg->IsRunning());
+    EXPECT_EQ(s_lib.Stats().openCalls, 0) << "no port opened";
+    EXPECT_EQ(g_Settings.comPort, 7);
+    EXPECT_EQ(g_Settings.rientry, 4);
+
+    // With a port chosen the run starts.
+    ::SendMessageA(Item(IDC_COM_PORT), CB_SETCURSEL, 1, 0);
+    g_Settings.rientry = 0;
+    ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 0, 0);
     std::string block(512, 'x');
     block[100] = '\r';
     s_lib.queueRawRead(1, reinterpret_cast<const unsigned char*>(block.data()), 512, 100000u);
@@ -297,8 +324,8 @@ TEST_F(ReaderDlgTest, CountsAboveTheBufferAreClampedAndMissingPortsStartOnPortOn
     Command(IDC_START);
     ASSERT_TRUE(WaitLines(2));
     Command(IDC_START);
-    EXPECT_EQ(s_lib.Stats().lastOpenPort, 1);
-    EXPECT_EQ(g_Settings.comPort, 1);
+    EXPECT_EQ(s_lib.Stats().lastOpenPort, 3);
+    EXPECT_EQ(g_Settings.comPort, 3);
     EXPECT_EQ(m_dlg->View().GetLine(0), std::string(100, 'x'));
     EXPECT_EQ(m_dlg->View().GetLine(1), std::string(411, 'x'));
 }

@@ -122,6 +122,22 @@ SIZE_T PrivateBytes()
     return pmc.PrivateUsage;
 }
 
+// What the system tells a window and its controls when it hides or shows focus cues
+// (Wine has no such state of its own: the notices are sent as Windows sends them).
+void SetFocusCuesHidden(HWND dialog, bool hidden)
+{
+    const WPARAM change = MAKEWPARAM(hidden ? UIS_SET : UIS_CLEAR, UISF_HIDEFOCUS);
+    ::SendMessageA(dialog, WM_UPDATEUISTATE, change, 0);
+    struct Each {
+        static BOOL CALLBACK Child(HWND child, LPARAM wp)
+        {
+            ::SendMessageA(child, WM_UPDATEUISTATE, static_cast<WPARAM>(wp), 0);
+            return TRUE;
+        }
+    };
+    ::EnumChildWindows(dialog, Each::Child, static_cast<LPARAM>(change));
+}
+
 const UINT kSkinned[] = {IDC_SAVE, IDC_SAVE_AS, IDC_LOAD, IDC_CLEAR, IDC_START, IDC_FONT, IDC_PRINT_PREVIEW,
                          IDC_PRINT, IDC_EXIT};
 enum { kNormal, kPressed, kHover, kDisabled };
@@ -240,6 +256,9 @@ TEST_F(SkinTest, EachButtonIsShapedLikeTheOpaquePixelsOfItsNormalPicture)
 TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
 {
     Open();
+    // The press gives the button the focus: no frame where focus cues wait for the
+    // keyboard, as Windows has them by default.
+    SetFocusCuesHidden(m_dlg->m_hWnd, true);
     const UINT id = IDC_SAVE;
     HWND button = Item(id);
     RECT rc;
@@ -286,6 +305,58 @@ TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
     EXPECT_EQ(lightBox.left, greyBox.left + 1);
     EXPECT_EQ(lightBox.bottom, greyBox.bottom + 1);
     EXPECT_EQ(greyBox.left, normalCaption.left);
+}
+
+TEST_F(SkinTest, TheButtonTabbedToShowsAFocusFrameUnlessTheSystemHidesFocusCues)
+{
+    Open();
+    HWND dlg = m_dlg->m_hWnd;
+    for (UINT id : {IDC_SAVE, IDC_START, IDC_EXIT}) {
+        HWND button = Item(id);
+        HWND before = ::GetNextDlgTabItem(dlg, button, TRUE);
+        ASSERT_TRUE(before && before != button);
+        ::SetFocus(before);
+        PumpFor(30);
+
+        // Tab, as the dialog's message loop hands it over.
+        MSG tab = {before, WM_KEYDOWN, VK_TAB, 0x000F0001, ::GetMessageTime(), {}};
+        ::IsDialogMessageA(dlg, &tab);
+        ASSERT_EQ(::GetFocus(), button) << id;
+        RECT rc;
+        ::GetClientRect(button, &rc);
+        const int w = rc.right, h = rc.bottom;
+        auto want = Image::OfState(StripOf(id), kNormal, w, h);
+        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+        ::GetWindowRgn(button, rgn);
+        // How many pixels of one row (fixedX < 0) or one column differ from the picture.
+        const auto changed = [&](const Image& got, int fixedX, int fixedY) {
+            int n = 0;
+            for (int i = 0; i < (fixedX < 0 ? w : h); ++i) {
+                const int x = fixedX < 0 ? i : fixedX, y = fixedX < 0 ? fixedY : i;
+                n += ::PtInRegion(rgn, x, y) && got.At(x, y) != want->At(x, y);
+            }
+            return n;
+        };
+        EXPECT_TRUE(PumpUntil([&] { return changed(*Image::OfScreen(button), -1, 3) > 0; }, 3000)) << id;
+        auto got = Image::OfScreen(button);
+        // Every side shows its dots (the exit button's round face cuts its corners).
+        EXPECT_GE(changed(*got, -1, 3), 4) << id << ": top side";
+        EXPECT_GE(changed(*got, -1, h - 4), 4) << id << ": bottom side";
+        EXPECT_GE(changed(*got, 3, -1), 4) << id << ": left side";
+        EXPECT_GE(changed(*got, w - 4, -1), 4) << id << ": right side";
+        EXPECT_EQ(changed(*got, 2, -1) + changed(*got, w - 3, -1) + changed(*got, -1, 2) + changed(*got, -1, h - 3), 0)
+            << id << ": just outside the frame the picture is untouched";
+
+        // The system hides focus cues (as until the keyboard is used): the frame goes,
+        // the focus stays; shown again, the frame is back.
+        std::string why;
+        SetFocusCuesHidden(dlg, true);
+        EXPECT_TRUE(PumpUntil([&] { return ShowsState(id, kNormal, &why); }, 3000)) << id << " " << why;
+        EXPECT_EQ(::GetFocus(), button);
+        SetFocusCuesHidden(dlg, false);
+        EXPECT_TRUE(PumpUntil([&] { return changed(*Image::OfScreen(button), 3, -1) >= 4; }, 3000)) << id;
+        ::DeleteObject(rgn);
+    }
 }
 
 TEST_F(SkinTest, ExitButtonTipAndCloseLikeTheCloseBox)

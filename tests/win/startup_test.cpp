@@ -36,15 +36,17 @@ struct RunResult {
     std::vector<std::string> boxes;
 };
 
-// Runs a copy of the program in the folder, answering every message box with OK.
-RunResult RunProgramIn(const TempDir& dir)
+// Runs a copy of the program in the folder, answering every message box with OK; it
+// starts in the folder unless another one is given.
+RunResult RunProgramIn(const TempDir& dir, const TempDir* startIn = nullptr)
 {
     RunResult result;
     const std::string exe = dir.File("Korvex.exe");
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
     std::string cmd = "\"" + exe + "\"";
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si, &pi))
+    const std::string current = (startIn ? *startIn : dir).Path();
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, current.c_str(), &si, &pi))
         return result;
     {
         DialogWatcher watcher(pi.dwProcessId);
@@ -79,6 +81,19 @@ TEST(StartUp, FirstStartWithoutLibraryShowsOneMessageAndWritesDefaults)
     EXPECT_EQ(ReadFileBytes(dir.File("Korvex_Config.txt")), ConfigBytes(DefaultRecords()));
 }
 
+TEST(StartUp, ALibraryInTheFolderTheProgramIsStartedFromIsNeverLoaded)
+{
+    TempDir dir, startFolder;
+    CopyProgram(dir, nullptr);
+    // A complete library: loaded, it would open the main window, which OK does not close.
+    ASSERT_TRUE(::CopyFileA((ExeDir() + "testlibs\\scripted\\Quorlink.dll").c_str(),
+                            startFolder.File("Quorlink.dll").c_str(), FALSE));
+    RunResult run = RunProgramIn(dir, &startFolder);
+    ASSERT_TRUE(run.exited) << "the library of the folder it was started from was loaded";
+    EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR LOAD DLL"});
+    EXPECT_EQ(ReadFileBytes(dir.File("Korvex_Config.txt")), ConfigBytes(DefaultRecords()));
+}
+
 TEST(StartUp, LibraryMissingOneEntryPointIsRefusedAndSettingsAreStillWritten)
 {
     TempDir dir;
@@ -109,13 +124,13 @@ TEST(StartUp, OddConfigurationIsReadAndRewrittenWithExactlyTheEighteenRecords)
 
     auto expected = DefaultRecords();
     expected[0].second = "3";                             // the first COM_PORT record counts
-    expected[1].second = "0";                             // non-numeric text reads as 0
+    expected[1].second = "9600";                          // non-numeric text reads as 0: out of range
     expected[2].second = "";                              // no LANGUAGE_FILE: the path empties
     expected[3].second = "\\\\server\\share\\out.txt";    // network paths stay as they are
     expected[4].second = "sub\\Tab.txt";                  // made absolute, stored relative again
     expected[7].second = std::string(2048, 'v');          // values are cut to 2048 bytes
     expected[8].second = "-12";
     expected[9].second = "44";                            // the low 8 bits of 300
-    expected[17].second = "75";                           // kept when the list is never used
+    // RIENTRY 75 is out of range: the default, 0.
     EXPECT_EQ(ReadFileBytes(dir.File("Korvex_Config.txt")), ConfigBytes(expected));
 }

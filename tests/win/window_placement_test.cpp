@@ -171,7 +171,14 @@ TEST_F(PlacementInProcess, OnlyARectangleThatShowsOnTheScreenIsApplied)
         Store(r);
         EXPECT_TRUE(SameRect(WindowRectOf(Open()), created)) << "off the screen: where it was created";
     }
-    for (const RECT& r : {RECT{w - 1, 200, w - 1 + 500, 740}, RECT{-499, -539, 1, 1}}) {
+    // Sizes no screen can show, and a rectangle whose title bar is off the screen
+    // although its bottom-right corner is on it.
+    for (const RECT& r : {RECT{-100000, -100000, 100000, 100000}, RECT{-10, -10, w + 10, 500}, RECT{300, 200, 300, 700},
+                          RECT{300, 200, 800, 200}, RECT{800, 700, 300, 200}, RECT{-499, -539, 1, 1}}) {
+        Store(r);
+        EXPECT_TRUE(SameRect(WindowRectOf(Open()), created)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+    for (const RECT& r : {RECT{w - 1, 200, w - 1 + 500, 740}, RECT{-499, h - 1, 1, h - 1 + 540}}) {
         Store(r);
         EXPECT_TRUE(SameRect(WindowRectOf(Open()), r)) << "one pixel on the screen: applied unchanged";
     }
