@@ -96,7 +96,10 @@ private:
     void ApplyViewFont();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
+    // Hands the queued lines to the view (deliver) and always to the record.
     void DrainAcquisitionQueue(bool deliver);
+    // Saves the view's lines; false, after telling the user, when they were not saved.
+    bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
 
     HICON m_hIcon = nullptr;
