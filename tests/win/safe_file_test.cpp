@@ -7,6 +7,7 @@
 #include "support/WinTestSupport.h"
 #include "ui/OutputFile.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -120,31 +121,59 @@ TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
 
 TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
 {
-    // A folder so deep that the target's short name still fits the path limit of the
-    // ANSI calls but the longer temporary name does not.
+    // A folder so deep that the target's one-letter name still fits the longest path the
+    // system takes but the longer temporary name does not: 259 characters for the wide
+    // calls on Windows; under Wine the host's 4095 bytes, its own prefix included.
     TempDir base;
+    size_t limit = MAX_PATH - 1, extra = 0;
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    if (auto unixName = ExportOf<UnixName>(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")) {
+        const std::string probe = base.File("x");
+        if (char* name = unixName(Wide(probe).c_str())) {
+            extra = std::strlen(name) - probe.size();
+            limit = 4095;
+            ::HeapFree(::GetProcessHeap(), 0, name);
+        }
+    }
+    const size_t total = limit - 5 - extra;
     std::string deep = base.Path();
     std::vector<std::string> created;
-    while (deep.size() < 250) {
-        deep += std::string(std::min<size_t>(40, 250 - deep.size() - 1), 'd') + "\\";
+    while (deep.size() < total - 1) {
+        const size_t left = total - 1 - deep.size();  // with the backslash
+        deep += std::string(left <= 41 ? left - 1 : left >= 43 ? 40 : 20, 'd') + "\\";
         ASSERT_TRUE(::CreateDirectoryW(Wide("\\\\?\\" + deep).c_str(), nullptr)) << deep;
         created.push_back(deep);
     }
-    ASSERT_EQ(deep.size(), 250u);
+    ASSERT_EQ(deep.size(), total - 1);
     const std::string path = deep + "a";
-    WriteFileBytes(path, "old contents, longer than the new");
+    const std::wstring longPath = Wide("\\\\?\\" + path);
+    auto put = [&](const std::string& bytes) {
+        const HANDLE h = ::CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        ::CloseHandle(h);
+    };
+    auto get = [&] {
+        std::string bytes(64, '\0');
+        const HANDLE h = ::CreateFileW(longPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD done = 0;
+        ::ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr);
+        ::CloseHandle(h);
+        return bytes.substr(0, done);
+    };
+    put("old contents, longer than the new");
 
     CSafeFileWriter file;
     ASSERT_TRUE(file.Open(path));
     EXPECT_TRUE(file.IsInPlace());
     file.Write("new");
     ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(get(), "new");
     EXPECT_EQ(WriteTextLines(path, {"line"}, 1), OUTPUT_OK);
-    EXPECT_EQ(ReadFileBytes(path), "line\r\n");
+    EXPECT_EQ(get(), "line\r\n");
 
-    ::DeleteFileA(path.c_str());
-    ::DeleteFileA((path + ".bak").c_str());
+    ::DeleteFileW(longPath.c_str());
+    ::DeleteFileW(Wide("\\\\?\\" + path + ".bak").c_str());
     for (auto it = created.rbegin(); it != created.rend(); ++it)
         ::RemoveDirectoryW(Wide("\\\\?\\" + *it).c_str());
 }
