@@ -14,8 +14,8 @@ namespace {
 // Lines wait in memory at most this long and reach the disk at once after, so a crash
 // loses less than a second of the dump.
 const auto kWritePeriod = std::chrono::milliseconds(500);
-// How long a question about the record waits for a Begin to be carried out.
-const auto kBeginWait = std::chrono::seconds(2);
+// How long a question about the record waits for a Begin or End to be carried out.
+const auto kSettleWait = std::chrono::seconds(2);
 }  // namespace
 
 std::string CLastRunRecord::PortFileName(int port)
@@ -83,10 +83,10 @@ void CLastRunRecord::Post(Command command)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const bool begin = command.kind == Command::Kind::Begin;
+        const bool opensOrCloses = command.kind != Command::Kind::Data;
         m_commands.push_back(std::move(command));
-        if (begin)
-            ++m_nBeginsPending;
+        if (opensOrCloses)
+            ++m_nPending;
     }
     m_wake.notify_one();
 }
@@ -97,12 +97,21 @@ bool CLastRunRecord::IsLiveFile(const std::string& path)
     FileIdentity record;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_begun.wait_for(lock, kBeginWait, [this] { return m_nBeginsPending == 0; });
+        m_settled.wait_for(lock, kSettleWait, [this] { return m_nPending == 0; });
         live = m_bLive;
         record = m_liveIdentity;
     }
     FileIdentity named;
     return live && GetFileIdentity(path, named) && named == record;
+}
+
+void CLastRunRecord::Settled()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        --m_nPending;
+    }
+    m_settled.notify_all();
 }
 
 void CLastRunRecord::SetLive(bool live, const FileIdentity& identity)
@@ -137,11 +146,7 @@ void CLastRunRecord::WriterLoop()
                 Close();
                 Open(command.text, command.port);
                 running = true;
-                {
-                    std::lock_guard<std::mutex> lock(m_mutex);
-                    --m_nBeginsPending;
-                }
-                m_begun.notify_all();
+                Settled();
                 break;
             case Command::Kind::Data:
                 Write(command.text);
@@ -149,6 +154,7 @@ void CLastRunRecord::WriterLoop()
             case Command::Kind::End:
                 Close();
                 running = false;
+                Settled();
                 break;
             }
         }

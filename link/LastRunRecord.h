@@ -47,8 +47,8 @@ public:
     // Writes out and closes the record; the file stays for Load to open.
     void EndRun();
     // True when the path leads to the file the running record is written into, by
-    // whatever name (compared as files, not as names). A record that is being begun is
-    // waited for.
+    // whatever name (compared as files, not as names). A record that is being begun or
+    // ended is waited for.
     bool IsLiveFile(const std::string& path);
 
 private:
@@ -64,16 +64,17 @@ private:
     bool OpenAs(const std::string& path, const std::string& previous);
     void Write(const std::string& bytes);
     void Close();
+    void Settled();
     void SetLive(bool live, const FileIdentity& identity);
 
     bool m_bRecording = false;  // window's thread only
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::condition_variable m_begun;  // a Begin was carried out
+    std::condition_variable m_settled;  // a Begin or End was carried out
     std::deque<Command> m_commands;
     bool m_bQuit = false;
-    int m_nBeginsPending = 0;
+    int m_nPending = 0;  // Begin and End commands not yet carried out
     bool m_bLive = false;  // with the identity of the open record
     FileIdentity m_liveIdentity;
     std::thread m_writer;

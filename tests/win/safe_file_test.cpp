@@ -119,6 +119,51 @@ TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
     EXPECT_EQ(ReadFileBytes(bak), "two\r\n");
 }
 
+TEST(SafeFileWin, TheOldFileBecomesTheBackupOnlyWhenTheNewOneCanTakeItsPlace)
+{
+    TempDir dir;
+    const std::string path = dir.File("Out.txt"), bak = path + ".bak";
+    WriteFileBytes(path, "old");
+    WriteFileBytes(bak, "older");
+
+    // Another program opens the file, sharing all but deletion, while the save is under
+    // way: the new file can't take its place, so neither name changes.
+    CSafeFileWriter file;
+    ASSERT_TRUE(file.Open(path, true));
+    file.Write("new");
+    HANDLE viewer = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file.Commit());
+    ::CloseHandle(viewer);
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(ReadFileBytes(bak), "older");
+    EXPECT_EQ(CountFiles(dir.File("*")), 2 + 2);
+
+    // A file held as the record is held (written, shared for reading only) is not
+    // written at all, and its backup stays.
+    HANDLE record = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(record, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_CANNOT_CREATE);
+    ::CloseHandle(record);
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(ReadFileBytes(bak), "older");
+
+    // Otherwise the old file itself becomes the backup: no second name of the new one.
+    ASSERT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+    EXPECT_EQ(ReadFileBytes(bak), "old");
+    for (const std::string& name : {path, bak}) {
+        const HANDLE h = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        ::GetFileInformationByHandle(h, &info);
+        ::CloseHandle(h);
+        EXPECT_EQ(info.nNumberOfLinks, 1u) << name;
+    }
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+}
+
 TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
 {
     // A folder so deep that the target's one-letter name still fits the longest path the
