@@ -1,9 +1,26 @@
-// The safe file writer's bookkeeping that is the same on every platform: buffering, commit order, clean-up.
+// The safe file writer's bookkeeping that is the same on every platform: buffering, commit
+// order, clean-up; the names of new files; the file reading shared by every reader.
 #include "app/SafeFile.h"
+
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <random>
+#include <stdexcept>
 
 namespace {
 // Small writes are gathered so that a file of many short lines costs few system calls.
 const size_t FLUSH_SIZE = 64 * 1024;
+
+char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 }  // namespace
 
 CSafeFileWriter::~CSafeFileWriter()
@@ -17,6 +34,8 @@ bool CSafeFileWriter::Open(const std::string& path, bool keepBackup)
     m_result = RESULT_OK;
     m_bInPlace = false;
     m_bKeepBackup = keepBackup;
+    m_bTargetNonEmpty = false;
+    m_targetMode = 0;
     m_target = path;
     if (path.empty())
         return Fail(RESULT_CANNOT_CREATE);
@@ -53,10 +72,8 @@ bool CSafeFileWriter::Commit()
     m_handle = -1;
     // The new file must be on the disk before it takes the target's place.
     bool ok = CloseFile(handle, !m_bInPlace);
-    if (ok && !m_bInPlace) {
-        KeepTargetBackup(false);
+    if (ok && !m_bInPlace)
         ok = ReplaceTarget();
-    }
     if (!ok)
         return Fail(RESULT_WRITE_FAILED);
     m_temp.clear();
@@ -76,15 +93,82 @@ void CSafeFileWriter::Discard()
     m_buffer.clear();
 }
 
-void CSafeFileWriter::KeepTargetBackup(bool copy)
-{
-    if (m_bKeepBackup)
-        KeepBackup(m_target, m_target + ".bak", copy);
-}
-
 bool CSafeFileWriter::Fail(Result result)
 {
     m_result = result;
     Discard();
     return false;
+}
+
+std::string CSafeFileWriter::UnguessableName(const std::string& folder, const std::string& prefix)
+{
+    // The system's random source; should it fail, the clock and a counter still keep
+    // names of one process apart (creating the file exclusively is what keeps it safe).
+    static std::atomic<uint64_t> s_counter{0};
+    uint64_t bits = s_counter.fetch_add(1) * 0x9E3779B97F4A7C15ull;
+    try {
+        std::random_device source;
+        bits ^= (static_cast<uint64_t>(source()) << 32) ^ source();
+    } catch (const std::exception&) {
+        bits ^= static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    static const char kDigits[] = "0123456789abcdef";
+    std::string name = folder + prefix;
+    for (int shift = 60; shift >= 0; shift -= 4)
+        name += kDigits[(bits >> shift) & 0xF];
+    return name + ".tmp";
+}
+
+bool ReadRegularFile(const std::string& path, uint64_t maxSize, std::string& data)
+{
+    data.clear();
+    size_t got = 0;
+    try {
+        const bool ok = ReadRegularFile(path, maxSize,
+                                        [&data](size_t size) -> char* {
+                                            data.resize(size);
+                                            return &data[0];
+                                        },
+                                        got);
+        if (ok) {
+            data.resize(got);
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    data.clear();
+    return false;
+}
+
+bool IsDeviceName(const std::string& path)
+{
+    // The device namespace: everything but a drive or a share reached through it.
+    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?') &&
+        IsSeparator(path[3])) {
+        const std::string rest = path.substr(4);
+        const bool drive = rest.size() >= 2 && rest[1] == ':' && (rest.size() == 2 || IsSeparator(rest[2]));
+        std::string head;
+        for (size_t i = 0; i < rest.size() && i < 7; ++i)
+            head += UpperAscii(rest[i]);
+        return !drive && head.compare(0, 4, "UNC\\") != 0 && head.compare(0, 4, "UNC/") != 0 &&
+               head.compare(0, 7, "VOLUME{") != 0;
+    }
+    // The last part, without a drive, up to its first dot or colon, trailing spaces cut.
+    size_t start = path.find_last_of("\\/");
+    start = start == std::string::npos ? 0 : start + 1;
+    if (start == 0 && path.size() >= 2 && path[1] == ':')
+        start = 2;
+    std::string base;
+    for (size_t i = start; i < path.size() && path[i] != '.' && path[i] != ':'; ++i)
+        base += UpperAscii(path[i]);
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* name : kNames) {
+        if (base == name)
+            return true;
+    }
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
 }

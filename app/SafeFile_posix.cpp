@@ -1,9 +1,8 @@
-// POSIX side of the safe file writer: a sibling file, fsync, then rename over the target.
+// POSIX side of the safe file writer (a sibling file, fsync, then rename over the
+// target), of the bounded file reading and of file identities.
 #include "app/SafeFile.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,37 +24,40 @@ void SyncDirectory(const std::string& dir)
         ::close(fd);
     }
 }
+
+// A new file that fails where any file or link of that name exists.
+int CreateNew(const std::string& path, mode_t mode)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
 }  // namespace
 
 bool CSafeFileWriter::OpenBesideTarget()
 {
     struct stat st;
-    const bool exists = ::stat(m_target.c_str(), &st) == 0;
+    const bool exists = ::lstat(m_target.c_str(), &st) == 0;
     if (exists) {
+        if (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode))
+            return Fail(RESULT_CANNOT_CREATE);
         // Devices and pipes can't be replaced, only written.
         if (!S_ISREG(st.st_mode))
             return OpenInPlace();
         // A file the user may not write must not be replaced just because its folder allows it.
-        const int probe = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+        const int probe = ::open(m_target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
         if (probe < 0)
             return Fail(RESULT_CANNOT_CREATE);
         ::close(probe);
-        // Through a symbolic link the file it points to is replaced, not the link.
-        if (char* real = ::realpath(m_target.c_str(), nullptr)) {
-            m_target = real;
-            std::free(real);
-        }
+        m_bTargetNonEmpty = st.st_size > 0;
+        m_targetMode = st.st_mode & 0777;
     }
 
-    static std::atomic<unsigned> s_counter{0};
     const std::string dir = DirectoryOf(m_target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = dir + ".~kvx" + std::to_string(::getpid()) + "_" +
-                                 std::to_string(s_counter++) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const std::string name = UnguessableName(dir, ".~kvx");
+        const int fd = CreateNew(name, 0666);
         if (fd >= 0) {
             if (exists)
-                (void)::fchmod(fd, st.st_mode & 0777);
+                (void)::fchmod(fd, static_cast<mode_t>(m_targetMode));
             m_temp = name;
             m_handle = fd;
             return true;
@@ -68,10 +70,34 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
-    KeepTargetBackup(true);
-    const int fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return Fail(RESULT_CANNOT_CREATE);
+    // Read too, for the backup's copy; a file that may only be written is still written.
+    int fd = ::open(m_target.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    const bool readable = fd >= 0;
+    if (!readable && errno == EACCES)
+        fd = ::open(m_target.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            return Fail(RESULT_CANNOT_CREATE);
+        fd = CreateNew(m_target, 0666);
+        if (fd < 0)
+            return Fail(RESULT_CANNOT_CREATE);
+    } else {
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return Fail(RESULT_CANNOT_CREATE);
+        }
+        if (S_ISREG(st.st_mode)) {
+            m_bTargetNonEmpty = st.st_size > 0;
+            m_targetMode = st.st_mode & 0777;
+            if (m_bKeepBackup && m_bTargetNonEmpty && readable)
+                CopyTargetToBackup(fd);
+            if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+                ::close(fd);
+                return Fail(RESULT_CANNOT_CREATE);
+            }
+        }
+    }
     m_handle = fd;
     m_bInPlace = true;
     return true;
@@ -79,10 +105,36 @@ bool CSafeFileWriter::OpenInPlace()
 
 bool CSafeFileWriter::ReplaceTarget()
 {
-    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+    // The old file becomes the backup by its own rename, so the backup is never a second
+    // name of a file that lives on; should the new file then not take its place, the
+    // old one goes back.
+    const std::string backup = BackupPath();
+    const bool backedUp = m_bKeepBackup && m_bTargetNonEmpty && ::rename(m_target.c_str(), backup.c_str()) == 0;
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        if (backedUp)
+            (void)::rename(backup.c_str(), m_target.c_str());
         return false;
+    }
     SyncDirectory(DirectoryOf(m_target));
     return true;
+}
+
+void CSafeFileWriter::CopyTargetToBackup(intptr_t target)
+{
+    const int from = static_cast<int>(target);
+    const std::string name = UnguessableName(DirectoryOf(m_target), ".~kvx");
+    const int to = CreateNew(name, static_cast<mode_t>(m_targetMode));
+    if (to < 0)
+        return;
+    char buffer[16 * 1024];
+    ssize_t got;
+    bool ok = ::lseek(from, 0, SEEK_SET) == 0;
+    while (ok && (got = ::read(from, buffer, sizeof buffer)) != 0)
+        ok = got > 0 && WriteAll(to, buffer, static_cast<size_t>(got));
+    // Half a backup would pass for the earlier dump.
+    ok = CloseFile(to, true) && ok;
+    if (!ok || ::rename(name.c_str(), BackupPath().c_str()) != 0)
+        RemoveFile(name);
 }
 
 bool CSafeFileWriter::WriteAll(intptr_t handle, const char* data, size_t size)
@@ -112,31 +164,48 @@ void CSafeFileWriter::RemoveFile(const std::string& path)
     ::unlink(path.c_str());
 }
 
-void CSafeFileWriter::KeepBackup(const std::string& target, const std::string& backup, bool copy)
+bool ReadRegularFile(const std::string& path, uint64_t maxSize, const std::function<char*(size_t size)>& buffer,
+                     size_t& got)
+{
+    got = 0;
+    if (path.empty())
+        return false;
+    // Without waiting: opening a pipe nobody writes to would block.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = false;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= maxSize &&
+        static_cast<uint64_t>(st.st_size) < static_cast<uint64_t>(SIZE_MAX)) {
+        const size_t size = static_cast<size_t>(st.st_size);
+        char* data = buffer(size);
+        ok = data != nullptr;
+        while (ok && got < size) {
+            const ssize_t done = ::read(fd, data + got, size - got);
+            if (done < 0 && errno == EINTR)
+                continue;
+            ok = done >= 0;
+            if (done <= 0)
+                break;
+            got += static_cast<size_t>(done);
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+std::FILE* OpenCFile(const std::string& path, const char* mode)
+{
+    return std::fopen(path.c_str(), mode);
+}
+
+bool GetFileIdentity(const std::string& path, FileIdentity& identity)
 {
     struct stat st;
-    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
-        return;
-    // A second name for the old file costs nothing and keeps its bytes once the target
-    // is replaced by the rename; where the file system has no links, copy.
-    if (!copy) {
-        ::unlink(backup.c_str());
-        if (::link(target.c_str(), backup.c_str()) == 0)
-            return;
-    }
-    const int from = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
-        return;
-    const int to = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
-    if (to >= 0) {
-        char buffer[64 * 1024];
-        ssize_t got;
-        bool ok = true;
-        while (ok && (got = ::read(from, buffer, sizeof buffer)) != 0)
-            ok = got > 0 && WriteAll(to, buffer, static_cast<size_t>(got));
-        // Half a backup would pass for the earlier dump.
-        if (::close(to) != 0 || !ok)
-            ::unlink(backup.c_str());
-    }
-    ::close(from);
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+        return false;
+    identity.volume = static_cast<uint64_t>(st.st_dev);
+    identity.index = static_cast<uint64_t>(st.st_ino);
+    return true;
 }

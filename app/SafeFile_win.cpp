@@ -1,20 +1,53 @@
-// Windows side of the safe file writer: a sibling file, flushed, then moved over the target.
+// Windows side of the safe file writer (a sibling file, flushed, then moved over the
+// target), of the bounded file reading and of file identities, on the wide file API.
 #include "app/SafeFile.h"
+
+#include "core/PathText.h"
 
 #include <windows.h>
 
-#include <atomic>
-
 namespace {
+const DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 HANDLE AsHandle(intptr_t handle)
 {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-HANDLE OpenExisting(const std::string& path, DWORD access)
+// The file the name itself gives: a symbolic link or junction there is opened as the
+// link, never as what it points to.
+HANDLE OpenNoFollow(const std::string& path, DWORD access, DWORD share)
 {
-    return ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileW(WidePath(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr);
+}
+
+// A new file that nobody else may open until it is closed; fails where any file or
+// link of that name exists.
+HANDLE CreateNew(const std::string& path)
+{
+    return ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
+
+bool Move(const std::string& from, const std::string& to, DWORD flags)
+{
+    return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), flags | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool IsNotFound(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsLinkOrFolder(DWORD attributes)
+{
+    return (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
 }
 
 std::string DirectoryOf(const std::string& path)
@@ -28,33 +61,30 @@ bool CSafeFileWriter::OpenBesideTarget()
 {
     // Replacing needs the right to delete the target: another program may hold it open
     // without sharing that, or the folder's rights may allow writing but not deleting.
-    // Such a file is written in place; one that can't be written at all fails here, and is
-    // never replaced just because its folder would allow it.
-    const HANDLE probe = OpenExisting(m_target, GENERIC_WRITE | DELETE);
+    // Such a file is written in place; one that can't be written at all fails there, and
+    // is never replaced just because its folder would allow it.
+    const HANDLE probe = OpenNoFollow(m_target, GENERIC_WRITE | DELETE, SHARE_ALL);
     if (probe == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            const HANDLE writable = OpenExisting(m_target, GENERIC_WRITE);
-            if (writable == INVALID_HANDLE_VALUE)
-                return Fail(RESULT_CANNOT_CREATE);
-            ::CloseHandle(writable);
+        if (!IsNotFound(::GetLastError()))
             return OpenInPlace();
-        }
     } else {
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool known = ::GetFileInformationByHandle(probe, &info) != FALSE;
         const bool disk = ::GetFileType(probe) == FILE_TYPE_DISK;
         ::CloseHandle(probe);
         // Devices can't be replaced, only written.
         if (!disk)
             return OpenInPlace();
+        if (!known || IsLinkOrFolder(info.dwFileAttributes))
+            return Fail(RESULT_CANNOT_CREATE);
+        m_bTargetNonEmpty = SizeOf(info) > 0;
+        m_targetMode = info.dwFileAttributes;
     }
 
-    static std::atomic<unsigned> s_counter{0};
     const std::string dir = DirectoryOf(m_target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = dir + "~kvx" + std::to_string(::GetCurrentProcessId()) + "_" +
-                                 std::to_string(s_counter++) + ".tmp";
-        const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const std::string name = UnguessableName(dir, "~kvx");
+        const HANDLE file = CreateNew(name);
         if (file != INVALID_HANDLE_VALUE) {
             m_temp = name;
             m_handle = reinterpret_cast<intptr_t>(file);
@@ -69,12 +99,32 @@ bool CSafeFileWriter::OpenBesideTarget()
 
 bool CSafeFileWriter::OpenInPlace()
 {
-    KeepTargetBackup(true);
-    const HANDLE file = ::CreateFileA(m_target.c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return Fail(RESULT_CANNOT_CREATE);
+    // Read too, for the backup's copy; a file that may only be written is still written.
+    HANDLE file = OpenNoFollow(m_target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    bool readable = file != INVALID_HANDLE_VALUE;
+    if (!readable && ::GetLastError() == ERROR_ACCESS_DENIED)
+        file = OpenNoFollow(m_target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (!IsNotFound(::GetLastError()))
+            return Fail(RESULT_CANNOT_CREATE);
+        file = ::CreateFileW(WidePath(m_target).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return Fail(RESULT_CANNOT_CREATE);
+    } else if (::GetFileType(file) == FILE_TYPE_DISK) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!::GetFileInformationByHandle(file, &info) || IsLinkOrFolder(info.dwFileAttributes)) {
+            ::CloseHandle(file);
+            return Fail(RESULT_CANNOT_CREATE);
+        }
+        m_bTargetNonEmpty = SizeOf(info) > 0;
+        if (m_bKeepBackup && m_bTargetNonEmpty && readable)
+            CopyTargetToBackup(reinterpret_cast<intptr_t>(file));
+        if (::SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(file)) {
+            ::CloseHandle(file);
+            return Fail(RESULT_CANNOT_CREATE);
+        }
+    }
     m_handle = reinterpret_cast<intptr_t>(file);
     m_bInPlace = true;
     return true;
@@ -82,14 +132,40 @@ bool CSafeFileWriter::OpenInPlace()
 
 bool CSafeFileWriter::ReplaceTarget()
 {
-    // The new file takes the old one's place and its visible attributes (hidden, say).
-    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD old = ::GetFileAttributesA(m_target.c_str());
-    if (!::MoveFileExA(m_temp.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // The old file becomes the backup by its own move, so the backup is never a second
+    // name of a file that lives on, and a target that can't be moved (held open by a
+    // program that does not share that) leaves both names as they were.
+    const bool backedUp = m_bKeepBackup && m_bTargetNonEmpty && Move(m_target, BackupPath(), MOVEFILE_REPLACE_EXISTING);
+    if (!Move(m_temp, m_target, MOVEFILE_REPLACE_EXISTING)) {
+        if (backedUp)
+            Move(BackupPath(), m_target, 0);
         return false;
-    if (old != INVALID_FILE_ATTRIBUTES && (old & kept))
-        ::SetFileAttributesA(m_target.c_str(), (::GetFileAttributesA(m_target.c_str()) & ~FILE_ATTRIBUTE_NORMAL) | (old & kept));
+    }
+    // The new file takes the old one's visible attributes (hidden, say).
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (m_targetMode & kept) {
+        const std::wstring target = WidePath(m_target);
+        ::SetFileAttributesW(target.c_str(), (::GetFileAttributesW(target.c_str()) & ~FILE_ATTRIBUTE_NORMAL) | (m_targetMode & kept));
+    }
     return true;
+}
+
+void CSafeFileWriter::CopyTargetToBackup(intptr_t target)
+{
+    const HANDLE from = AsHandle(target);
+    const std::string name = UnguessableName(DirectoryOf(m_target), "~kvx");
+    const HANDLE to = CreateNew(name);
+    if (to == INVALID_HANDLE_VALUE)
+        return;
+    bool ok = ::SetFilePointer(from, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+    char buffer[16 * 1024];
+    DWORD got = 0;
+    while (ok && (ok = ::ReadFile(from, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0)
+        ok = WriteAll(reinterpret_cast<intptr_t>(to), buffer, got);
+    // Half a backup would pass for the earlier dump.
+    ok = CloseFile(reinterpret_cast<intptr_t>(to), true) && ok;
+    if (!ok || !Move(name, BackupPath(), MOVEFILE_REPLACE_EXISTING))
+        RemoveFile(name);
 }
 
 bool CSafeFileWriter::WriteAll(intptr_t handle, const char* data, size_t size)
@@ -114,22 +190,64 @@ bool CSafeFileWriter::CloseFile(intptr_t handle, bool sync)
 
 void CSafeFileWriter::RemoveFile(const std::string& path)
 {
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(WidePath(path).c_str());
 }
 
-void CSafeFileWriter::KeepBackup(const std::string& target, const std::string& backup, bool copy)
+bool ReadRegularFile(const std::string& path, uint64_t maxSize, const std::function<char*(size_t size)>& buffer,
+                     size_t& got)
 {
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (!::GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ||
-        (info.nFileSizeHigh == 0 && info.nFileSizeLow == 0))
-        return;
-    // A second name for the old file costs nothing and keeps its bytes once the target
-    // is replaced by the move; where the volume has no links (FAT, some shares), copy.
-    if (!copy) {
-        ::DeleteFileA(backup.c_str());
-        if (::CreateHardLinkA(backup.c_str(), target.c_str(), nullptr))
-            return;
+    got = 0;
+    // A device is not even opened: opening a serial port may already signal the
+    // equipment behind it.
+    if (path.empty() || IsDeviceName(path))
+        return false;
+    const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &info) &&
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && SizeOf(info) <= maxSize &&
+        SizeOf(info) < static_cast<uint64_t>(SIZE_MAX)) {
+        const size_t size = static_cast<size_t>(SizeOf(info));
+        char* data = buffer(size);
+        ok = data != nullptr;
+        while (ok && got < size) {
+            const size_t left = size - got;
+            DWORD done = 0;
+            ok = ::ReadFile(file, data + got, left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left), &done,
+                            nullptr) != FALSE;
+            if (done == 0)
+                break;
+            got += done;
+        }
     }
-    ::CopyFileA(target.c_str(), backup.c_str(), FALSE);
+    ::CloseHandle(file);
+    return ok;
+}
+
+std::FILE* OpenCFile(const std::string& path, const char* mode)
+{
+    const std::string narrow(mode);
+    return ::_wfopen(WidePath(path).c_str(), std::wstring(narrow.begin(), narrow.end()).c_str());
+}
+
+bool GetFileIdentity(const std::string& path, FileIdentity& identity)
+{
+    if (path.empty() || IsDeviceName(path))
+        return false;
+    // No access asked: enough for the file's numbers, and never refused for sharing.
+    const HANDLE file = ::CreateFileW(WidePath(path).c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = ::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    if (!ok)
+        return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return true;
 }

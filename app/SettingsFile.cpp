@@ -43,7 +43,7 @@ bool CSettingsFile::Read(const std::string& path)
     if (path.empty())
         return false;
     // Opened for update like the file it will be written back to: a read-only file fails here.
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    std::FILE* file = OpenCFile(path, "r+b");
     if (!file)
         return false;
     m_entries.clear();

@@ -2,8 +2,8 @@
 #include "app/UiText.h"
 
 #include "app/AppSettings.h"
+#include "app/SafeFile.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -36,20 +36,6 @@ const char* const DEFAULT_TEXTS[TXT_COUNT] = {
 const char OPEN_MARKER[] = ":>\"";
 const char CLOSE_MARKER[] = "\"<:";
 const size_t MARKER_SIZE = 3;
-
-bool ReadWholeFile(const std::string& path, std::string& data)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        data.append(chunk, got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 
 bool MarkerAt(const std::string& data, size_t pos, const char* marker)
 {
@@ -102,8 +88,10 @@ bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out)
 {
     out.clear();
     try {
+        // Only a disk file of a language file's size: a device or a huge file would
+        // hold up the start.
         std::string data;
-        if (!ReadWholeFile(path, data))
+        if (!ReadRegularFile(path, SMALL_FILE_LIMIT, data))
             return false;
         bool inside = false;
         std::string text;

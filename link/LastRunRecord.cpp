@@ -1,6 +1,8 @@
 // The record of the last acquisition run on disk, written by a thread of its own.
 #include "link/LastRunRecord.h"
 
+#include "core/PathText.h"
+
 #include <chrono>
 #include <exception>
 #include <new>
@@ -12,7 +14,19 @@ namespace {
 // Lines wait in memory at most this long and reach the disk at once after, so a crash
 // loses less than a second of the dump.
 const auto kWritePeriod = std::chrono::milliseconds(500);
+// How long a question about the record waits for a Begin or End to be carried out.
+const auto kSettleWait = std::chrono::seconds(2);
 }  // namespace
+
+std::string CLastRunRecord::PortFileName(int port)
+{
+    return "Korvex_LastRun-COM" + std::to_string(port) + ".txt";
+}
+
+std::string CLastRunRecord::PortPreviousFileName(int port)
+{
+    return "Korvex_LastRun-COM" + std::to_string(port) + ".1.txt";
+}
 
 CLastRunRecord::~CLastRunRecord()
 {
@@ -26,7 +40,7 @@ CLastRunRecord::~CLastRunRecord()
     m_writer.join();
 }
 
-void CLastRunRecord::BeginRun(const std::string& folder)
+void CLastRunRecord::BeginRun(const std::string& folder, int port)
 {
     m_bRecording = !folder.empty();
     if (!m_bRecording)
@@ -34,7 +48,7 @@ void CLastRunRecord::BeginRun(const std::string& folder)
     try {
         if (!m_writer.joinable())
             m_writer = std::thread(&CLastRunRecord::WriterLoop, this);
-        Post(Command{Command::Kind::Begin, folder});
+        Post(Command{Command::Kind::Begin, folder, port});
     } catch (const std::exception&) {
         m_bRecording = false;  // no thread or no memory: the run goes on unrecorded
     }
@@ -69,9 +83,42 @@ void CLastRunRecord::Post(Command command)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        const bool opensOrCloses = command.kind != Command::Kind::Data;
         m_commands.push_back(std::move(command));
+        if (opensOrCloses)
+            ++m_nPending;
     }
     m_wake.notify_one();
+}
+
+bool CLastRunRecord::IsLiveFile(const std::string& path)
+{
+    bool live;
+    FileIdentity record;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_settled.wait_for(lock, kSettleWait, [this] { return m_nPending == 0; });
+        live = m_bLive;
+        record = m_liveIdentity;
+    }
+    FileIdentity named;
+    return live && GetFileIdentity(path, named) && named == record;
+}
+
+void CLastRunRecord::Settled()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        --m_nPending;
+    }
+    m_settled.notify_all();
+}
+
+void CLastRunRecord::SetLive(bool live, const FileIdentity& identity)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bLive = live;
+    m_liveIdentity = identity;
 }
 
 void CLastRunRecord::WriterLoop()
@@ -97,8 +144,9 @@ void CLastRunRecord::WriterLoop()
             switch (command.kind) {
             case Command::Kind::Begin:
                 Close();
-                Open(command.text);
+                Open(command.text, command.port);
                 running = true;
+                Settled();
                 break;
             case Command::Kind::Data:
                 Write(command.text);
@@ -106,6 +154,7 @@ void CLastRunRecord::WriterLoop()
             case Command::Kind::End:
                 Close();
                 running = false;
+                Settled();
                 break;
             }
         }
@@ -120,19 +169,41 @@ void CLastRunRecord::WriterLoop()
     }
 }
 
-void CLastRunRecord::Open(const std::string& folder)
+void CLastRunRecord::Open(const std::string& folder, int port)
 {
-    const std::string path = folder + kFileName;
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) &&
-        (info.nFileSizeHigh != 0 || info.nFileSizeLow != 0) &&
-        !::MoveFileExA(path.c_str(), (folder + kPreviousFileName).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        // The earlier record could not be kept: leave it rather than overwrite it.
-        return;
+    if (!OpenAs(folder + kFileName, folder + kPreviousFileName))
+        OpenAs(folder + PortFileName(port), folder + PortPreviousFileName(port));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (m_file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(m_file, &info)) {
+        FileIdentity identity;
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+        SetLive(true, identity);
     }
-    // Others may read, copy, rename or delete the record while it is written.
-    m_file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool CLastRunRecord::OpenAs(const std::string& path, const std::string& previous)
+{
+    const std::wstring name = WidePath(path);
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &info)) {
+        const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const bool empty = info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
+        if (folder && !link)
+            return false;
+        // A record moves aside: held open by a running copy of the program, it can't, and
+        // is left as it is. A link goes itself, whatever it points to.
+        if (!link && !empty
+                ? !::MoveFileExW(name.c_str(), WidePath(previous).c_str(), MOVEFILE_REPLACE_EXISTING)
+                : !(folder ? ::RemoveDirectoryW(name.c_str()) : ::DeleteFileW(name.c_str())))
+            return false;
+    }
+    // A new file, never one that is there (a link planted meanwhile): others may read
+    // and copy it, but not write, move or delete it while it is written.
+    m_file = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    return m_file != INVALID_HANDLE_VALUE;
 }
 
 void CLastRunRecord::Write(const std::string& bytes)
@@ -158,4 +229,5 @@ void CLastRunRecord::Close()
     m_bUnflushed = false;
     ::CloseHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
+    SetLive(false, FileIdentity());
 }

@@ -3,10 +3,10 @@
 #include "link/TranslationTables.h"
 
 #include "app/DecimalText.h"
+#include "app/SafeFile.h"
 
 #include <climits>
 #include <cstring>
-#include <fstream>
 
 TranslationTables g_SharedTranslation;
 
@@ -70,14 +70,21 @@ bool TranslationTables::LoadValueFile(const std::string& path, uint8_t* table, i
     try {
         if (path.empty())
             return false;
-        // Binary, so that only LF and CR LF end lines: text mode would also stop at 0x1A.
-        std::ifstream in(path, std::ios::in | std::ios::binary);
-        if (!in)
+        // Only a disk file of a table's size, read whole: a device or a huge file would
+        // hold up the start. Only LF and CR LF end lines.
+        std::string data;
+        if (!ReadRegularFile(path, SMALL_FILE_LIMIT, data))
             return false;
         int stored = 0;
         std::string line;
-        for (long lineIndex = 0; std::getline(in, line); ++lineIndex) {
-            if (!in.eof() && !line.empty() && line.back() == '\r')
+        size_t next = 0;
+        for (long lineIndex = 0; next < data.size(); ++lineIndex) {
+            const size_t lf = data.find('\n', next);
+            const bool ended = lf != std::string::npos;
+            line.assign(data, next, (ended ? lf : data.size()) - next);
+            next = ended ? lf + 1 : data.size();
+            // A CR before the LF belongs to the line end; one at the very end stays.
+            if (ended && !line.empty() && line.back() == '\r')
                 line.pop_back();
             if (lineIndex == 0 && skipHeaderLine)
                 continue;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -13,22 +12,6 @@
 #include <stdexcept>
 
 namespace {
-// Size of an open file, or -1; the 64-bit calls, because output files may pass 2 GB.
-int64_t FileSize(std::FILE* file)
-{
-#ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0)
-        return -1;
-    const int64_t size = _ftelli64(file);
-    return _fseeki64(file, 0, SEEK_SET) == 0 ? size : -1;
-#else
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return -1;
-    const int64_t size = ftello(file);
-    return fseeko(file, 0, SEEK_SET) == 0 ? size : -1;
-#endif
-}
-
 bool IsLineBreak(char c)
 {
     return c == '\r' || c == '\n';
@@ -170,29 +153,20 @@ int WriteTextLines(const std::string& path, const CLineStore& lines)
 bool ReadTextLines(const std::string& path, CLineStore& lines)
 {
     lines.Reset();
-    if (path.empty())
-        return false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
     bool ok = false;
     try {
         // The file goes straight into the store's block, one byte more for the 0 byte
         // after a last line without CR LF; a file too large for memory is a failure.
-        const int64_t length = FileSize(file);
-        if (length >= 0 && static_cast<uint64_t>(length) < SIZE_MAX - 1) {
-            const size_t size = static_cast<size_t>(length);
-            if (char* data = lines.Buffer(size + 1)) {
-                const size_t got = std::fread(data, 1, size, file);
-                ok = !std::ferror(file) && SplitLines(data, got, lines);
-            }
-        }
+        size_t got = 0;
+        char* data = nullptr;
+        ok = ReadRegularFile(path, SIZE_MAX - 1,
+                             [&](size_t size) { return data = lines.Buffer(size + 1); }, got) &&
+             SplitLines(data, got, lines);
     } catch (const std::bad_alloc&) {
         ok = false;
     } catch (const std::length_error&) {
         ok = false;
     }
-    std::fclose(file);
     if (!ok)
         lines = CLineStore();
     return ok;

@@ -278,8 +278,11 @@ void CReaderDlg::OnStartStop()
 
 void CReaderDlg::OnSave()
 {
-    if (m_view.SaveToFile(g_Settings.outputFile.c_str()) != 1)
-        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+    // Without an output file a name is asked for this one save; a cancel saves nothing.
+    std::string path = g_Settings.outputFile;
+    if (path.empty() && !ShowFileDialog(m_view.m_hWnd, FileDialogKind::Save, "Out.txt", "", path))
+        return;
+    SaveViewTo(path);
 }
 
 void CReaderDlg::OnSaveAs()
@@ -289,11 +292,29 @@ void CReaderDlg::OnSaveAs()
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
         return;
     CWaitCursor wait;
-    if (m_view.SaveToFile(path.c_str()) != 1)
-        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+    // Only a file that now holds the lines becomes the output file.
+    if (!SaveViewTo(path))
+        return;
     g_Settings.outputFile = path;
     // A window uncovered by a dialog is not always repainted: show the new name now.
     ShowOutputPath(m_outputPath.m_hWnd, path);
+}
+
+bool CReaderDlg::SaveViewTo(const std::string& path)
+{
+    // The running acquisition's record (Load makes it the output file) is never
+    // replaced: the run goes on writing it, and the save would cut it short.
+    if (m_lastRun.IsLiveFile(path)) {
+        AfxMessageBox("This file is the record of the acquisition that is running, so it can't be replaced "
+                      "until the run stops.\nUse Save As... to save the lines to another file.",
+                      MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (m_view.SaveToFile(path.c_str()) != 1) {
+        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+        return false;
+    }
+    return true;
 }
 
 void CReaderDlg::OnLoad()
@@ -523,7 +544,9 @@ void CReaderDlg::OnDestroy()
         StoreWindowPlacement(placement, kPlacementSection, m_hWnd);
     }
     StopAcquisition();
+    // The lines that had not reached the view yet still reach the record.
     DrainAcquisitionQueue(false);
+    m_lastRun.EndRun();
 }
 
 // --- acquisition ------------------------------------------------------------------
@@ -669,21 +692,22 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
 {
     std::vector<LineQueueItem> items;
     m_lineQueue.TakeAll(items);
-    if (!deliver)
-        return;
     for (LineQueueItem& item : items) {
         if (item.kind == LineQueueItem::Kind::Line) {
-            m_view.AddLine(item.text.c_str(), item.follow);
+            if (deliver)
+                m_view.AddLine(item.text.c_str(), item.follow);
             m_lastRun.AppendLine(item.text.c_str());
             continue;
         }
         // Only a run whose port opened starts a record: a failed Start must not push a
         // crashed run's record out of Korvex_LastRun.1.txt.
         if (item.kind == LineQueueItem::Kind::RunStarted) {
-            m_lastRun.BeginRun(g_ProgramDir);
+            m_lastRun.BeginRun(g_ProgramDir, m_params.port);
             continue;
         }
         m_lastRun.EndRun();
+        if (!deliver)
+            continue;
         // A new run may have started before this end of the previous one arrived
         // (a click just after a failed Open): its caption stays.
         if (!m_bRunning)

@@ -99,6 +99,7 @@ private:
     void ApplyViewFont();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
+    // Hands the queued lines to the view (deliver) and always to the record.
     void DrainAcquisitionQueue(bool deliver);
     // Hands the indentation and "Update bar position" settings to the worker.
     void PublishLineFormat();
@@ -107,6 +108,8 @@ private:
     bool PortPresentForStart();
     // The end of a run whose worker met an exception: as a failed read ends it.
     void EndRunAfterFault();
+    // Saves the view's lines; false, after telling the user, when they were not saved.
+    bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
 
     HICON m_hIcon = nullptr;

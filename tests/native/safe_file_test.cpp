@@ -4,21 +4,27 @@
 
 #include "app/AppSettings.h"
 #include "app/SettingsFile.h"
+#include "app/UiText.h"
+#include "link/TranslationTables.h"
 #include "ui/OutputFile.h"
 
 #include "tests/native/TestFiles.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -96,22 +102,23 @@ TEST_F(SafeFileTest, TargetIsReplacedOnlyOnCommit)
     ASSERT_EQ(stat(m_path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
-    // Through a symbolic link the file behind it changes and the link stays.
+    // Nothing is written through a symbolic link: it is refused, and the link and the
+    // file behind it stay as they are.
     const std::string link = m_dir + "/link.txt";
     ASSERT_EQ(symlink(m_path.c_str(), link.c_str()), 0);
     CSafeFileWriter viaLink;
-    ASSERT_TRUE(viaLink.Open(link));
-    viaLink.Write("via link");
-    ASSERT_TRUE(viaLink.Commit());
+    EXPECT_FALSE(viaLink.Open(link));
+    EXPECT_EQ(viaLink.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(GetFile(m_path), "via link");
+    EXPECT_EQ(GetFile(m_path), "new" + std::string(200000, 'x'));
+    ASSERT_EQ(unlink(link.c_str()), 0);
 
     // A new file needs no old one.
     CSafeFileWriter fresh;
     ASSERT_TRUE(fresh.Open(m_dir + "/new.txt"));
     ASSERT_TRUE(fresh.Commit());
     EXPECT_TRUE(fs::exists(m_dir + "/new.txt"));
-    EXPECT_EQ(FilesIn(m_dir), 3u);
+    EXPECT_EQ(FilesIn(m_dir), 2u);
 }
 
 TEST_F(SafeFileTest, DiscardedWritesLeaveNoTrace)
@@ -237,6 +244,139 @@ TEST(SafeFileFallback, ReadOnlyFolderIsWrittenInPlace)
     if (failed < 0)
         GTEST_SKIP() << "cannot run as an ordinary user here";
     EXPECT_EQ(failed, 0);
+}
+
+TEST_F(SafeFileTest, NothingIsWrittenThroughAPlantedLink)
+{
+    const std::string outside = m_dir + "/outside";
+    ASSERT_TRUE(fs::create_directory(outside));
+    const std::string victim = outside + "/victim.txt";
+    PutFile(victim, "victim's own");
+
+    // The target a link, to a file or to nothing yet: refused, nothing made or changed.
+    ASSERT_EQ(symlink(victim.c_str(), m_path.c_str()), 0);
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    CSettingsFile records;
+    records.SetInt("COM_PORT", 4);
+    EXPECT_FALSE(records.Write(m_path));
+    ASSERT_EQ(unlink(m_path.c_str()), 0);
+    ASSERT_EQ(symlink((outside + "/planted.txt").c_str(), m_path.c_str()), 0);
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_FALSE(fs::exists(outside + "/planted.txt"));
+    ASSERT_EQ(unlink(m_path.c_str()), 0);
+
+    // A link at the backup's name is replaced by the backup, never followed; the backup
+    // is the old file itself, not a second name of the new one.
+    Put("first dump");
+    ASSERT_EQ(symlink(victim.c_str(), (m_path + ".bak").c_str()), 0);
+    ASSERT_EQ(WriteTextLines(m_path, {"second"}, 1), OUTPUT_OK);
+    EXPECT_EQ(Get(), "second\r\n");
+    EXPECT_FALSE(fs::is_symlink(m_path + ".bak"));
+    EXPECT_EQ(GetFile(m_path + ".bak"), "first dump");
+    EXPECT_EQ(GetFile(victim), "victim's own");
+    struct stat target, backup;
+    ASSERT_EQ(stat(m_path.c_str(), &target), 0);
+    ASSERT_EQ(stat((m_path + ".bak").c_str(), &backup), 0);
+    EXPECT_EQ(target.st_nlink, 1u);
+    EXPECT_EQ(backup.st_nlink, 1u);
+    EXPECT_NE(target.st_ino, backup.st_ino);
+
+    // New files beside a target have names nobody can guess, each its own.
+    CSafeFileWriter a, b;
+    ASSERT_TRUE(a.Open(m_path));
+    ASSERT_TRUE(b.Open(m_dir + "/other.txt"));
+    std::vector<std::string> temporary;
+    for (const auto& entry : fs::directory_iterator(m_dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, 5, ".~kvx") == 0)
+            temporary.push_back(name);
+    }
+    ASSERT_EQ(temporary.size(), 2u);
+    EXPECT_NE(temporary[0], temporary[1]);
+    for (const std::string& name : temporary)
+        EXPECT_TRUE(std::regex_match(name, std::regex(R"(\.~kvx[0-9a-f]{16}\.tmp)"))) << name;
+}
+
+TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead)
+{
+    std::string data = "stale";
+    Put(std::string(1000, 'a') + "z");
+    ASSERT_TRUE(ReadRegularFile(m_path, 1001, data));
+    EXPECT_EQ(data, std::string(1000, 'a') + "z");
+    data = "stale";
+    EXPECT_FALSE(ReadRegularFile(m_path, 1000, data)) << "one byte over the bound";
+    EXPECT_EQ(data, "");
+    size_t got = 7;
+    EXPECT_FALSE(ReadRegularFile(m_path, 5000, [](size_t) -> char* { return nullptr; }, got)) << "no room";
+    EXPECT_EQ(got, 0u);
+
+    // A pipe with a writer that sends nothing would hold a reader for ever; a device that
+    // never ends, a folder, a missing file and a 2 GB file are all refused unread.
+    const std::string fifo = m_dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    const std::string big = m_dir + "/big.txt";
+    PutFile(big, "0x41;0x42\n");
+    ASSERT_EQ(truncate(big.c_str(), 2147483648LL), 0);
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& path : {fifo, std::string("/dev/zero"), m_dir, m_dir + "/missing.txt", big}) {
+        data = "stale";
+        EXPECT_FALSE(ReadRegularFile(path, SMALL_FILE_LIMIT, data)) << path;
+        EXPECT_EQ(data, "") << path;
+    }
+
+    // The readers built on it: tables, language file and Load give what a missing file gives.
+    const std::string table = m_dir + "/table.txt";
+    PutFile(table, "0x41;0x42\n" + std::string(SMALL_FILE_LIMIT - 10, '\n'));
+    TranslationTables tables;
+    EXPECT_TRUE(tables.LoadInvalidCharFile(table)) << "a table file right at the bound";
+    EXPECT_EQ(tables.GetInvalidCount(), 2);
+    PutFile(table, "0x41;0x42\n" + std::string(SMALL_FILE_LIMIT - 9, '\n'));
+    for (const std::string& path : {fifo, big, table}) {
+        EXPECT_FALSE(tables.LoadInvalidCharFile(path)) << path;
+        EXPECT_FALSE(tables.LoadTranslationFile(path)) << path;
+        std::vector<std::string> texts{"stale"};
+        EXPECT_FALSE(ReadMarkedEntries(path, texts)) << path;
+        EXPECT_TRUE(texts.empty());
+    }
+    CLineStore lines;
+    lines.AddLine("stale");
+    EXPECT_FALSE(ReadTextLines(fifo, lines));
+    EXPECT_EQ(lines.Count(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    close(writer);
+}
+
+TEST(DeviceNames, TheDevicesOfEveryFolderAndTheDeviceNamespace)
+{
+    for (const char* device : {"COM5", "com9.txt", "C:\\data\\nul", "LPT1:", "Aux .log", "conout$", "C:PRN",
+                               "\\\\.\\COM5", "//./com12", "\\\\.\\pipe\\korvex", "\\\\?\\GLOBALROOT\\Device\\Null"})
+        EXPECT_TRUE(IsDeviceName(device)) << device;
+    for (const char* file : {"COM10", "COMA", "CONSOLE.txt", "C:\\COM5\\Tab.txt", "LPT", "Out.txt", "",
+                             "\\\\?\\C:\\COM5x.txt", "\\\\.\\D:\\Tab.txt", "\\\\?\\UNC\\server\\share\\Tab.txt",
+                             "\\\\server\\share\\Tab.txt"})
+        EXPECT_FALSE(IsDeviceName(file)) << file;
+}
+
+TEST_F(SafeFileTest, IdentityFollowsTheFileNotTheName)
+{
+    Put("record");
+    const std::string hard = m_dir + "/hard.txt", soft = m_dir + "/soft.txt", copy = m_dir + "/copy.txt";
+    ASSERT_EQ(link(m_path.c_str(), hard.c_str()), 0);
+    ASSERT_EQ(symlink(m_path.c_str(), soft.c_str()), 0);
+    PutFile(copy, "record");
+    FileIdentity a, b, c, d;
+    ASSERT_TRUE(GetFileIdentity(m_path, a));
+    ASSERT_TRUE(GetFileIdentity(hard, b));
+    ASSERT_TRUE(GetFileIdentity(m_dir + "/./soft.txt", c));
+    ASSERT_TRUE(GetFileIdentity(copy, d));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a, c);
+    EXPECT_NE(a, d);
+    EXPECT_FALSE(GetFileIdentity(m_dir + "/missing.txt", d));
+    EXPECT_FALSE(GetFileIdentity("/dev/null", d));
+    EXPECT_FALSE(GetFileIdentity("", d));
 }
 
 }  // namespace

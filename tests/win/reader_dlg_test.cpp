@@ -483,8 +483,8 @@ TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyF
         ASSERT_TRUE(cancel.WaitDone(5000));
         EXPECT_EQ(cancel.ProposedName(), "Out.txt");
     }
-    ASSERT_TRUE(watcher.WaitForCount(1, 5000));
-    EXPECT_EQ(watcher.Texts()[0], "ERROR save file.") << "a cancelled name counts as a failed save";
+    PumpFor(300);
+    EXPECT_EQ(watcher.Count(), 0u) << "a cancelled name is a cancel, not a failed save";
 
     const std::string empty = m_dir.File("empty.txt");
     {
@@ -505,7 +505,7 @@ TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyF
     }
     EXPECT_EQ(m_dlg->View().GetLineCount(), 0) << "loading an empty file empties the view";
     EXPECT_EQ(g_Settings.outputFile, empty);
-    EXPECT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Count(), 0u);
 }
 
 TEST_F(ReaderDlgTest, OutputBoxShowsTheNewFileAtOnceAndADroppedFileLoadsAsLoadWould)

@@ -7,6 +7,7 @@
 #include "support/WinTestSupport.h"
 #include "ui/OutputFile.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,33 +119,106 @@ TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
     EXPECT_EQ(ReadFileBytes(bak), "two\r\n");
 }
 
+TEST(SafeFileWin, TheOldFileBecomesTheBackupOnlyWhenTheNewOneCanTakeItsPlace)
+{
+    TempDir dir;
+    const std::string path = dir.File("Out.txt"), bak = path + ".bak";
+    WriteFileBytes(path, "old");
+    WriteFileBytes(bak, "older");
+
+    // Another program opens the file, sharing all but deletion, while the save is under
+    // way: the new file can't take its place, so neither name changes.
+    CSafeFileWriter file;
+    ASSERT_TRUE(file.Open(path, true));
+    file.Write("new");
+    HANDLE viewer = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file.Commit());
+    ::CloseHandle(viewer);
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(ReadFileBytes(bak), "older");
+    EXPECT_EQ(CountFiles(dir.File("*")), 2 + 2);
+
+    // A file held as the record is held (written, shared for reading only) is not
+    // written at all, and its backup stays.
+    HANDLE record = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(record, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_CANNOT_CREATE);
+    ::CloseHandle(record);
+    EXPECT_EQ(ReadFileBytes(path), "old");
+    EXPECT_EQ(ReadFileBytes(bak), "older");
+
+    // Otherwise the old file itself becomes the backup: no second name of the new one.
+    ASSERT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_OK);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+    EXPECT_EQ(ReadFileBytes(bak), "old");
+    for (const std::string& name : {path, bak}) {
+        const HANDLE h = ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        ::GetFileInformationByHandle(h, &info);
+        ::CloseHandle(h);
+        EXPECT_EQ(info.nNumberOfLinks, 1u) << name;
+    }
+    EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+}
+
 TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
 {
-    // A folder so deep that the target's short name still fits the path limit of the
-    // ANSI calls but the longer temporary name does not.
+    // A folder so deep that the target's one-letter name still fits the longest path the
+    // system takes but the longer temporary name does not: 259 characters for the wide
+    // calls on Windows; under Wine the host's 4095 bytes, its own prefix included.
     TempDir base;
+    size_t limit = MAX_PATH - 1, extra = 0;
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    if (auto unixName = ExportOf<UnixName>(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")) {
+        const std::string probe = base.File("x");
+        if (char* name = unixName(Wide(probe).c_str())) {
+            extra = std::strlen(name) - probe.size();
+            limit = 4095;
+            ::HeapFree(::GetProcessHeap(), 0, name);
+        }
+    }
+    const size_t total = limit - 5 - extra;
     std::string deep = base.Path();
     std::vector<std::string> created;
-    while (deep.size() < 250) {
-        deep += std::string(std::min<size_t>(40, 250 - deep.size() - 1), 'd') + "\\";
+    while (deep.size() < total - 1) {
+        const size_t left = total - 1 - deep.size();  // with the backslash
+        deep += std::string(left <= 41 ? left - 1 : left >= 43 ? 40 : 20, 'd') + "\\";
         ASSERT_TRUE(::CreateDirectoryW(Wide("\\\\?\\" + deep).c_str(), nullptr)) << deep;
         created.push_back(deep);
     }
-    ASSERT_EQ(deep.size(), 250u);
+    ASSERT_EQ(deep.size(), total - 1);
     const std::string path = deep + "a";
-    WriteFileBytes(path, "old contents, longer than the new");
+    const std::wstring longPath = Wide("\\\\?\\" + path);
+    auto put = [&](const std::string& bytes) {
+        const HANDLE h = ::CreateFileW(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        ::CloseHandle(h);
+    };
+    auto get = [&] {
+        std::string bytes(64, '\0');
+        const HANDLE h = ::CreateFileW(longPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD done = 0;
+        ::ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr);
+        ::CloseHandle(h);
+        return bytes.substr(0, done);
+    };
+    put("old contents, longer than the new");
 
     CSafeFileWriter file;
     ASSERT_TRUE(file.Open(path));
     EXPECT_TRUE(file.IsInPlace());
     file.Write("new");
     ASSERT_TRUE(file.Commit());
-    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(get(), "new");
     EXPECT_EQ(WriteTextLines(path, {"line"}, 1), OUTPUT_OK);
-    EXPECT_EQ(ReadFileBytes(path), "line\r\n");
+    EXPECT_EQ(get(), "line\r\n");
 
-    ::DeleteFileA(path.c_str());
-    ::DeleteFileA((path + ".bak").c_str());
+    ::DeleteFileW(longPath.c_str());
+    ::DeleteFileW(Wide("\\\\?\\" + path + ".bak").c_str());
     for (auto it = created.rbegin(); it != created.rend(); ++it)
         ::RemoveDirectoryW(Wide("\\\\?\\" + *it).c_str());
 }
