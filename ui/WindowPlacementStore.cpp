@@ -24,6 +24,8 @@ void ForEachValue(Record& wp, Fn fn)
     fn("wp.top", wp.rcNormalPosition.top);
     fn("wp.bottom", wp.rcNormalPosition.bottom);
 }
+
+// Adds one monitor's rectangle to the list.
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list)
 {
     if (rect)
