@@ -6,13 +6,19 @@
 # - the next Load works and lets the big line go;
 # - with 600 MB of lines loaded, a cancelled Print and a closed Print Preview leave the
 #   program's private memory within 5 % of where it was.
-# The big files are written to memory (/dev/shm) and deleted at the end.
+# The big files are written to a memory file system of the test's own (quick to write,
+# nothing left on disk), which goes at the end.
 source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/big_files"
-big=$(mktemp -d /dev/shm/korvex-big.XXXXXX)
-trap 'rm -rf "$big"' EXIT
-rm -rf "$work"; mkdir -p "$work"
+big="$work/big"
+unmount_big() { while mountpoint -q "$big" 2>/dev/null; do umount -l "$big"; done; }
+unmount_big
+rm -rf "$work"; mkdir -p "$big"
+if ! mount -t tmpfs -o size=1100m tmpfs "$big" 2>/dev/null; then
+    echo "no memory file system for the big files: they go to $big on disk"
+fi
+trap 'rm -f "$big"/*; unmount_big' EXIT
 arch=i686
 spool=/var/spool/cups-pdf/$(id -un)
 ctl() { korvex_tool "$arch" korvexctl "$@"; }
@@ -22,7 +28,7 @@ winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 korvex_pid() {
     local p
     for p in $(pgrep -x Korvex.exe); do
-        if tr '\0' '\n' </proc/"$p"/environ 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        if { tr '\0' '\n' </proc/"$p"/environ; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
             echo "$p"; return
         fi
     done
