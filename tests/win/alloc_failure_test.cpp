@@ -92,6 +92,8 @@ void* operator new[](size_t size)
 }
 void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size, true); }
 void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size, true); }
+// Memory from Allocate is malloc's: free is its match.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
