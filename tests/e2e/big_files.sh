@@ -82,7 +82,7 @@ check "the program lives on after it" $?
 if [ "$result" = loaded ]; then
     # The view holds the line once; Print must not need it twice.
     held=$(private_kb)
-    rm -f "$spool"/Korvex*.pdf
+    # The spool folder may hold other jobs' PDFs: ours is the one with the line in it.
     ctl click 1018
     ctl dialog ok 15 >/dev/null
     printed=
