@@ -642,11 +642,7 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
             // goes on with every line.
             if (!m_bViewFull && m_view.AddLine(item.text.c_str(), item.follow) < 0)
                 viewFilled = m_bViewFull = true;
-            try {
-                m_lastRun.AppendLine(item.text.c_str());
-            } catch (const std::bad_alloc&) {
-                // The lines after it still go to the view and the record.
-            }
+            m_lastRun.AppendLine(item.text.c_str());
             continue;
         }
         // Only a run whose port opened starts a record: a failed Start must not push a
