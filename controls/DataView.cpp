@@ -4,16 +4,21 @@
 #include "controls/PointsToLogical.h"
 #include "controls/ViewClipboard.h"
 #include "controls/ViewMath.h"
+#include "fw/App.h"
 #include "ui/FileDialog.h"
 #include "ui/OutputFile.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 const char kSampleText[] = "ABCDEFGHILMNOPQRSTUVZXYJKWabcdefghilmnopqrstuvzxyjkw01234567890";
 constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+const char kNoMemoryToPrint[] = "There is not enough memory to print. The lines stay as they are.";
+const char kNoMemoryToPreview[] = "There is not enough memory for the print preview. The lines stay as they are.";
+const char kNoMemoryToCopy[] = "There is not enough memory to copy the lines. The clipboard is unchanged.";
 
 std::string TrimSpaces(const std::string& text)
 {
@@ -143,18 +148,39 @@ void CDataView::SetReportName(const char* name)
 
 BOOL CDataView::PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix)
 {
-    m_report.SetupPageDefaults();
-    LOGFONTA font;
-    if (m_hFont && ::GetObjectA(m_hFont, sizeof font, &font) == sizeof font)
-        m_report.SetBodyFont(font, m_textColor, m_font.size);
-    m_report.SetDocumentName(m_reportName);
-    m_report.SetHeader(left ? left : "", center ? center : "", pagePrefix ? pagePrefix : "", true);
-    // The report prints a copy: lines that arrive meanwhile are not part of it.
-    m_report.SetLines(m_store);
-    if (preview)
-        m_report.ShowPreview(menuId);
-    else
-        m_report.PrintDirect();
+    // What a preview changes, to be put back should memory run out on the way.
+    CWinApp* app = AfxGetApp();
+    CWnd* mainWindow = app ? app->m_pMainWnd : nullptr;
+    const bool mainShown = mainWindow && ::IsWindowVisible(mainWindow->m_hWnd);
+    try {
+        m_report.SetupPageDefaults();
+        LOGFONTA font;
+        if (m_hFont && ::GetObjectA(m_hFont, sizeof font, &font) == sizeof font)
+            m_report.SetBodyFont(font, m_textColor, m_font.size);
+        m_report.SetDocumentName(m_reportName);
+        m_report.SetHeader(left ? left : "", center ? center : "", pagePrefix ? pagePrefix : "", true);
+        // The report reads the lines present now, where they are: lines that arrive
+        // meanwhile, a Clear or a Load are not part of it.
+        m_report.SetLines(m_store);
+        if (preview)
+            m_report.ShowPreview(menuId);
+        else
+            m_report.PrintDirect();
+    } catch (const std::bad_alloc&) {
+        // Whatever was begun is undone, the main window is back, and the lines are as
+        // they were.
+        m_report.AbandonPreview();
+        m_report.ReleaseLines();
+        if (app)
+            app->m_pMainWnd = mainWindow;
+        if (mainShown)
+            ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
+        AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    // The lines stay with the report only while its preview shows them.
+    if (!m_report.IsPreviewOpen())
+        m_report.ReleaseLines();
     return TRUE;
 }
 
@@ -193,8 +219,12 @@ void CDataView::CreateListFont()
 int CDataView::AddLine(const char* text, bool autoScroll)
 {
     if (!m_bListMode) {
+        try {
+            m_singleText = text ? text : "";
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
         m_store.NoteLength(text);
-        m_singleText = text ? text : "";
         InvalidateView();
         return 0;
     }
@@ -350,6 +380,7 @@ void CDataView::HideHScrollBar()
 {
     m_hOffset = 0;
     m_hMax = 0;
+    m_bHBarMapped = false;
     HideBar(m_hHBar, &m_bHBarVisible);
 }
 
@@ -374,7 +405,7 @@ void CDataView::UpdateVScrollBar()
     m_bVBarShown = true;
 }
 
-int CDataView::MeasureLongestLine(const RECT& client)
+int64_t CDataView::MeasureLongestLine(const RECT& client)
 {
     const int longest = m_store.Longest();
     if (longest == m_measuredLongest)
@@ -383,14 +414,28 @@ int CDataView::MeasureLongestLine(const RECT& client)
     if (!dc)
         return 0;
     HGDIOBJ old = m_hFont ? ::SelectObject(dc, m_hFont) : nullptr;
-    const std::string sample(static_cast<size_t>(longest), 'w');
-    RECT rc = client;
-    ::DrawTextA(dc, sample.c_str(), longest, &rc, DT_CALCRECT);
+    // As wide as that many 'w' characters. A line of any length is measured without a
+    // text of its length: up to kMeasuredChars whole, beyond that from the advance of
+    // one more 'w' (the same for each further one).
+    char sample[ViewMath::kMeasuredChars];
+    std::memset(sample, 'w', sizeof sample);
+    auto width = [&](int chars) {
+        RECT rc = client;
+        ::DrawTextA(dc, sample, chars, &rc, DT_CALCRECT);
+        return rc.right - client.left;
+    };
+    int64_t measured;
+    if (longest <= ViewMath::kMeasuredChars) {
+        measured = width(longest);
+    } else {
+        const int whole = width(ViewMath::kMeasuredChars);
+        measured = ViewMath::LongTextWidth(longest, whole, whole - width(ViewMath::kMeasuredChars - 1));
+    }
     if (old)
         ::SelectObject(dc, old);
     ::ReleaseDC(m_hWnd, dc);
     m_measuredLongest = longest;
-    m_measuredWidth = rc.right - client.left;
+    m_measuredWidth = measured;
     return m_measuredWidth;
 }
 
@@ -406,7 +451,7 @@ void CDataView::UpdateHScrollBar()
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     const int clientWidth = client.right - client.left;
-    const int textWidth = clientWidth > 0 ? MeasureLongestLine(client) : 0;
+    const int64_t textWidth = clientWidth > 0 ? MeasureLongestLine(client) : 0;
     m_hMax = ViewMath::HorizontalMax(clientWidth, textWidth, m_store.Longest());
     if (m_hMax <= 0) {
         HideHScrollBar();
@@ -414,8 +459,16 @@ void CDataView::UpdateHScrollBar()
     }
     const int width = clientWidth - (m_bVBarShown ? kBarThickness : 0);
     const RECT where = {client.left, client.bottom - kBarThickness, client.left + width, client.bottom};
-    ShowBar(m_hHBar, where, m_hMax, &m_hBarRect, &m_bHBarVisible);
-    m_hOffset = ::GetScrollPos(m_hHBar, SB_CTL);
+    ShowBar(m_hHBar, where, ViewMath::BarRange(m_hMax), &m_hBarRect, &m_bHBarVisible);
+    const bool mapped = m_hMax > ViewMath::kMaxBarRange;
+    if (!mapped && !m_bHBarMapped) {
+        m_hOffset = ::GetScrollPos(m_hHBar, SB_CTL);
+    } else {
+        // The bar shows the offset on its own range.
+        m_hOffset = ViewMath::Clamp(m_hOffset, m_hMax);
+        SetBarPosition(m_hHBar, ViewMath::ToBar(m_hOffset, m_hMax));
+    }
+    m_bHBarMapped = mapped;
     m_bHBarShown = true;
 }
 
@@ -442,24 +495,28 @@ int CDataView::ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const
     return reported;
 }
 
-// Both bars take the same requests: one line, one page, or the thumb's position.
-void CDataView::ScrollBy(HWND bar, int& position, int max, WPARAM wp, LPARAM lp)
+// Both bars take the same requests: one line, one page, or the thumb's position; the
+// horizontal bar's positions may stand for a longer range of offsets.
+void CDataView::ScrollBy(HWND bar, int& position, int max, bool mapped, WPARAM wp, LPARAM lp)
 {
-    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), position, ThumbPosition(bar, wp, lp));
+    int thumb = ThumbPosition(bar, wp, lp);
+    if (mapped)
+        thumb = ViewMath::FromBar(thumb, max);
+    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), position, thumb);
     position = ViewMath::Clamp(target, max);
-    SetBarPosition(bar, position);
+    SetBarPosition(bar, mapped ? ViewMath::ToBar(position, max) : position);
     InvalidateView();
 }
 
 LRESULT CDataView::OnVScroll(WPARAM wp, LPARAM lp)
 {
-    ScrollBy(m_hVBar, m_topLine, m_vMax, wp, lp);
+    ScrollBy(m_hVBar, m_topLine, m_vMax, false, wp, lp);
     return Default();
 }
 
 LRESULT CDataView::OnHScroll(WPARAM wp, LPARAM lp)
 {
-    ScrollBy(m_hHBar, m_hOffset, m_hMax, wp, lp);
+    ScrollBy(m_hHBar, m_hOffset, m_hMax, true, wp, lp);
     return Default();
 }
 
@@ -541,7 +598,8 @@ LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
     // scrolling stay as they are.
     if (m_bListMode && (wp == 'C' || wp == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_MENU) >= 0) {
-        CopyViewText(*this);
+        if (CopyViewText(*this) == CopyResult::NoMemory)
+            AfxMessageBox(kNoMemoryToCopy, MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     if (m_bListMode) {
@@ -644,36 +702,43 @@ void CDataView::DoPaint(HDC dc)
     const int height = client.bottom - client.top;
     if (width <= 0 || height <= 0)
         return;
+    // Composed off screen and copied in one piece; when the memory for that cannot be
+    // had, drawn straight onto the window rather than not at all.
     HDC mem = ::CreateCompatibleDC(dc);
-    if (!mem)
-        return;
-    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
-    if (!bitmap) {
-        ::DeleteDC(mem);
-        return;
-    }
-    HGDIOBJ oldBitmap = ::SelectObject(mem, bitmap);
+    HBITMAP bitmap = mem ? ::CreateCompatibleBitmap(dc, width, height) : nullptr;
+    HDC target = bitmap ? mem : dc;
+    HGDIOBJ oldBitmap = bitmap ? ::SelectObject(mem, bitmap) : nullptr;
+    const int saved = target == dc ? ::SaveDC(dc) : 0;
 
     HBRUSH background = ::CreateSolidBrush(m_bkColor);
-    ::FillRect(mem, &client, background);
-    ::DeleteObject(background);
-    HGDIOBJ oldFont = m_hFont ? ::SelectObject(mem, m_hFont) : nullptr;
-    ::SetBkMode(mem, TRANSPARENT);
-    ::SetTextColor(mem, m_textColor);
+    if (background) {
+        ::FillRect(target, &client, background);
+        ::DeleteObject(background);
+    } else {
+        ::PatBlt(target, client.left, client.top, width, height, WHITENESS);
+    }
+    HGDIOBJ oldFont = m_hFont ? ::SelectObject(target, m_hFont) : nullptr;
+    ::SetBkMode(target, TRANSPARENT);
+    ::SetTextColor(target, m_textColor);
 
     if (m_bListMode) {
-        DrawRows(mem, client);
+        DrawRows(target, client);
     } else {
         RECT rc = client;
-        ::DrawTextA(mem, m_singleText.c_str(), -1, &rc, m_textFormat | DT_NOPREFIX);
+        ::DrawTextA(target, m_singleText.c_str(), -1, &rc, m_textFormat | DT_NOPREFIX);
     }
 
     if (oldFont)
-        ::SelectObject(mem, oldFont);
-    ::BitBlt(dc, 0, 0, width, height, mem, 0, 0, SRCCOPY);
-    ::SelectObject(mem, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(mem);
+        ::SelectObject(target, oldFont);
+    if (bitmap) {
+        ::BitBlt(dc, 0, 0, width, height, mem, 0, 0, SRCCOPY);
+        ::SelectObject(mem, oldBitmap);
+        ::DeleteObject(bitmap);
+    }
+    if (saved)
+        ::RestoreDC(dc, saved);
+    if (mem)
+        ::DeleteDC(mem);
 }
 
 void CDataView::DrawRows(HDC dc, const RECT& client)
@@ -682,21 +747,20 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
         return;
     const int last = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
     RECT row = {client.left, client.top, client.right, client.top};
+    const size_t offset = m_hOffset > 0 ? static_cast<size_t>(m_hOffset) : 0;
     // Only the rows from the top line down to the last one that fits are touched, so a
-    // million lines paint as fast as a hundred.
+    // million lines paint as fast as a hundred; and of each line only what the width
+    // can show, so a line of megabytes paints as fast as a short one.
     const int end = m_topLine + ViewMath::RowsDrawn(client.bottom - client.top, m_lineHeight, m_topLine, last);
     for (int i = m_topLine; i < end; ++i) {
         const std::string_view line = m_store.Line(i);
-        const char* text = line.data();
-        int length = static_cast<int>(line.size());
-        if (m_hOffset > 0) {
-            if (m_hOffset < length) {
-                text += m_hOffset;
-                length -= m_hOffset;
-            } else {
-                length = 0;
-            }
-        }
+        const size_t rest = offset < line.size() ? line.size() - offset : 0;
+        const std::string_view part =
+            rest ? line.substr(offset, static_cast<size_t>(ViewMath::CharsDrawn(static_cast<int64_t>(rest),
+                                                                                  client.right - client.left)))
+                 : std::string_view();
+        const char* text = part.data();
+        int length = static_cast<int>(part.size());
         if (m_textFormat & DT_CENTER) {
             while (length > 0 && *text == ' ') {
                 ++text;

@@ -8,6 +8,7 @@
 #include "fw/Controls.h"
 #include "print/MyReport.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -115,10 +116,10 @@ private:
     void HideBar(HWND bar, bool* visible);
     void SetBarPosition(HWND bar, int position);
     void RepaintBar(HWND bar);
-    int MeasureLongestLine(const RECT& client);
+    int64_t MeasureLongestLine(const RECT& client);
     void ScrollLines(int delta, bool toFirst, bool toLast, bool redraw);
     int ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const;
-    void ScrollBy(HWND bar, int& position, int max, WPARAM wp, LPARAM lp);
+    void ScrollBy(HWND bar, int& position, int max, bool mapped, WPARAM wp, LPARAM lp);
     void AddHighlight(int line, bool redraw);
     void RemoveHighlight(int line, bool redraw);
     void ClearHighlights();
@@ -150,6 +151,7 @@ private:
     int m_hMax = 0;
     bool m_bVBarShown = false;
     bool m_bHBarShown = false;
+    bool m_bHBarMapped = false;  // the horizontal bar's range is shorter than the offsets'
     bool m_bHighlight = false;
     std::map<int, COLORREF> m_marks;
 
@@ -167,5 +169,5 @@ private:
 
     // Width of the longest line in 'w' characters, measured once per font and length.
     int m_measuredLongest = -1;
-    int m_measuredWidth = 0;
+    int64_t m_measuredWidth = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "controls/DataView.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -18,7 +19,8 @@ bool OpenClipboardOf(HWND owner)
     return false;
 }
 
-// The text in one movable block, as the clipboard takes it; lines joined by CR LF.
+// The text in one movable block, as the clipboard takes it; lines joined by CR LF. Null
+// when it does not fit in memory.
 HGLOBAL JoinLines(const CDataView& view, bool markedOnly)
 {
     const int count = view.GetLineCount();
@@ -26,8 +28,10 @@ HGLOBAL JoinLines(const CDataView& view, bool markedOnly)
     int taken = 0;
     for (int i = 0; i < count; ++i) {
         if (!markedOnly || view.IsMarked(i)) {
-            const std::string_view line = view.GetLine(i);
-            size += line.size() + (taken++ > 0 ? 2 : 0);
+            const size_t more = view.GetLine(i).size() + (taken++ > 0 ? 2 : 0);
+            if (more > SIZE_MAX - size)
+                return nullptr;
+            size += more;
         }
     }
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
@@ -55,14 +59,14 @@ HGLOBAL JoinLines(const CDataView& view, bool markedOnly)
 }
 }  // namespace
 
-bool CopyViewText(const CDataView& view)
+CopyResult CopyViewText(const CDataView& view)
 {
     HGLOBAL text = JoinLines(view, view.GetMarkCount() > 0);
     if (!text)
-        return false;
+        return CopyResult::NoMemory;
     if (!OpenClipboardOf(view.m_hWnd)) {
         ::GlobalFree(text);
-        return false;
+        return CopyResult::ClipboardBusy;
     }
     ::EmptyClipboard();
     // Once the clipboard has taken the block, it is the clipboard's.
@@ -70,5 +74,5 @@ bool CopyViewText(const CDataView& view)
     ::CloseClipboard();
     if (!placed)
         ::GlobalFree(text);
-    return placed;
+    return placed ? CopyResult::Copied : CopyResult::ClipboardBusy;
 }

@@ -3,6 +3,9 @@
 
 class CDataView;
 
+enum class CopyResult { Copied, NoMemory, ClipboardBusy };
+
 // Puts the marked line on the clipboard as text, or every line with CR LF between
-// them when no line is marked. False when the clipboard could not be had.
-bool CopyViewText(const CDataView& view);
+// them when no line is marked. NoMemory when the text does not fit in memory,
+// ClipboardBusy when the clipboard could not be had; the clipboard is unchanged then.
+CopyResult CopyViewText(const CDataView& view);

@@ -27,17 +27,59 @@ int VerticalMax(int lineCount, int visibleRows)
     return lineCount - visibleRows;
 }
 
-int HorizontalMax(int clientWidth, int textWidth, int longest)
+int HorizontalMax(int clientWidth, int64_t textWidth, int longest)
 {
     if (clientWidth <= 0 || textWidth <= 0 || longest <= 0)
         return 0;
-    const int charWidth = textWidth / longest;
+    const int64_t charWidth = textWidth / longest;
     if (charWidth <= 0)
         return 0;
-    const int overflow = textWidth - clientWidth;
+    const int64_t overflow = textWidth - clientWidth;
     if (overflow <= 0)
         return 0;
-    return Saturate(static_cast<int64_t>(overflow / charWidth) + charWidth);
+    return Saturate(overflow / charWidth + charWidth);
+}
+
+int64_t LongTextWidth(int64_t length, int measuredWidth, int advance)
+{
+    if (length <= kMeasuredChars || advance <= 0)
+        return measuredWidth;
+    // At most INT_MAX characters of at most INT_MAX pixels: well inside 64 bits.
+    return static_cast<int64_t>(measuredWidth) + (length - kMeasuredChars) * advance;
+}
+
+int BarRange(int max)
+{
+    if (max <= 0)
+        return 0;
+    return max > kMaxBarRange ? kMaxBarRange : max;
+}
+
+int ToBar(int offset, int max)
+{
+    const int position = Clamp(offset, max);
+    if (max <= kMaxBarRange)
+        return position;
+    // Rounded to the nearest bar position, so that both ends map to the bar's ends.
+    return static_cast<int>((static_cast<int64_t>(position) * kMaxBarRange + max / 2) / max);
+}
+
+int FromBar(int barPosition, int max)
+{
+    if (max <= kMaxBarRange)
+        return Clamp(barPosition, max);
+    const int position = Clamp(barPosition, kMaxBarRange);
+    return static_cast<int>((static_cast<int64_t>(position) * max + kMaxBarRange / 2) / kMaxBarRange);
+}
+
+int64_t CharsDrawn(int64_t restOfLine, int clientWidth)
+{
+    if (restOfLine <= 0)
+        return 0;
+    // Every character drawn is at least a pixel wide; four times the width and a few
+    // thousand characters leave lines of any usual length whole.
+    const int64_t visible = 4 * static_cast<int64_t>(clientWidth > 0 ? clientWidth : 0) + 4096;
+    return restOfLine < visible ? restOfLine : visible;
 }
 
 int Clamp(int v, int max)

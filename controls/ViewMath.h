@@ -2,6 +2,8 @@
 // view's message handlers stay thin.
 #pragma once
 
+#include <cstdint>
+
 namespace ViewMath {
 
 // Scroll requests and keys as the system numbers them.
@@ -26,7 +28,29 @@ int VerticalMax(int lineCount, int visibleRows);
 // Greatest horizontal offset in characters for the measured width of the longest line;
 // 0 when it fits or cannot be measured (the bar is hidden then). The range deliberately
 // reaches a character width's worth of characters beyond the end of the longest line.
-int HorizontalMax(int clientWidth, int textWidth, int longest);
+int HorizontalMax(int clientWidth, int64_t textWidth, int longest);
+
+// Lines up to this many characters are measured whole; a longer one from the width of
+// this many characters and the advance of one more.
+constexpr int kMeasuredChars = 1024;
+// Width of `length` characters from the width of the first kMeasuredChars of them and
+// the advance of each further one (pixels, without the limits of int).
+int64_t LongTextWidth(int64_t length, int measuredWidth, int advance);
+
+// The horizontal bar carries at most this range: the 16 bits of a scroll message. A
+// longer range of offsets is mapped onto it, so that the bar's ends are the offsets' ends.
+constexpr int kMaxBarRange = 65535;
+// The range the bar is given for a greatest offset.
+int BarRange(int max);
+// The bar position of an offset, and the offset of a bar position (both limited to
+// their ranges); one to one while the offsets fit the bar.
+int ToBar(int offset, int max);
+int FromBar(int barPosition, int max);
+
+// Characters of a line that painting hands on from the horizontal offset: the rest of
+// the line, but no more than can be seen in a client width (a huge line is not given
+// to the system whole on every paint).
+int64_t CharsDrawn(int64_t restOfLine, int clientWidth);
 // v limited to 0 … max; 0 when max is negative.
 int Clamp(int v, int max);
 

@@ -4,6 +4,8 @@
 #include "fw/Dialog.h"
 #include "fw/App.h"
 
+#include <new>
+
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOKCommand)
     ON_COMMAND(IDCANCEL, OnCancelCommand)
@@ -21,10 +23,19 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp)
 {
     if (msg != WM_INITDIALOG)
         return FALSE;
-    auto* dlg = reinterpret_cast<CDialog*>(lp);
-    if (!dlg->SubclassWindow(hwnd))
-        return TRUE;
-    return dlg->OnInitDialog();
+    // No exception may leave for the dialog manager: the dialog then opens as far as
+    // its initialisation got.
+    try {
+        auto* dlg = reinterpret_cast<CDialog*>(lp);
+        if (!dlg->SubclassWindow(hwnd))
+            return TRUE;
+        return dlg->OnInitDialog();
+    } catch (const std::bad_alloc&) {
+        CaughtInWindowProc(hwnd, msg, true);
+    } catch (...) {
+        CaughtInWindowProc(hwnd, msg, false);
+    }
+    return TRUE;
 }
 
 // The modal run has its own loop rather than DialogBox's, so that it shows the dialog

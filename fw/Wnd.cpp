@@ -1,9 +1,12 @@
 // Window wrapper: binding to an HWND, message-map dispatch, default handling.
 #include "fw/Wnd.h"
 
+#include "fw/App.h"
+
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -206,7 +209,68 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     return Dispatch(this, entry, wp, lp);
 }
 
+namespace {
+// A C++ exception must never unwind through the system's code that called a window
+// procedure: it would end the process there. The procedures catch everything, give the
+// message a harmless answer and tell the operator once, from a message of its own.
+const char kOutOfMemoryText[] =
+    "There was not enough memory to finish the last action. The program goes on running.";
+const char kFaultText[] = "An internal error stopped the last action. The program goes on running.";
+
+UINT FaultNoticeMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("Korvex.FaultNotice");
+    return message;
+}
+
+// The window that will show the notice, while one is on its way (this thread's windows).
+thread_local HWND t_noticeWindow = nullptr;
+
+void ShowFaultNotice(HWND hwnd, WPARAM outOfMemory)
+{
+    t_noticeWindow = nullptr;
+    // Texts and caption without allocating: memory may still be short.
+    const CWinApp* app = AfxGetApp();
+    const char* caption = app && !app->AppName().empty() ? app->AppName().c_str() : "Error";
+    ::MessageBoxA(::IsWindowVisible(hwnd) ? hwnd : nullptr, outOfMemory ? kOutOfMemoryText : kFaultText, caption,
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+}  // namespace
+
+LRESULT CWnd::CaughtInWindowProc(HWND hwnd, UINT msg, bool outOfMemory)
+{
+    if (msg == WM_PAINT)
+        ::ValidateRect(hwnd, nullptr);  // else the paint would come back at once, for ever
+    if (!t_noticeWindow || !::IsWindow(t_noticeWindow)) {
+        HWND top = ::GetAncestor(hwnd, GA_ROOT);
+        if (!top)
+            top = hwnd;
+        if (::PostMessageA(top, FaultNoticeMessage(), outOfMemory ? 1 : 0, 0))
+            t_noticeWindow = top;
+    }
+    if (msg == WM_NCCREATE)
+        return FALSE;
+    if (msg == WM_CREATE)
+        return -1;
+    return 0;
+}
+
 LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    try {
+        if (msg == FaultNoticeMessage() && msg != 0) {
+            ShowFaultNotice(hwnd, wp);
+            return 0;
+        }
+        return RouteMessage(hwnd, msg, wp, lp);
+    } catch (const std::bad_alloc&) {
+        return CaughtInWindowProc(hwnd, msg, true);
+    } catch (...) {
+        return CaughtInWindowProc(hwnd, msg, false);
+    }
+}
+
+LRESULT CWnd::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     CWnd* wnd = FromHandle(hwnd);
     if (!wnd && t_creating) {
@@ -220,11 +284,22 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (!wnd)
         return ::DefWindowProcA(hwnd, msg, wp, lp);
 
-    const CurrentMsg saved = wnd->m_current;
+    // The message being dispatched goes back to the one before it however this one
+    // ends, unless a handler destroyed the window, and with it a wrapper that deletes
+    // itself.
+    struct CurrentGuard {
+        HWND hwnd;
+        CWnd* wnd;
+        CurrentMsg saved;
+        ~CurrentGuard()
+        {
+            if (FromHandle(hwnd) == wnd)
+                wnd->m_current = saved;
+        }
+    } guard{hwnd, wnd, wnd->m_current};
     wnd->m_current = {msg, wp, lp};
-    LRESULT result;
     if (msg == WM_NCDESTROY) {
-        result = wnd->DefWindowProc(msg, wp, lp);
+        const LRESULT result = wnd->DefWindowProc(msg, wp, lp);
         wnd->UnsubclassWindow();
         wnd->PostNcDestroy();
         return result;
@@ -232,14 +307,8 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
         MSG input = {hwnd, msg, wp, lp, static_cast<DWORD>(::GetMessageTime()), {}};
         ::GetCursorPos(&input.pt);
-        if (wnd->PreTranslateMessage(&input)) {
-            wnd->m_current = saved;
+        if (wnd->PreTranslateMessage(&input))
             return 0;
-        }
     }
-    result = wnd->WindowProc(msg, wp, lp);
-    // A handler may have destroyed the window, and with it a wrapper that deletes itself.
-    if (FromHandle(hwnd) == wnd)
-        wnd->m_current = saved;
-    return result;
+    return wnd->WindowProc(msg, wp, lp);
 }

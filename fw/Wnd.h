@@ -85,9 +85,14 @@ protected:
     virtual const MsgMap* GetMessageMap() const;
     static const MsgMap* GetThisMessageMap();
 
+    // Every window of ours gets its messages here; no C++ exception leaves it.
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // The answer to a message whose handling ended in an exception; the operator hears
+    // of it once, from a message posted to the window's top-level window.
+    static LRESULT CaughtInWindowProc(HWND hwnd, UINT msg, bool outOfMemory);
 
 private:
+    static LRESULT RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool Attach(HWND hwnd);
     const MsgMapEntry* FindEntry(UINT msg, WPARAM wp) const;
     static LRESULT Dispatch(CWnd* wnd, const MsgMapEntry* entry, WPARAM wp, LPARAM lp);

@@ -8,6 +8,7 @@
 
 #include <commdlg.h>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 namespace {
@@ -16,6 +17,9 @@ namespace {
 const char kSample[] = "ABCDEFGHILMNOPQRSTUVZJKXYabcdefghilmnopqrstuvzjkxy0123456789!\xA3$/()=?^\xE8+\xF9\xE0\xF2-.,*"
                        "\xE9\xA7\xB0\xE7_:;";
 const int kHeaderPoints = 10;
+// Characters of a line handed to the printer: a row at the smallest font holds a few
+// hundred.
+const size_t kLongestPrinted = 16384;
 const int kReportFontWeight = 500;
 
 LOGFONTA DefaultBodyLogFont()
@@ -53,13 +57,18 @@ CMyReport::CMyReport() : m_bodyLogFont(DefaultBodyLogFont()) {}
 CMyReport::~CMyReport()
 {
     // A preview still open shows this report: it must not outlive it.
+    AbandonPreview();
+    DeleteFonts();
+}
+
+void CMyReport::AbandonPreview()
+{
     if (CMyPrintPreview* preview = m_pOpenPreview) {
         preview->SetHostWindow(nullptr);
         preview->SetReport(nullptr);
         if (HWND frame = preview->GetParent())
             ::DestroyWindow(frame);
     }
-    DeleteFonts();
 }
 
 void CMyReport::SetupPageDefaults()
@@ -182,11 +191,15 @@ void CMyReport::DrawHeader(HDC dc, const CPrintInfo* info)
     const COLORREF oldColor = ::SetTextColor(dc, m_headerColor);
     ::MoveToEx(dc, h.band.left, h.band.bottom, nullptr);
     ::LineTo(dc, h.band.right, h.band.bottom);
-    const std::string label =
-        ReportMath::PageLabel(m_pagePrefix, static_cast<int>(info->m_nCurPage), static_cast<int>(info->m_nMaxPage));
     ::DrawTextA(dc, m_headerLeft.c_str(), -1, &h.left, DT_LEFT);
     ::DrawTextA(dc, m_headerCentre.c_str(), -1, &h.centre, DT_CENTER);
-    ::DrawTextA(dc, label.c_str(), -1, &h.right, DT_RIGHT);
+    try {
+        const std::string label = ReportMath::PageLabel(m_pagePrefix, static_cast<int>(info->m_nCurPage),
+                                                        static_cast<int>(info->m_nMaxPage));
+        ::DrawTextA(dc, label.c_str(), -1, &h.right, DT_RIGHT);
+    } catch (const std::bad_alloc&) {
+        // A page in the middle of a job is finished, if without its label.
+    }
     ::SetTextColor(dc, oldColor);
     if (oldFont)
         ::SelectObject(dc, oldFont);
@@ -209,11 +222,12 @@ void CMyReport::PrintPage(HDC dc, CPrintInfo* info)
         ReportMath::LinesOfPage(static_cast<int>(info->m_nCurPage), perPage, m_lines.Count());
     for (int row = 0; row < lines.count; ++row) {
         // A line ends at its first NUL, as the view shows it. A line wider than the
-        // page breaks at a word and its further rows fall outside the box.
+        // page breaks at a word and its further rows fall outside the box, so of a huge
+        // line only its start is handed on: far more than one row can hold.
         const std::string_view line = m_lines.Line(lines.first + row);
+        const size_t shown = ::strnlen(line.data(), line.size() < kLongestPrinted ? line.size() : kLongestPrinted);
         RECT box = ToRect(ReportMath::LineBox(ToBox(m_text), row, m_lineHeight));
-        ::DrawTextA(dc, line.data(), static_cast<int>(::strnlen(line.data(), line.size())), &box,
-                    DT_WORDBREAK | DT_EXPANDTABS);
+        ::DrawTextA(dc, line.data(), static_cast<int>(shown), &box, DT_WORDBREAK | DT_EXPANDTABS);
     }
     ::SetTextColor(dc, oldColor);
     if (oldFont)
@@ -222,6 +236,9 @@ void CMyReport::PrintPage(HDC dc, CPrintInfo* info)
 
 void CMyReport::EndPrinting(HDC dc, CPrintInfo* info)
 {
+    // The preview is over: the report no longer holds the lines it showed.
+    if (info && info->m_bPreview)
+        ReleaseLines();
     if (!dc || !info)
         return;
     DeleteFonts();

@@ -25,8 +25,16 @@ public:
     void SetBodyFont(const LOGFONTA& font, COLORREF color, int size);
     void SetDocumentName(const std::string& name) { m_documentName = name; }
     void SetHeader(const std::string& left, const std::string& centre, const std::string& pagePrefix, bool show);
-    // Takes a copy of the lines: a running acquisition does not change the report.
+    // Holds the lines the store has now, without copying them (the store's copies share
+    // its lines): a running acquisition, a Clear or a Load does not change the report.
+    // Throws std::bad_alloc when even that cannot be had.
     void SetLines(const CLineStore& lines) { m_lines = lines; }
+    // Lets go of the lines; the job steps then see none. The preview's end does it too.
+    void ReleaseLines() { m_lines = CLineStore(); }
+    bool IsPreviewOpen() const { return m_pOpenPreview != nullptr; }
+    // Closes a preview that this report has open, without giving the main window back
+    // (after a preview that could not be completed).
+    void AbandonPreview();
 
     // The printer dialog, owned by `owner` (null: the application's main window), then
     // every page to the chosen printer. Does nothing while its dialog is already open.

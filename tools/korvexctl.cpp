@@ -12,6 +12,9 @@
 //                                      types FILE into a file dialog's name first
 //   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
+//   korvexctl close-window TITLE SECONDS
+//                                      close the program's shown window of that title
+//                                      (the print preview) as its close box would
 //   korvexctl wait-exit SECONDS        wait until the main window is gone
 //   korvexctl version FILE             print FILE's product name, product version and
 //                                      file version numbers ("Korvex 1.0 1.0.0.0")
@@ -210,6 +213,35 @@ int main(int argc, char** argv)
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == "close-window" && argc > 3) {
+        struct Search {
+            DWORD pid;
+            const char* title;
+            HWND found;
+            static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
+            {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(hwnd, &pid);
+                char title[256] = "";
+                ::GetWindowTextA(hwnd, title, sizeof title);
+                if (pid == s->pid && ::IsWindowVisible(hwnd) && std::strcmp(title, s->title) == 0) {
+                    s->found = hwnd;
+                    return FALSE;
+                }
+                return TRUE;
+            }
+        } search{0, argv[2], nullptr};
+        ::GetWindowThreadProcessId(main, &search.pid);
+        if (!WaitFor(std::atof(argv[3]), [&] {
+                search.found = nullptr;
+                ::EnumWindows(&Search::Proc, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            }))
+            return Fail("no such window");
+        ::PostMessageA(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
     }
     if (cmd == "close") {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <new>
 
 #include "app/AppSettings.h"
 #include "app/PathParts.h"
@@ -28,6 +29,9 @@ const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
 const char kPlacementSection[] = "Settings";
+const char kViewFullText[] =
+    "The view cannot hold more lines. The run goes on, and every line is still written to "
+    "Korvex_LastRun.txt.";
 // The bitmap buttons, in the order of m_skinButtons.
 const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
                                IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
@@ -332,16 +336,30 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
 {
     CWaitCursor wait;
     // The file goes straight into a store of its own, which the view then takes whole;
-    // a file that does not fit in memory leaves the view as it was.
+    // a file that does not fit in memory leaves the view as it was. So does a name that
+    // cannot be kept: everything that needs memory comes before the view changes.
     CLineStore lines;
-    if (!ReadTextLines(path, lines)) {
+    std::string name;
+    bool read = false;
+    try {
+        name = path;
+        read = ReadTextLines(path, lines);
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    if (!read) {
         AfxMessageBox(UiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
         return;
     }
     m_view.ResetContent();
     m_view.AddLines(std::move(lines), g_Settings.updateListPosition != 0);
-    g_Settings.outputFile = path;
-    ShowOutputPath(m_outputPath.m_hWnd, path);
+    g_Settings.outputFile.swap(name);
+    try {
+        ShowOutputPath(m_outputPath.m_hWnd, g_Settings.outputFile);
+    } catch (const std::bad_alloc&) {
+        // The box shows the name at its next paint.
+        ::InvalidateRect(m_outputPath.m_hWnd, nullptr, TRUE);
+    }
 }
 
 LRESULT CReaderDlg::OnDropFiles(WPARAM wp, LPARAM)
@@ -692,16 +710,21 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
 {
     std::vector<LineQueueItem> items;
     m_lineQueue.TakeAll(items);
+    bool viewFilled = false;
     for (LineQueueItem& item : items) {
         if (item.kind == LineQueueItem::Kind::Line) {
-            if (deliver)
-                m_view.AddLine(item.text.c_str(), item.follow);
+            // A view that could not take a line (no memory left for it) takes no more in
+            // this run, so that it shows the run's start without gaps; the record on disk
+            // goes on with every line.
+            if (deliver && !m_bViewFull && m_view.AddLine(item.text.c_str(), item.follow) < 0)
+                viewFilled = m_bViewFull = true;
             m_lastRun.AppendLine(item.text.c_str());
             continue;
         }
         // Only a run whose port opened starts a record: a failed Start must not push a
         // crashed run's record out of Korvex_LastRun.1.txt.
         if (item.kind == LineQueueItem::Kind::RunStarted) {
+            m_bViewFull = false;
             m_lastRun.BeginRun(g_ProgramDir, m_params.port);
             continue;
         }
@@ -715,4 +738,8 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
         if (!item.text.empty())
             AfxMessageBox(item.text.c_str(), MB_OK);
     }
+    // Told once, after every line taken here is delivered: the box lets further
+    // deliveries run meanwhile, and they must not overtake these.
+    if (viewFilled)
+        AfxMessageBox(kViewFullText, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -144,4 +144,6 @@ private:
     TranslationTables m_invalidChars;
     CLineQueue m_lineQueue;
     CLastRunRecord m_lastRun;
+    // The view could not take a line in this run; it takes no more until the next run.
+    bool m_bViewFull = false;
 };

@@ -144,3 +144,61 @@ TEST(ViewMath, PointsToPixels)
     EXPECT_EQ(PointsToPixels(10, 600), 83);
     EXPECT_EQ(PointsToPixels(2000000000, 600), 2147483647);
 }
+
+// A line of 50 million characters: its width passes the limits of int, its offsets do
+// not fit the bar's 16 bits, and the bar still reaches both of its ends.
+TEST(ViewMath, HugeLinesMeasureWithoutLimitsAndMapOntoTheBar)
+{
+    // 1024 characters measured 7168 pixels wide, 7 more each: 50,000,000 of them.
+    const int64_t width = LongTextWidth(50000000, 7168, 7);
+    EXPECT_EQ(width, 350000000);
+    EXPECT_EQ(LongTextWidth(1000, 7000, 7), 7000);  // measured whole
+    // Over 2^31 pixels: 400 million characters of 8.
+    const int64_t wide = LongTextWidth(400000000, 8192, 8);
+    EXPECT_EQ(wide, int64_t{3200000000});
+    EXPECT_EQ(HorizontalMax(600, wide, 400000000), 400000000 - 75 + 8);
+    EXPECT_EQ(HorizontalMax(500, width, 50000000), (350000000 - 500) / 7 + 7);
+
+    // Offsets that fit the bar stay one to one.
+    EXPECT_EQ(BarRange(0), 0);
+    EXPECT_EQ(BarRange(1234), 1234);
+    EXPECT_EQ(BarRange(kMaxBarRange), kMaxBarRange);
+    EXPECT_EQ(ToBar(77, 1234), 77);
+    EXPECT_EQ(FromBar(77, 1234), 77);
+    EXPECT_EQ(FromBar(5000, 1234), 1234);
+    EXPECT_EQ(FromBar(-3, 1234), 0);
+
+    // Longer: the bar's ends are the offsets' ends, in order, and every bar position
+    // names an offset that maps back to it.
+    const int max = 49999937;
+    EXPECT_EQ(BarRange(max), kMaxBarRange);
+    EXPECT_EQ(ToBar(0, max), 0);
+    EXPECT_EQ(ToBar(max, max), kMaxBarRange);
+    EXPECT_EQ(ToBar(max + 10, max), kMaxBarRange);
+    EXPECT_EQ(FromBar(0, max), 0);
+    EXPECT_EQ(FromBar(kMaxBarRange, max), max);
+    EXPECT_EQ(FromBar(kMaxBarRange + 9, max), max);
+    int previous = -1;
+    for (int bar = 0; bar <= kMaxBarRange; bar += 97) {
+        const int offset = FromBar(bar, max);
+        ASSERT_GT(offset, previous);
+        ASSERT_EQ(ToBar(offset, max), bar);
+        previous = offset;
+    }
+    // The middle of the bar is the middle of the line, within one bar step.
+    EXPECT_NEAR(FromBar(kMaxBarRange / 2, max), max / 2, max / kMaxBarRange + 1);
+    // One more character moves the offset, not necessarily the bar: steps of 1 and 20
+    // reach every offset.
+    EXPECT_EQ(ToBar(1, max), 0);
+    EXPECT_EQ(Clamp(ScrollRequestTarget(kLineDown, max - 1, 0), max), max);
+}
+
+TEST(ViewMath, PaintingHandsOnOnlyWhatAWidthCanShow)
+{
+    EXPECT_EQ(CharsDrawn(0, 500), 0);
+    EXPECT_EQ(CharsDrawn(-4, 500), 0);
+    EXPECT_EQ(CharsDrawn(200, 500), 200);
+    EXPECT_EQ(CharsDrawn(6095, 500), 6095);  // a line of any usual length stays whole
+    EXPECT_EQ(CharsDrawn(50000000, 500), 4 * 500 + 4096);
+    EXPECT_EQ(CharsDrawn(50000000, 0), 4096);
+}

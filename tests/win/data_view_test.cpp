@@ -5,6 +5,7 @@
 #include "controls/DataView.h"
 #include "support/WinTestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -651,4 +652,117 @@ TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
     const auto paintMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - paintStart).count();
     EXPECT_LT(paintMs, 2000);
+}
+
+// A line of 50 MB: measured and scrolled without a text of its length, the bar carries
+// its offsets on its own range and reaches both ends, and a paint hands on only what
+// shows, at any offset.
+TEST_F(DataViewTest, AHugeLineIsReachableEverywhereAndPaintsOnlyWhatShows)
+{
+    SetUpLikeMainWindow();
+    SetRows(10);
+    const size_t huge = 50u << 20;
+    std::string text(huge, 'W');
+    // 400 spaces in the middle: that part looks different.
+    std::fill(text.begin() + huge / 2, text.begin() + huge / 2 + 400, ' ');
+    m_view.AddLine("short", false);
+    ASSERT_EQ(m_view.AddLine(text.c_str(), false), 1);
+    text = std::string();
+    EXPECT_EQ(m_view.GetLongestLine(), static_cast<int>(huge));
+
+    // The range covers the whole line; the bar gets its own shorter range.
+    const int max = m_view.HorizontalMax();
+    EXPECT_GT(max, static_cast<int>(huge) - 300);
+    EXPECT_LE(max, static_cast<int>(huge) + 20);
+    ASSERT_TRUE(BarVisible(2));
+    SCROLLINFO si = {sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(Bar(2), SB_CTL, &si);
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 65535);
+
+    const int lh = m_view.GetLineHeight();
+    // One paint: its time, the dark pixels of the long line's row, and whether the last
+    // 40 pixels of that row are blank.
+    bool endBlank = false;
+    auto paintMs = [&](int* dark) {
+        const auto start = std::chrono::steady_clock::now();
+        Capture cap(m_view.m_hWnd);
+        *dark = cap.DarkPixels(lh, 2 * lh);
+        endBlank = cap.AllEqual(lh, 2 * lh, cap.Width() - 40, cap.Width(), kWhite);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    int dark = 0;
+    paintMs(&dark);
+    EXPECT_GT(dark, 10);
+    EXPECT_FALSE(endBlank);
+
+    // The thumb at the bar's end is the end of the range; the bar says so too. There the
+    // line's last characters show, with room after them.
+    Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 65535));
+    EXPECT_EQ(m_view.GetHorizontalOffset(), max);
+    EXPECT_EQ(::GetScrollPos(Bar(2), SB_CTL), 65535);
+    EXPECT_LT(paintMs(&dark), 500);
+    EXPECT_GT(dark, 10);
+    EXPECT_TRUE(endBlank);
+    // A page back from there the line fills the row again.
+    for (int i = 0; i < 20; ++i)
+        Send(WM_HSCROLL, SB_PAGEUP);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), max - 400);
+    EXPECT_LT(paintMs(&dark), 500);
+    EXPECT_GT(dark, 10);
+    EXPECT_FALSE(endBlank);
+
+    // The middle of the bar is the middle of the line, where the spaces are; one
+    // character at a time moves the offset though the bar may stay.
+    Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 32767));
+    const int middle = m_view.GetHorizontalOffset();
+    EXPECT_NEAR(middle, max / 2, max / 65535 + 1);
+    Send(WM_HSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), middle + 1);
+    while (m_view.GetHorizontalOffset() < static_cast<int>(huge / 2))
+        Send(WM_HSCROLL, SB_PAGEDOWN);
+    const int intoSpaces = m_view.GetHorizontalOffset();
+    ASSERT_LT(intoSpaces, static_cast<int>(huge / 2) + 40);
+    paintMs(&dark);
+    EXPECT_EQ(dark, 0) << "offset " << intoSpaces << " shows the spaces";
+
+    // The range follows a resize without moving the offset.
+    SetClientSize(250, 10 * lh);
+    EXPECT_GT(m_view.HorizontalMax(), max);
+    EXPECT_EQ(m_view.GetHorizontalOffset(), intoSpaces);
+
+    m_view.ResetContent();
+    EXPECT_EQ(m_view.GetHorizontalOffset(), 0);
+    EXPECT_FALSE(BarVisible(2));
+}
+
+// A client area whose back buffer cannot be had (its bitmap would take 2 GB, more than a
+// 32-bit process has room for) is painted straight onto the device.
+TEST_F(DataViewTest, PaintsStraightOntoTheWindowWithoutABackBuffer)
+{
+    if (sizeof(void*) > 4)
+        GTEST_SKIP() << "a 64-bit process may well get the bitmap";
+    SetUpLikeMainWindow();
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    m_view.AddLine("", false);
+    m_view.AddLine("WWWWWWWWWWWW", false);
+    ClickLine(1);
+    ::SetWindowPos(m_view.m_hWnd, nullptr, 0, 0, 32000, 16000, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    ::GetClientRect(m_view.m_hWnd, &client);
+    ASSERT_GT(static_cast<int64_t>(client.right) * client.bottom, int64_t{500000000});
+
+    Dib dib(300, 200);
+    dib.Fill(0x808080);
+    ::SendMessageA(m_view.m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.DC()), PRF_CLIENT);
+    ::GdiFlush();
+    const int lh = m_view.GetLineHeight();
+    int dark = 0;
+    for (int y = 0; y < lh; ++y)
+        for (int x = 0; x < 150; ++x)
+            dark += (dib.At(x, y) & 0xFF) < 0x80;
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(dib.At(250, lh + lh / 2), kMarkPixel);
+    EXPECT_EQ(dib.At(250, 5 * lh), kWhite);
 }

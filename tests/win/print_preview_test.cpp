@@ -707,3 +707,48 @@ TEST_F(PrintPreviewTest, PrintFromThePreviewPrintsAndCloses)
     EXPECT_TRUE(MainIsBack());
     EXPECT_TRUE(PumpUntil([&] { return !pdfs().empty(); }, 30000)) << "no PDF printed";
 }
+
+// The preview shows the lines there were when the button was pressed: lines appended
+// meanwhile, a Clear and a Load change neither its pages nor what they show.
+TEST_F(PrintPreviewTest, ThePreviewKeepsItsLinesThroughAppendsClearAndLoad)
+{
+    AddLines(200);  // three pages on A4
+    CMyPreviewView* view = OpenPreview();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->GetPrintInfo().m_nMaxPage, 3u);
+    // Dark pixels of the page as shown on the screen.
+    auto inkOnPage = [&] {
+        Paint(view);
+        const RECT page = view->GetPageInfo(0).rectScreen;
+        HDC dc = ::GetDC(view->m_hWnd);
+        int ink = 0;
+        for (int y = page.top; y < page.bottom; y += 1)
+            for (int x = page.left; x < page.right; x += 1)
+                ink += (::GetPixel(dc, x, y) & 0xFF) < 0x80;
+        ::ReleaseDC(view->m_hWnd, dc);
+        return ink;
+    };
+    Command(ID_PREVIEW_NEXT);
+    Command(ID_PREVIEW_NEXT);
+    const int lastPage = inkOnPage();
+    ASSERT_GT(lastPage, 20);
+
+    for (int i = 0; i < 300; ++i)
+        m_dlg->View().AddLine("appended meanwhile, a line long enough to show on the page", false);
+    EXPECT_EQ(inkOnPage(), lastPage);
+    m_dlg->View().ResetContent();
+    EXPECT_EQ(inkOnPage(), lastPage);
+    TempDir dir;
+    WriteFileBytes(dir.File("other.txt"), "other\r\nlines\r\n");
+    m_dlg->LoadOutputFile(dir.File("other.txt"));
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 2);
+    EXPECT_EQ(inkOnPage(), lastPage);
+    EXPECT_EQ(view->GetPrintInfo().m_nMaxPage, 3u);
+    Command(ID_PREVIEW_PREV);
+    EXPECT_GT(inkOnPage(), lastPage) << "the first page is full";
+
+    Command(ID_PREVIEW_CLOSE);
+    PumpFor(50);
+    EXPECT_TRUE(MainIsBack());
+    EXPECT_EQ(m_dlg->View().GetLine(1), "lines");
+}
