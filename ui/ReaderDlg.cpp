@@ -447,7 +447,7 @@ void CReaderDlg::OnRientrySelected()
 
 void CReaderDlg::OnPrintPreview()
 {
-    // A click sent past the modal dialog that has this window disabled waits for it.
+    // A click sent past the modal dialog that has this window disabled is ignored.
     if (!::IsWindowEnabled(m_hWnd))
         return;
     m_view.SetReportName("Korvex");

@@ -400,6 +400,49 @@ TEST_F(PrintPreviewTest, APreviewThatCannotStartSaysWhyOverTheMainWindow)
     EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
 }
 
+namespace {
+// A print view whose preparing shows a message first, as the system does when there
+// is no printer; the frame may be closed while it is up.
+class PreparingWithAMessage : public CMyPrintPreview {
+public:
+    static CView* Make() { return new PreparingWithAMessage; }
+    bool OnPreparePrinting(CPrintInfo*) override
+    {
+        AfxMessageBox(GetParent(), "Preparing", MB_OK);
+        return false;  // this object may be gone: nothing of it is touched
+    }
+};
+}  // namespace
+
+// The preview's frame closed while a message of its start is up: the main window comes
+// back, nothing more is said, and nothing of the closed preview is touched.
+TEST_F(PrintPreviewTest, APreviewClosedWhileItsStartIsAskingGivesTheMainWindowBack)
+{
+    CSingleDocTemplate tmpl(IDR_PREVIEW_MENU, &PreparingWithAMessage::Make);
+    CFrameWnd* frame = tmpl.CreateNewFrame();
+    ASSERT_NE(frame, nullptr);
+    HWND frameWnd = frame->m_hWnd;
+    std::atomic<bool> frameGone{false};
+    DialogWatcher watcher;
+    watcher.SetHandler([&](HWND) {
+        ::PostMessageA(frameWnd, WM_CLOSE, 0, 0);
+        frameGone = WaitFor([&] { return !::IsWindow(frameWnd); }, 5000);
+        return frameGone.load();  // the message went with its frame
+    });
+    auto* printView = static_cast<CMyPrintPreview*>(frame->GetActiveView());
+    ::ShowWindow(m_dlg->m_hWnd, SW_HIDE);
+    printView->SetHostWindow(m_dlg.get());
+    m_app.m_pMainWnd = frame;
+    ::ShowWindow(frameWnd, SW_SHOW);
+    printView->StartPreview();
+    PumpFor(100);
+    EXPECT_TRUE(frameGone);
+    EXPECT_EQ(watcher.Count(), 1u);  // no failure message after the operator's close
+    EXPECT_FALSE(::IsWindow(frameWnd));
+    EXPECT_TRUE(MainIsBack());
+    EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
+}
+
 // Print in the preview: the printer dialog is owned by the preview, which stays
 // disabled while it is open. Print pressed again meanwhile opens no second dialog,
 // and closing the preview meanwhile takes the dialog with it and leaves the program
