@@ -90,7 +90,8 @@ bool LoadSettings(const std::string& path, AppSettings& s, const std::string& pr
     try {
         if (!LoadSettingsFrom(path, s, programDir))
             return false;
-        KeepSettingsInRange(s);
+        if (!IsSaneFontSize(s.listFontSize))
+            s.listFontSize = AppSettings().listFontSize;
         return true;
     } catch (const std::exception&) {
         return false;
@@ -106,27 +107,9 @@ bool SaveSettings(const std::string& path, const AppSettings& s, const std::stri
     }
 }
 
-void KeepSettingsInRange(AppSettings& s)
+bool IsSaneFontSize(int32_t size)
 {
-    const AppSettings defaults;
-    const auto keep = [](auto& value, long long low, long long high, auto fallback) {
-        if (value < low || value > high)
-            value = fallback;
-    };
-    keep(s.comPort, 1, 256, defaults.comPort);
-    keep(s.baudRate, 110, 4000000, defaults.baudRate);
-    keep(s.updateListPosition, 0, 1, defaults.updateListPosition);
-    keep(s.listFontSize, -1600, 1600, defaults.listFontSize);
-    if (s.listFontSize == 0)
-        s.listFontSize = defaults.listFontSize;
-    keep(s.listFontBold, 0, 1000, defaults.listFontBold);
-    keep(s.listFontItalic, 0, 1, defaults.listFontItalic);
-    keep(s.listFontUnderline, 0, 1, defaults.listFontUnderline);
-    keep(s.listFontStrikeout, 0, 1, defaults.listFontStrikeout);
-    keep(s.listFontColor, 0, 0xFFFFFF, defaults.listFontColor);
-    keep(s.showDlgDataOnMove, 0, 1, defaults.showDlgDataOnMove);
-    keep(s.showDlgDataOnSize, 0, 1, defaults.showDlgDataOnSize);
-    keep(s.rientry, 0, 50, defaults.rientry);
+    return size >= -kMaxFontHeight && size <= kMaxFontHeight;
 }
 
 void MakeAbsolutePath(std::string& path, const std::string& dir)

@@ -41,13 +41,14 @@ bool SaveSettings(const std::string& path, const AppSettings& s,
 // The sizes the font dialog offers, in points.
 const int32_t kMinChosenFontPoints = 4;
 const int32_t kMaxChosenFontPoints = 400;
+// The largest font size, either way: points, or a negative character height as the font
+// dialog gives it (400 points on a screen of 288 dots per inch).
+const int32_t kMaxFontHeight = 1600;
 
-// Puts every numeric setting outside its sane range back to its default; a value in its
-// range stays exactly as it is. The ranges: port 1..256, baud rate 110..4000000, font
-// size 1..1600 either way (positive: points; negative: the font dialog's character
-// height, up to 400 points on a screen of 288 dots per inch), weight 0..1000, colour
-// 0..0xFFFFFF, indentation 0..50, each flag 0 or 1. LoadSettings applies it.
-void KeepSettingsInRange(AppSettings& s);
+// A font size that the view and the report can show (0 is the default size). A larger
+// one from the configuration file loads as the default; every other value is kept as
+// read and handled where it is used.
+bool IsSaneFontSize(int32_t size);
 
 void MakeAbsolutePath(std::string& path, const std::string& dir);
 std::string MakeRelativePath(const std::string& path, const std::string& dir);

@@ -415,20 +415,15 @@ void CReaderDlg::OnFont()
     if (!::ChooseFontA(&cf))
         return;
 
-    // What the dialog reports goes through the same ranges as the configuration file.
-    AppSettings chosen = g_Settings;
-    chosen.listFontSize = lf.lfHeight;
-    chosen.listFontBold = lf.lfWeight;
-    chosen.listFontColor = cf.rgbColors;
-    KeepSettingsInRange(chosen);
     g_Settings.listFontName = lf.lfFaceName;
-    g_Settings.listFontSize = chosen.listFontSize;
+    if (IsSaneFontSize(lf.lfHeight))
+        g_Settings.listFontSize = lf.lfHeight;
     g_Settings.listFontCharset = lf.lfCharSet;
-    g_Settings.listFontBold = chosen.listFontBold;
+    g_Settings.listFontBold = lf.lfWeight;
     g_Settings.listFontItalic = lf.lfItalic ? 1 : 0;
     g_Settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
     g_Settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
-    g_Settings.listFontColor = chosen.listFontColor;
+    g_Settings.listFontColor = cf.rgbColors;
     ApplyViewFont();
 }
 

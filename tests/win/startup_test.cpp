@@ -124,13 +124,13 @@ TEST(StartUp, OddConfigurationIsReadAndRewrittenWithExactlyTheEighteenRecords)
 
     auto expected = DefaultRecords();
     expected[0].second = "3";                             // the first COM_PORT record counts
-    expected[1].second = "9600";                          // non-numeric text reads as 0: out of range
+    expected[1].second = "0";                             // non-numeric text reads as 0
     expected[2].second = "";                              // no LANGUAGE_FILE: the path empties
     expected[3].second = "\\\\server\\share\\out.txt";    // network paths stay as they are
     expected[4].second = "sub\\Tab.txt";                  // made absolute, stored relative again
     expected[7].second = std::string(2048, 'v');          // values are cut to 2048 bytes
     expected[8].second = "-12";
     expected[9].second = "44";                            // the low 8 bits of 300
-    // RIENTRY 75 is out of range: the default, 0.
+    expected[17].second = "75";                           // kept when the list is never used
     EXPECT_EQ(ReadFileBytes(dir.File("Korvex_Config.txt")), ConfigBytes(expected));
 }
