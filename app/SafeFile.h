@@ -115,6 +115,13 @@ struct FileIdentity
 // that names no disk file (missing, a device).
 bool GetFileIdentity(const std::string& path, FileIdentity& identity);
 
+// True when the path's last part is a symbolic link or junction, or otherwise leads to
+// a file of another name or in another folder (how a link shows where the system
+// follows links by itself); false for a missing file and for one that is what it names.
+// Such a name is never written, moved or deleted: any of these would reach the file
+// the link points to.
+bool LeadsElsewhere(const std::string& path);
+
 // True when the path's last part names one of the devices that Windows finds in every
 // folder (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, also with an
 // extension: "COM5.txt"), or the path is in the device namespace ("\\.\COM5").

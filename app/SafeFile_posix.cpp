@@ -209,3 +209,9 @@ bool GetFileIdentity(const std::string& path, FileIdentity& identity)
     identity.index = static_cast<uint64_t>(st.st_ino);
     return true;
 }
+
+bool LeadsElsewhere(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}

@@ -55,7 +55,87 @@ std::string DirectoryOf(const std::string& path)
     const size_t end = path.find_last_of("\\/:");
     return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
+
+std::wstring NamePart(const std::wstring& path)
+{
+    const size_t end = path.find_last_of(L"\\/:");
+    return end == std::wstring::npos ? path : path.substr(end + 1);
+}
+
+std::wstring FolderPart(const std::wstring& path)
+{
+    const size_t end = path.find_last_of(L"\\/:");
+    return end == std::wstring::npos ? std::wstring(L".") : path.substr(0, end + 1);
+}
+
+bool Identify(HANDLE file, FileIdentity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(file, &info))
+        return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return true;
+}
+
+bool FolderIdentity(const std::wstring& folder, FileIdentity& identity)
+{
+    const HANDLE dir = ::CreateFileW(folder.c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                     nullptr);
+    if (dir == INVALID_HANDLE_VALUE)
+        return false;
+    const bool ok = Identify(dir, identity);
+    ::CloseHandle(dir);
+    return ok;
+}
+
+// Whether the open file was reached through a link: a symbolic link or junction itself
+// (opened as the link), or a file whose own name or folder is not the one asked for,
+// which is how a link shows where the system follows it (a host's symbolic link under
+// Wine). Folders reached through junctions on the way are the same folders.
+bool ReachedThroughLink(HANDLE file, const std::string& path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return true;
+    const DWORD size = 32768;
+    std::wstring real(size, L'\0');
+    const DWORD n = ::GetFinalPathNameByHandleW(file, &real[0], size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n >= size)
+        return false;  // nothing tells of a link
+    real.resize(n);
+    const std::wstring asked = WidePath(path);
+    if (::lstrcmpiW(NamePart(real).c_str(), NamePart(asked).c_str()) != 0) {
+        // A short (8.3) name is the same file under its long name.
+        std::wstring longName(size, L'\0');
+        const DWORD m = ::GetLongPathNameW(asked.c_str(), &longName[0], size);
+        if (m == 0 || m >= size)
+            return true;
+        longName.resize(m);
+        if (::lstrcmpiW(NamePart(real).c_str(), NamePart(longName).c_str()) != 0)
+            return true;
+    }
+    FileIdentity realFolder, askedFolder;
+    return FolderIdentity(FolderPart(real), realFolder) && FolderIdentity(FolderPart(asked), askedFolder) &&
+           realFolder != askedFolder;
+}
 }  // namespace
+
+bool LeadsElsewhere(const std::string& path)
+{
+    if (path.empty() || IsDeviceName(path))
+        return false;
+    const HANDLE file = OpenNoFollow(path, 0, SHARE_ALL);
+    const HANDLE any = file != INVALID_HANDLE_VALUE
+                           ? file
+                           : ::CreateFileW(WidePath(path).c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (any == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool link = ::GetFileInformationByHandle(any, &info) && ReachedThroughLink(any, path, info.dwFileAttributes);
+    ::CloseHandle(any);
+    return link;
+}
 
 bool CSafeFileWriter::OpenBesideTarget()
 {
@@ -71,11 +151,12 @@ bool CSafeFileWriter::OpenBesideTarget()
         BY_HANDLE_FILE_INFORMATION info;
         const bool known = ::GetFileInformationByHandle(probe, &info) != FALSE;
         const bool disk = ::GetFileType(probe) == FILE_TYPE_DISK;
+        const bool link = known && disk && ReachedThroughLink(probe, m_target, info.dwFileAttributes);
         ::CloseHandle(probe);
         // Devices can't be replaced, only written.
         if (!disk)
             return OpenInPlace();
-        if (!known || IsLinkOrFolder(info.dwFileAttributes))
+        if (!known || link || IsLinkOrFolder(info.dwFileAttributes))
             return Fail(RESULT_CANNOT_CREATE);
         m_bTargetNonEmpty = SizeOf(info) > 0;
         m_targetMode = info.dwFileAttributes;
@@ -113,7 +194,8 @@ bool CSafeFileWriter::OpenInPlace()
             return Fail(RESULT_CANNOT_CREATE);
     } else if (::GetFileType(file) == FILE_TYPE_DISK) {
         BY_HANDLE_FILE_INFORMATION info;
-        if (!::GetFileInformationByHandle(file, &info) || IsLinkOrFolder(info.dwFileAttributes)) {
+        if (!::GetFileInformationByHandle(file, &info) || IsLinkOrFolder(info.dwFileAttributes) ||
+            ReachedThroughLink(file, m_target, info.dwFileAttributes)) {
             ::CloseHandle(file);
             return Fail(RESULT_CANNOT_CREATE);
         }

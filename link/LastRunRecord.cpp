@@ -190,13 +190,14 @@ bool CLastRunRecord::OpenAs(const std::string& path, const std::string& previous
         const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const bool empty = info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
-        if (folder && !link)
+        // A link is left as it is (moving or deleting it by name could reach the file it
+        // points to); the run records under the port's name.
+        if (folder || link || LeadsElsewhere(path))
             return false;
         // A record moves aside: held open by a running copy of the program, it can't, and
-        // is left as it is. A link goes itself, whatever it points to.
-        if (!link && !empty
-                ? !::MoveFileExW(name.c_str(), WidePath(previous).c_str(), MOVEFILE_REPLACE_EXISTING)
-                : !(folder ? ::RemoveDirectoryW(name.c_str()) : ::DeleteFileW(name.c_str())))
+        // is left as it is.
+        if (!empty ? !::MoveFileExW(name.c_str(), WidePath(previous).c_str(), MOVEFILE_REPLACE_EXISTING)
+                   : !::DeleteFileW(name.c_str()))
             return false;
     }
     // A new file, never one that is there (a link planted meanwhile): others may read

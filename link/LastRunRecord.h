@@ -7,8 +7,9 @@
 // the run goes on. A second copy of the program in the same folder finds it so and
 // records its run into "Korvex_LastRun-COM<n>.txt" (n: its port) instead, keeping its
 // previous one as "Korvex_LastRun-COM<n>.1.txt"; two running copies never share a port,
-// so they never share a record. The record is always a new file of its own: whatever
-// was at its name (an empty record, a link) goes, and nothing is written through a link.
+// so they never share a record. A link found at the record's name is left alone (and
+// the port's name used): the record is always a new file of its own, never written,
+// moved or deleted through a link.
 #pragma once
 
 #include <windows.h>

@@ -375,6 +375,10 @@ TEST_F(SafeFileTest, IdentityFollowsTheFileNotTheName)
     EXPECT_EQ(a, c);
     EXPECT_NE(a, d);
     EXPECT_FALSE(GetFileIdentity(m_dir + "/missing.txt", d));
+    EXPECT_TRUE(LeadsElsewhere(soft));
+    EXPECT_FALSE(LeadsElsewhere(m_path));
+    EXPECT_FALSE(LeadsElsewhere(hard));
+    EXPECT_FALSE(LeadsElsewhere(m_dir + "/missing.txt"));
     EXPECT_FALSE(GetFileIdentity("/dev/null", d));
     EXPECT_FALSE(GetFileIdentity("", d));
 }

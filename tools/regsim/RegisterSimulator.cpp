@@ -213,6 +213,7 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
 {
     long long start = NowNs();
     size_t pos = 0;
+    m_sent = 0;
     int chunkLeft = NextChunk();
     bool unplugged = m_options.unplugAt < 0;
     while (pos < m_stream.size()) {
@@ -247,6 +248,7 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
         const ssize_t written = write(m_master, m_stream.data() + pos, n);
         if (written > 0) {
             pos += static_cast<size_t>(written);
+            m_sent = pos;
             chunkLeft -= static_cast<int>(written);
             if (chunkLeft == 0)
                 chunkLeft = NextChunk();
@@ -352,7 +354,8 @@ int CRegisterSimulator::Run()
         if (result == SendResult::Stopped)
             break;
         if (result == SendResult::ReaderLeft) {
-            Log("port closed during the dump");
+            // What the reader took: what was sent less what still waits in the pty.
+            Log("port closed during the dump: %zu bytes sent, %d unread", m_sent, UnreadBytes());
             DiscardUnread();
             if (m_options.repeat)
                 continue;

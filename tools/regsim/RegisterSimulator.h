@@ -59,6 +59,7 @@ private:
 
     SimOptions m_options;
     std::string m_stream;  // the dump with the NULs inserted
+    size_t m_sent = 0;     // bytes of the dump written so far in this pass
     int m_master = -1;
     std::string m_slaveName;
     uint32_t m_random;

@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# End to end under Wine, the files the program writes while a run goes on:
+# 1. the record of the running acquisition made the output file (Load after a crash,
+#    then Start): Save and Save As onto it are refused with a clear message, a Save As
+#    elsewhere is a full copy, the record stays byte-exact and never gains a second name;
+# 2. the program closed in the middle of an unpaced dump: the record holds the lines
+#    received up to the close, from the first without a gap, byte for byte;
+# 3. symbolic links planted as the record, the previous record, the backup, the output
+#    file and every temporary name of the old naming: nothing is written, moved or
+#    deleted through any of them; the run records under its port's name, the save
+#    works, and a save onto the link is refused with the usual message.
+source "$(dirname "$0")/e2e-common.bash"
+
+work="$root/build/e2e/files"
+rm -rf "$work"; mkdir -p "$work"
+arch=i686
+link="$work/com9"
+tables=(TAB_FILE="Z:${root//\//\\}\\samples\\Korvex_Tab.txt" INVALID_CHAR_FILE="Z:${root//\//\\}\\samples\\Korvex_Invalid.txt")
+win() { local p=$1; echo "Z:${p//\//\\}"; }
+
+decode() {  # dump > lines
+    python3 "$root/tests/e2e/reference_decoder.py" "$1" "$root/samples/Korvex_Tab.txt" "$root/samples/Korvex_Invalid.txt" 2
+}
+ctl() { korvex_tool "$arch" korvexctl "$@"; }
+start_korvex() {  # dir
+    (cd "$1" && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &)
+    ctl wait-window 30 >/dev/null
+}
+wait_log() {  # text count seconds
+    timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
+}
+# Lines of random length in the register's coding, with NUL, LF and invalid bytes.
+make_dump() {  # file bytes seed
+    python3 - "$1" "$2" "$3" <<'PY'
+import random, sys
+rng = random.Random(int(sys.argv[3]))
+out = bytearray()
+while len(out) < int(sys.argv[2]):
+    for _ in range(rng.randint(0, 60)):
+        r = rng.random()
+        out.append(rng.choice(b'\x00\n\x11\x13') if r < 0.05 else rng.randint(0x80, 0xFF) if r < 0.8 else rng.randint(1, 255))
+    out.append(13)
+open(sys.argv[1], 'wb').write(out)
+PY
+}
+trap 'ctl kill >/dev/null 2>&1; regsim_stop "$link"; true' EXIT
+
+# 1. The running record as the output file.
+make_dump "$work/dump1.bin" 12000 21
+decode "$work/dump1.bin" >"$work/expected1.txt"
+regsim_up 9 "$link" --file "$work/dump1.bin" --repeat --bps 3000 --chunk 1:64 || { check "simulator" 1; exit 1; }
+dir="$work/live"
+make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}"
+printf 'crashed run, line 1\r\ncrashed run, line 2\r\n' >"$dir/Korvex_LastRun.txt"
+cp "$dir/Korvex_LastRun.txt" "$work/crashed.txt"
+start_korvex "$dir"
+ctl click 1011
+ctl dialog ok 10 "$(win "$dir/Korvex_LastRun.txt")" >/dev/null
+sleep 0.5
+ctl click 1005
+wait_log 'port opened' 1 30
+sleep 1.5
+ctl click 1009
+refused=$(ctl answer ok 5)
+echo "  Save: $refused"
+ctl click 1010
+ctl dialog ok 10 "$(win "$dir/KORVEX_LASTRUN.TXT")" >/dev/null
+overwrite=$(ctl answer yes 5)
+refused_as=$(ctl answer ok 5)
+[[ "$refused" == *"record of the acquisition that is running"* ]] && [ -n "$overwrite" ] && [ "$refused_as" = "$refused" ]
+check "live record: Save and Save As onto it (by another spelling) are refused with a clear message" $?
+wait_log 'dump sent' 1 30
+sleep 1.5
+ctl click 1005
+sleep 0.5
+ctl click 1010
+ctl dialog ok 10 "$(win "$work/copy1.txt")" >/dev/null
+sleep 1
+box=$(ctl answer ok 0.5)
+text=$(ctl text 1003)
+ctl close
+ctl wait-exit 10 >/dev/null
+cat "$work/crashed.txt" "$work/expected1.txt" | cmp -s - "$work/copy1.txt" && [ -z "$box" ] && [[ "$text" == *copy1.txt ]]
+check "live record: a Save As elsewhere is a full copy and becomes the output file" $?
+cmp -s "$dir/Korvex_LastRun.txt" "$work/expected1.txt" && cmp -s "$dir/Korvex_LastRun.1.txt" "$work/crashed.txt"
+check "live record: the record is the dump byte for byte, the crashed record kept as .1" $?
+links=$(stat -c %h "$dir/Korvex_LastRun.txt")
+inode=$(stat -c %i "$dir/Korvex_LastRun.txt")
+shared=$(find "$dir" -inum "$inode" | wc -l)
+[ "$links" = 1 ] && [ "$shared" = 1 ] && ! ls "$dir" | grep -qi '\.bak$'
+check "live record: one name only (link count $links), no .bak beside it" $?
+regsim_stop "$link"
+
+# 2. Closed in the middle of an unpaced dump.
+make_dump "$work/dump2.bin" 1000000 22
+for _ in 1 2 3 4 5 6 7 8; do cat "$work/dump2.bin"; done >"$work/dump2x.bin" && mv "$work/dump2x.bin" "$work/dump2.bin"
+regsim_up 9 "$link" --file "$work/dump2.bin" --repeat --bps 0 --chunk 256:4096 || { check "simulator" 1; exit 1; }
+dir="$work/exit"
+make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}"
+start_korvex "$dir"
+ctl click 1005
+wait_log 'port opened' 1 30
+sleep 1.5
+ctl close
+ctl answer yes 5 >/dev/null
+ctl wait-exit 20 >/dev/null
+wait_log 'port closed during the dump' 1 10
+summary=$(grep 'port closed during the dump' "$link.log" | head -1)
+echo "  $summary"
+sent=$(sed -n 's/.*: \([0-9]*\) bytes sent.*/\1/p' <<<"$summary")
+# What the program had taken is not visible from here: the library keeps up to 1 MiB in
+# its own buffer and the pty some more, which the program never received. So: the
+# record is the decoded stream from its start without a gap, ends with a whole line, and
+# reaches at least as far as everything sent but those buffers' worth.
+decode "$work/dump2.bin" >"$work/expected2.txt"
+head -c "$(( ${sent:-0} > 1200000 ? ${sent:-0} - 1200000 : 0 ))" "$work/dump2.bin" >"$work/floor2.bin"
+decode "$work/floor2.bin" >"$work/floor2.txt"
+python3 - "$dir/Korvex_LastRun.txt" "$work/expected2.txt" "$work/floor2.txt" "${sent:-0}" "$work/dump2.bin" <<'PY'
+import os, sys
+try:
+    record = open(sys.argv[1], 'rb').read()
+except OSError:
+    record = b''
+full, floor = open(sys.argv[2], 'rb').read(), open(sys.argv[3], 'rb').read()
+sent, size = int(sys.argv[4]), os.path.getsize(sys.argv[5])
+print("  record %d bytes; the whole dump decodes to %d, what was sent less the buffers to %d"
+      % (len(record), len(full), len(floor)))
+ok = 0 < sent < size and floor and full.startswith(record) and record.endswith(b'\r\n') and len(record) >= len(floor)
+sys.exit(0 if ok else 1)
+PY
+check "closed mid-dump: the record holds every line received, without a gap, byte for byte" $?
+regsim_stop "$link"
+
+# 3. Links planted where the program writes.
+make_dump "$work/dump3.bin" 6000 23
+decode "$work/dump3.bin" >"$work/expected3.txt"
+regsim_up 9 "$link" --file "$work/dump3.bin" --repeat --bps 8000 --chunk 1:64 || { check "simulator" 1; exit 1; }
+dir="$work/links"
+outside="$work/outside"
+out="$work/links-out"
+mkdir -p "$outside" "$out"
+make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}" \
+    OUTPUT_FILE="$(win "$out/Out.txt")"
+for name in record previous bak target; do printf 'outside: %s\r\n' "$name" >"$outside/$name.txt"; done
+(cd "$outside" && md5sum record.txt previous.txt bak.txt target.txt >"$work/outside.md5")
+ln -s "$outside/record.txt" "$dir/Korvex_LastRun.txt"
+ln -s "$outside/previous.txt" "$dir/Korvex_LastRun.1.txt"
+printf 'old output\r\n' >"$out/Out.txt"
+ln -s "$outside/bak.txt" "$out/Out.txt.bak"
+ln -s "$outside/target.txt" "$out/Link.txt"
+# The old temporary names were the process number and a counter: plant them all.
+for d in "$dir" "$out"; do
+    (cd "$d" && for pid in $(seq 4 4 4096); do for n in 0 1 2; do
+        ln -s "$outside/tmp-$pid-$n" "~kvx${pid}_$n.tmp"; done; done)
+done
+start_korvex "$dir"
+ctl click 1005
+wait_log 'dump sent' 1 30
+sleep 1.5
+ctl click 1005
+sleep 0.5
+ctl click 1009
+sleep 1
+box=$(ctl answer ok 0.5)
+ctl click 1010
+ctl dialog ok 10 "$(win "$out/Link.txt")" >/dev/null
+ctl answer yes 5 >/dev/null
+sleep 1
+box_as=$(ctl answer ok 5)
+ctl close
+ctl wait-exit 10 >/dev/null
+(cd "$outside" && md5sum -c --quiet "$work/outside.md5") && [ -z "$(ls "$outside" | grep '^tmp-')" ]
+check "planted links: nothing outside the folders was written or created" $?
+[ -L "$dir/Korvex_LastRun.txt" ] && [ ! -L "$dir/Korvex_LastRun-COM9.txt" ] &&
+    cmp -s "$dir/Korvex_LastRun-COM9.txt" "$work/expected3.txt"
+check "planted links: the link stays, the whole dump is recorded under the port's name" $?
+[ -z "$box" ] && [ ! -L "$out/Out.txt" ] && cmp -s "$out/Out.txt" "$work/expected3.txt" &&
+    [ ! -L "$out/Out.txt.bak" ] && [ "$(cat "$out/Out.txt.bak")" = $'old output\r' ]
+check "planted links: Save wrote the output file and its backup, not through the .bak link" $?
+[ "$box_as" = "ERROR save file." ] && [ -L "$out/Link.txt" ] && [ ! -e "$out/Link.txt.bak" ]
+check "planted links: Save As onto a link is refused with the usual message" $?
+
+e2e_summary "files"
