@@ -1,0 +1,72 @@
+// Paths between the program's UTF-8 and the configuration file's code page.
+#include "app/ConfigPath.h"
+
+#include "app/AppSettings.h"
+#include "app/PathParts.h"
+
+namespace {
+std::string WithBackslash(std::string dir)
+{
+    if (!dir.empty() && dir.back() != '\\')
+        dir += '\\';
+    return dir;
+}
+
+// The short form of the file, or of its folder followed by the file's own name.
+std::string ShortFormOf(const std::string& path, const ConfigPathCodec& codec)
+{
+    std::string shortPath = codec.ShortForm(path);
+    if (!shortPath.empty())
+        return shortPath;
+    const std::string dir = DirectoryPart(path);
+    const std::string name = FileNamePart(path);
+    if (dir.empty() || name.empty())
+        return std::string();
+    const std::string shortDir = codec.ShortForm(dir);
+    return shortDir.empty() ? std::string() : WithBackslash(shortDir) + name;
+}
+}  // namespace
+
+std::string PathFromConfig(const std::string& stored, const std::string& programDir,
+                           const ConfigPathCodec& codec)
+{
+    std::string path = codec.ToPath(stored);
+    if (!path.empty())
+        MakeAbsolutePath(path, programDir);
+    return path;
+}
+
+bool PathToConfig(const std::string& path, const std::string& programDir, const ConfigPathCodec& codec,
+                  std::string& stored)
+{
+    if (codec.ToStored(MakeRelativePath(path, programDir), stored))
+        return true;
+    const std::string shortPath = ShortFormOf(path, codec);
+    if (shortPath.empty())
+        return false;
+    // Under a program folder of such a name, the short form is kept relative to the
+    // folder's own short form, so that the folder can still be moved or renamed.
+    const std::string shortProgramDir = WithBackslash(codec.ShortForm(programDir));
+    if (shortProgramDir.size() > 1 && codec.ToStored(MakeRelativePath(shortPath, shortProgramDir), stored))
+        return true;
+    return codec.ToStored(shortPath, stored);
+}
+
+std::string NotRememberedMessage(const std::vector<std::string>& keys)
+{
+    std::string files;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const std::string& key = keys[i];
+        const char* what = key == "OUTPUT_FILE"         ? "the output file"
+                           : key == "TAB_FILE"          ? "the translation table"
+                           : key == "INVALID_CHAR_FILE" ? "the invalid-character table"
+                           : key == "LANGUAGE_FILE"     ? "the language file"
+                                                        : key.c_str();
+        files += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + std::string(what);
+    }
+    return "The name of " + files +
+           " has characters that Korvex_Config.txt cannot hold, so Korvex will not remember " +
+           (keys.size() > 1 ? "them" : "it") +
+           " at the next start. Choose a file in a folder whose name uses only the characters of the "
+           "system's language setting.";
+}
