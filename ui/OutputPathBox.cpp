@@ -20,6 +20,14 @@ bool CutInsideCharacter(const std::string& text)
 }
 }  // namespace
 
+std::string ShortenUtf8Path(const std::string& path, int limit,
+                            const std::function<int(const std::string&)>& measureWidth)
+{
+    return ShortenPath(path, limit, [&measureWidth](const std::string& text) {
+        return CutInsideCharacter(text) ? INT_MAX : measureWidth(text);
+    });
+}
+
 void ShowOutputPath(HWND control, const std::string& path)
 {
     if (!control)
@@ -31,15 +39,13 @@ void ShowOutputPath(HWND control, const std::string& path)
         HDC dc = ::GetDC(control);
         HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
         auto width = [dc](const std::string& text) {
-            if (CutInsideCharacter(text))
-                return INT_MAX;
             const std::wstring wide = WidePath(text);
             RECT r = {0, 0, 0, 0};
             ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
                         DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
             return static_cast<int>(r.right - r.left);
         };
-        shown = ShortenPath(path, (rc.right - rc.left) - 3, width);
+        shown = ShortenUtf8Path(path, (rc.right - rc.left) - 3, width);
         ::SelectObject(dc, oldFont);
         ::ReleaseDC(control, dc);
     }

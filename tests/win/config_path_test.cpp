@@ -178,6 +178,13 @@ TEST(OutputPathBoxTest, APathOutsideTheCodePageReadsAsNamedAndIsCutBetweenCharac
             << "the end of the path: " << shown;
     }
     ::DestroyWindow(parent);
+
+    // Measured by bytes, the first short enough candidate would start inside an omega.
+    const auto bytes = [](const std::string& t) { return static_cast<int>(t.size()); };
+    const std::string fourOmegas = "C:\\" + kOmega + kOmega + kOmega + kOmega + "\\Out.txt";
+    EXPECT_EQ(ShortenUtf8Path(fourOmegas, 17, bytes), "C:\\..." + kOmega + "\\Out.txt");
+    EXPECT_EQ(ShortenUtf8Path(fourOmegas, 18, bytes), "C:\\..." + kOmega + kOmega + "\\Out.txt");
+    EXPECT_EQ(ShortenUtf8Path(fourOmegas, 19, bytes), "C:\\..." + kOmega + kOmega + "\\Out.txt");
 }
 
 }  // namespace
