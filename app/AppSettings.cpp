@@ -66,6 +66,7 @@ public:
         std::string stored;
         if (PathToConfig(path, m_programDir, m_codec, stored))
             return stored;
+        stored.clear();  // no earlier value: none
         if (!m_readBefore) {
             m_readBefore = true;
             m_before.Read(m_configPath);
