@@ -44,7 +44,8 @@ record() {
     regsim_stop "$work/com1"
     cmp -s "$outdir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
     check "$name: the dump recorded on COM1 is saved byte-exact into $outdir" $?
-    grep -q LIST_FONT_NAME "$dir/Korvex_Config.txt"
+    # The program writes them once its window is gone.
+    wait_until 10 "grep -q LIST_FONT_NAME '$dir/Korvex_Config.txt'"
     check "$name: the settings are written back beside the program" $?
 }
 
