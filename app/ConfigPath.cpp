@@ -12,18 +12,19 @@ std::string WithBackslash(std::string dir)
     return dir;
 }
 
-// The short form of the file, or of its folder followed by the file's own name.
+// The folder's short form with the file's own name, which still names the file when it
+// is deleted and made anew; else (a name the code page lacks) the file's short form.
 std::string ShortFormOf(const std::string& path, const ConfigPathCodec& codec)
 {
-    std::string shortPath = codec.ShortForm(path);
-    if (!shortPath.empty())
-        return shortPath;
     const std::string dir = DirectoryPart(path);
     const std::string name = FileNamePart(path);
-    if (dir.empty() || name.empty())
-        return std::string();
-    const std::string shortDir = codec.ShortForm(dir);
-    return shortDir.empty() ? std::string() : WithBackslash(shortDir) + name;
+    std::string stored;
+    if (!dir.empty() && !name.empty() && codec.ToStored(name, stored)) {
+        const std::string shortDir = codec.ShortForm(dir);
+        if (!shortDir.empty())
+            return WithBackslash(shortDir) + name;
+    }
+    return codec.ShortForm(path);
 }
 }  // namespace
 

@@ -28,8 +28,9 @@ const ConfigPathCodec& SystemConfigPathCodec();
 std::string PathFromConfig(const std::string& stored, const std::string& programDir,
                            const ConfigPathCodec& codec);
 // The text that keeps the path: relative to the program's folder when it lies under it;
-// when a character can't be stored, the short form of the file (or, for a file not made
-// yet, of its folder with the file's name). False when none of these can be stored.
+// when a character can't be stored, the short form of its folder with the file's name,
+// or, when the file's own name can't be stored, the short form of the (existing) file.
+// False when none of these can be stored.
 bool PathToConfig(const std::string& path, const std::string& programDir, const ConfigPathCodec& codec,
                   std::string& stored);
 

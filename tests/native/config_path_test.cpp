@@ -101,19 +101,23 @@ TEST_F(ConfigPathTest, ANameOutsideTheCodePageIsKeptByItsShortFormOrNotAtAll)
 {
     const std::string sigmaDir = "E:\\\xCE\xA3ums\\";  // E:\Σums\ .
     m_codec.shortForms = {
-        {sigmaDir + "dump.txt", "E:\\SUMS~1\\dump.txt"},
+        {sigmaDir + "dump.txt", "E:\\SUMS~1\\DUMP~1.TXT"},
+        {sigmaDir + "\xCE\xA9x.txt", "E:\\SUMS~1\\X~1.TXT"},
         {sigmaDir, "E:\\SUMS~1\\"},
         {kOmegaDir, "C:\\MEGA~1\\"},
         {kOmegaDir + "\xCE\xA3ub\\x.txt", "C:\\MEGA~1\\SUB~2\\x.txt"},
         {"F:\\\xCE\xA6\\y.txt", "F:\\\xCE\xA6~1\\y.txt"},  // a short form that is no better
     };
     std::string stored = "untouched";
-    // An existing file: its own short form.
+    // The folder's short form and the file's own name, whether the file exists or not
+    // (so that a file deleted and made anew is still the one named).
     ASSERT_TRUE(PathToConfig(sigmaDir + "dump.txt", kOmegaDir, m_codec, stored));
     EXPECT_EQ(stored, "E:\\SUMS~1\\dump.txt");
-    // A file not made yet: its folder's short form and its own name.
     ASSERT_TRUE(PathToConfig(sigmaDir + "new.txt", kOmegaDir, m_codec, stored));
     EXPECT_EQ(stored, "E:\\SUMS~1\\new.txt");
+    // A file whose own name the code page lacks: its own short form while it exists.
+    ASSERT_TRUE(PathToConfig(sigmaDir + "\xCE\xA9x.txt", kOmegaDir, m_codec, stored));
+    EXPECT_EQ(stored, "E:\\SUMS~1\\X~1.TXT");
     // Under the program's folder: relative to the folder's short form, and read back
     // under the folder's own name.
     ASSERT_TRUE(PathToConfig(kOmegaDir + "\xCE\xA3ub\\x.txt", kOmegaDir, m_codec, stored));
