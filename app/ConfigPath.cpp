@@ -26,14 +26,29 @@ std::string ShortFormOf(const std::string& path, const ConfigPathCodec& codec)
     }
     return codec.ShortForm(path);
 }
+// The long form of a path with short names in it: of the file, or, for a file not there
+// now, of its folder followed by the file's name; the path itself when neither exists.
+std::string LongFormOf(const std::string& path, const ConfigPathCodec& codec)
+{
+    if (path.find('~') == std::string::npos)  // every short name has one
+        return path;
+    std::string longPath = codec.LongForm(path);
+    if (!longPath.empty())
+        return longPath;
+    const std::string dir = DirectoryPart(path);
+    const std::string longDir = dir.empty() ? std::string() : codec.LongForm(dir);
+    return longDir.empty() ? path : WithBackslash(longDir) + FileNamePart(path);
+}
 }  // namespace
 
 std::string PathFromConfig(const std::string& stored, const std::string& programDir,
                            const ConfigPathCodec& codec)
 {
     std::string path = codec.ToPath(stored);
-    if (!path.empty())
+    if (!path.empty()) {
         MakeAbsolutePath(path, programDir);
+        path = LongFormOf(path, codec);
+    }
     return path;
 }
 

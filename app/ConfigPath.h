@@ -17,6 +17,9 @@ public:
     virtual bool ToStored(const std::string& path, std::string& stored) const = 0;
     // The short form (UTF-8) of an existing file or folder; empty when there is none.
     virtual std::string ShortForm(const std::string& path) const = 0;
+    // The long form (UTF-8) of an existing file or folder named with short names; empty
+    // when there is none.
+    virtual std::string LongForm(const std::string& path) const = 0;
 };
 
 // The system's: the ANSI code page and the file system's short names on Windows; the
@@ -24,7 +27,8 @@ public:
 const ConfigPathCodec& SystemConfigPathCodec();
 
 // The full UTF-8 path of a stored text: a relative one is taken from the program's
-// folder; an empty text stays empty.
+// folder, short names are given their long form again (so the path reads as named);
+// an empty text stays empty.
 std::string PathFromConfig(const std::string& stored, const std::string& programDir,
                            const ConfigPathCodec& codec);
 // The text that keeps the path: relative to the program's folder when it lies under it;

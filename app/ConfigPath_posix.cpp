@@ -11,6 +11,7 @@ public:
         return true;
     }
     std::string ShortForm(const std::string&) const override { return std::string(); }
+    std::string LongForm(const std::string&) const override { return std::string(); }
 };
 }  // namespace
 

@@ -46,18 +46,30 @@ public:
 
     std::string ShortForm(const std::string& path) const override
     {
+        return Converted(path, ::GetShortPathNameW);
+    }
+
+    std::string LongForm(const std::string& path) const override
+    {
+        return Converted(path, ::GetLongPathNameW);
+    }
+
+private:
+    // The path through GetShortPathNameW or GetLongPathNameW; empty when that fails.
+    static std::string Converted(const std::string& path, DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD))
+    {
         if (path.empty())
             return std::string();
         const std::wstring wide = WidePath(path);
-        const DWORD need = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
+        const DWORD need = convert(wide.c_str(), nullptr, 0);
         if (need == 0)
             return std::string();
-        std::wstring shortPath(need, L'\0');
-        const DWORD n = ::GetShortPathNameW(wide.c_str(), &shortPath[0], need);
+        std::wstring result(need, L'\0');
+        const DWORD n = convert(wide.c_str(), &result[0], need);
         if (n == 0 || n >= need)
             return std::string();
-        shortPath.resize(n);
-        return PathFromWide(shortPath);
+        result.resize(n);
+        return PathFromWide(result);
     }
 };
 }  // namespace

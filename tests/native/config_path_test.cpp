@@ -15,6 +15,7 @@ namespace {
 class Latin1Codec : public ConfigPathCodec {
 public:
     std::map<std::string, std::string> shortForms;  // existing file or folder -> short form
+    std::map<std::string, std::string> longForms;   // more spellings with short names in them
 
     std::string ToPath(const std::string& stored) const override
     {
@@ -48,6 +49,17 @@ public:
     {
         const auto it = shortForms.find(path);
         return it == shortForms.end() ? std::string() : it->second;
+    }
+    std::string LongForm(const std::string& path) const override
+    {
+        const auto it = longForms.find(path);
+        if (it != longForms.end())
+            return it->second;
+        for (const auto& entry : shortForms) {
+            if (entry.second == path)
+                return entry.first;
+        }
+        return std::string();
     }
 };
 
@@ -108,6 +120,7 @@ TEST_F(ConfigPathTest, ANameOutsideTheCodePageIsKeptByItsShortFormOrNotAtAll)
         {kOmegaDir + "\xCE\xA3ub\\x.txt", "C:\\MEGA~1\\SUB~2\\x.txt"},
         {"F:\\\xCE\xA6\\y.txt", "F:\\\xCE\xA6~1\\y.txt"},  // a short form that is no better
     };
+    m_codec.longForms = {{kOmegaDir + "SUB~2\\x.txt", kOmegaDir + "\xCE\xA3ub\\x.txt"}};
     std::string stored = "untouched";
     // The folder's short form and the file's own name, whether the file exists or not
     // (so that a file deleted and made anew is still the one named).
@@ -122,7 +135,12 @@ TEST_F(ConfigPathTest, ANameOutsideTheCodePageIsKeptByItsShortFormOrNotAtAll)
     // under the folder's own name.
     ASSERT_TRUE(PathToConfig(kOmegaDir + "\xCE\xA3ub\\x.txt", kOmegaDir, m_codec, stored));
     EXPECT_EQ(stored, "SUB~2\\x.txt");
-    EXPECT_EQ(PathFromConfig(stored, kOmegaDir, m_codec), kOmegaDir + "SUB~2\\x.txt");
+    // Read back, the short names get their long form again: of the file while it exists,
+    // else of its folder; a name that is no short one of anything stays as it is.
+    EXPECT_EQ(PathFromConfig(stored, kOmegaDir, m_codec), kOmegaDir + "\xCE\xA3ub\\x.txt");
+    EXPECT_EQ(PathFromConfig("E:\\SUMS~1\\X~1.TXT", kOmegaDir, m_codec), sigmaDir + "\xCE\xA9x.txt");
+    EXPECT_EQ(PathFromConfig("E:\\SUMS~1\\new.txt", kOmegaDir, m_codec), sigmaDir + "new.txt");
+    EXPECT_EQ(PathFromConfig("E:\\SUMS~2\\new.txt", kOmegaDir, m_codec), "E:\\SUMS~2\\new.txt");
     // Nothing to fall back on: a new file whose own name the code page lacks, a folder
     // that does not exist, a short form with the same fault.
     EXPECT_FALSE(PathToConfig(sigmaDir + "\xCE\xA9.txt", kOmegaDir, m_codec, stored));
