@@ -88,6 +88,9 @@ check "the settings are written back; the new output file as its short name ($st
 : >"$other/dump Ω.txt"
 regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 0 --chunk 1:64 || { check "simulator" 1; exit 1; }
 start_korvex
+sleep 0.5
+box_shows "$(winpath "$other")\\dump Ω.txt"
+check "next start: the output box shows the remembered file as named" $?
 receive
 ctl click 1009
 sleep 0.5
