@@ -10,16 +10,9 @@ AppSettings g_Settings;
 std::string g_Version = KORVEX_VERSION_TEXT;
 
 namespace {
-// An empty path stays empty: the setting then names no file at all.
-std::string AbsoluteOrEmpty(std::string path, const std::string& dir)
-{
-    if (!path.empty())
-        MakeAbsolutePath(path, dir);
-    return path;
-}
-
 // The file's records over the defaults; false when the file can't be read.
-bool LoadSettingsFrom(const std::string& path, AppSettings& s, const std::string& programDir)
+bool LoadSettingsFrom(const std::string& path, AppSettings& s, const std::string& programDir,
+                      const ConfigPathCodec& codec)
 {
     std::string languageFile;
     std::string outputFile;
@@ -51,22 +44,59 @@ bool LoadSettingsFrom(const std::string& path, AppSettings& s, const std::string
     file.GetInt("RIENTRY", s.rientry);
 
     // A file without one of the path keys clears that path: the file is the whole truth.
-    s.languageFile = AbsoluteOrEmpty(languageFile, programDir);
-    s.outputFile = AbsoluteOrEmpty(outputFile, programDir);
-    s.tabFile = AbsoluteOrEmpty(tabFile, programDir);
-    s.invalidCharFile = AbsoluteOrEmpty(invalidCharFile, programDir);
+    // An empty path stays empty: the setting then names no file at all.
+    s.languageFile = PathFromConfig(languageFile, programDir, codec);
+    s.outputFile = PathFromConfig(outputFile, programDir, codec);
+    s.tabFile = PathFromConfig(tabFile, programDir, codec);
+    s.invalidCharFile = PathFromConfig(invalidCharFile, programDir, codec);
     return true;
 }
 
-bool SaveSettingsTo(const std::string& path, const AppSettings& s, const std::string& programDir)
+// The texts that keep the path settings. One the file cannot hold keeps what the file
+// held before: a later start then opens the file it opened before, not a look-alike.
+class StoredPaths {
+public:
+    StoredPaths(const std::string& configPath, const std::string& programDir, const ConfigPathCodec& codec,
+                std::vector<std::string>* notKept)
+        : m_configPath(configPath), m_programDir(programDir), m_codec(codec), m_notKept(notKept)
+    {
+    }
+    std::string Text(const char* key, const std::string& path)
+    {
+        std::string stored;
+        if (PathToConfig(path, m_programDir, m_codec, stored))
+            return stored;
+        stored.clear();  // no earlier value: none
+        if (!m_readBefore) {
+            m_readBefore = true;
+            m_before.Read(m_configPath);
+        }
+        m_before.GetString(key, stored);
+        if (m_notKept)
+            m_notKept->push_back(key);
+        return stored;
+    }
+
+private:
+    const std::string& m_configPath;
+    const std::string& m_programDir;
+    const ConfigPathCodec& m_codec;
+    std::vector<std::string>* m_notKept;
+    bool m_readBefore = false;
+    CSettingsFile m_before;
+};
+
+bool SaveSettingsTo(const std::string& path, const AppSettings& s, const std::string& programDir,
+                    std::vector<std::string>* notKept, const ConfigPathCodec& codec)
 {
+    StoredPaths paths(path, programDir, codec, notKept);
     CSettingsFile file;
     file.SetInt("COM_PORT", s.comPort);
     file.SetLong("BAUD_RATE", s.baudRate);
-    file.SetString("LANGUAGE_FILE", MakeRelativePath(s.languageFile, programDir));
-    file.SetString("OUTPUT_FILE", MakeRelativePath(s.outputFile, programDir));
-    file.SetString("TAB_FILE", MakeRelativePath(s.tabFile, programDir));
-    file.SetString("INVALID_CHAR_FILE", MakeRelativePath(s.invalidCharFile, programDir));
+    file.SetString("LANGUAGE_FILE", paths.Text("LANGUAGE_FILE", s.languageFile));
+    file.SetString("OUTPUT_FILE", paths.Text("OUTPUT_FILE", s.outputFile));
+    file.SetString("TAB_FILE", paths.Text("TAB_FILE", s.tabFile));
+    file.SetString("INVALID_CHAR_FILE", paths.Text("INVALID_CHAR_FILE", s.invalidCharFile));
     file.SetInt("UPDATE_LIST_POSITION", s.updateListPosition);
     file.SetString("LIST_FONT_NAME", s.listFontName);
     file.SetInt("LIST_FONT_SIZE", s.listFontSize);
@@ -85,10 +115,11 @@ bool SaveSettingsTo(const std::string& path, const AppSettings& s, const std::st
 
 // Out of memory while loading or saving is a failed load or save, never an exception
 // out of start-up or shutdown.
-bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir)
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir,
+                  const ConfigPathCodec& codec)
 {
     try {
-        if (!LoadSettingsFrom(path, s, programDir))
+        if (!LoadSettingsFrom(path, s, programDir, codec))
             return false;
         if (!IsSaneFontSize(s.listFontSize))
             s.listFontSize = AppSettings().listFontSize;
@@ -98,10 +129,11 @@ bool LoadSettings(const std::string& path, AppSettings& s, const std::string& pr
     }
 }
 
-bool SaveSettings(const std::string& path, const AppSettings& s, const std::string& programDir)
+bool SaveSettings(const std::string& path, const AppSettings& s, const std::string& programDir,
+                  std::vector<std::string>* notKept, const ConfigPathCodec& codec)
 {
     try {
-        return SaveSettingsTo(path, s, programDir);
+        return SaveSettingsTo(path, s, programDir, notKept, codec);
     } catch (const std::exception&) {
         return false;
     }

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "app/ConfigPath.h"
 
 struct AppSettings
 {
@@ -31,12 +34,17 @@ extern std::string g_Version;
 extern std::string g_ProgramDir;  // ends in a backslash; defined and set by start-up
 
 // False (settings untouched) when the file can't be read. Stored relative paths are made
-// absolute against programDir. (The default is taken where the call is made, so this
-// file needs no program directory of its own.)
-bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir = g_ProgramDir);
-// Writes all 18 records; paths under programDir are stored relative to it.
+// absolute against programDir; stored paths are turned into UTF-8 by the codec. (The
+// default is taken where the call is made, so this file needs no program directory of
+// its own.)
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir = g_ProgramDir,
+                  const ConfigPathCodec& codec = SystemConfigPathCodec());
+// Writes all 18 records; paths under programDir are stored relative to it. A path that
+// the file cannot hold (ConfigPath.h) keeps the text the file held for it before, and
+// its key is added to notKept.
 bool SaveSettings(const std::string& path, const AppSettings& s,
-                  const std::string& programDir = g_ProgramDir);
+                  const std::string& programDir = g_ProgramDir, std::vector<std::string>* notKept = nullptr,
+                  const ConfigPathCodec& codec = SystemConfigPathCodec());
 
 // The sizes the font dialog offers, in points.
 const int32_t kMinChosenFontPoints = 4;

@@ -9,6 +9,7 @@
 #include "app/AppSettings.h"
 #include "app/PathParts.h"
 #include "app/UiText.h"
+#include "core/PathText.h"
 #include "link/CommLibrary.h"
 #include "ui/ReaderDlg.h"
 
@@ -44,10 +45,12 @@ std::string CReaderApp::GetProgramDirectory()
 {
     // A long buffer: a module path beyond 260 characters would otherwise come back
     // cut off and give a directory that does not exist.
-    std::string path(32768, '\0');
-    DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    // The wide name, as UTF-8: the ANSI one would put a look-alike (or '?') in place of
+    // a character outside the code page, and name another folder or none.
+    std::wstring path(32768, L'\0');
+    DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(n < path.size() ? n : 0);
-    return DirectoryPart(path);
+    return DirectoryPart(PathFromWide(path));
 }
 
 bool CReaderApp::EnumerateComPorts()
@@ -103,6 +106,9 @@ int CReaderApp::ExitInstance()
 {
     if (g_CommLibrary.IsLoaded())
         g_CommLibrary.Close(0);
-    SaveSettings(g_ConfigFilePath, g_Settings);
+    std::vector<std::string> notKept;
+    SaveSettings(g_ConfigFilePath, g_Settings, g_ProgramDir, &notKept);
+    if (!notKept.empty())
+        AfxMessageBox(NotRememberedMessage(notKept).c_str(), MB_OK | MB_ICONWARNING);
     return CWinApp::ExitInstance();
 }

@@ -22,7 +22,7 @@ endif()
 
 add_executable(winekeep WIN32 ${CMAKE_SOURCE_DIR}/tools/winekeep.c)
 add_executable(korvexctl ${CMAKE_SOURCE_DIR}/tools/korvexctl.cpp)
-target_link_libraries(korvexctl PRIVATE version)
+target_link_libraries(korvexctl PRIVATE version shell32)
 
 include(${CMAKE_SOURCE_DIR}/quorlink/windows.cmake OPTIONAL)
 

@@ -7,15 +7,26 @@ CWinApp* g_app = nullptr;
 
 std::string ExeBaseName()
 {
-    char path[MAX_PATH] = "";
-    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, n < MAX_PATH ? n : 0);
-    size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos)
-        name.erase(0, slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
+    // The wide name in a long buffer: a folder name outside the code page or a path
+    // beyond MAX_PATH must not spoil the file's own name. The name serves ANSI calls
+    // (registry key, caption), so it is given in the ANSI code page.
+    std::wstring path(32768, L'\0');
+    DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(n < path.size() ? n : 0);
+    size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos)
+        path.erase(0, slash + 1);
+    size_t dot = path.rfind(L'.');
+    if (dot != std::wstring::npos)
+        path.erase(dot);
+    if (path.empty())
+        return std::string();
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string name(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &name[0], size, nullptr,
+                              nullptr);
     return name;
 }
 }  // namespace

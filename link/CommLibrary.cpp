@@ -1,6 +1,8 @@
 // Loading the communication library and calling its entry points.
 #include "link/CommLibrary.h"
 
+#include "core/PathText.h"
+
 #include <cstdint>
 
 CommLibrary g_CommLibrary;
@@ -75,7 +77,9 @@ int CommLibrary::LoadDll(const char* fileName)
         Trace("LoadDll ==> DLL Already Loaded! \r\n");
         return 0;
     }
-    HMODULE library = ::LoadLibraryA(fileName);
+    // The name is UTF-8 like every path of the program. (The bare "Quorlink.dll" is
+    // looked for by the system, first beside the program, whatever its folder's name.)
+    HMODULE library = ::LoadLibraryW(WidePath(fileName ? fileName : "").c_str());
     if (!library) {
         Trace("LoadDll ==> ERROR LOAD DLL: %s \r\n", fileName);
         return 0;

@@ -26,23 +26,38 @@ cp samples/Korvex_Tab.txt samples/Korvex_Invalid.txt "$stage/"
 # The symbols of the static runtime are half the size of the files.
 i686-w64-mingw32-strip "$stage/Korvex.exe" "$stage/Quorlink.dll"
 
-# One File line per staged file, and its Delete line for the uninstaller. A new
-# install over an old one keeps the operator's settings.
+# One File line per staged file, and its line for the uninstaller. The operator's files
+# are never replaced: a table is installed only where none is, and the uninstaller
+# removes it only while it is the one shipped. The configuration is the installer's own
+# business (a fresh install adds the output file in Documents\Korvex; the uninstaller
+# keeps it): it has no line here.
 files="$dist/stage/files.nsh" unfiles="$dist/stage/unfiles.nsh"
+config="$dist/stage/Korvex_Config.txt"
 : >"$files"; : >"$unfiles"
 for f in "$stage"/*; do
     name=$(basename "$f")
-    if [ "$name" = Korvex_Config.txt ]; then
+    case $name in
+    Korvex_Config.txt) ;;
+    *.txt)
         printf 'SetOverwrite off\nFile "%s"\nSetOverwrite on\n' "$f" >>"$files"
-    else
+        printf '!insertmacro UN_DELETE_IF_SHIPPED "%s" "%s"\n' "$name" "$f" >>"$unfiles" ;;
+    *)
         printf 'File "%s"\n' "$f" >>"$files"
-    fi
-    printf 'Delete "$INSTDIR\\%s"\n' "$name" >>"$unfiles"
+        printf 'Delete "$INSTDIR\\%s"\n' "$name" >>"$unfiles" ;;
+    esac
 done
+# The installer's configuration: the zip's, without its OUTPUT_FILE record.
+python3 - "$stage/Korvex_Config.txt" "$config" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+records = [r for r in data.split(b'\x03\r\n\r\n') if r]
+kept = [r for r in records if not r.startswith(b'\x01OUTPUT_FILE\x02')]
+open(sys.argv[2], 'wb').write(b''.join(r + b'\x03\r\n\r\n' for r in kept))
+PY
 
 setup="Korvex-$version-setup.exe" portable="Korvex-$version-portable.zip"
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$files" -DUNFILES="$unfiles" \
-    -DOUTFILE="$dist/$setup" installer/Korvex.nsi
+    -DCONFIG="$config" -DOUTFILE="$dist/$setup" installer/Korvex.nsi
 (cd "$dist/stage" && zip -q -X -r "$dist/$portable" Korvex)
 (cd "$dist" && sha256sum "$setup" "$portable" >SHA256SUMS)
 rm -rf "$dist/stage"

@@ -6,10 +6,13 @@
 //   korvexctl click ID                 press button ID (posted, so modal boxes can't block)
 //   korvexctl select ID INDEX          choose item INDEX of drop-down list ID
 //   korvexctl text ID                  print the text of control ID
+//   korvexctl wtext ID                 print the text of control ID in UTF-8
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
 //   korvexctl dialog ok|cancel SECONDS [FILE]
 //                                      answer the next other dialog (printer, file):
 //                                      types FILE into a file dialog's name first
+//                                      (any characters: it is taken from the wide
+//                                      command line)
 //   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl close-window TITLE SECONDS
@@ -21,6 +24,7 @@
 //   korvexctl kill                     end the program at once (TerminateProcess), as a crash would
 //   korvexctl clipboard                print the clipboard's text as it stands (needs no window)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -183,6 +187,14 @@ int main(int argc, char** argv)
         std::printf("%s\n", text);
         return 0;
     }
+    if (cmd == "wtext" && argc > 2) {
+        wchar_t text[4096] = L"";
+        ::GetDlgItemTextW(main, std::atoi(argv[2]), text, 4096);
+        char utf8[16384] = "";
+        ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%s\n", utf8);
+        return 0;
+    }
     if (cmd == "kill") {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(main, &pid);
@@ -209,7 +221,12 @@ int main(int argc, char** argv)
             HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
             if (!name)
                 return Fail("not a file dialog");
-            ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+            int count = 0;
+            LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+            if (!wide || count < 5)
+                return Fail("no file name");
+            ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[4]));
+            ::LocalFree(wide);
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);

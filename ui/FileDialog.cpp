@@ -4,16 +4,20 @@
 #include "fw/App.h"
 
 #include <commdlg.h>
-#include <cstdio>
+
+#include "core/PathText.h"
 
 bool ShowFileDialog(HWND owner, FileDialogKind kind, const std::string& fileName, const std::string& initialDir,
                     std::string& chosenPath)
 {
-    static const char kFilter[] = "Text File (*.txt)\0*.txt;\0All File (*.*)\0*.*\0";
-    char file[MAX_PATH] = "";
-    std::snprintf(file, sizeof file, "%s", fileName.c_str());
+    // The wide dialogs: any file the operator can pick has a name the program keeps.
+    static const wchar_t kFilter[] = L"Text File (*.txt)\0*.txt;\0All File (*.*)\0*.*\0";
+    wchar_t file[MAX_PATH] = L"";
+    const std::wstring name = WidePath(fileName);
+    name.copy(file, MAX_PATH - 1);
+    const std::wstring dir = WidePath(initialDir);
 
-    OPENFILENAMEA ofn = {};
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     // The top-level window of the owner given (a control stands for its window), so
     // that the window it was asked from is disabled while it is open.
@@ -21,16 +25,16 @@ bool ShowFileDialog(HWND owner, FileDialogKind kind, const std::string& fileName
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.lpstrDefExt = "txt";
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    ofn.lpstrDefExt = L"txt";
     // The open dialog takes the same options, so it accepts a name that does not
     // exist; reading that file then fails and says so.
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                 OFN_OVERWRITEPROMPT;
-    const BOOL ok = kind == FileDialogKind::Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
+    const BOOL ok = kind == FileDialogKind::Save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!ok)
         return false;
-    chosenPath = file;
+    chosenPath = PathFromWide(file);
     return true;
 }

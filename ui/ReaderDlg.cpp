@@ -12,6 +12,7 @@
 #include "app/PathParts.h"
 #include "app/ReaderApp.h"
 #include "app/UiText.h"
+#include "core/PathText.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
@@ -94,7 +95,6 @@ BOOL CReaderDlg::OnInitDialog()
     m_portCombo.SubclassDlgItem(IDC_COM_PORT, this);
     m_baudCombo.SubclassDlgItem(IDC_BAUD_RATE, this);
     m_indentCombo.SubclassDlgItem(IDC_RIENTRY, this);
-    m_outputPath.SubclassDlgItem(IDC_OUTPUT_PATH, this);
     for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
         m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
@@ -301,7 +301,7 @@ void CReaderDlg::OnSaveAs()
         return;
     g_Settings.outputFile = path;
     // A window uncovered by a dialog is not always repainted: show the new name now.
-    ShowOutputPath(m_outputPath.m_hWnd, path);
+    ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), path);
 }
 
 bool CReaderDlg::SaveViewTo(const std::string& path)
@@ -355,23 +355,24 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
     m_view.AddLines(std::move(lines), g_Settings.updateListPosition != 0);
     g_Settings.outputFile.swap(name);
     try {
-        ShowOutputPath(m_outputPath.m_hWnd, g_Settings.outputFile);
+        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), g_Settings.outputFile);
     } catch (const std::bad_alloc&) {
         // The box shows the name at its next paint.
-        ::InvalidateRect(m_outputPath.m_hWnd, nullptr, TRUE);
+        ::InvalidateRect(GetDlgItem(IDC_OUTPUT_PATH), nullptr, TRUE);
     }
 }
 
 LRESULT CReaderDlg::OnDropFiles(WPARAM wp, LPARAM)
 {
     // Of several files the first is loaded, as if it had been chosen in Load's dialog.
+    // The wide name: a file whose name the code page lacks loads all the same.
     HDROP drop = reinterpret_cast<HDROP>(wp);
-    const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
-    std::string path(length, '\0');
-    const bool named = length > 0 && ::DragQueryFileA(drop, 0, &path[0], length + 1) == length;
+    const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length, L'\0');
+    const bool named = length > 0 && ::DragQueryFileW(drop, 0, &path[0], length + 1) == length;
     ::DragFinish(drop);
     if (named)
-        LoadOutputFile(path);
+        LoadOutputFile(PathFromWide(path));
     return 0;
 }
 
@@ -503,7 +504,7 @@ void CReaderDlg::OnPaint()
         return;
     }
     if (!g_Settings.outputFile.empty())
-        ShowOutputPath(m_outputPath.m_hWnd, g_Settings.outputFile);
+        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), g_Settings.outputFile);
     if (::IsZoomed(m_hWnd)) {
         Default();
         return;

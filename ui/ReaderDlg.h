@@ -117,7 +117,6 @@ private:
     CComboBox m_portCombo;
     CComboBox m_baudCombo;
     CComboBox m_indentCombo;
-    CStatic m_outputPath;
     CDataView m_view;
     // The bitmap buttons: Save, Save As, Load, Clear, Start/Stop, Font, Print Preview,
     // Print and exit.

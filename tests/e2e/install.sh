@@ -2,9 +2,11 @@
 # End to end under Wine, the packages as an operator meets them. In a fresh Wine prefix
 # the installer runs silently; the installed program, started from its Start-menu
 # shortcut with the configuration the installer laid down, records the sample dump from
-# a simulated register on COM1 and saves it; the version resources and the uninstall
-# entry are checked; the uninstaller must leave no program file. The same recording
-# then runs from the unzipped portable folder.
+# a simulated register on COM1 and saves it into Documents\Korvex; the version resources
+# and the uninstall entry are checked. A table the operator edited survives installing
+# again and uninstalling; the uninstaller must leave no other program file. A folder
+# holding another program's files is refused. The same recording then runs from the
+# unzipped portable folder.
 source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/install"
@@ -30,19 +32,20 @@ trap 'regsim_stop "$work/com1"; wine_env_down' EXIT
 wine_prefix_init
 wine_server_up
 
-# record NAME DIR STARTER...: the operator presses Start, lets the register send its
-# dump, presses Stop and Save, and closes the program; DIR\Out.txt must be the decoded
-# dump, and the settings must have been written back beside the program.
+# record NAME DIR OUTDIR STARTER...: the operator presses Start, lets the register send
+# its dump, presses Stop and Save, and closes the program; OUTDIR\Out.txt must be the
+# decoded dump, and the settings must have been written back beside the program in DIR.
 record() {
-    local name=$1 dir=$2; shift 2
+    local name=$1 dir=$2 outdir=$3; shift 3
     regsim_up 1 "$work/com1" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 0 --chunk 1:64 ||
         { check "$name: simulator" 1; return; }
     "$@" </dev/null >/dev/null 2>&1
     korvex_record i686 "$work/com1.log"
     regsim_stop "$work/com1"
-    cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
-    check "$name: the dump recorded on COM1 is saved byte-exact" $?
-    grep -q LIST_FONT_NAME "$dir/Korvex_Config.txt"
+    cmp -s "$outdir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
+    check "$name: the dump recorded on COM1 is saved byte-exact into $outdir" $?
+    # The program writes them once its window is gone.
+    wait_until 10 "grep -q LIST_FONT_NAME '$dir/Korvex_Config.txt'"
     check "$name: the settings are written back beside the program" $?
 }
 
@@ -55,8 +58,9 @@ inst=$(unix_path "$inst_win")
 [[ $inst_win == *\\AppData\\Local\\Programs\\Korvex ]] && [ -f "$inst/Korvex.exe" ]
 check "installed per user in $inst_win" $?
 [ "$(reg_value "$key" DisplayVersion)" = "$version" ] &&
-    [ "$(reg_value "$key" UninstallString)" = "\"$inst_win\\Uninstall.exe\"" ]
-check "uninstall entry with version $version" $?
+    [ "$(reg_value "$key" UninstallString)" = "\"$inst_win\\Uninstall Korvex.exe\"" ] &&
+    [ -f "$inst/Uninstall Korvex.exe" ] && [ ! -e "$inst/Uninstall.exe" ]
+check "uninstall entry with version $version and the uninstaller named after the program" $?
 for f in Korvex.exe Quorlink.dll; do
     [ "$(korvex_tool i686 korvexctl version "$inst_win\\$f")" = "Korvex $version $version.0.0" ]
     check "$f's version resource reads Korvex $version" $?
@@ -64,19 +68,41 @@ done
 lnk=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Korvex.lnk)
 [ -f "$lnk" ]
 check "Start-menu shortcut" $?
-record "installed" "$inst" /usr/lib/wine/wine start /unix "$lnk"
+# The configuration of a fresh install saves into Documents\Korvex, made by the installer.
+output_win=$(python3 - "$inst/Korvex_Config.txt" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+head = b'\x01OUTPUT_FILE\x02\r\n'
+at = data.find(head)
+print(data[at + len(head):data.index(b'\x03', at)].decode('cp1252') if at >= 0 else '')
+PY
+)
+docs=$(dirname "$(unix_path "$output_win")")
+[[ $output_win == 'C:\users\'*'\Documents\Korvex\Out.txt' ]] && [ -d "$docs" ]
+check "a fresh install saves into Documents\\Korvex ($output_win)" $?
+record "installed" "$inst" "$docs" /usr/lib/wine/wine start /unix "$lnk"
+
+# The operator edits the translation table; installing again (an upgrade) keeps it and
+# the settings.
+printf '\r\n' >>"$inst/Korvex_Tab.txt"
+cp "$inst/Korvex_Tab.txt" "$work/edited_tab.txt"
 /usr/lib/wine/wine "$setup" /S </dev/null >/dev/null 2>&1
 grep -q LIST_FONT_NAME "$inst/Korvex_Config.txt"
 check "installing again keeps the operator's settings" $?
+cmp -s "$inst/Korvex_Tab.txt" "$work/edited_tab.txt" && cmp -s "$inst/Korvex_Invalid.txt" "$root/samples/Korvex_Invalid.txt"
+check "installing again keeps the edited table" $?
 
 # The uninstaller runs on from a copy of itself, and removes itself last.
-/usr/lib/wine/wine "$inst_win\\Uninstall.exe" /S </dev/null >/dev/null 2>&1
-wait_until 30 "[ ! -e '$inst/Uninstall.exe' ]"
+/usr/lib/wine/wine "$inst_win\\Uninstall Korvex.exe" /S </dev/null >/dev/null 2>&1
+wait_until 30 "[ ! -e '$inst/Uninstall Korvex.exe' ]"
 left=()
-for f in "${shipped[@]}" Uninstall.exe; do [ -e "$inst/$f" ] && left+=("$f"); done
-# What stays is the operator's data: the saved dump and the record of the last run.
-[ ${#left[@]} -eq 0 ] && [ "$(ls "$inst" | grep -v '^Korvex_LastRun')" = Out.txt ]
-check "uninstall leaves no program file, only the operator's Out.txt and run record (left: ${left[*]:-none})" $?
+for f in "${shipped[@]}" "Uninstall Korvex.exe"; do
+    case $f in Korvex_Config.txt | Korvex_Tab.txt) ;; *) [ -e "$inst/$f" ] && left+=("$f") ;; esac
+done
+# What stays is the operator's: the settings, the edited table and the record of the run.
+[ ${#left[@]} -eq 0 ] && [ "$(LC_ALL=C ls "$inst" | grep -v '^Korvex_LastRun' | tr '\n' ' ')" = "Korvex_Config.txt Korvex_Tab.txt " ] &&
+    cmp -s "$inst/Korvex_Tab.txt" "$work/edited_tab.txt" && cmp -s "$docs/Out.txt" "$root/samples/fiscal_dump.expected.txt"
+check "uninstall leaves no program file, only the settings, the edited table, the run record and the saved dump (left: ${left[*]:-none})" $?
 [ ! -e "$lnk" ] && [ -z "$(reg_value "$key" DisplayName)" ]
 check "uninstall removes the shortcut and the uninstall entry" $?
 
@@ -87,14 +113,24 @@ cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
 chosen="$WINEPREFIX/drive_c/Tools/Korvex Reader"
 [ -f "$chosen/Korvex.exe" ] && [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ]
 check "silent install into a chosen folder" $?
-/usr/lib/wine/wine 'C:\Tools\Korvex Reader\Uninstall.exe' /S </dev/null >/dev/null 2>&1
-wait_until 30 "[ ! -e '$chosen' ]" && [ -z "$(reg_value "$key" DisplayName)" ]
-check "uninstall from the chosen folder removes it and its entry" $?
+/usr/lib/wine/wine 'C:\Tools\Korvex Reader\Uninstall Korvex.exe' /S </dev/null >/dev/null 2>&1
+wait_until 30 "[ ! -e '$chosen/Uninstall Korvex.exe' ]" && [ -z "$(reg_value "$key" DisplayName)" ] &&
+    [ "$(ls "$chosen")" = Korvex_Config.txt ]
+check "uninstall from the chosen folder removes all but the settings, and its entry" $?
+
+# A folder with another program's files, its own Uninstall.exe among them, is refused.
+shared="$WINEPREFIX/drive_c/Shared"
+mkdir -p "$shared"; echo other >"$shared/Uninstall.exe"; echo notes >"$shared/notes.txt"
+"$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Shared' </dev/null >/dev/null 2>&1
+code=$?
+[ "$code" -ne 0 ] && [ "$(LC_ALL=C ls "$shared" | tr '\n' ' ')" = "Uninstall.exe notes.txt " ] &&
+    [ "$(cat "$shared/Uninstall.exe")" = other ] && [ -z "$(reg_value "$key" DisplayName)" ]
+check "a folder with another program's files is refused (exit code $code), nothing written there" $?
 
 # The portable folder, unzipped to C:\Korvex.
 unzip -q "$portable" -d "$WINEPREFIX/drive_c"
 check "portable zip unpacks to C:\\Korvex" $?
-record "portable" "$WINEPREFIX/drive_c/Korvex" \
+record "portable" "$WINEPREFIX/drive_c/Korvex" "$WINEPREFIX/drive_c/Korvex" \
     bash -c "cd '$WINEPREFIX/drive_c/Korvex' && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &"
 
 e2e_summary "install"

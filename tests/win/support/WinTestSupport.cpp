@@ -1,5 +1,6 @@
 // Helpers of the Windows tests.
 #include "WinTestSupport.h"
+#include "core/PathText.h"
 
 #include <cstdio>
 #include <fstream>
@@ -261,17 +262,18 @@ void FileDialogAnswer::Run()
         if (search.found) {
             ::Sleep(100);  // let the dialog finish filling itself
             const int id = ::GetDlgItem(search.found, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
-            char name[MAX_PATH] = "";
-            ::GetDlgItemTextA(search.found, id, name, sizeof name);
+            // Wide text, UTF-8 on this side: names outside the code page pass unchanged.
+            wchar_t name[MAX_PATH] = L"";
+            ::GetDlgItemTextW(search.found, id, name, MAX_PATH);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
-                m_proposed = name;
+                m_proposed = PathFromWide(name);
             }
             if (m_path.empty()) {
                 ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             } else {
                 if (!m_keyControl)
-                    ::SetDlgItemTextA(search.found, id, m_path.c_str());
+                    ::SetDlgItemTextW(search.found, id, WidePath(m_path).c_str());
                 ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             }
             m_done = true;

@@ -83,7 +83,7 @@ std::string MessageBoxText(HWND dialog);
 namespace wintest {
 
 // Answers the next open or save dialog of this process: notes the file name it
-// proposed, then either types the given path and presses OK, or cancels. With a key
+// proposed, then either types the given path and presses OK, or cancels (names UTF-8). With a key
 // control id it answers the next dialog that has that control instead (the font
 // dialog, say), pressing OK when the path is not empty.
 class FileDialogAnswer {
