@@ -183,21 +183,6 @@ struct Scripted {
     PFN_Test_QueueRead queueRead;
 };
 
-// A translation table that keeps printable ASCII, as a 16 x 16 grid.
-std::string IdentityTableFile()
-{
-    std::string text = "hdr;0;1;2;3;4;5;6;7;8;9;A;B;C;D;E;F\n";
-    for (int row = 0; row < 16; ++row) {
-        text += std::to_string(row);
-        for (int col = 0; col < 16; ++col) {
-            const int b = row * 16 + col;
-            text += ";" + std::to_string(b >= 0x20 && b < 0x7F ? b : 0);
-        }
-        text += "\n";
-    }
-    return text;
-}
-
 class AllocFailureTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -26,6 +26,9 @@ std::string ExeDir();
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// A translation table file that keeps printable ASCII and maps the rest to 0, as a
+// 16 x 16 grid.
+std::string IdentityTableFile();
 
 // A fresh folder under %TEMP%, removed with its files at the end.
 class TempDir {
