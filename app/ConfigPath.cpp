@@ -2,7 +2,7 @@
 #include "app/ConfigPath.h"
 
 #include "app/AppSettings.h"
-#include "app/PathParts.h"
+#include "core/PathParts.h"
 
 namespace {
 std::string WithBackslash(std::string dir)

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "app/AppSettings.h"
-#include "app/PathParts.h"
+#include "core/PathParts.h"
 #include "app/UiText.h"
 #include "core/PathText.h"
 #include "link/CommLibrary.h"

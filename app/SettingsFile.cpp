@@ -1,9 +1,9 @@
 // Reads and writes the SOH key STX CR LF value ETX CR LF CR LF record file.
 #include "app/SettingsFile.h"
 
-#include "app/DecimalText.h"
+#include "core/DecimalText.h"
 
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include <cstdio>
 #include <new>

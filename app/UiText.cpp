@@ -2,7 +2,7 @@
 #include "app/UiText.h"
 
 #include "app/AppSettings.h"
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include <cstring>
 #include <new>

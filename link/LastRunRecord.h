@@ -21,7 +21,7 @@
 #include <string_view>
 #include <thread>
 
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 class CLastRunRecord {
 public:

@@ -2,8 +2,8 @@
 // loaded from ';'-separated value files.
 #include "link/TranslationTables.h"
 
-#include "app/DecimalText.h"
-#include "app/SafeFile.h"
+#include "core/DecimalText.h"
+#include "core/SafeFile.h"
 
 #include <climits>
 #include <cstring>

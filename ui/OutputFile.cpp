@@ -1,7 +1,7 @@
 // Saving, loading and showing the output text file.
 #include "ui/OutputFile.h"
 
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include <algorithm>
 #include <cstdint>

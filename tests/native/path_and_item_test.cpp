@@ -1,7 +1,7 @@
 // Path parts and list-item numbers used by the main window.
 #include <gtest/gtest.h>
 
-#include "app/PathParts.h"
+#include "core/PathParts.h"
 #include "ui/DigitValue.h"
 
 TEST(PathParts, SplitAtTheLastBackslash)

@@ -1,6 +1,6 @@
 // Safe file writer and its users: the old file survives every failure that happens
 // before the new one is complete; where no new file can be made, the target is written in place.
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include "app/AppSettings.h"
 #include "app/SettingsFile.h"

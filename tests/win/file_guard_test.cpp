@@ -11,7 +11,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ReaderApp.h"
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 #include "app/UiText.h"
 #include "link/CommLibrary.h"
 #include "link/LastRunRecord.h"

@@ -2,7 +2,7 @@
 // folder where no new file fits is written in place.
 #include <gtest/gtest.h>
 
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 #include "app/SettingsFile.h"
 #include "support/WinTestSupport.h"
 #include "ui/OutputFile.h"

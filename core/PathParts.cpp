@@ -1,5 +1,5 @@
 // Directory and file-name parts of a path.
-#include "app/PathParts.h"
+#include "core/PathParts.h"
 
 std::string DirectoryPart(const std::string& path)
 {

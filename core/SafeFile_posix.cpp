@@ -1,6 +1,6 @@
 // POSIX side of the safe file writer (a sibling file, fsync, then rename over the
 // target), of the bounded file reading and of file identities.
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

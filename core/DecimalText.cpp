@@ -1,5 +1,5 @@
 // Decimal text to a number, saturating.
-#include "app/DecimalText.h"
+#include "core/DecimalText.h"
 
 int32_t DecimalValue(const char* p, const char* end)
 {

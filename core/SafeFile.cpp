@@ -1,6 +1,6 @@
 // The safe file writer's bookkeeping that is the same on every platform: buffering, commit
 // order, clean-up; the names of new files; the file reading shared by every reader.
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 // Windows side of the safe file writer (a sibling file, flushed, then moved over the
 // target), of the bounded file reading and of file identities, on the wide file API.
-#include "app/SafeFile.h"
+#include "core/SafeFile.h"
 
 #include "core/PathText.h"
 
