@@ -120,11 +120,13 @@ check "uninstall from the chosen folder removes all but the settings, and its en
 
 # A folder with another program's files, its own Uninstall.exe among them, is refused.
 shared="$WINEPREFIX/drive_c/Shared"
-mkdir -p "$shared"; echo other >"$shared/Uninstall.exe"; echo notes >"$shared/notes.txt"
+mkdir -p "$shared"
+printf 'another program' >"$shared/Uninstall.exe"
+printf 'an operator file' >"$shared/notes.txt"
 "$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Shared' </dev/null >/dev/null 2>&1
 code=$?
 [ "$code" -ne 0 ] && [ "$(LC_ALL=C ls "$shared" | tr '\n' ' ')" = "Uninstall.exe notes.txt " ] &&
-    [ "$(cat "$shared/Uninstall.exe")" = other ] && [ -z "$(reg_value "$key" DisplayName)" ]
+    [ "$(cat "$shared/Uninstall.exe")" = 'another program' ] && [ -z "$(reg_value "$key" DisplayName)" ]
 check "a folder with another program's files is refused (exit code $code), nothing written there" $?
 
 # The portable folder, unzipped to C:\Korvex.

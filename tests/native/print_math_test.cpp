@@ -264,24 +264,18 @@ TEST(PreviewMath, PagingEndCasesForEveryInput)
             return PreviewMath::PageAfterWheel(delta, current, first, last, shown);
         };
         auto key = [&](int vk, int current) { return scroll(PreviewMath::ScrollCodeForKey(vk), current); };
+        // Forty steps of one input from a page: more than enough to reach either end.
+        auto forty = [](const auto& step, int page) {
+            for (int i = 0; i < 40; ++i)
+                page = step(page);
+            return page;
+        };
 
         // Towards the end, from the start: each way stops on the last screen.
-        int page = first;
-        for (int i = 0; i < 40; ++i)
-            page = scroll(LineDown, page);
-        EXPECT_EQ(page, end);
-        page = first;
-        for (int i = 0; i < 40; ++i)
-            page = scroll(PageDown, page);
-        EXPECT_EQ(page, end);
-        page = first;
-        for (int i = 0; i < 40; ++i)
-            page = wheel(-kNotch, page);
-        EXPECT_EQ(page, end);
-        page = first;
-        for (int i = 0; i < 40; ++i)
-            page = key(0x22 /* page down */, page);
-        EXPECT_EQ(page, end);
+        EXPECT_EQ(forty([&](int p) { return scroll(LineDown, p); }, first), end);
+        EXPECT_EQ(forty([&](int p) { return scroll(PageDown, p); }, first), end);
+        EXPECT_EQ(forty([&](int p) { return wheel(-kNotch, p); }, first), end);
+        EXPECT_EQ(forty([&](int p) { return key(0x22 /* page down */, p); }, first), end);
         EXPECT_EQ(scroll(Bottom, 3), end);
         EXPECT_EQ(key(0x23 /* end */, 3), end);
         EXPECT_EQ(scroll(Thumb, 3, last), end);
@@ -300,22 +294,10 @@ TEST(PreviewMath, PagingEndCasesForEveryInput)
         EXPECT_EQ(scroll(PageUp, end), end - 3);
 
         // Towards the start: no step goes before page 1.
-        page = end;
-        for (int i = 0; i < 40; ++i)
-            page = scroll(LineUp, page);
-        EXPECT_EQ(page, first);
-        page = end;
-        for (int i = 0; i < 40; ++i)
-            page = scroll(PageUp, page);
-        EXPECT_EQ(page, first);
-        page = end;
-        for (int i = 0; i < 40; ++i)
-            page = wheel(kNotch, page);
-        EXPECT_EQ(page, first);
-        page = end;
-        for (int i = 0; i < 40; ++i)
-            page = key(0x21 /* page up */, page);
-        EXPECT_EQ(page, first);
+        EXPECT_EQ(forty([&](int p) { return scroll(LineUp, p); }, end), first);
+        EXPECT_EQ(forty([&](int p) { return scroll(PageUp, p); }, end), first);
+        EXPECT_EQ(forty([&](int p) { return wheel(kNotch, p); }, end), first);
+        EXPECT_EQ(forty([&](int p) { return key(0x21 /* page up */, p); }, end), first);
         EXPECT_EQ(scroll(Top, 17), first);
         EXPECT_EQ(key(0x24 /* home */, 17), first);
         EXPECT_EQ(scroll(Thumb, 17, 0), first);

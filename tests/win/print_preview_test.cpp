@@ -560,6 +560,19 @@ TEST_F(PrintPreviewTest, TheMainWindowsPrinterDialogIsOwnedAndItsClicksMeanwhile
     EXPECT_TRUE(MainIsBack());
 }
 
+// The owner of the message box that AfxMessageBox shows for this text.
+HWND OwnerOfBox(const char* text)
+{
+    std::atomic<HWND> owner{nullptr};
+    DialogWatcher watcher;
+    watcher.SetHandler([&](HWND box) {
+        owner = ::GetWindow(box, GW_OWNER);
+        return false;
+    });
+    AfxMessageBox(text, MB_OK);
+    return owner;
+}
+
 // Message boxes and dialogs are owned by a visible window of this thread: the one
 // asked for, else the active one, else the main window; a window with a modal dialog
 // open over it hands the ownership to that dialog.
@@ -606,16 +619,7 @@ TEST(ModalOwner, IsAVisibleEnabledWindowOfThisThread)
     EXPECT_EQ(AfxGetModalOwner(main), modal);
     EXPECT_EQ(AfxGetModalOwner(), modal);
     // A box opened now leaves the main window disabled when it closes.
-    std::atomic<HWND> boxOwner{nullptr};
-    {
-        DialogWatcher watcher;
-        watcher.SetHandler([&](HWND box) {
-            boxOwner = ::GetWindow(box, GW_OWNER);
-            return false;
-        });
-        AfxMessageBox("A question of ownership", MB_OK);
-    }
-    EXPECT_EQ(boxOwner.load(), modal);
+    EXPECT_EQ(OwnerOfBox("A question of ownership"), modal);
     EXPECT_FALSE(::IsWindowEnabled(main));
     ::EnableWindow(main, TRUE);
     ::DestroyWindow(modal);
@@ -625,15 +629,7 @@ TEST(ModalOwner, IsAVisibleEnabledWindowOfThisThread)
     EXPECT_EQ(AfxGetModalOwner(main), nullptr);
     ::ShowWindow(main, SW_SHOW);
     ::SetActiveWindow(main);
-    {
-        DialogWatcher watcher;
-        watcher.SetHandler([&](HWND box) {
-            boxOwner = ::GetWindow(box, GW_OWNER);
-            return false;
-        });
-        AfxMessageBox("Owned by the main window", MB_OK);
-    }
-    EXPECT_EQ(boxOwner.load(), main);
+    EXPECT_EQ(OwnerOfBox("Owned by the main window"), main);
     EXPECT_TRUE(::IsWindowEnabled(main));
 
     done = true;
