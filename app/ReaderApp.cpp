@@ -6,9 +6,9 @@
 #include <memory>
 #include <new>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "core/PathParts.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "core/PathText.h"
 #include "link/CommLibrary.h"
 #include "ui/ReaderDlg.h"

@@ -1,11 +1,1 @@
-list(APPEND KORVEX_PORTABLE_SRC
-    ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ConfigPath.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/UiText.cpp)
-if(WIN32)
-    list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/ConfigPath_win.cpp)
-else()
-    list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/ConfigPath_posix.cpp)
-endif()
 list(APPEND KORVEX_WIN_SRC ${CMAKE_CURRENT_LIST_DIR}/ReaderApp.cpp)

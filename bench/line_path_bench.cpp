@@ -1,8 +1,8 @@
 // Throughput of received bytes through line assembly, translation and the hand-off queue,
 // against what a 250000 baud line can deliver.
 #include "bench/Bench.h"
-#include "link/LineAssembler.h"
-#include "link/LineQueue.h"
+#include "core/LineAssembler.h"
+#include "core/LineQueue.h"
 
 #include <chrono>
 #include <cstdio>

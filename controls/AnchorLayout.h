@@ -2,7 +2,7 @@
 // laid out from its rectangle and the window's client size at registration time.
 #pragma once
 
-#include "controls/AnchorMath.h"
+#include "core/AnchorMath.h"
 #include "fw/Wnd.h"
 
 #include <map>

@@ -1,12 +1,12 @@
 // The text view control: line store, double-buffered painting, own scroll bars, marks.
 #include "controls/DataView.h"
 
-#include "controls/PointsToLogical.h"
+#include "fw/Gdi.h"
 #include "controls/ViewClipboard.h"
-#include "controls/ViewMath.h"
+#include "core/ViewMath.h"
 #include "fw/App.h"
 #include "ui/FileDialog.h"
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 #include <climits>
 #include <cstdio>
@@ -678,67 +678,39 @@ LRESULT CDataView::OnEraseBkgnd(WPARAM, LPARAM)
 
 void CDataView::OnPaint()
 {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
     m_bPaintPending = false;
     m_bPendingWithBars = false;
-    if (dc)
-        DoPaint(dc);
-    ::EndPaint(m_hWnd, &ps);
+    CBufferedPaint paint(m_hWnd);
+    DoPaint(paint.Dc(), paint.Client());
 }
 
 LRESULT CDataView::OnPrintClient(WPARAM wp, LPARAM)
 {
-    if (wp)
-        DoPaint(reinterpret_cast<HDC>(wp));
+    CBufferedPaint paint(m_hWnd, reinterpret_cast<HDC>(wp));
+    DoPaint(paint.Dc(), paint.Client());
     return 0;
 }
 
-void CDataView::DoPaint(HDC dc)
+void CDataView::DoPaint(HDC dc, const RECT& client)
 {
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    if (width <= 0 || height <= 0)
+    if (!dc)
         return;
-    // Composed off screen and copied in one piece; when the memory for that cannot be
-    // had, drawn straight onto the window rather than not at all.
-    HDC mem = ::CreateCompatibleDC(dc);
-    HBITMAP bitmap = mem ? ::CreateCompatibleBitmap(dc, width, height) : nullptr;
-    HDC target = bitmap ? mem : dc;
-    HGDIOBJ oldBitmap = bitmap ? ::SelectObject(mem, bitmap) : nullptr;
-    const int saved = target == dc ? ::SaveDC(dc) : 0;
-
     HBRUSH background = ::CreateSolidBrush(m_bkColor);
     if (background) {
-        ::FillRect(target, &client, background);
+        ::FillRect(dc, &client, background);
         ::DeleteObject(background);
     } else {
-        ::PatBlt(target, client.left, client.top, width, height, WHITENESS);
+        ::PatBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, WHITENESS);
     }
-    HGDIOBJ oldFont = m_hFont ? ::SelectObject(target, m_hFont) : nullptr;
-    ::SetBkMode(target, TRANSPARENT);
-    ::SetTextColor(target, m_textColor);
-
+    CSelectObject font(dc, m_hFont);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, m_textColor);
     if (m_bListMode) {
-        DrawRows(target, client);
+        DrawRows(dc, client);
     } else {
         RECT rc = client;
-        ::DrawTextA(target, m_singleText.c_str(), -1, &rc, m_textFormat | DT_NOPREFIX);
+        ::DrawTextA(dc, m_singleText.c_str(), -1, &rc, m_textFormat | DT_NOPREFIX);
     }
-
-    if (oldFont)
-        ::SelectObject(target, oldFont);
-    if (bitmap) {
-        ::BitBlt(dc, 0, 0, width, height, mem, 0, 0, SRCCOPY);
-        ::SelectObject(mem, oldBitmap);
-        ::DeleteObject(bitmap);
-    }
-    if (saved)
-        ::RestoreDC(dc, saved);
-    if (mem)
-        ::DeleteDC(mem);
 }
 
 void CDataView::DrawRows(HDC dc, const RECT& client)

@@ -4,7 +4,7 @@
 // worker must be handed over to that thread before AddLine.
 #pragma once
 
-#include "controls/LineStore.h"
+#include "core/LineStore.h"
 #include "fw/Controls.h"
 #include "print/MyReport.h"
 
@@ -124,7 +124,7 @@ private:
     void RemoveHighlight(int line, bool redraw);
     void ClearHighlights();
     void InvalidateView();
-    void DoPaint(HDC dc);
+    void DoPaint(HDC dc, const RECT& client);
     void DrawRows(HDC dc, const RECT& client);
 
     // Font and colours.

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "fw/Wnd.h"
-#include "fw/PreviewMath.h"
+#include "core/PreviewMath.h"
 
 #include <memory>
 

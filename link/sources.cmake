@@ -1,6 +1,1 @@
-list(APPEND KORVEX_PORTABLE_SRC
-    ${CMAKE_CURRENT_LIST_DIR}/TranslationTables.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LineAssembler.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LineQueue.cpp
-)
 list(APPEND KORVEX_WIN_SRC ${CMAKE_CURRENT_LIST_DIR}/CommLibrary.cpp ${CMAKE_CURRENT_LIST_DIR}/LastRunRecord.cpp)

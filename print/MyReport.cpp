@@ -1,10 +1,10 @@
 // The report printer: page set-up, fonts, pagination, header and pages, direct printing.
 #include "print/MyReport.h"
 
-#include "controls/PointsToLogical.h"
+#include "fw/Gdi.h"
 #include "fw/App.h"
 #include "print/MyPrintPreview.h"
-#include "print/ReportMath.h"
+#include "core/ReportMath.h"
 
 #include <commdlg.h>
 #include <cstring>

@@ -4,7 +4,7 @@
 // the preview.
 #pragma once
 
-#include "controls/LineStore.h"
+#include "core/LineStore.h"
 #include "fw/PrintPreview.h"
 
 #include <memory>

@@ -7,15 +7,21 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 targets=("$@"); [ ${#targets[@]} -gt 0 ] || targets=(native fuzz tsan i686 x86_64)
+# A compiler cache, where one is installed, makes rebuilds in other checkouts cheap.
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$root"
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 for t in "${targets[@]}"; do
     case $t in
-    native) cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
+    native) cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" >/dev/null ;;
     fuzz)   CXX=clang++-14 CC=clang-14 cmake -S . -B build/fuzz -G Ninja -DKORVEX_FUZZ=ON \
                 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     tsan)   CXX=clang++-14 CC=clang-14 cmake -S . -B build/tsan -G Ninja -DKORVEX_TSAN=ON \
                 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
-    i686|x86_64) cmake -S . -B "build/$t" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    i686|x86_64) cmake -S . -B "build/$t" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
                 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$t.cmake" >/dev/null ;;
     *) echo "unknown build: $t" >&2; exit 2 ;;
     esac

@@ -1,7 +1,7 @@
 // About box: binds the credits scroller and gives it the credits.
 #include "skin/AboutDlg.h"
 
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "res/resource.h"
 
 CAboutDlg::CAboutDlg(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}

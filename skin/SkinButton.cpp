@@ -1,9 +1,8 @@
 // Skinned push button: state images, shaped window, hover, cursor, tooltip, caption.
 #include "skin/SkinButton.h"
 
-#include "controls/PointsToLogical.h"
+#include "fw/Gdi.h"
 #include "fw/App.h"
-#include "skin/GdiTally.h"
 #include "skin/SkinRegion.h"
 
 BEGIN_MESSAGE_MAP(CSkinButton, CButton)

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fw/Controls.h"
-#include "skin/GdiTally.h"
+#include "fw/Gdi.h"
 
 class CSkinButton : public CButton {
 public:

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "skin/GdiTally.h"
-#include "skin/RegionScan.h"
+#include "fw/Gdi.h"
+#include "core/RegionScan.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
-list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/RegionScan.cpp)
 list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CreditsStatic.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/GdiTally.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SkinButton.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SkinRegion.cpp)

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/WindowRectMath.h"
+#include "core/WindowRectMath.h"
 
 class CLiveMoveResize {
 public:

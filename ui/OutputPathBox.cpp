@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "core/PathText.h"
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 namespace {
 // A cut that leaves part of a character at the front is no candidate: its remains would

@@ -1,7 +1,7 @@
 // Port and baud rate lists: filling, reading and selecting by number.
 #include "ui/PortBaudSelector.h"
 
-#include "ui/DigitValue.h"
+#include "core/DigitValue.h"
 
 CPortBaudSelector::CPortBaudSelector()
     : m_ports{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"},

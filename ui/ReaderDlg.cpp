@@ -8,17 +8,17 @@
 #include <iterator>
 #include <new>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "core/PathParts.h"
 #include "app/ReaderApp.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "core/PathText.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 #include "ui/OutputPathBox.h"
 #include "ui/WindowPlacementStore.h"
 

@@ -3,7 +3,7 @@
 // SHOW_DLGDATA_ONSIZE ask.
 #include "ui/ReaderDlg.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
 void CReaderDlg::OnLButtonDown(UINT, POINT)
 {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fw/App.h"
-#include "ui/WindowRectMath.h"
+#include "core/WindowRectMath.h"
 
 namespace {
 // Calls fn(value name, field) for the ten stored fields, in the order they are read

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "bench/Bench.h"
 #include "link/CommLibrary.h"

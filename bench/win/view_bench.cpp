@@ -12,8 +12,8 @@
 
 #include "bench/Bench.h"
 #include "controls/DataView.h"
-#include "controls/LineStore.h"
-#include "ui/OutputFile.h"
+#include "core/LineStore.h"
+#include "core/OutputFile.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Arbitrary bytes as a language file: the marked texts and the all-or-nothing replacement.
-#include "app/UiText.h"
+#include "core/UiText.h"
 
 #include "tests/fuzz/FuzzInput.h"
 

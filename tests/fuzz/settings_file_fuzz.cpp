@@ -1,6 +1,6 @@
 // Arbitrary bytes as a configuration file: read, looked up, loaded, written and read back.
-#include "app/AppSettings.h"
-#include "app/SettingsFile.h"
+#include "core/AppSettings.h"
+#include "core/SettingsFile.h"
 
 #include "tests/fuzz/FuzzInput.h"
 

@@ -1,6 +1,6 @@
 // Arbitrary bytes as translation and invalid-character files, then as received data.
-#include "link/LineAssembler.h"
-#include "link/TranslationTables.h"
+#include "core/LineAssembler.h"
+#include "core/TranslationTables.h"
 
 #include "tests/fuzz/FuzzInput.h"
 

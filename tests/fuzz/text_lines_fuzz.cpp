@@ -1,6 +1,6 @@
 // Arbitrary bytes as an output file: the fast line reader against a byte-by-byte one,
 // then written and read back; the bytes also serve as a path to shorten.
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 #include "tests/fuzz/FuzzInput.h"
 

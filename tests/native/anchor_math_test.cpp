@@ -1,5 +1,5 @@
 // Control anchoring: edge rules against the main window's registrations.
-#include "controls/AnchorMath.h"
+#include "core/AnchorMath.h"
 
 #include <gtest/gtest.h>
 

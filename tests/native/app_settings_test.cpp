@@ -1,5 +1,5 @@
 // Settings record: defaults, loading and saving through the configuration file, path helpers.
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
 #include "tests/native/TestFiles.h"
 

@@ -1,8 +1,8 @@
 // Path settings between the program's UTF-8 and the configuration file's single-byte
 // code page, with the short-name fallback, through a code page that stands in for the
 // system's: Latin-1, short names from a table of existing files and folders.
-#include "app/AppSettings.h"
-#include "app/ConfigPath.h"
+#include "core/AppSettings.h"
+#include "core/ConfigPath.h"
 
 #include "tests/native/TestFiles.h"
 

@@ -1,5 +1,5 @@
 // Cutting received bytes into indented, translated lines, across reads of any size.
-#include "link/LineAssembler.h"
+#include "core/LineAssembler.h"
 
 #include "tests/native/TestFiles.h"
 

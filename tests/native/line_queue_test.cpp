@@ -1,5 +1,5 @@
 // Hand-off of lines from the acquisition worker to the window's thread.
-#include "link/LineQueue.h"
+#include "core/LineQueue.h"
 
 #include <gtest/gtest.h>
 

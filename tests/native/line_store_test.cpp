@@ -1,6 +1,6 @@
 // The text view's line store: growth in whole steps, longest line, reset, and copies
 // that share the lines (the printer's snapshot).
-#include "controls/LineStore.h"
+#include "core/LineStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Output text file: exact bytes written, line splitting on reading, path shortening.
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 #include "tests/native/TestFiles.h"
 

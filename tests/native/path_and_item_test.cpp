@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/PathParts.h"
-#include "ui/DigitValue.h"
+#include "core/DigitValue.h"
 
 TEST(PathParts, SplitAtTheLastBackslash)
 {

@@ -1,6 +1,6 @@
 // Report pagination and header layout; preview zoom, slots and paging.
-#include "fw/PreviewMath.h"
-#include "print/ReportMath.h"
+#include "core/PreviewMath.h"
+#include "core/ReportMath.h"
 
 #include <gtest/gtest.h>
 

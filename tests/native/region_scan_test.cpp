@@ -1,6 +1,6 @@
 // The region scan of skinned buttons: which pixels are cut away, and the rectangles
 // that cover exactly the rest, in bounded batches.
-#include "skin/RegionScan.h"
+#include "core/RegionScan.h"
 
 #include <gtest/gtest.h>
 

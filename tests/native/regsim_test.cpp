@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "link/LineAssembler.h"
-#include "link/TranslationTables.h"
+#include "core/LineAssembler.h"
+#include "core/TranslationTables.h"
 #include "tools/regsim/FiscalDump.h"
 #include "tools/regsim/RegisterCoding.h"
 

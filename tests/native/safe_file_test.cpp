@@ -2,11 +2,11 @@
 // before the new one is complete; where no new file can be made, the target is written in place.
 #include "core/SafeFile.h"
 
-#include "app/AppSettings.h"
-#include "app/SettingsFile.h"
-#include "app/UiText.h"
-#include "link/TranslationTables.h"
-#include "ui/OutputFile.h"
+#include "core/AppSettings.h"
+#include "core/SettingsFile.h"
+#include "core/UiText.h"
+#include "core/TranslationTables.h"
+#include "core/OutputFile.h"
 
 #include "tests/native/TestFiles.h"
 

@@ -1,5 +1,5 @@
 // Record file: framing, cuts, lookups, number conversion and the exact bytes written.
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include "tests/native/TestFiles.h"
 

@@ -1,5 +1,5 @@
 // Value files, table operations and the shared-instance helpers of the translation tables.
-#include "link/TranslationTables.h"
+#include "core/TranslationTables.h"
 
 #include "tests/native/TestFiles.h"
 

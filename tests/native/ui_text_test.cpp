@@ -1,7 +1,7 @@
 // UI text table: defaults, the marker reader with its escapes, all-or-nothing replacement.
-#include "app/UiText.h"
+#include "core/UiText.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
 #include "tests/native/TestFiles.h"
 

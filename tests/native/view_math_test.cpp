@@ -1,5 +1,5 @@
 // Text view rules: rows, scroll ranges, bar requests, wheel, keys and marks.
-#include "controls/ViewMath.h"
+#include "core/ViewMath.h"
 
 #include <gtest/gtest.h>
 

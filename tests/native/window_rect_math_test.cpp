@@ -1,6 +1,6 @@
 // Border drags with their limits, and the screen and desktop tests of a remembered
 // placement.
-#include "ui/WindowRectMath.h"
+#include "core/WindowRectMath.h"
 
 #include <gtest/gtest.h>
 

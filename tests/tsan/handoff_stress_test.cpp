@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "link/LineAssembler.h"
-#include "link/LineQueue.h"
-#include "link/TranslationTables.h"
+#include "core/LineAssembler.h"
+#include "core/LineQueue.h"
+#include "core/TranslationTables.h"
 #include "quorlink/ByteRing.h"
 
 TEST(HandOff, BytesToLinesAcrossThreeThreads)

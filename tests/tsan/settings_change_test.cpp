@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "link/LineAssembler.h"
-#include "link/LineQueue.h"
-#include "link/TranslationTables.h"
+#include "core/AppSettings.h"
+#include "core/LineAssembler.h"
+#include "core/LineQueue.h"
+#include "core/TranslationTables.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "app/ConfigPath.h"
+#include "core/AppSettings.h"
+#include "core/ConfigPath.h"
 #include "core/PathText.h"
 #include "support/WinTestSupport.h"
 #include "ui/FileDialog.h"

@@ -9,16 +9,16 @@
 #include <memory>
 #include <string>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "core/SafeFile.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "link/CommLibrary.h"
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
 #include "support/WinTestSupport.h"
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 #include "ui/ReaderDlg.h"
 
 using namespace wintest;

@@ -2,7 +2,7 @@
 // window goes on working.
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"

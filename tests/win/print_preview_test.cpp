@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "fw/App.h"
 #include "print/MyPreviewView.h"
 #include "print/MyPrintPreview.h"

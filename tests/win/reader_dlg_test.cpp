@@ -8,9 +8,9 @@
 #include <memory>
 #include <thread>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "link/CommLibrary.h"
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"

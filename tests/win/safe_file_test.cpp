@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/SafeFile.h"
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "support/WinTestSupport.h"
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 #include <cstring>
 #include <string>

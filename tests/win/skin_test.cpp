@@ -12,12 +12,12 @@
 #include <sstream>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
-#include "app/UiText.h"
+#include "core/UiText.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
-#include "skin/GdiTally.h"
+#include "fw/Gdi.h"
 #include "skin/SkinButton.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"

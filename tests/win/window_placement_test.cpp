@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ReaderApp.h"
 #include "res/resource.h"
 #include "support/MouseInput.h"

@@ -1,6 +1,6 @@
 // Lock-free hand-off of completed lines and the end of a run from the acquisition worker to
 // the window's thread.
-#include "link/LineQueue.h"
+#include "core/LineQueue.h"
 
 #include <new>
 #include <utility>

@@ -1,7 +1,7 @@
 // Loads and saves the settings record through the configuration file.
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "res/version.h"
 
 #include <exception>

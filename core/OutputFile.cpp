@@ -1,5 +1,5 @@
 // Saving, loading and showing the output text file.
-#include "ui/OutputFile.h"
+#include "core/OutputFile.h"
 
 #include "core/SafeFile.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/TranslationTables.h"
+#include "core/TranslationTables.h"
 
 // Per-line settings, read when the line's carriage return arrives.
 struct LineFormat {

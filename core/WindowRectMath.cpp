@@ -1,6 +1,6 @@
 // Window rectangles of the live move and resize, and the desktop test of a remembered
 // placement.
-#include "ui/WindowRectMath.h"
+#include "core/WindowRectMath.h"
 
 #include <algorithm>
 #include <cstdint>

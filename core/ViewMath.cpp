@@ -1,5 +1,5 @@
 // Scrolling, hit-testing and keyboard rules of the text view.
-#include "controls/ViewMath.h"
+#include "core/ViewMath.h"
 
 #include <climits>
 #include <cstdint>

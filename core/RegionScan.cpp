@@ -1,5 +1,5 @@
 // Row scan of an image into rectangles of its opaque pixels.
-#include "skin/RegionScan.h"
+#include "core/RegionScan.h"
 
 #include <algorithm>
 

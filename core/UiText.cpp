@@ -1,7 +1,7 @@
 // The UI text table and the language file reader.
-#include "app/UiText.h"
+#include "core/UiText.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "core/SafeFile.h"
 
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/LineStore.h"
+#include "core/LineStore.h"
 
 enum OutputFileStatus {
     OUTPUT_OK = 1,

@@ -1,5 +1,7 @@
-// Counting of the skinned controls' GDI objects; memory surfaces.
-#include "skin/GdiTally.h"
+// Counting of the skinned controls' GDI objects; memory surfaces; buffered painting.
+#include "fw/Gdi.h"
+
+#include "core/ViewMath.h"
 
 #include <atomic>
 
@@ -93,4 +95,46 @@ CBitmapDC::~CBitmapDC()
     if (m_old)
         ::SelectObject(m_dc, m_old);
     GdiTally::DeleteDC(m_dc);
+}
+
+int PointsToLogical(HDC dc, int points)
+{
+    if (!dc)
+        return 0;
+    POINT pt = {0, ViewMath::PointsToPixels(points, ::GetDeviceCaps(dc, LOGPIXELSY))};
+    POINT origin = {0, 0};
+    // A distance, not a position: the context's origin must not shift it.
+    ::DPtoLP(dc, &pt, 1);
+    ::DPtoLP(dc, &origin, 1);
+    return pt.y - origin.y;
+}
+
+CBufferedPaint::CBufferedPaint(HWND wnd) : m_wnd(wnd), m_painting(true), m_target(::BeginPaint(wnd, &m_ps))
+{
+    Open();
+}
+
+CBufferedPaint::CBufferedPaint(HWND wnd, HDC target) : m_wnd(wnd), m_painting(false), m_target(target)
+{
+    Open();
+}
+
+void CBufferedPaint::Open()
+{
+    ::GetClientRect(m_wnd, &m_client);
+    if (!m_target || m_client.right <= 0 || m_client.bottom <= 0)
+        return;
+    if (!m_buffer.Create(m_target, m_client.right, m_client.bottom))
+        m_saved = ::SaveDC(m_target);
+}
+
+CBufferedPaint::~CBufferedPaint()
+{
+    if (m_buffer)
+        ::BitBlt(m_target, 0, 0, m_client.right, m_client.bottom, m_buffer.Dc(), 0, 0, SRCCOPY);
+    m_buffer.Release();
+    if (m_saved)
+        ::RestoreDC(m_target, m_saved);
+    if (m_painting)
+        ::EndPaint(m_wnd, &m_ps);
 }

@@ -1,5 +1,5 @@
 // Digits of a list item as a number.
-#include "ui/DigitValue.h"
+#include "core/DigitValue.h"
 
 #include <climits>
 

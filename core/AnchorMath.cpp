@@ -1,5 +1,5 @@
 // Edge rules of the control anchoring.
-#include "controls/AnchorMath.h"
+#include "core/AnchorMath.h"
 
 #include <climits>
 #include <cstdint>

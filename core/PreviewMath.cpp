@@ -1,5 +1,5 @@
 // Print preview geometry and paging rules.
-#include "fw/PreviewMath.h"
+#include "core/PreviewMath.h"
 
 #include <climits>
 #include <cstdint>

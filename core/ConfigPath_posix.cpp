@@ -1,5 +1,5 @@
 // Outside Windows the configuration file holds the path's own bytes.
-#include "app/ConfigPath.h"
+#include "core/ConfigPath.h"
 
 namespace {
 class PlainCodec : public ConfigPathCodec {

@@ -1,5 +1,5 @@
 // The configuration file's paths in the ANSI code page, with short names for the rest.
-#include "app/ConfigPath.h"
+#include "core/ConfigPath.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Paths between the program's UTF-8 and the configuration file's code page.
-#include "app/ConfigPath.h"
+#include "core/ConfigPath.h"
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "core/PathParts.h"
 
 namespace {

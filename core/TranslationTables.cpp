@@ -1,6 +1,6 @@
 // Byte translation table and invalid-character table of the register's character coding,
 // loaded from ';'-separated value files.
-#include "link/TranslationTables.h"
+#include "core/TranslationTables.h"
 
 #include "core/DecimalText.h"
 #include "core/SafeFile.h"

@@ -1,5 +1,5 @@
 // Cuts the bytes of an acquisition run into CR-terminated lines and turns each into display text.
-#include "link/LineAssembler.h"
+#include "core/LineAssembler.h"
 
 #include <utility>
 

@@ -1,5 +1,5 @@
 // Reads and writes the SOH key STX CR LF value ETX CR LF CR LF record file.
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include "core/DecimalText.h"
 

@@ -1,5 +1,5 @@
 // The text view's line store.
-#include "controls/LineStore.h"
+#include "core/LineStore.h"
 
 #include <algorithm>
 #include <climits>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigPath.h"
+#include "core/ConfigPath.h"
 
 struct AppSettings
 {

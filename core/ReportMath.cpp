@@ -1,5 +1,5 @@
 // Report page layout.
-#include "print/ReportMath.h"
+#include "core/ReportMath.h"
 
 #include <climits>
 #include <cstdint>

@@ -1,0 +1,126 @@
+// The drawing toolkit of every window: points to logical units, scoped selection,
+// memory surfaces, and painting through an off-screen buffer.
+//
+// GDI objects and memory device contexts of the skinned controls are counted when made
+// and when deleted (or handed to a window), so a count of the live ones shows that a
+// control released everything it made.
+#pragma once
+
+#include <windows.h>
+
+namespace GdiTally {
+
+void Count(long delta);
+// Counts a newly made object or memory device context (null is not counted).
+template <typename Handle>
+Handle Made(Handle h)
+{
+    if (h)
+        Count(+1);
+    return h;
+}
+bool Delete(HGDIOBJ object);
+bool DeleteDC(HDC dc);
+// The object now belongs to someone else (a region given to a window).
+void HandedOver(HGDIOBJ object);
+long Live();
+
+}  // namespace GdiTally
+
+// A memory device context with its own bitmap selected into it.
+class CSurface {
+public:
+    CSurface() = default;
+    ~CSurface() { Release(); }
+    CSurface(const CSurface&) = delete;
+    CSurface& operator=(const CSurface&) = delete;
+
+    // A blank bitmap compatible with the reference context.
+    bool Create(HDC reference, int width, int height);
+    // Takes a copy of a bitmap (the caller keeps the bitmap); its size becomes the
+    // surface's size.
+    bool CreateFrom(HDC reference, HBITMAP picture);
+    void Release();
+
+    HDC Dc() const { return m_dc; }
+    HBITMAP Bitmap() const { return m_bitmap; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    explicit operator bool() const { return m_dc != nullptr; }
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+// A memory device context that shows an existing bitmap for as long as it lives.
+class CBitmapDC {
+public:
+    CBitmapDC(HDC reference, HBITMAP bitmap);
+    ~CBitmapDC();
+    CBitmapDC(const CBitmapDC&) = delete;
+    CBitmapDC& operator=(const CBitmapDC&) = delete;
+    HDC Dc() const { return m_dc; }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old = nullptr;
+};
+
+// Font sizes in points to logical heights of a device context: size × vertical pixels
+// per inch ÷ 72 (truncated toward zero), converted from device to logical units of the
+// context. The sign of the size is kept.
+int PointsToLogical(HDC dc, int points);
+
+// Selects an object into a device context for as long as it lives (nothing for null).
+class CSelectObject {
+public:
+    CSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    ~CSelectObject()
+    {
+        if (m_old)
+            ::SelectObject(m_dc, m_old);
+    }
+    CSelectObject(const CSelectObject&) = delete;
+    CSelectObject& operator=(const CSelectObject&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// Paints a window's client area through an off-screen buffer that is copied in one
+// piece. When no buffer can be had, Dc() is the target itself (its state saved and
+// restored), so the window is painted rather than left blank. From WM_PAINT it begins
+// and ends the paint; for WM_PRINTCLIENT it draws into the context it is given.
+class CBufferedPaint {
+public:
+    explicit CBufferedPaint(HWND wnd);     // WM_PAINT
+    CBufferedPaint(HWND wnd, HDC target);  // WM_PRINTCLIENT
+    ~CBufferedPaint();
+    CBufferedPaint(const CBufferedPaint&) = delete;
+    CBufferedPaint& operator=(const CBufferedPaint&) = delete;
+
+    // Null when there is nothing to paint (an empty client area, no context).
+    HDC Dc() const
+    {
+        if (m_client.right <= 0 || m_client.bottom <= 0)
+            return nullptr;
+        return m_buffer ? m_buffer.Dc() : m_target;
+    }
+    const RECT& Client() const { return m_client; }
+
+private:
+    void Open();
+
+    HWND m_wnd;
+    bool m_painting;
+    PAINTSTRUCT m_ps = {};
+    HDC m_target;
+    RECT m_client = {};
+    CSurface m_buffer;
+    int m_saved = 0;
+};
