@@ -40,13 +40,11 @@ add_library(win_test_support STATIC ${KORVEX_WIN_TEST_SUPPORT})
 target_link_libraries(win_test_support PUBLIC korvex_win gtest)
 target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/res)
 
-# One test program per file; each embeds the program's resources.
+# One test program for every file: the program links once, not once per file. Each
+# test still runs in a process of its own.
 file(GLOB KORVEX_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
-foreach(src ${KORVEX_WIN_TESTS})
-    get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src} $<TARGET_OBJECTS:korvex_res>)
-    target_link_libraries(${name} PRIVATE win_test_support)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
-                         PROPERTIES RESOURCE_LOCK wine)
-endforeach()
+add_executable(korvex_win_tests ${KORVEX_WIN_TESTS} $<TARGET_OBJECTS:korvex_res>)
+target_link_libraries(korvex_win_tests PRIVATE win_test_support)
+gtest_discover_tests(korvex_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
+                     PROPERTIES RESOURCE_LOCK wine)
 include(${CMAKE_SOURCE_DIR}/bench/windows.cmake)

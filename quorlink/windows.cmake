@@ -51,18 +51,12 @@ korvex_quorlink(quorlink_hang ${QUORLINK_TESTLIBS}/hang ${QUORLINK_GEN_DIR}/hang
                 QUORLINK_HANG ${QUORLINK_SCRIPTED_SRC})
 
 # The Windows tests load these libraries at run time, so they must be built first
-# (the test programs are defined after this file is read).
+# (the test program is defined after this file is read); the library's ring is tested
+# directly as well.
 function(korvex_quorlink_test_dependencies)
-    file(GLOB tests ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
-    foreach(src ${tests})
-        get_filename_component(name ${src} NAME_WE)
-        if(TARGET ${name})
-            add_dependencies(${name} Quorlink quorlink_missing quorlink_scripted quorlink_cdecl quorlink_hang)
-        endif()
-    endforeach()
-    # The library's ring is tested directly as well.
-    if(TARGET quorlink_test)
-        target_sources(quorlink_test PRIVATE ${QUORLINK_DIR}/ByteRing.cpp)
+    if(TARGET korvex_win_tests)
+        add_dependencies(korvex_win_tests Quorlink quorlink_missing quorlink_scripted quorlink_cdecl quorlink_hang)
+        target_sources(korvex_win_tests PRIVATE ${QUORLINK_DIR}/ByteRing.cpp)
     endif()
 endfunction()
 cmake_language(DEFER CALL korvex_quorlink_test_dependencies)
