@@ -185,6 +185,25 @@ LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT, POINT)>(e->handler))(static_cast<UINT>(wp), pt);
         return 0;
     }
+    case MsgSig::NoErase:
+        return 1;
+    case MsgSig::SetCursor:
+        if ((wnd->*reinterpret_cast<bool (CWnd::*)(HWND, UINT, UINT)>(e->handler))(
+                reinterpret_cast<HWND>(wp), LOWORD(lp), HIWORD(lp)))
+            return TRUE;
+        return wnd->DefWindowProc(WM_SETCURSOR, wp, lp);
+    case MsgSig::Wheel: {
+        POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT, short, POINT)>(e->handler))(
+            LOWORD(wp), static_cast<short>(HIWORD(wp)), pt);
+        return 0;
+    }
+    case MsgSig::Scroll:
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT, HWND)>(e->handler))(LOWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case MsgSig::Key:
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT)>(e->handler))(static_cast<UINT>(wp));
+        return 0;
     }
     return 0;
 }

@@ -9,7 +9,7 @@ class CWnd;
 // A message map is a static table of entries; a class's table chains to its base's.
 // Handlers are stored in one member-pointer type and called back through the
 // signature recorded beside them.
-enum class MsgSig { Raw, Void, Size, Mouse };
+enum class MsgSig { Raw, Void, Size, Mouse, NoErase, SetCursor, Wheel, Scroll, Key };
 typedef void (CWnd::*AnyHandler)();
 
 struct MsgMapEntry {
@@ -148,3 +148,19 @@ protected:                                                     \
 // void fn(UINT flags, POINT point)
 #define ON_MOUSE_MESSAGE(msg, fn) \
     {msg, 0, 0, MsgSig::Mouse, KORVEX_HANDLER(void (CWnd::*)(UINT, POINT), fn)},
+// No handler: painting covers the whole client area, so erasing it first only flickers.
+#define ON_WM_ERASEBKGND_NONE() {WM_ERASEBKGND, 0, 0, MsgSig::NoErase, nullptr},
+// bool OnSetCursor(HWND wnd, UINT hitTest, UINT mouseMsg): true when a cursor was set
+#define ON_WM_SETCURSOR() \
+    {WM_SETCURSOR, 0, 0, MsgSig::SetCursor, KORVEX_HANDLER(bool (CWnd::*)(HWND, UINT, UINT), OnSetCursor)},
+// void OnMouseWheel(UINT keys, short delta, POINT screenPoint)
+#define ON_WM_MOUSEWHEEL() \
+    {WM_MOUSEWHEEL, 0, 0, MsgSig::Wheel, KORVEX_HANDLER(void (CWnd::*)(UINT, short, POINT), OnMouseWheel)},
+// void fn(UINT code, HWND bar): the bar is null for the window's own scroll bar
+#define ON_SCROLL_MESSAGE(msg, fn) \
+    {msg, 0, 0, MsgSig::Scroll, KORVEX_HANDLER(void (CWnd::*)(UINT, HWND), fn)},
+#define ON_WM_VSCROLL() ON_SCROLL_MESSAGE(WM_VSCROLL, OnVScroll)
+#define ON_WM_HSCROLL() ON_SCROLL_MESSAGE(WM_HSCROLL, OnHScroll)
+// void OnKeyDown(UINT key)
+#define ON_WM_KEYDOWN() \
+    {WM_KEYDOWN, 0, 0, MsgSig::Key, KORVEX_HANDLER(void (CWnd::*)(UINT), OnKeyDown)},
