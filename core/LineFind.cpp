@@ -1,9 +1,9 @@
 // Finding a text in the view's lines.
 //
 // Every line is searched on its own, so a match never runs from one line into the next.
-// The search looks for one byte of the text (the anchor) with memchr and compares the
-// whole text only where it is found; when case does not count, the anchor is a byte with
-// no other case form where the text has one, so memchr still does the scanning.
+// Within a line the text is looked for from left to right by the byte under its last
+// position, moving on as far as that byte allows (Horspool's method); letter case is
+// taken into the table of moves, so a search without case costs no more than one with.
 #include "core/LineFind.h"
 
 #include <cstring>
@@ -39,58 +39,28 @@ CLineFinder::CLineFinder(std::string_view text, bool matchCase, const CaseFold& 
 {
     if (!m_findable)
         return;
-    // The bytes that count as the text's byte at `at`.
-    const auto formsOf = [this](size_t at) {
-        const unsigned char wanted = m_fold[static_cast<unsigned char>(m_text[at])];
+    const size_t n = m_text.size();
+    const auto folded = [this](char c) { return m_fold[static_cast<unsigned char>(c)]; };
+    std::array<size_t, 256> byFolded{};
+    byFolded.fill(n);
+    for (size_t j = 0; j + 1 < n; ++j)
+        byFolded[folded(m_text[j])] = n - 1 - j;
+    for (size_t b = 0; b < 256; ++b)
+        m_shift[b] = byFolded[m_fold[b]];
+    if (n == 1) {
         int forms = 0;
-        for (int b = 1; b < 256; ++b)
-            if (m_fold[static_cast<size_t>(b)] == wanted)
-                ++forms;
-        return forms;
-    };
-    m_anchorAt = 0;
-    for (size_t at = 0; at < m_text.size(); ++at) {
-        if (formsOf(at) == 1) {
-            m_anchorAt = at;
-            break;
-        }
-    }
-    const unsigned char wanted = m_fold[static_cast<unsigned char>(m_text[m_anchorAt])];
-    for (int b = 1; b < 256; ++b) {
-        if (m_fold[static_cast<size_t>(b)] != wanted)
-            continue;
-        m_isAnchor[static_cast<size_t>(b)] = true;
-        if (m_anchorForms < 2)
-            m_anchor[m_anchorForms] = static_cast<unsigned char>(b);
-        ++m_anchorForms;
+        for (size_t b = 1; b < 256; ++b)
+            forms += m_fold[b] == folded(m_text[0]) ? 1 : 0;
+        m_singleByte = forms == 1;
     }
 }
 
-const char* CLineFinder::NextCandidate(const char* at, const char* last) const
-{
-    if (at > last)
-        return nullptr;
-    const size_t span = static_cast<size_t>(last - at) + 1;
-    if (m_anchorForms == 1)
-        return static_cast<const char*>(std::memchr(at, m_anchor[0], span));
-    if (m_anchorForms == 2) {
-        const char* first = static_cast<const char*>(std::memchr(at, m_anchor[0], span));
-        const size_t before = first ? static_cast<size_t>(first - at) : span;
-        const char* second = static_cast<const char*>(std::memchr(at, m_anchor[1], before));
-        return second ? second : first;
-    }
-    for (const char* p = at; p <= last; ++p)
-        if (m_isAnchor[static_cast<unsigned char>(*p)])
-            return p;
-    return nullptr;
-}
-
-bool CLineFinder::SameAt(const char* at) const
+bool CLineFinder::SameAt(const unsigned char* at) const
 {
     if (m_matchCase)
         return std::memcmp(at, m_text.data(), m_text.size()) == 0;
     for (size_t i = 0; i < m_text.size(); ++i)
-        if (m_fold[static_cast<unsigned char>(at[i])] != m_fold[static_cast<unsigned char>(m_text[i])])
+        if (m_fold[at[i]] != m_fold[static_cast<unsigned char>(m_text[i])])
             return false;
     return true;
 }
@@ -100,12 +70,13 @@ bool CLineFinder::Matches(std::string_view line) const
     const size_t n = m_text.size();
     if (!m_findable || line.size() < n)
         return false;
-    const char* at = line.data() + m_anchorAt;
-    const char* last = line.data() + (line.size() - n) + m_anchorAt;
-    while (const char* anchor = NextCandidate(at, last)) {
-        if (SameAt(anchor - m_anchorAt))
+    if (m_singleByte)
+        return std::memchr(line.data(), m_text[0], line.size()) != nullptr;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    const unsigned char last = m_fold[static_cast<unsigned char>(m_text[n - 1])];
+    for (size_t at = 0; at + n <= line.size(); at += m_shift[bytes[at + n - 1]]) {
+        if (m_fold[bytes[at + n - 1]] == last && SameAt(bytes + at))
             return true;
-        at = anchor + 1;
     }
     return false;
 }
@@ -118,19 +89,24 @@ int CLineFinder::Find(const CLineStore& lines, int start, bool down) const
     int first = start % count;
     if (first < 0)
         first += count;
+    // Each line is read once here, its length with it.
+    const auto holds = [&](int i) {
+        const char* text = lines.Text(i);
+        return Matches(std::string_view(text, std::strlen(text)));
+    };
     if (down) {
         for (int i = first; i < count; ++i)
-            if (Matches(lines.Line(i)))
+            if (holds(i))
                 return i;
         for (int i = 0; i < first; ++i)
-            if (Matches(lines.Line(i)))
+            if (holds(i))
                 return i;
     } else {
         for (int i = first; i >= 0; --i)
-            if (Matches(lines.Line(i)))
+            if (holds(i))
                 return i;
         for (int i = count - 1; i > first; --i)
-            if (Matches(lines.Line(i)))
+            if (holds(i))
                 return i;
     }
     return -1;

@@ -31,18 +31,15 @@ public:
     int Find(const CLineStore& lines, int start, bool down) const;
 
 private:
-    // The first anchor byte from `at` to `last`, both in the line; null when none is.
-    const char* NextCandidate(const char* at, const char* last) const;
-    bool SameAt(const char* at) const;
+    bool SameAt(const unsigned char* at) const;
 
     std::string m_text;
     bool m_matchCase;
     bool m_findable;
     CaseFold m_fold{};
-    // The byte that candidates are looked for, its position in the text, and the bytes
-    // that count as it (one or two are found with memchr, more with the table).
-    size_t m_anchorAt = 0;
-    unsigned char m_anchor[2] = {0, 0};
-    int m_anchorForms = 0;
-    std::array<bool, 256> m_isAnchor{};
+    // How far the text may move on when the byte under its last position is b: from the
+    // end of the text back to the last earlier byte that counts as b.
+    std::array<size_t, 256> m_shift{};
+    // A one-byte text with no other case form is found with memchr.
+    bool m_singleByte = false;
 };

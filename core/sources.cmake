@@ -4,6 +4,7 @@
 list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AnchorMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConfigPath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DecimalText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigitValue.cpp

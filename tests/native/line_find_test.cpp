@@ -73,8 +73,8 @@ TEST(LineFind, AMatchLiesWithinOneLine)
     EXPECT_EQ(CLineFinder("qTAIL", false).Find(store, 0, true), 4);
     EXPECT_EQ(CLineFinder("qtai", true).Find(store, 0, false), 4);
 
-    // The byte searched for may stand where no match can start; a near miss before the
-    // match does not hide it.
+    // Bytes of the text where no match can start, and near misses before a match, do not
+    // hide it.
     const CLineFinder digitLast("ab1", false);
     EXPECT_FALSE(digitLast.Matches("1ab"));
     EXPECT_FALSE(digitLast.Matches("ab"));
