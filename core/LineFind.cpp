@@ -41,6 +41,9 @@ CLineFinder::CLineFinder(std::string_view text, bool matchCase, const CaseFold& 
         return;
     const size_t n = m_text.size();
     const auto folded = [this](char c) { return m_fold[static_cast<unsigned char>(c)]; };
+    m_folded = m_text;
+    for (char& c : m_folded)
+        c = static_cast<char>(folded(c));
     std::array<size_t, 256> byFolded{};
     byFolded.fill(n);
     for (size_t j = 0; j + 1 < n; ++j)
@@ -59,8 +62,8 @@ bool CLineFinder::SameAt(const unsigned char* at) const
 {
     if (m_matchCase)
         return std::memcmp(at, m_text.data(), m_text.size()) == 0;
-    for (size_t i = 0; i < m_text.size(); ++i)
-        if (m_fold[at[i]] != m_fold[static_cast<unsigned char>(m_text[i])])
+    for (size_t i = 0; i < m_folded.size(); ++i)
+        if (m_fold[at[i]] != static_cast<unsigned char>(m_folded[i]))
             return false;
     return true;
 }
@@ -73,7 +76,7 @@ bool CLineFinder::Matches(std::string_view line) const
     if (m_singleByte)
         return std::memchr(line.data(), m_text[0], line.size()) != nullptr;
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-    const unsigned char last = m_fold[static_cast<unsigned char>(m_text[n - 1])];
+    const unsigned char last = static_cast<unsigned char>(m_folded[n - 1]);
     for (size_t at = 0; at + n <= line.size(); at += m_shift[bytes[at + n - 1]]) {
         if (m_fold[bytes[at + n - 1]] == last && SameAt(bytes + at))
             return true;

@@ -34,6 +34,7 @@ private:
     bool SameAt(const unsigned char* at) const;
 
     std::string m_text;
+    std::string m_folded;  // each byte of the text in its folded form
     bool m_matchCase;
     bool m_findable;
     CaseFold m_fold{};
