@@ -564,6 +564,26 @@ void CDataView::ClearHighlights()
     InvalidateView();
 }
 
+void CDataView::ShowMarkedLine(int line)
+{
+    const int limit = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    if (!m_bListMode || !m_bHighlight || line < 0 || line >= limit)
+        return;
+    m_marks.clear();
+    AddHighlight(line, false);
+    // The rows the horizontal bar leaves uncovered.
+    RECT client = {0, 0, 0, 0};
+    if (IsWindow())
+        ::GetClientRect(m_hWnd, &client);
+    const int height = client.bottom - client.top - (m_bHBarShown ? kBarThickness : 0);
+    const int rows = ViewMath::VisibleRows(height, m_lineHeight);
+    if (line < m_topLine)
+        ScrollLines(line - m_topLine, false, false, false);
+    else if (line >= m_topLine + rows)
+        ScrollLines(line - rows + 1 - m_topLine, false, false, false);
+    InvalidateView();
+}
+
 void CDataView::OnLButtonDown(UINT flags, POINT point)
 {
     Default();
@@ -601,6 +621,11 @@ LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
         if (CopyViewText(*this) == CopyResult::NoMemory)
             AfxMessageBox(kNoMemoryToCopy, MB_OK | MB_ICONEXCLAMATION);
         return 0;
+    }
+    // Ctrl+Home and Ctrl+End show the first and the last line; a mark stays where it is.
+    if (m_bListMode && (wp == VK_HOME || wp == VK_END) && ::GetKeyState(VK_CONTROL) < 0) {
+        ScrollLines(0, wp == VK_HOME, wp == VK_END, true);
+        return Default();
     }
     if (m_bListMode) {
         const int key = static_cast<int>(wp);

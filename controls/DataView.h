@@ -59,6 +59,10 @@ public:
     // 1 on success, -2 name dialog cancelled, -3 file not created, -50 write failed.
     int SaveToFile(const char* path);
 
+    // Marks this line alone and scrolls it into view (Find's match); nothing happens for
+    // a line that cannot be marked.
+    void ShowMarkedLine(int line);
+
     // Index of the line under a client point (x plays no part); may lie beyond the last
     // line; -1 when the line height is not positive.
     int HitTestLine(int x, int y) const;
@@ -78,6 +82,9 @@ public:
     int GetLineHeight() const { return m_lineHeight; }
     bool IsMarked(int line) const { return m_marks.count(line) != 0; }
     int GetMarkCount() const { return static_cast<int>(m_marks.size()); }
+    // The first marked line, or -1.
+    int GetFirstMark() const { return m_marks.empty() ? -1 : m_marks.begin()->first; }
+    const CLineStore& Lines() const { return m_store; }
     const DataViewFont& GetListFont() const { return m_font; }
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }

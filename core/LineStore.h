@@ -58,6 +58,9 @@ public:
     std::string_view Line(int i) const;
     // Length of line i in bytes (0 outside the store).
     size_t Length(int i) const;
+    // The 0-terminated bytes of line i, 0 <= i < Count(), with no work to find the
+    // length: for a pass over many lines that reads each line anyway.
+    const char* Text(int i) const { return Start(static_cast<size_t>(i)); }
 
     // Building a store from a file's bytes in place: Buffer(n) empties the store and
     // gives room for exactly n bytes (null when memory is short); the caller fills it and

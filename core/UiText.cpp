@@ -31,6 +31,7 @@ const char* const DEFAULT_TEXTS[TXT_COUNT] = {
     "ERROR open COM port.",
     "ERROR load file.",
     "ERROR save file.",
+    "Cannot find \"%s\".",
 };
 
 const char OPEN_MARKER[] = ":>\"";
@@ -70,8 +71,9 @@ std::string UiText[TXT_COUNT] = {
     DEFAULT_TEXTS[5],  DEFAULT_TEXTS[6],  DEFAULT_TEXTS[7],  DEFAULT_TEXTS[8],  DEFAULT_TEXTS[9],
     DEFAULT_TEXTS[10], DEFAULT_TEXTS[11], DEFAULT_TEXTS[12], DEFAULT_TEXTS[13], DEFAULT_TEXTS[14],
     DEFAULT_TEXTS[15], DEFAULT_TEXTS[16], DEFAULT_TEXTS[17], DEFAULT_TEXTS[18], DEFAULT_TEXTS[19],
-    DEFAULT_TEXTS[20],
+    DEFAULT_TEXTS[20], DEFAULT_TEXTS[21],
 };
+static_assert(TXT_COUNT == 22, "one default per text");
 
 std::string AboutTitle()
 {
@@ -126,8 +128,17 @@ bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out)
 void LoadLanguage(const std::string& path)
 {
     std::vector<std::string> texts;
-    if (!ReadMarkedEntries(path, texts) || texts.size() != TXT_COUNT)
+    if (!ReadMarkedEntries(path, texts) || texts.size() < size_t{TXT_BASE_COUNT} || texts.size() > size_t{TXT_COUNT})
         return;
-    for (int i = 0; i < TXT_COUNT; ++i)
+    for (size_t i = 0; i < texts.size(); ++i)
         UiText[i].swap(texts[i]);
+}
+
+std::string UiTextWith(UiTextId id, const std::string& value)
+{
+    std::string text = UiText[id];
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
 }

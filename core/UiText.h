@@ -26,8 +26,13 @@ enum UiTextId {
     TXT_ERR_OPEN_COM,
     TXT_ERR_LOAD_FILE,
     TXT_ERR_SAVE_FILE,
+    // Texts that came later: a language file may carry them after the ones above.
+    TXT_FIND_NOT_FOUND,
     TXT_COUNT
 };
+
+// The texts that every language file holds, TXT_COM_PORT to TXT_ERR_SAVE_FILE.
+constexpr int TXT_BASE_COUNT = TXT_FIND_NOT_FOUND;
 
 extern std::string UiText[TXT_COUNT];
 
@@ -42,5 +47,11 @@ void ResetUiText();
 // False (list empty) when the file can't be opened or read.
 bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out);
 
-// Replaces every entry when the file holds exactly TXT_COUNT texts; otherwise nothing changes.
+// Replaces the entries by position when the file holds TXT_BASE_COUNT to TXT_COUNT texts
+// (the later ones keep their defaults when the file stops short of them); with fewer or
+// more texts nothing changes.
 void LoadLanguage(const std::string& path);
+
+// The entry with its first %s replaced by `value` (taken as it is, never as a pattern);
+// an entry without %s is returned unchanged.
+std::string UiTextWith(UiTextId id, const std::string& value);

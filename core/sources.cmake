@@ -4,10 +4,12 @@
 list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AnchorMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConfigPath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DecimalText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigitValue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineAssembler.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineFind.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineQueue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputFile.cpp

@@ -2,8 +2,13 @@
 #include "fw/App.h"
 #include "fw/Wnd.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 CWinApp* g_app = nullptr;
+// Each thread's modeless dialogs: windows belong to the thread that made them.
+thread_local std::vector<HWND> t_modeless;
 
 std::string ExeBaseName()
 {
@@ -50,6 +55,8 @@ int CWinApp::Run(HINSTANCE instance)
     if (StartUp()) {
         MSG msg;
         while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (AfxPreTranslateModeless(&msg))
+                continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -150,4 +157,29 @@ int AfxMessageBox(HWND preferredOwner, const char* text, UINT type)
 int AfxMessageBox(const char* text, UINT type)
 {
     return AfxMessageBox(nullptr, text, type);
+}
+
+void AfxAddModelessDialog(HWND dialog)
+{
+    if (dialog && std::find(t_modeless.begin(), t_modeless.end(), dialog) == t_modeless.end())
+        t_modeless.push_back(dialog);
+}
+
+void AfxRemoveModelessDialog(HWND dialog)
+{
+    t_modeless.erase(std::remove(t_modeless.begin(), t_modeless.end(), dialog), t_modeless.end());
+}
+
+bool AfxPreTranslateModeless(MSG* msg)
+{
+    if (t_modeless.empty() || !msg->hwnd)
+        return false;
+    t_modeless.erase(std::remove_if(t_modeless.begin(), t_modeless.end(), [](HWND d) { return !::IsWindow(d); }),
+                     t_modeless.end());
+    // Only for a message to the dialog or one of its controls: IsDialogMessage would
+    // take other windows' keys as the dialog's too.
+    for (HWND dialog : t_modeless)
+        if ((msg->hwnd == dialog || ::IsChild(dialog, msg->hwnd)) && ::IsDialogMessageA(dialog, msg))
+            return true;
+    return false;
 }

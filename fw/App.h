@@ -52,3 +52,12 @@ HWND AfxGetModalOwner(HWND preferred = nullptr);
 // AfxGetModalOwner() (with `preferredOwner` as the preferred window).
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 int AfxMessageBox(HWND preferredOwner, const char* text, UINT type);
+
+// Modeless dialogs of the calling thread (the Find box, say) get their keyboard input
+// through IsDialogMessage in every message loop of the framework. A dialog that is gone
+// is dropped by itself; removing it first is still tidier.
+void AfxAddModelessDialog(HWND dialog);
+void AfxRemoveModelessDialog(HWND dialog);
+// The message loops' step before dispatching: true when a registered modeless dialog
+// took the message.
+bool AfxPreTranslateModeless(MSG* msg);

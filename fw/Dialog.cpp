@@ -68,7 +68,7 @@ INT_PTR CDialog::DoModal()
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (!::IsDialogMessageA(dialog, &msg)) {
+        if (!TranslateDialogInput(&msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
@@ -80,6 +80,16 @@ INT_PTR CDialog::DoModal()
         ::DestroyWindow(dialog);
     m_bModal = false;
     return m_result;
+}
+
+bool CDialog::TranslateDialogInput(MSG* msg)
+{
+    const bool ours = m_hWnd && msg->hwnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd));
+    if (ours && m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg))
+        return true;
+    if (AfxPreTranslateModeless(msg))
+        return true;
+    return m_hWnd && ::IsDialogMessageA(m_hWnd, msg);
 }
 
 bool CDialog::Create(CWnd* parent)

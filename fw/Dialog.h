@@ -20,6 +20,14 @@ public:
     // controls. Returns false when the window does not exist.
     bool UpdateData(bool save = true);
 
+    // Accelerator keys for input to the dialog and its controls; the caller keeps the
+    // table alive while the dialog has it.
+    void SetAccelerators(HACCEL accel) { m_hAccel = accel; }
+    // What the modal loop does with a message before dispatching it: the accelerators,
+    // then the registered modeless dialogs, then the dialog's own keyboard handling.
+    // True when the message was taken.
+    bool TranslateDialogInput(MSG* msg);
+
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
@@ -38,6 +46,7 @@ private:
     bool m_bModal = false;
     bool m_bEnded = false;
     int m_result = -1;
+    HACCEL m_hAccel = nullptr;
 };
 
 // Check box <-> integer member (0 or 1).

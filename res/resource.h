@@ -47,3 +47,8 @@
 #define ID_PREVIEW_PRINT        0xE304
 #define ID_PREVIEW_ZOOMIN       0xE305
 #define ID_PREVIEW_ZOOMOUT      0xE306
+
+// Main window keys: Find (Ctrl+F), Find next (F3) and Find previous (Shift+F3).
+#define ID_FIND                 32772
+#define ID_FIND_NEXT            32773
+#define ID_FIND_PREVIOUS        32774

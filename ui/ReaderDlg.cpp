@@ -67,6 +67,11 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_COMMAND(IDC_PRINT_PREVIEW, OnPrintPreview)
     ON_COMMAND(IDC_PRINT, OnPrint)
     ON_COMMAND(IDC_EXIT, OnExit)
+    // Keys send their commands with notification code 1.
+    ON_CONTROL(1, ID_FIND, OnFind)
+    ON_CONTROL(1, ID_FIND_NEXT, OnFindNext)
+    ON_CONTROL(1, ID_FIND_PREVIOUS, OnFindPrevious)
+    ON_MESSAGE(FindMessage(), OnFindMessage)
 END_MESSAGE_MAP()
 
 CReaderDlg::CReaderDlg(CWnd* parent) : CDialog(IDD_READER_DIALOG, parent)
@@ -138,6 +143,7 @@ BOOL CReaderDlg::OnInitDialog()
     FillIndentCombo();
     SettingsToControls();
     ::DragAcceptFiles(m_hWnd, TRUE);
+    SetupFind();
     m_bInitDone = true;
     return TRUE;
 }
@@ -552,6 +558,7 @@ LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 
 void CReaderDlg::OnDestroy()
 {
+    CloseFind();
     Default();
     if (m_bInitDone) {
         WindowPlacementStore placement;

@@ -2,6 +2,9 @@
 // text view of the received lines, the output file commands and the print buttons.
 #pragma once
 
+#include <windows.h>
+#include <commdlg.h>
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -53,6 +56,8 @@ public:
 
     CDataView& View() { return m_view; }
     bool IsRunning() const { return m_bRunning; }
+    // The open Find box, or null.
+    HWND FindBox() const { return m_hFindBox; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -88,6 +93,12 @@ protected:
     void OnPrintPreview();
     void OnPrint();
     void OnExit();
+    // Find in the view (ReaderDlgFind.cpp).
+    static UINT FindMessage();
+    void OnFind();
+    void OnFindNext();
+    void OnFindPrevious();
+    LRESULT OnFindMessage(WPARAM wp, LPARAM lp);
 
     DECLARE_MESSAGE_MAP()
 
@@ -111,6 +122,10 @@ private:
     // Saves the view's lines; false, after telling the user, when they were not saved.
     bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
+    // Find: the keys, and the Find box with its search.
+    void SetupFind();
+    void CloseFind();
+    void FindInView(bool down);
 
     HICON m_hIcon = nullptr;
     CPortBaudSelector m_selector;
@@ -145,4 +160,14 @@ private:
     CLastRunRecord m_lastRun;
     // The view could not take a line in this run; it takes no more until the next run.
     bool m_bViewFull = false;
+
+    // Find. The box writes what it finds into m_findWhat; the last search is what F3
+    // and Shift+F3 look for again.
+    HACCEL m_hFindKeys = nullptr;
+    HWND m_hFindBox = nullptr;
+    FINDREPLACEA m_findRequest{};
+    char m_findWhat[256] = "";
+    std::string m_lastFind;
+    bool m_bFindMatchCase = false;
+    bool m_bFindDown = true;
 };

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(UiTextTest, DefaultsAndFixedTexts)
 {
-    EXPECT_EQ(TXT_COUNT, 21);
+    EXPECT_EQ(TXT_BASE_COUNT, 21);
     EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
     EXPECT_EQ(UiText[TXT_SAVE_AS], "Save As...");
     EXPECT_EQ(UiText[TXT_START], "Start");
@@ -55,6 +55,7 @@ TEST_F(UiTextTest, DefaultsAndFixedTexts)
     EXPECT_EQ(UiText[TXT_ERR_LOAD_FILE], "ERROR load file.");
     EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
     EXPECT_EQ(TXT_ERR_SAVE_FILE, 20);
+    EXPECT_EQ(UiText[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
     EXPECT_STREQ(ABOUT_CAPTION, "About Korvex");
     EXPECT_EQ(AboutTitle(), "Korvex v. 1.0");
 }
@@ -103,15 +104,15 @@ TEST_F(UiTextTest, EscapesTakeNThenRThenTEachOnce)
     EXPECT_EQ(Texts(":>\"a\\n"), std::vector<std::string>{});
 }
 
-TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
+TEST_F(UiTextTest, TheTwentyOneTextsAndAnyOfTheLaterOnesReplaceTheTable)
 {
     Put(NumberedFile(20));
     LoadLanguage(m_path);
     EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
 
-    Put(NumberedFile(22));
+    Put(NumberedFile(TXT_COUNT + 1));
     LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port") << "more texts than the table has";
 
     Put(NumberedFile(20) + "20 :>\"unterminated");
     LoadLanguage(m_path);
@@ -121,10 +122,12 @@ TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
     LoadLanguage(m_dir + "/missing.txt");
     EXPECT_EQ(UiText[TXT_START], "Start");
 
+    // A file of the first 21 texts, as every file before the later ones were added.
     Put(NumberedFile(21));
     LoadLanguage(m_path);
-    for (int i = 0; i < TXT_COUNT; ++i)
+    for (int i = 0; i < TXT_BASE_COUNT; ++i)
         EXPECT_EQ(UiText[i], "T" + std::to_string(i));
+    EXPECT_EQ(UiText[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
 
     // An empty text is a valid replacement.
     std::string file = NumberedFile(20) + ":>\"\"<:";
@@ -132,6 +135,20 @@ TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
     LoadLanguage(m_path);
     EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "");
     EXPECT_EQ(UiText[TXT_COM_PORT], "T0");
+
+    Put(NumberedFile(21) + ":>\"Kein %s gefunden, %s\"<:");
+    LoadLanguage(m_path);
+    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "T20");
+    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "50%s"), "Kein 50%s gefunden, %s");
+}
+
+TEST_F(UiTextTest, AValueTakesThePlaceOfTheFirstPercentS)
+{
+    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "TOTAL \"A\""), "Cannot find \"TOTAL \"A\"\".");
+    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, ""), "Cannot find \"\".");
+    UiText[TXT_FIND_NOT_FOUND] = "Not found.";
+    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "x"), "Not found.");
+    EXPECT_EQ(UiTextWith(TXT_START, "x"), "Start");
 }
 
 }  // namespace
