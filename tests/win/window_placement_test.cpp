@@ -198,3 +198,26 @@ TEST_F(PlacementInProcess, OnlyAWindowThatFinishedOpeningStoresItsPlacement)
     EXPECT_EQ(Value(m_key, "wp.left"), 210);
     EXPECT_EQ(Value(m_key, "wp.bottom"), 620);
 }
+
+TEST_F(PlacementInProcess, APlacementStoredAtAnotherScaleKeepsItsCornerAndScalesItsSize)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, 96) << "the sizes below are for a 100 % display";
+    CWinApp* app = AfxGetApp();
+    // 750 x 600 stored at 150 %: 500 x 400 now.
+    Store({230, 140, 980, 740});
+    app->WriteProfileInt("Settings", "wp.dpi", 144);
+    EXPECT_TRUE(SameRect(WindowRectOf(Open()), {230, 140, 730, 540}));
+    // 301 x 263 stored at 50 %: twice that.
+    Store({170, 90, 471, 353});
+    app->WriteProfileInt("Settings", "wp.dpi", 48);
+    EXPECT_TRUE(SameRect(WindowRectOf(Open()), {170, 90, 772, 616}));
+    // Closing stores the scale beside the ten values, which keep their meaning.
+    m_dlg.reset();
+    EXPECT_EQ(Value(m_key, "wp.dpi"), 96);
+    EXPECT_EQ(Value(m_key, "wp.left"), 170);
+    EXPECT_EQ(Value(m_key, "wp.right"), 772);
+    EXPECT_EQ(Value(m_key, "wp.bottom"), 616);
+}
