@@ -12,6 +12,8 @@ add_library(korvex_res OBJECT ${CMAKE_SOURCE_DIR}/res/Korvex.rc)
 # must rebuild the version resources.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Korvex.rc ${CMAKE_SOURCE_DIR}/quorlink/Quorlink.rc
     PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/version.h;${CMAKE_SOURCE_DIR}/res/VersionInfo.rc2")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/Korvex.rc APPEND PROPERTY OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/Korvex.manifest")
 
 add_executable(Korvex WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:korvex_res>)
 target_link_libraries(Korvex PRIVATE korvex_win)

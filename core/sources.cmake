@@ -8,6 +8,7 @@ list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/ConfigPath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DecimalText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigitValue.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DpiScale.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineAssembler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineFind.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LineQueue.cpp

@@ -4,4 +4,5 @@ list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Gdi.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrintPreview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowDpi.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Wnd.cpp)

@@ -3,8 +3,9 @@
 states normal, pressed, hover and disabled side by side), the exit button strip
 (ExitStrip.bmp, 156 x 39), the About box picture (AboutBackground.bmp, 575 x 318) and
 the hand cursor of the buttons (ButtonCursor.cur). Pure white marks where a button is
-cut away, so no button pixel is ever pure white. Run it again only to change the
-pictures."""
+cut away, so no button pixel is ever pure white. Each picture is also drawn for larger
+display scales, from the same shapes rather than by stretching: *150.bmp at 150 % and
+*200.bmp at 200 %. Run it again only to change the pictures."""
 import math, os, struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -15,22 +16,26 @@ FACE = (240, 240, 240)          # the dialog face a button's soft edge fades int
 # --- a tiny rasteriser: shapes are signed distance functions (negative inside) ---------
 
 class Canvas:
-    def __init__(self, w, h, fill):
-        self.w, self.h = w, h
+    """w x h pixels. Shapes, colours and boxes are given in units of the picture at
+    100 %; scale says how many pixels one unit takes (1.5 at 150 %)."""
+    def __init__(self, w, h, fill, scale=1):
+        self.w, self.h, self.scale = w, h, scale
         self.px = [[fill] * w for _ in range(h)]
 
     def paint(self, sdf, colour, box=None, alpha=1.0):
         """Blends colour (a tuple, or a function of x, y) where sdf < 0, with a
         one-pixel soft edge. box limits the work to (x0, y0, x1, y1)."""
-        x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
-        for y in range(max(0, int(y0) - 1), min(self.h, int(y1) + 2)):
+        s = self.scale
+        x0, y0, x1, y1 = box or (0, 0, self.w / s, self.h / s)
+        for y in range(max(0, int(y0 * s) - 1), min(self.h, int(y1 * s) + 2)):
             row = self.px[y]
-            for x in range(max(0, int(x0) - 1), min(self.w, int(x1) + 2)):
-                d = sdf(x + 0.5, y + 0.5)
+            for x in range(max(0, int(x0 * s) - 1), min(self.w, int(x1 * s) + 2)):
+                ux, uy = (x + 0.5) / s, (y + 0.5) / s
+                d = sdf(ux, uy) * s       # the edge stays one pixel soft at every scale
                 cover = min(1.0, max(0.0, 0.5 - d)) * alpha
                 if cover <= 0:
                     continue
-                c = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+                c = colour(ux, uy) if callable(colour) else colour
                 old = row[x]
                 row[x] = tuple(old[i] + (c[i] - old[i]) * cover for i in range(3))
 
@@ -119,8 +124,9 @@ BUTTON_STATES = [  # top of the face, bottom, border, gloss strength
 ]
 
 
-def text_button(w, h, top, bottom, border, gloss, pressed):
-    c = Canvas(w, h, WHITE)
+def text_button(pw, ph, scale, top, bottom, border, gloss, pressed):
+    c = Canvas(pw, ph, WHITE, scale)
+    w, h = pw / scale, ph / scale
     shape = round_rect(0.5, 0.5, w - 0.5, h - 0.5, 6)
     # The soft edge fades into the dialog face, not into the cut-away white.
     c.paint(lambda x, y: shape(x, y) + 0.5 if shape(x, y) > -0.5 else 1, FACE)
@@ -143,8 +149,9 @@ EXIT_STATES = [  # face light, face dark, border, symbol, symbol offset
 ]
 
 
-def exit_button(size, light, dark, border, symbol, shift):
-    c = Canvas(size, size, WHITE)
+def exit_button(psize, scale, light, dark, border, symbol, shift):
+    c = Canvas(psize, psize, WHITE, scale)
+    size = psize / scale
     m = size / 2
     face = circle(m, m, m - 0.6)
     c.paint(lambda x, y: face(x, y) + 0.5 if face(x, y) > -0.5 else 1, FACE)
@@ -185,10 +192,10 @@ def word(c, text, left, top, height, stroke, colour):
         x += width * height + height * 0.28
 
 
-def about_picture():
+def about_picture(scale=1):
     w, h = 575, 318
     teal_top, teal_bottom = (24, 112, 132), (10, 62, 80)
-    c = Canvas(w, h, teal_top)
+    c = Canvas(scaled(w, scale), scaled(h, scale), teal_top, scale)
     base = vertical(teal_top, teal_bottom, 0, h)
     # a soft light behind the register
     c.paint(lambda x, y: -1, lambda x, y: mix(base(x, y), (255, 255, 255),
@@ -251,18 +258,30 @@ def about_picture():
     return c
 
 
+def scaled(pixels, scale):
+    """A size at 100 % in whole pixels at the scale, halves rounded up."""
+    return int(pixels * scale + 0.5)
+
+
+# The scales the pictures are drawn at, with the ending of their file names.
+SCALES = [(1, ''), (1.5, '150'), (2, '200')]
+
+
 def main():
-    strip = Canvas(340, 25, WHITE)
-    for i, (top, bottom, border, gloss) in enumerate(BUTTON_STATES):
-        paste(strip, text_button(85, 25, top, bottom, border, gloss, i == 1), i * 85)
-    write_bmp('ButtonStrip.bmp', strip)
+    for scale, suffix in SCALES:
+        cell = (scaled(85, scale), scaled(25, scale))
+        strip = Canvas(cell[0] * 4, cell[1], WHITE)
+        for i, (top, bottom, border, gloss) in enumerate(BUTTON_STATES):
+            paste(strip, text_button(*cell, scale, top, bottom, border, gloss, i == 1), i * cell[0])
+        write_bmp('ButtonStrip%s.bmp' % suffix, strip)
 
-    exits = Canvas(156, 39, WHITE)
-    for i, state in enumerate(EXIT_STATES):
-        paste(exits, exit_button(39, *state), i * 39)
-    write_bmp('ExitStrip.bmp', exits)
+        size = scaled(39, scale)
+        exits = Canvas(size * 4, size, WHITE)
+        for i, state in enumerate(EXIT_STATES):
+            paste(exits, exit_button(size, scale, *state), i * size)
+        write_bmp('ExitStrip%s.bmp' % suffix, exits)
 
-    write_bmp('AboutBackground.bmp', about_picture(), no_white=True)
+        write_bmp('AboutBackground%s.bmp' % suffix, about_picture(scale), no_white=True)
     write_cursor('ButtonCursor.cur')
 
 

@@ -11,6 +11,13 @@
 #define IDC_BUTTON_CURSOR       131
 #define IDR_PREVIEW_MENU        132
 #define IDB_EXIT_STRIP          133
+// The same pictures drawn for 150 % and 200 % display scales.
+#define IDB_ABOUT_BACKGROUND_150 150
+#define IDB_ABOUT_BACKGROUND_200 151
+#define IDB_BUTTON_STRIP_150    152
+#define IDB_BUTTON_STRIP_200    153
+#define IDB_EXIT_STRIP_150      154
+#define IDB_EXIT_STRIP_200      155
 
 #define IDC_DATA_VIEW           1000
 #define IDC_OUTPUT_GROUP        1001

@@ -1,8 +1,12 @@
 // Skinned push button: state images, shaped window, hover, cursor, tooltip, caption.
 #include "skin/SkinButton.h"
 
+#include <iterator>
+
+#include "core/DpiScale.h"
 #include "fw/Gdi.h"
 #include "fw/App.h"
+#include "res/resource.h"
 #include "skin/SkinRegion.h"
 
 BEGIN_MESSAGE_MAP(CSkinButton, CButton)
@@ -51,12 +55,46 @@ void CSkinButton::SetTooltipText(const char* text, bool enable)
         m_tooltip.AddTool(m_hWnd, text ? text : "");
 }
 
+namespace {
+// The program's pictures that are also drawn for larger display scales: the picture at
+// 100 %, 150 % and 200 %.
+const UINT kRenderings[][3] = {
+    {IDB_BUTTON_STRIP, IDB_BUTTON_STRIP_150, IDB_BUTTON_STRIP_200},
+    {IDB_EXIT_STRIP, IDB_EXIT_STRIP_150, IDB_EXIT_STRIP_200},
+    {IDB_ABOUT_BACKGROUND, IDB_ABOUT_BACKGROUND_150, IDB_ABOUT_BACKGROUND_200},
+};
+
+HBITMAP LoadBitmapOf(UINT id)
+{
+    return GdiTally::Made(static_cast<HBITMAP>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+}
+}  // namespace
+
 int CSkinButton::LoadBitmapResource(UINT id, LPCSTR type, const RECT* part)
 {
     if (type != RT_BITMAP)
         return 0;
-    HBITMAP bitmap = GdiTally::Made(static_cast<HBITMAP>(
-        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    HBITMAP bitmap = LoadBitmapOf(id);
+    // A button stretched to its size starts from the rendering nearest to that size,
+    // so a larger scale shows a picture drawn for it rather than a blown-up one.
+    BITMAP bm = {};
+    if (bitmap && !part && m_bRegionFromBitmap && IsWindow() && ::GetObjectA(bitmap, sizeof bm, &bm)) {
+        for (const auto& renderings : kRenderings) {
+            if (renderings[0] != id)
+                continue;
+            RECT client;
+            ::GetClientRect(m_hWnd, &client);
+            const int cellWidth = m_bStateStrip ? bm.bmWidth / kStates : bm.bmWidth;
+            const size_t best = ClosestRendering(client.right, client.bottom, cellWidth, bm.bmHeight, {100, 150, 200});
+            if (best > 0 && best < std::size(renderings)) {
+                if (HBITMAP larger = LoadBitmapOf(renderings[best])) {
+                    GdiTally::Delete(bitmap);
+                    bitmap = larger;
+                }
+            }
+        }
+    }
     const int result = SetBitmap(bitmap, part);
     GdiTally::Delete(bitmap);
     return result;

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "core/AppSettings.h"
+#include "core/DpiScale.h"
 #include "core/PathParts.h"
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
@@ -21,11 +22,10 @@
 #include "core/OutputFile.h"
 #include "ui/OutputPathBox.h"
 #include "ui/WindowPlacementStore.h"
+#include "fw/WindowDpi.h"
 
 namespace {
 const int kIndentItems = 51;       // "0" to "50"
-const int kMinTrackWidth = 420;
-const int kMinTrackHeight = 350;
 const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
@@ -551,8 +551,10 @@ void CReaderDlg::OnSize(UINT type, int cx, int cy)
 LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 {
     auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-    info->ptMinTrackSize.x = kMinTrackWidth;
-    info->ptMinTrackSize.y = kMinTrackHeight;
+    // 420 x 350 at 100 %, as many pixels more as the window's scale asks for.
+    const TrackSize minimum = MinTrackSizeForDpi(WindowDpi(m_hWnd));
+    info->ptMinTrackSize.x = minimum.width;
+    info->ptMinTrackSize.y = minimum.height;
     return Default();
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "fw/App.h"
+#include "fw/WindowDpi.h"
+#include "core/DpiScale.h"
 #include "core/WindowRectMath.h"
 
 namespace {
@@ -24,6 +26,9 @@ void ForEachValue(Record& wp, Fn fn)
     fn("wp.top", wp.rcNormalPosition.top);
     fn("wp.bottom", wp.rcNormalPosition.bottom);
 }
+
+// Stored after the ten: older placements lack it.
+const char kDpiValue[] = "wp.dpi";
 
 // Adds one monitor's rectangle to the list.
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list)
@@ -63,6 +68,7 @@ void WindowPlacementStore::LoadPlacement(const char* section)
         using Field = std::remove_reference_t<decltype(field)>;
         field = static_cast<Field>(app->GetProfileInt(section, name, static_cast<int>(field)));
     });
+    dpi = static_cast<int>(app->GetProfileInt(section, kDpiValue, dpi));
 }
 
 void WindowPlacementStore::SavePlacement(const char* section) const
@@ -73,11 +79,14 @@ void WindowPlacementStore::SavePlacement(const char* section) const
     ForEachValue(*this, [&](const char* name, const auto& field) {
         app->WriteProfileInt(section, name, static_cast<int>(field));
     });
+    app->WriteProfileInt(section, kDpiValue, dpi);
 }
 
 bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window)
 {
     record.LoadPlacement(section);
+    const WindowRect scaled = ScaleRectForDpi(ToWindowRect(record.rcNormalPosition), record.dpi, WindowDpi(window));
+    record.rcNormalPosition = RECT{scaled.left, scaled.top, scaled.right, scaled.bottom};
     // The title bar: the sizing frame and the caption above the client area.
     const int titleBar = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYSIZEFRAME);
     if (!PlacementFitsDesktop(ToWindowRect(record.rcNormalPosition), MonitorRects(), titleBar))
@@ -92,6 +101,7 @@ bool RestoreWindowPlacement(WindowPlacementStore& record, const char* section, H
 void StoreWindowPlacement(WindowPlacementStore& record, const char* section, HWND window)
 {
     record.length = sizeof(WINDOWPLACEMENT);
+    record.dpi = WindowDpi(window);
     if (::GetWindowPlacement(window, &record))
         record.SavePlacement(section);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/AppSettings.h"
 #include "app/ReaderApp.h"
@@ -197,4 +199,71 @@ TEST_F(PlacementInProcess, OnlyAWindowThatFinishedOpeningStoresItsPlacement)
     m_dlg.reset();
     EXPECT_EQ(Value(m_key, "wp.left"), 210);
     EXPECT_EQ(Value(m_key, "wp.bottom"), 620);
+}
+
+TEST_F(PlacementInProcess, APlacementStoredAtAnotherScaleKeepsItsCornerAndScalesItsSize)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_EQ(dpi, 96) << "the sizes below are for a 100 % display";
+    CWinApp* app = AfxGetApp();
+    // 750 x 600 stored at 150 %: 500 x 400 now.
+    Store({230, 140, 980, 740});
+    app->WriteProfileInt("Settings", "wp.dpi", 144);
+    EXPECT_TRUE(SameRect(WindowRectOf(Open()), {230, 140, 730, 540}));
+    // 301 x 263 stored at 50 %: twice that.
+    Store({170, 90, 471, 353});
+    app->WriteProfileInt("Settings", "wp.dpi", 48);
+    EXPECT_TRUE(SameRect(WindowRectOf(Open()), {170, 90, 772, 616}));
+    // Closing stores the scale beside the ten values, which keep their meaning.
+    m_dlg.reset();
+    EXPECT_EQ(Value(m_key, "wp.dpi"), 96);
+    EXPECT_EQ(Value(m_key, "wp.left"), 170);
+    EXPECT_EQ(Value(m_key, "wp.right"), 772);
+    EXPECT_EQ(Value(m_key, "wp.bottom"), 616);
+}
+
+namespace {
+struct Children {
+    HWND parent;
+    RECT client;
+    std::vector<std::string> outside;
+};
+
+BOOL CALLBACK CheckChild(HWND child, LPARAM lp)
+{
+    auto* c = reinterpret_cast<Children*>(lp);
+    if (::GetParent(child) != c->parent || !::IsWindowVisible(child))
+        return TRUE;
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, c->parent, reinterpret_cast<POINT*>(&r), 2);
+    if (r.left < 0 || r.top < 0 || r.right > c->client.right || r.bottom > c->client.bottom)
+        c->outside.push_back(std::to_string(::GetDlgCtrlID(child)));
+    return TRUE;
+}
+}  // namespace
+
+// Placements stored by a version that knew no scale: at 100 %. At every scale the
+// window must open large enough to hold each of its controls.
+TEST_F(PlacementInProcess, APlacementStoredAt100PercentHoldsEveryControlAtTheCurrentScale)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    for (const RECT& r : {RECT{90, 30, 590, 590}, RECT{60, 40, 760, 640}}) {
+        Store(r);
+        HWND window = Open();
+        Children children{window, {}, {}};
+        ::GetClientRect(window, &children.client);
+        ::EnumChildWindows(window, CheckChild, reinterpret_cast<LPARAM>(&children));
+        std::string ids;
+        for (const std::string& id : children.outside)
+            ids += id + " ";
+        EXPECT_TRUE(children.outside.empty()) << "outside the client area: " << ids << "at " << dpi << " DPI";
+        const RECT shown = WindowRectOf(window);
+        EXPECT_EQ(shown.left, r.left);
+        EXPECT_EQ(shown.top, r.top);
+    }
 }
