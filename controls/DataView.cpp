@@ -37,13 +37,13 @@ bool SameRect(const RECT& a, const RECT& b)
 BEGIN_MESSAGE_MAP(CDataView, CStatic)
     ON_WM_PAINT()
     ON_MESSAGE(WM_PRINTCLIENT, OnPrintClient)
-    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_WM_ERASEBKGND_NONE()
     ON_WM_SIZE()
-    ON_MESSAGE(WM_VSCROLL, OnVScroll)
-    ON_MESSAGE(WM_HSCROLL, OnHScroll)
-    ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
+    ON_WM_VSCROLL()
+    ON_WM_HSCROLL()
+    ON_WM_MOUSEWHEEL()
     ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
-    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_WM_KEYDOWN()
     ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
 END_MESSAGE_MAP()
 
@@ -482,42 +482,30 @@ void CDataView::ScrollLines(int delta, bool toFirst, bool toLast, bool redraw)
         InvalidateView();
 }
 
-int CDataView::ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const
-{
-    // The message carries 16 bits; the bar itself knows the full position while it is
-    // being dragged, which matters beyond 65535 lines.
-    const int reported = HIWORD(wp);
-    if (!bar || reinterpret_cast<HWND>(lp) != bar)
-        return reported;
-    SCROLLINFO si = {sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-    if (::GetScrollInfo(bar, SB_CTL, &si) && (si.nTrackPos & 0xFFFF) == reported)
-        return si.nTrackPos;
-    return reported;
-}
-
 // Both bars take the same requests: one line, one page, or the thumb's position; the
 // horizontal bar's positions may stand for a longer range of offsets.
-void CDataView::ScrollBy(HWND bar, int& position, int max, bool mapped, WPARAM wp, LPARAM lp)
+// (The thumb's position is read in full, which matters beyond 65535 lines.)
+void CDataView::ScrollBy(HWND bar, int& position, int max, bool mapped, UINT code)
 {
-    int thumb = ThumbPosition(bar, wp, lp);
+    int thumb = ThumbTrackPosition();
     if (mapped)
         thumb = ViewMath::FromBar(thumb, max);
-    const int target = ViewMath::ScrollRequestTarget(LOWORD(wp), position, thumb);
+    const int target = ViewMath::ScrollRequestTarget(static_cast<int>(code), position, thumb);
     position = ViewMath::Clamp(target, max);
     SetBarPosition(bar, mapped ? ViewMath::ToBar(position, max) : position);
     InvalidateView();
 }
 
-LRESULT CDataView::OnVScroll(WPARAM wp, LPARAM lp)
+void CDataView::OnVScroll(UINT code, HWND)
 {
-    ScrollBy(m_hVBar, m_topLine, m_vMax, false, wp, lp);
-    return Default();
+    ScrollBy(m_hVBar, m_topLine, m_vMax, false, code);
+    Default();
 }
 
-LRESULT CDataView::OnHScroll(WPARAM wp, LPARAM lp)
+void CDataView::OnHScroll(UINT code, HWND)
 {
-    ScrollBy(m_hHBar, m_hOffset, m_hMax, true, wp, lp);
-    return Default();
+    ScrollBy(m_hHBar, m_hOffset, m_hMax, true, code);
+    Default();
 }
 
 void CDataView::OnSize(UINT, int, int)
@@ -528,11 +516,11 @@ void CDataView::OnSize(UINT, int, int)
     InvalidateView();
 }
 
-LRESULT CDataView::OnMouseWheel(WPARAM wp, LPARAM)
+void CDataView::OnMouseWheel(UINT, short delta, POINT)
 {
     if (m_bListMode)
-        ScrollLines(ViewMath::WheelLines(static_cast<short>(HIWORD(wp))), false, false, true);
-    return Default();
+        ScrollLines(ViewMath::WheelLines(delta), false, false, true);
+    Default();
 }
 
 // --- marks, mouse and keys ----------------------------------------------------------
@@ -612,15 +600,15 @@ LRESULT CDataView::OnGetDlgCode(WPARAM, LPARAM)
     return Default();
 }
 
-LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
+void CDataView::OnKeyDown(UINT key)
 {
     // Ctrl+C and Ctrl+Insert copy (AltGr, which is Ctrl+Alt, does not); the marks and the
     // scrolling stay as they are.
-    if (m_bListMode && (wp == 'C' || wp == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
+    if (m_bListMode && (key == 'C' || key == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_MENU) >= 0) {
         if (CopyViewText(*this) == CopyResult::NoMemory)
             AfxMessageBox(kNoMemoryToCopy, MB_OK | MB_ICONEXCLAMATION);
-        return 0;
+        return;
     }
     // Ctrl+Home and Ctrl+End show the first and the last line; a mark stays where it is.
     if (m_bListMode && (wp == VK_HOME || wp == VK_END) && ::GetKeyState(VK_CONTROL) < 0) {
@@ -628,15 +616,14 @@ LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
         return Default();
     }
     if (m_bListMode) {
-        const int key = static_cast<int>(wp);
         if (m_marks.size() == 1) {
             const int marked = m_marks.begin()->first;
             RemoveHighlight(marked, true);
-            const ViewMath::KeyAction action = ViewMath::KeyDown(key, 1, marked, m_store.Count());
+            const ViewMath::KeyAction action = ViewMath::KeyDown(static_cast<int>(key), 1, marked, m_store.Count());
             AddHighlight(action.value, false);
         } else {
             const ViewMath::KeyAction action =
-                ViewMath::KeyDown(key, static_cast<int>(m_marks.size()), -1, m_store.Count());
+                ViewMath::KeyDown(static_cast<int>(key), static_cast<int>(m_marks.size()), -1, m_store.Count());
             switch (action.kind) {
             case ViewMath::KeyAction::Scroll:
                 ScrollLines(action.value, false, false, true);
@@ -652,7 +639,7 @@ LRESULT CDataView::OnKeyDown(WPARAM wp, LPARAM)
             }
         }
     }
-    return Default();
+    Default();
 }
 
 // --- painting -----------------------------------------------------------------------
@@ -694,11 +681,6 @@ void CDataView::InvalidateView()
     else
         m_pendingRect = rc;
     m_bPaintPending = true;
-}
-
-LRESULT CDataView::OnEraseBkgnd(WPARAM, LPARAM)
-{
-    return 1;
 }
 
 void CDataView::OnPaint()

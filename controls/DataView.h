@@ -98,13 +98,12 @@ protected:
 
     void OnPaint();
     LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
-    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
     void OnSize(UINT type, int cx, int cy);
-    LRESULT OnVScroll(WPARAM wp, LPARAM lp);
-    LRESULT OnHScroll(WPARAM wp, LPARAM lp);
-    LRESULT OnMouseWheel(WPARAM wp, LPARAM lp);
+    void OnVScroll(UINT code, HWND bar);
+    void OnHScroll(UINT code, HWND bar);
+    void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
     LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
-    LRESULT OnKeyDown(WPARAM wp, LPARAM lp);
+    void OnKeyDown(UINT key);
     void OnLButtonDown(UINT flags, POINT point);
 
     DECLARE_MESSAGE_MAP()
@@ -125,8 +124,7 @@ private:
     void RepaintBar(HWND bar);
     int64_t MeasureLongestLine(const RECT& client);
     void ScrollLines(int delta, bool toFirst, bool toLast, bool redraw);
-    int ThumbPosition(HWND bar, WPARAM wp, LPARAM lp) const;
-    void ScrollBy(HWND bar, int& position, int max, bool mapped, WPARAM wp, LPARAM lp);
+    void ScrollBy(HWND bar, int& position, int max, bool mapped, UINT code);
     void AddHighlight(int line, bool redraw);
     void RemoveHighlight(int line, bool redraw);
     void ClearHighlights();

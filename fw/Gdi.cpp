@@ -111,28 +111,45 @@ int PointsToLogical(HDC dc, int points)
 
 CBufferedPaint::CBufferedPaint(HWND wnd) : m_wnd(wnd), m_painting(true), m_target(::BeginPaint(wnd, &m_ps))
 {
-    Open();
+    ::GetClientRect(m_wnd, &m_client);
+    Open(m_own);
 }
 
-CBufferedPaint::CBufferedPaint(HWND wnd, HDC target) : m_wnd(wnd), m_painting(false), m_target(target)
-{
-    Open();
-}
-
-void CBufferedPaint::Open()
+CBufferedPaint::CBufferedPaint(HWND wnd, HDC target) : m_wnd(wnd), m_target(target)
 {
     ::GetClientRect(m_wnd, &m_client);
+    Open(m_own);
+}
+
+CBufferedPaint::CBufferedPaint(HDC target, const RECT& item, CSurface& kept, HRGN clip)
+    : m_target(target), m_client{0, 0, item.right - item.left, item.bottom - item.top}, m_at{item.left, item.top},
+      m_clip(clip)
+{
+    Open(kept);
+}
+
+void CBufferedPaint::Open(CSurface& buffer)
+{
     if (!m_target || m_client.right <= 0 || m_client.bottom <= 0)
         return;
-    if (!m_buffer.Create(m_target, m_client.right, m_client.bottom))
+    if (!buffer || buffer.Width() != m_client.right || buffer.Height() != m_client.bottom)
+        buffer.Create(m_target, m_client.right, m_client.bottom);
+    if (buffer)
+        m_buffer = &buffer;
+    else
         m_saved = ::SaveDC(m_target);
 }
 
 CBufferedPaint::~CBufferedPaint()
 {
-    if (m_buffer)
-        ::BitBlt(m_target, 0, 0, m_client.right, m_client.bottom, m_buffer.Dc(), 0, 0, SRCCOPY);
-    m_buffer.Release();
+    if (m_buffer) {
+        if (m_clip)
+            ::SelectClipRgn(m_target, m_clip);
+        ::BitBlt(m_target, m_at.x, m_at.y, m_client.right, m_client.bottom, m_buffer->Dc(), 0, 0, SRCCOPY);
+        if (m_clip)
+            ::SelectClipRgn(m_target, nullptr);
+    }
+    m_own.Release();
     if (m_saved)
         ::RestoreDC(m_target, m_saved);
     if (m_painting)

@@ -92,6 +92,39 @@ private:
     HGDIOBJ m_old;
 };
 
+// A window's client-area device context (the screen's for null) for as long as it lives.
+class CClientDC {
+public:
+    explicit CClientDC(HWND wnd) : m_wnd(wnd), m_dc(::GetDC(wnd)) {}
+    ~CClientDC()
+    {
+        if (m_dc)
+            ::ReleaseDC(m_wnd, m_dc);
+    }
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
+    HDC Dc() const { return m_dc; }
+
+private:
+    HWND m_wnd;
+    HDC m_dc;
+};
+
+// Begins a window's paint for as long as it lives.
+class CPaintDC {
+public:
+    explicit CPaintDC(HWND wnd) : m_wnd(wnd), m_dc(::BeginPaint(wnd, &m_ps)) {}
+    ~CPaintDC() { ::EndPaint(m_wnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+    HDC Dc() const { return m_dc; }
+
+private:
+    HWND m_wnd;
+    PAINTSTRUCT m_ps = {};
+    HDC m_dc;
+};
+
 // Paints a window's client area through an off-screen buffer that is copied in one
 // piece. When no buffer can be had, Dc() is the target itself (its state saved and
 // restored), so the window is painted rather than left blank. From WM_PAINT it begins
@@ -100,6 +133,10 @@ class CBufferedPaint {
 public:
     explicit CBufferedPaint(HWND wnd);     // WM_PAINT
     CBufferedPaint(HWND wnd, HDC target);  // WM_PRINTCLIENT
+    // An owner-drawn item: the buffer is `kept`, which the caller keeps from paint to
+    // paint (it is made again when the item's size changes); the copy stays inside
+    // `clip` when one is given. Client() is the item's area from (0, 0).
+    CBufferedPaint(HDC target, const RECT& item, CSurface& kept, HRGN clip = nullptr);
     ~CBufferedPaint();
     CBufferedPaint(const CBufferedPaint&) = delete;
     CBufferedPaint& operator=(const CBufferedPaint&) = delete;
@@ -109,18 +146,21 @@ public:
     {
         if (m_client.right <= 0 || m_client.bottom <= 0)
             return nullptr;
-        return m_buffer ? m_buffer.Dc() : m_target;
+        return m_buffer ? m_buffer->Dc() : m_target;
     }
     const RECT& Client() const { return m_client; }
 
 private:
-    void Open();
+    void Open(CSurface& buffer);
 
-    HWND m_wnd;
-    bool m_painting;
+    HWND m_wnd = nullptr;
+    bool m_painting = false;
     PAINTSTRUCT m_ps = {};
     HDC m_target;
     RECT m_client = {};
-    CSurface m_buffer;
+    POINT m_at = {};  // where the buffer goes in the target
+    HRGN m_clip = nullptr;
+    CSurface m_own;
+    CSurface* m_buffer = nullptr;
     int m_saved = 0;
 };

@@ -149,6 +149,19 @@ LRESULT CWnd::Default()
     return DefWindowProc(m_current.msg, m_current.wp, m_current.lp);
 }
 
+int CWnd::ThumbTrackPosition() const
+{
+    const int reported = HIWORD(m_current.wp);
+    HWND bar = reinterpret_cast<HWND>(m_current.lp);
+    const int which = bar ? SB_CTL : m_current.msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
+    SCROLLINFO si = {sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    // A bar that is not being dragged may hold an old track position: taken only when
+    // it agrees with the message.
+    if (::GetScrollInfo(bar ? bar : m_hWnd, which, &si) && (si.nTrackPos & 0xFFFF) == reported)
+        return si.nTrackPos;
+    return reported;
+}
+
 bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
 {
     return false;
@@ -203,6 +216,9 @@ LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
         return 0;
     case MsgSig::Key:
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT)>(e->handler))(static_cast<UINT>(wp));
+        return 0;
+    case MsgSig::Timer:
+        (wnd->*reinterpret_cast<void (CWnd::*)(UINT_PTR)>(e->handler))(static_cast<UINT_PTR>(wp));
         return 0;
     }
     return 0;

@@ -9,7 +9,7 @@ class CWnd;
 // A message map is a static table of entries; a class's table chains to its base's.
 // Handlers are stored in one member-pointer type and called back through the
 // signature recorded beside them.
-enum class MsgSig { Raw, Void, Size, Mouse, NoErase, SetCursor, Wheel, Scroll, Key };
+enum class MsgSig { Raw, Void, Size, Mouse, NoErase, SetCursor, Wheel, Scroll, Key, Timer };
 typedef void (CWnd::*AnyHandler)();
 
 struct MsgMapEntry {
@@ -67,6 +67,9 @@ protected:
     virtual LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // Default handling of the message being dispatched right now.
     LRESULT Default();
+    // The thumb's position of the scroll message being dispatched, in full: the message
+    // carries 16 bits, the bar knows all 32 while the thumb is dragged.
+    int ThumbTrackPosition() const;
     // Called when a window has just been bound, before its messages come here.
     virtual void PreSubclassWindow() {}
     // Called after the window is gone (WM_NCDESTROY).
@@ -148,6 +151,9 @@ protected:                                                     \
 // void fn(UINT flags, POINT point)
 #define ON_MOUSE_MESSAGE(msg, fn) \
     {msg, 0, 0, MsgSig::Mouse, KORVEX_HANDLER(void (CWnd::*)(UINT, POINT), fn)},
+#define ON_WM_MOUSEMOVE() ON_MOUSE_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+#define ON_WM_MOUSEHOVER() ON_MOUSE_MESSAGE(WM_MOUSEHOVER, OnMouseHover)
+#define ON_WM_MOUSELEAVE() ON_MESSAGE_VOID(WM_MOUSELEAVE, OnMouseLeave)
 // No handler: painting covers the whole client area, so erasing it first only flickers.
 #define ON_WM_ERASEBKGND_NONE() {WM_ERASEBKGND, 0, 0, MsgSig::NoErase, nullptr},
 // bool OnSetCursor(HWND wnd, UINT hitTest, UINT mouseMsg): true when a cursor was set
@@ -156,7 +162,8 @@ protected:                                                     \
 // void OnMouseWheel(UINT keys, short delta, POINT screenPoint)
 #define ON_WM_MOUSEWHEEL() \
     {WM_MOUSEWHEEL, 0, 0, MsgSig::Wheel, KORVEX_HANDLER(void (CWnd::*)(UINT, short, POINT), OnMouseWheel)},
-// void fn(UINT code, HWND bar): the bar is null for the window's own scroll bar
+// void fn(UINT code, HWND bar): the bar is null for the window's own scroll bar; the
+// thumb's position is ThumbTrackPosition()
 #define ON_SCROLL_MESSAGE(msg, fn) \
     {msg, 0, 0, MsgSig::Scroll, KORVEX_HANDLER(void (CWnd::*)(UINT, HWND), fn)},
 #define ON_WM_VSCROLL() ON_SCROLL_MESSAGE(WM_VSCROLL, OnVScroll)
@@ -164,3 +171,5 @@ protected:                                                     \
 // void OnKeyDown(UINT key)
 #define ON_WM_KEYDOWN() \
     {WM_KEYDOWN, 0, 0, MsgSig::Key, KORVEX_HANDLER(void (CWnd::*)(UINT), OnKeyDown)},
+// void OnTimer(UINT_PTR id)
+#define ON_WM_TIMER() {WM_TIMER, 0, 0, MsgSig::Timer, KORVEX_HANDLER(void (CWnd::*)(UINT_PTR), OnTimer)},

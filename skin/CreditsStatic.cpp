@@ -26,9 +26,9 @@ HFONT CreditsFont(const LineStyle& style)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CCreditsStatic, CStatic)
-    ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_WM_TIMER()
     ON_WM_PAINT()
-    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_WM_ERASEBKGND_NONE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -58,14 +58,15 @@ void CCreditsStatic::PrepareSurfaces()
     m_nTextHeight = 280;
     if (!IsWindow())
         return;
-    HDC dc = ::GetDC(m_hWnd);
-    RenderCreditsText(dc);
-    HBITMAP picture = GdiTally::Made(static_cast<HBITMAP>(::LoadImageA(
-        AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_ABOUT_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    m_background.CreateFrom(dc, picture);
-    GdiTally::Delete(picture);
-    m_frame.Create(dc, m_background.Width(), m_background.Height());
-    ::ReleaseDC(m_hWnd, dc);
+    {
+        CClientDC dc(m_hWnd);
+        RenderCreditsText(dc.Dc());
+        HBITMAP picture = GdiTally::Made(static_cast<HBITMAP>(::LoadImageA(
+            AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_ABOUT_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        m_background.CreateFrom(dc.Dc(), picture);
+        GdiTally::Delete(picture);
+        m_frame.Create(dc.Dc(), m_background.Width(), m_background.Height());
+    }
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     m_nTextPos = client.bottom - kStartBelowBottom;
@@ -96,14 +97,13 @@ void CCreditsStatic::RenderCreditsText(HDC reference)
             line.erase(0, text == std::string::npos ? line.size() : text);
         }
         const COLORREF oldColour = ::SetTextColor(dc, style->colour);
-        HGDIOBJ oldFont = ::SelectObject(dc, font);
+        CSelectObject lineFont(dc, font);
         RECT rc = {0, y, m_nTextWidth, m_nTextHeight};
         ::DrawTextA(dc, line.c_str(), static_cast<int>(line.size()), &rc, DT_NOPREFIX | DT_SINGLELINE);
         TEXTMETRICA tm = {};
         ::GetTextMetricsA(dc, &tm);
         y += tm.tmHeight;
         ::SetTextColor(dc, oldColour);
-        ::SelectObject(dc, oldFont);
         if (end == std::string::npos)
             break;
         start = end + 1;
@@ -131,9 +131,8 @@ void CCreditsStatic::AnimateFrame()
         ::BitBlt(m_frame.Dc(), kColumnLeft, m_nTextPos, m_nTextWidth, visible, m_text.Dc(), 0, 0, SRCAND);
     if (--m_nTextPos < -m_nTextHeight)
         m_nTextPos = h;
-    HDC dc = ::GetDC(m_hWnd);
-    ::BitBlt(dc, 0, 0, w, h, m_frame.Dc(), 0, 0, SRCCOPY);
-    ::ReleaseDC(m_hWnd, dc);
+    CClientDC dc(m_hWnd);
+    ::BitBlt(dc.Dc(), 0, 0, w, h, m_frame.Dc(), 0, 0, SRCCOPY);
 }
 
 void CCreditsStatic::ReleaseSurfaces()
@@ -143,24 +142,17 @@ void CCreditsStatic::ReleaseSurfaces()
     m_frame.Release();
 }
 
-LRESULT CCreditsStatic::OnTimer(WPARAM wp, LPARAM)
+void CCreditsStatic::OnTimer(UINT_PTR id)
 {
-    if (wp == kTimerId)
+    if (id == kTimerId)
         AnimateFrame();
-    return Default();
+    Default();
 }
 
 void CCreditsStatic::OnPaint()
 {
     // Every tick draws the whole control; a paint only has to validate it.
-    PAINTSTRUCT ps;
-    ::BeginPaint(m_hWnd, &ps);
-    ::EndPaint(m_hWnd, &ps);
-}
-
-LRESULT CCreditsStatic::OnEraseBkgnd(WPARAM, LPARAM)
-{
-    return TRUE;
+    CPaintDC paint(m_hWnd);
 }
 
 void CCreditsStatic::OnDestroy()

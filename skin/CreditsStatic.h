@@ -25,9 +25,8 @@ public:
 
 protected:
     void PreSubclassWindow() override;
-    LRESULT OnTimer(WPARAM wp, LPARAM lp);
+    void OnTimer(UINT_PTR id);
     void OnPaint();
-    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
     void OnDestroy();
 
     DECLARE_MESSAGE_MAP()

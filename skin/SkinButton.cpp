@@ -10,11 +10,11 @@
 #include "skin/SkinRegion.h"
 
 BEGIN_MESSAGE_MAP(CSkinButton, CButton)
-    ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
-    ON_MESSAGE(WM_MOUSEHOVER, OnMouseHover)
-    ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
-    ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
-    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEHOVER()
+    ON_WM_MOUSELEAVE()
+    ON_WM_SETCURSOR()
+    ON_WM_ERASEBKGND_NONE()  // every paint covers the whole button
     ON_MESSAGE(WM_SETTEXT, OnSetText)
     ON_MESSAGE(WM_UPDATEUISTATE, OnUpdateUiState)
 END_MESSAGE_MAP()
@@ -195,11 +195,10 @@ void CSkinButton::PreSubclassWindow()
 
 void CSkinButton::CreateButtonFont()
 {
-    HDC dc = ::GetDC(m_hWnd);
+    CClientDC dc(m_hWnd);
     GdiTally::Delete(m_hFont);
-    m_hFont = GdiTally::Made(::CreateFontA(-PointsToLogical(dc, m_nFontSize), 0, 0, 0, m_nFontWeight, FALSE, FALSE,
-                                           FALSE, m_charSet, 0, 0, 0, 0, m_fontFace.c_str()));
-    ::ReleaseDC(m_hWnd, dc);
+    m_hFont = GdiTally::Made(::CreateFontA(-PointsToLogical(dc.Dc(), m_nFontSize), 0, 0, 0, m_nFontWeight, FALSE,
+                                           FALSE, FALSE, m_charSet, 0, 0, 0, 0, m_fontFace.c_str()));
 }
 
 void CSkinButton::PostNcDestroy()
@@ -234,42 +233,34 @@ bool CSkinButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
     return CButton::OnChildNotify(msg, wp, lp, result);
 }
 
-LRESULT CSkinButton::OnMouseMove(WPARAM, LPARAM)
+void CSkinButton::OnMouseMove(UINT, POINT)
 {
     if (!m_bMouseTracked) {
         TRACKMOUSEEVENT tme = {sizeof tme, TME_HOVER | TME_LEAVE, m_hWnd, 1};
         m_bMouseTracked = ::_TrackMouseEvent(&tme) != 0;
     }
-    return Default();
+    Default();
 }
 
-LRESULT CSkinButton::OnMouseHover(WPARAM, LPARAM)
+void CSkinButton::OnMouseHover(UINT, POINT)
 {
     m_bHover = true;
     Invalidate(true);
-    return 0;
 }
 
-LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM)
+void CSkinButton::OnMouseLeave()
 {
     m_bMouseTracked = false;
     m_bHover = false;
     Invalidate(true);
-    return 0;
 }
 
-LRESULT CSkinButton::OnSetCursor(WPARAM, LPARAM)
+bool CSkinButton::OnSetCursor(HWND, UINT, UINT)
 {
     if (!m_hCursor)
-        return Default();
+        return false;
     ::SetCursor(m_hCursor);
-    return TRUE;
-}
-
-LRESULT CSkinButton::OnEraseBkgnd(WPARAM, LPARAM)
-{
-    // Nothing to erase: every paint covers the whole button.
-    return TRUE;
+    return true;
 }
 
 LRESULT CSkinButton::OnSetText(WPARAM, LPARAM lp)
@@ -304,19 +295,9 @@ bool CSkinButton::ShowsFocus(UINT itemState) const
 
 void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
 {
-    HDC dc = item->hDC;
-    RECT rc = item->rcItem;
-    const RECT client = rc;
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
     const bool disabled = (item->itemState & ODS_DISABLED) != 0;
     const bool focus = ShowsFocus(item->itemState);
-
-    // Composed off screen and copied in one transfer; straight onto the button when
-    // no off-screen bitmap can be made.
-    if (m_canvas.Width() != w || m_canvas.Height() != h)
-        m_canvas.Create(dc, w, h);
-    HDC out = m_canvas ? m_canvas.Dc() : dc;
 
     const int state = pressed ? kPressed : disabled ? kDisabled : m_bHover ? kHover : kNormal;
     if (!m_hRgn) {
@@ -324,6 +305,15 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         InstallRegion(m_bRegionFromBitmap ? m_images[state] : nullptr);
         m_stateDCs[state] = std::make_unique<CBitmapDC>(nullptr, m_images[state]);
     }
+
+    // Composed off screen and copied in one transfer, inside the button's shape.
+    CBufferedPaint paint(item->hDC, item->rcItem, m_canvas, m_hClip);
+    HDC out = paint.Dc();
+    if (!out)
+        return;
+    const RECT client = paint.Client();
+    RECT rc = client;
+    const int w = client.right, h = client.bottom;
 
     ::SetDCBrushColor(out, m_crBackground);
     ::FillRect(out, &client, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
@@ -345,7 +335,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     if (picture)
         ::BitBlt(out, 0, 0, w, h, m_stateDCs[state]->Dc(), 0, 0, SRCCOPY);
 
-    HGDIOBJ oldFont = ::SelectObject(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
+    CSelectObject font(out, m_hFont ? m_hFont : ::GetStockObject(DEFAULT_GUI_FONT));
     RECT text = rc;
     ::InflateRect(&text, -2, -2);
     if (pressed && m_bPressedTextShift) {
@@ -364,20 +354,11 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
         ::SetTextColor(out, m_crText);
     }
     ::DrawTextA(out, m_caption.c_str(), -1, &text, m_uTextFormat);
-    ::SelectObject(out, oldFont);
 
     // Over the picture, inside the button's edge: the keyboard focus.
     if (picture && focus) {
         RECT frame = client;
         ::InflateRect(&frame, -kFocusInset, -kFocusInset);
         ::DrawFocusRect(out, &frame);
-    }
-
-    if (m_canvas) {
-        if (m_hClip)
-            ::SelectClipRgn(dc, m_hClip);
-        ::BitBlt(dc, 0, 0, w, h, out, 0, 0, SRCCOPY);
-        if (m_hClip)
-            ::SelectClipRgn(dc, nullptr);
     }
 }

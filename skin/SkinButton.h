@@ -46,11 +46,10 @@ protected:
     void DrawItem(const DRAWITEMSTRUCT* item) override;
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-    LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
-    LRESULT OnMouseHover(WPARAM wp, LPARAM lp);
-    LRESULT OnMouseLeave(WPARAM wp, LPARAM lp);
-    LRESULT OnSetCursor(WPARAM wp, LPARAM lp);
-    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnMouseHover(UINT flags, POINT point);
+    void OnMouseLeave();
+    bool OnSetCursor(HWND wnd, UINT hitTest, UINT mouseMsg);
     LRESULT OnSetText(WPARAM wp, LPARAM lp);
     LRESULT OnUpdateUiState(WPARAM wp, LPARAM lp);
 
@@ -95,7 +94,7 @@ private:
 
     // Kept from paint to paint: making them, or selecting a picture into a context,
     // costs more than the rest of a paint.
-    CSurface m_canvas;          // the off-screen image of the button
+    CSurface m_canvas;          // the off-screen image of the button (painting's buffer)
     std::unique_ptr<CBitmapDC> m_stateDCs[kStates];  // each shows its state picture
     HRGN m_hClip = nullptr;     // our copy of the window's region
     std::string m_caption;      // the window text, kept as it is set

@@ -50,12 +50,9 @@ HBITMAP CopyBitmapPart(HBITMAP source, int x, int y, int width, int height)
     HBITMAP copy = source ? BitmapLike(bm, width, height) : nullptr;
     if (!copy)
         return nullptr;
-    HDC screen = ::GetDC(nullptr);
-    {
-        CBitmapDC from(screen, source), to(screen, copy);
-        ::BitBlt(to.Dc(), 0, 0, width, height, from.Dc(), x, y, SRCCOPY);
-    }
-    ::ReleaseDC(nullptr, screen);
+    CClientDC screen(nullptr);
+    CBitmapDC from(screen.Dc(), source), to(screen.Dc(), copy);
+    ::BitBlt(to.Dc(), 0, 0, width, height, from.Dc(), x, y, SRCCOPY);
     return copy;
 }
 
@@ -65,16 +62,13 @@ HBITMAP StretchBitmapToRect(HBITMAP source, const RECT& rect)
     HBITMAP scaled = source ? BitmapLike(bm, rect.right - rect.left, rect.bottom - rect.top) : nullptr;
     if (!scaled)
         return nullptr;
-    HDC screen = ::GetDC(nullptr);
-    {
-        CBitmapDC from(screen, source), to(screen, scaled);
-        // Whole pixels, no blending: a blended edge would turn part of the cut-away
-        // colour into opaque near-white fringes.
-        ::SetStretchBltMode(to.Dc(), COLORONCOLOR);
-        ::StretchBlt(to.Dc(), 0, 0, rect.right - rect.left, rect.bottom - rect.top, from.Dc(), 0, 0, bm.bmWidth,
-                     bm.bmHeight, SRCCOPY);
-    }
-    ::ReleaseDC(nullptr, screen);
+    CClientDC screen(nullptr);
+    CBitmapDC from(screen.Dc(), source), to(screen.Dc(), scaled);
+    // Whole pixels, no blending: a blended edge would turn part of the cut-away colour
+    // into opaque near-white fringes.
+    ::SetStretchBltMode(to.Dc(), COLORONCOLOR);
+    ::StretchBlt(to.Dc(), 0, 0, rect.right - rect.left, rect.bottom - rect.top, from.Dc(), 0, 0, bm.bmWidth,
+                 bm.bmHeight, SRCCOPY);
     return scaled;
 }
 
@@ -93,14 +87,16 @@ HRGN RegionFromBitmap(HBITMAP bitmap, COLORREF key, COLORREF tolerance)
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP dib = GdiTally::Made(::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (dib && bits) {
-        CBitmapDC from(screen, bitmap), to(screen, dib);
-        ::BitBlt(to.Dc(), 0, 0, bm.bmWidth, bm.bmHeight, from.Dc(), 0, 0, SRCCOPY);
-        ::GdiFlush();
+    HBITMAP dib = nullptr;
+    {
+        CClientDC screen(nullptr);
+        dib = GdiTally::Made(::CreateDIBSection(screen.Dc(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (dib && bits) {
+            CBitmapDC from(screen.Dc(), bitmap), to(screen.Dc(), dib);
+            ::BitBlt(to.Dc(), 0, 0, bm.bmWidth, bm.bmHeight, from.Dc(), 0, 0, SRCCOPY);
+            ::GdiFlush();
+        }
     }
-    ::ReleaseDC(nullptr, screen);
     if (!dib || !bits) {
         GdiTally::Delete(dib);
         return nullptr;

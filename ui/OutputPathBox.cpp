@@ -5,6 +5,7 @@
 
 #include "core/PathText.h"
 #include "core/OutputFile.h"
+#include "fw/Gdi.h"
 
 namespace {
 // A cut that leaves part of a character at the front is no candidate: its remains would
@@ -36,8 +37,9 @@ void ShowOutputPath(HWND control, const std::string& path)
     if (!path.empty()) {
         RECT rc;
         ::GetClientRect(control, &rc);
-        HDC dc = ::GetDC(control);
-        HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        CClientDC client(control);
+        HDC dc = client.Dc();
+        CSelectObject font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
         auto width = [dc](const std::string& text) {
             const std::wstring wide = WidePath(text);
             RECT r = {0, 0, 0, 0};
@@ -46,8 +48,6 @@ void ShowOutputPath(HWND control, const std::string& path)
             return static_cast<int>(r.right - r.left);
         };
         shown = ShortenUtf8Path(path, (rc.right - rc.left) - 3, width);
-        ::SelectObject(dc, oldFont);
-        ::ReleaseDC(control, dc);
     }
     // The wide text: the path reads as it is named, whatever the code page. (The box is
     // a plain static control of the dialog, with no procedure of ours in between that

@@ -14,6 +14,7 @@
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
+#include "fw/Gdi.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
@@ -55,7 +56,7 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_MOUSE_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
     ON_MOUSE_MESSAGE(WM_NCLBUTTONUP, OnNcLButtonUp)
     ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
-    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
+    ON_MESSAGE_VOID(WM_CAPTURECHANGED, OnCaptureChanged)
     ON_COMMAND(IDC_START, OnStartStop)
     ON_COMMAND(IDC_SAVE, OnSave)
     ON_COMMAND(IDC_SAVE_AS, OnSaveAs)
@@ -499,14 +500,13 @@ LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
 void CReaderDlg::OnPaint()
 {
     if (::IsIconic(m_hWnd)) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        CPaintDC paint(m_hWnd);
+        HDC dc = paint.Dc();
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
         RECT rc;
         ::GetClientRect(m_hWnd, &rc);
         const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
         ::DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
-        ::EndPaint(m_hWnd, &ps);
         return;
     }
     if (!g_Settings.outputFile.empty())
@@ -515,10 +515,8 @@ void CReaderDlg::OnPaint()
         Default();
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
-    ::DrawFrameControl(dc, &m_gripRect, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
-    ::EndPaint(m_hWnd, &ps);
+    CPaintDC paint(m_hWnd);
+    ::DrawFrameControl(paint.Dc(), &m_gripRect, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
 }
 
 LRESULT CReaderDlg::OnQueryDragIcon(WPARAM, LPARAM)

@@ -80,7 +80,7 @@ protected:
     void OnLButtonUp(UINT flags, POINT point);
     void OnNcLButtonUp(UINT hitTest, POINT point);
     LRESULT OnNcHitTest(WPARAM wp, LPARAM lp);
-    LRESULT OnCaptureChanged(WPARAM wp, LPARAM lp);
+    void OnCaptureChanged();
 
     void OnStartStop();
     void OnSave();

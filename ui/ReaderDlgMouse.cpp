@@ -44,8 +44,8 @@ LRESULT CReaderDlg::OnNcHitTest(WPARAM, LPARAM lp)
     return grip != HTNOWHERE ? grip : Default();
 }
 
-LRESULT CReaderDlg::OnCaptureChanged(WPARAM, LPARAM)
+void CReaderDlg::OnCaptureChanged()
 {
     m_liveSizing.CaptureLost();
-    return Default();
+    Default();
 }

@@ -6,8 +6,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <climits>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -19,6 +17,8 @@
 #include "skin/AboutDlg.h"
 #include "fw/Gdi.h"
 #include "skin/SkinButton.h"
+#include "support/MouseInput.h"
+#include "support/ScreenImage.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -27,93 +27,6 @@ using namespace wintest;
 namespace {
 
 const uint32_t kWhite = 0xFFFFFF;
-
-// A captured or expected picture of a button or window.
-class Image : public Dib {
-public:
-    using Dib::Dib;
-
-    // What the screen shows of a window's client area.
-    static std::unique_ptr<Image> OfScreen(HWND window)
-    {
-        RECT rc;
-        ::GetClientRect(window, &rc);
-        POINT origin = {0, 0};
-        ::ClientToScreen(window, &origin);
-        auto image = std::make_unique<Image>(rc.right, rc.bottom);
-        HDC screen = ::GetDC(nullptr);
-        ::BitBlt(image->DC(), 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
-        ::ReleaseDC(nullptr, screen);
-        ::GdiFlush();
-        return image;
-    }
-    // One state of a strip resource, cut out and stretched as a button of this size
-    // shows it: whole pixels, no blending.
-    static std::unique_ptr<Image> OfState(UINT strip, int state, int width, int height)
-    {
-        HBITMAP source = static_cast<HBITMAP>(
-            ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(strip), IMAGE_BITMAP, 0, 0, 0));
-        BITMAP bm = {};
-        ::GetObjectA(source, sizeof bm, &bm);
-        const int q = bm.bmWidth / 4;
-        Image cell(q, bm.bmHeight);
-        HDC from = ::CreateCompatibleDC(nullptr);
-        HGDIOBJ old = ::SelectObject(from, source);
-        ::BitBlt(cell.DC(), 0, 0, q, bm.bmHeight, from, state * q, 0, SRCCOPY);
-        ::SelectObject(from, old);
-        ::DeleteDC(from);
-        ::DeleteObject(source);
-        auto image = std::make_unique<Image>(width, height);
-        ::SetStretchBltMode(image->DC(), COLORONCOLOR);
-        ::StretchBlt(image->DC(), 0, 0, width, height, cell.DC(), 0, 0, q, bm.bmHeight, SRCCOPY);
-        ::GdiFlush();
-        return image;
-    }
-};
-
-uint32_t Pixel(COLORREF c)
-{
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
-// The bounding box of the pixels of one colour, or of the dark ones (all components
-// below 0x40); empty when there is none.
-RECT BoxOf(const Image& image, const RECT& area, const std::function<bool(uint32_t)>& match)
-{
-    RECT box = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (match(image.At(x, y))) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-    return box;
-}
-
-bool IsDark(uint32_t p)
-{
-    return (p & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && ((p >> 16) & 0xFF) < 0x40;
-}
-
-// Real mouse input at a screen point.
-void MouseAt(POINT screen, DWORD buttons = 0)
-{
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = (screen.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = (screen.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-    ::SendInput(1, &in, sizeof in);
-}
-
-POINT ScreenPoint(HWND window, int x, int y)
-{
-    POINT pt = {x, y};
-    ::ClientToScreen(window, &pt);
-    return pt;
-}
 
 SIZE_T PrivateBytes()
 {
@@ -151,7 +64,7 @@ protected:
         g_ComPortList = {"COM1"};
         g_ProgramDir = m_dir.Path();
         ResetUiText();
-        MouseAt({1000, 900});  // well away from every window
+        MouseTo({1000, 900});  // well away from every window
         PumpFor(20);
     }
     void TearDown() override
@@ -175,7 +88,7 @@ protected:
     {
         RECT rc;
         ::GetClientRect(Item(id), &rc);
-        return ScreenPoint(Item(id), rc.right / 2, rc.bottom / 2);
+        return ClientPoint(Item(id), rc.right / 2, rc.bottom / 2);
     }
     static UINT StripOf(UINT id) { return id == IDC_EXIT ? IDB_EXIT_STRIP : IDB_BUTTON_STRIP; }
 
@@ -188,20 +101,16 @@ protected:
         ::GetClientRect(button, &rc);
         auto want = Image::OfState(StripOf(id), state, rc.right, rc.bottom);
         auto got = Image::OfScreen(button);
-        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-        ::GetWindowRgn(button, rgn);
+        const WindowRegion rgn(button);
         const int w = rc.right;
-        bool same = true;
-        for (int y = 0; y < rc.bottom && same; ++y)
+        for (int y = 0; y < rc.bottom; ++y)
             for (int x : {3, 5, 7, 9, w - 10, w - 8, w - 6, w - 4})
-                if (::PtInRegion(rgn, x, y) && got->At(x, y) != want->At(x, y)) {
+                if (rgn.Contains(x, y) && got->At(x, y) != want->At(x, y)) {
                     if (why)
                         *why = "at " + std::to_string(x) + "," + std::to_string(y);
-                    same = false;
-                    break;
+                    return false;
                 }
-        ::DeleteObject(rgn);
-        return same;
+        return true;
     }
 
     TempDir m_dir;
@@ -219,16 +128,15 @@ TEST_F(SkinTest, EachButtonIsShapedLikeTheOpaquePixelsOfItsNormalPicture)
         RECT rc;
         ::GetClientRect(button, &rc);
         auto normal = Image::OfState(StripOf(id), kNormal, rc.right, rc.bottom);
-        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-        ASSERT_NE(::GetWindowRgn(button, rgn), ERROR);
+        const WindowRegion rgn(button);
+        ASSERT_TRUE(rgn.IsSet());
         int inside = 0, mismatched = 0;
         for (int y = 0; y < rc.bottom; ++y)
             for (int x = 0; x < rc.right; ++x) {
-                const bool in = ::PtInRegion(rgn, x, y) != 0;
+                const bool in = rgn.Contains(x, y);
                 inside += in;
                 mismatched += in != (normal->At(x, y) != kWhite);
             }
-        ::DeleteObject(rgn);
         EXPECT_EQ(mismatched, 0);
         EXPECT_GT(inside, rc.right * rc.bottom / 2);
         EXPECT_LT(inside, rc.right * rc.bottom) << "the corners are cut away";
@@ -239,15 +147,13 @@ TEST_F(SkinTest, EachButtonIsShapedLikeTheOpaquePixelsOfItsNormalPicture)
     // shape asks the Clear question.
     DialogWatcher watcher;
     watcher.QueueAnswer(IDNO);
-    const POINT corner = ScreenPoint(Item(IDC_CLEAR), 0, 0);
+    const POINT corner = ClientPoint(Item(IDC_CLEAR), 0, 0);
     EXPECT_EQ(::WindowFromPoint(corner), m_dlg->m_hWnd);
-    MouseAt(corner, MOUSEEVENTF_LEFTDOWN);
-    MouseAt(corner, MOUSEEVENTF_LEFTUP);
+    ClickAt(corner);
     PumpFor(200);
     EXPECT_EQ(watcher.Count(), 0u);
     EXPECT_EQ(::WindowFromPoint(Centre(IDC_CLEAR)), Item(IDC_CLEAR));
-    MouseAt(Centre(IDC_CLEAR), MOUSEEVENTF_LEFTDOWN);
-    MouseAt(Centre(IDC_CLEAR), MOUSEEVENTF_LEFTUP);
+    ClickAt(Centre(IDC_CLEAR));
     EXPECT_TRUE(PumpUntil([&] { return watcher.Count() == 1; }, 3000));
     ASSERT_EQ(watcher.Texts().size(), 1u);
     EXPECT_EQ(watcher.Texts()[0], "Clear all data?");
@@ -275,21 +181,22 @@ TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
     // The custom cursor over the button.
     HCURSOR hand = static_cast<HCURSOR>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_BUTTON_CURSOR),
                                                       IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    MouseAt(Centre(id));
+    MouseTo(Centre(id));
     std::string why;
     EXPECT_TRUE(PumpUntil([&] { return Button(id)->IsHover() && ShowsState(id, kHover); }, 3000));
     EXPECT_EQ(::GetCursor(), hand);
     EXPECT_TRUE(ShowsState(IDC_LOAD, kNormal)) << "only the button under the mouse lights up";
 
     // Held down: the pressed picture, the caption one pixel right and down.
-    MouseAt(Centre(id), MOUSEEVENTF_LEFTDOWN);
+    MouseTo(Centre(id));
+    LeftButton(true);
     EXPECT_TRUE(PumpUntil([&] { return ShowsState(id, kPressed); }, 3000));
     const RECT pressedCaption = BoxOf(*Image::OfScreen(button), face, IsDark);
     EXPECT_EQ(pressedCaption.left, normalCaption.left + 1);
     EXPECT_EQ(pressedCaption.top, normalCaption.top + 1);
     // Let go elsewhere: no click, and the hover ends with the leave notice.
-    MouseAt({1000, 900});
-    MouseAt({1000, 900}, MOUSEEVENTF_LEFTUP);
+    MouseTo({1000, 900});
+    LeftButton(false);
     EXPECT_TRUE(PumpUntil([&] { return !Button(id)->IsHover() && ShowsState(id, kNormal, &why); }, 3000)) << why;
     EXPECT_FALSE(FileExists(g_Settings.outputFile)) << "Save did not run";
 
@@ -326,14 +233,13 @@ TEST_F(SkinTest, TheButtonTabbedToShowsAFocusFrameUnlessTheSystemHidesFocusCues)
         ::GetClientRect(button, &rc);
         const int w = rc.right, h = rc.bottom;
         auto want = Image::OfState(StripOf(id), kNormal, w, h);
-        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-        ::GetWindowRgn(button, rgn);
+        const WindowRegion rgn(button);
         // How many pixels of one row (fixedX < 0) or one column differ from the picture.
         const auto changed = [&](const Image& got, int fixedX, int fixedY) {
             int n = 0;
             for (int i = 0; i < (fixedX < 0 ? w : h); ++i) {
                 const int x = fixedX < 0 ? i : fixedX, y = fixedX < 0 ? fixedY : i;
-                n += ::PtInRegion(rgn, x, y) && got.At(x, y) != want->At(x, y);
+                n += rgn.Contains(x, y) && got.At(x, y) != want->At(x, y);
             }
             return n;
         };
@@ -355,7 +261,6 @@ TEST_F(SkinTest, TheButtonTabbedToShowsAFocusFrameUnlessTheSystemHidesFocusCues)
         EXPECT_EQ(::GetFocus(), button);
         SetFocusCuesHidden(dlg, false);
         EXPECT_TRUE(PumpUntil([&] { return changed(*Image::OfScreen(button), 3, -1) >= 4; }, 3000)) << id;
-        ::DeleteObject(rgn);
     }
 }
 
@@ -369,8 +274,7 @@ TEST_F(SkinTest, ExitButtonTipAndCloseLikeTheCloseBox)
     UiText[TXT_EXIT_TOOLTIP] = "Esci dal programma";
     Open();
     EXPECT_EQ(Button(IDC_EXIT)->TooltipText(), "Esci dal programma");
-    MouseAt(Centre(IDC_EXIT), MOUSEEVENTF_LEFTDOWN);
-    MouseAt(Centre(IDC_EXIT), MOUSEEVENTF_LEFTUP);
+    ClickAt(Centre(IDC_EXIT));
     EXPECT_TRUE(PumpUntil([&] { return !m_dlg->IsWindow(); }, 3000));
     EXPECT_EQ(m_dlg->Result(), IDCANCEL);
 }
@@ -390,7 +294,7 @@ TEST_F(SkinTest, DoubleClickIsTwoClicksAndAMissingPictureLeavesAPlainButton)
 {
     ClickHost host;
     ASSERT_TRUE(host.Create());
-    ::SetWindowPos(host.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ShowAt(host.m_hWnd, 20, 20);
     HWND ok = host.GetDlgItem(IDOK);
     ::SetWindowPos(ok, nullptr, 0, 0, 90, 23, SWP_NOMOVE | SWP_NOZORDER);
     HWND plainWnd = ::CreateWindowExA(0, "BUTTON", "Plain", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 585, 80, 90, 23,
@@ -408,17 +312,16 @@ TEST_F(SkinTest, DoubleClickIsTwoClicksAndAMissingPictureLeavesAPlainButton)
     }
     EXPECT_EQ(skinned.SetBitmap(nullptr), 0);
     ASSERT_EQ(skinned.LoadBitmapResource(IDB_BUTTON_STRIP, RT_BITMAP), 1);
-    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
-    ::GetWindowRgn(ok, rgn);
-    EXPECT_FALSE(::PtInRegion(rgn, 0, 0)) << "white is still the cut-away colour";
-    EXPECT_TRUE(::PtInRegion(rgn, 45, 11));
+    {
+        const WindowRegion rgn(ok);
+        EXPECT_FALSE(rgn.Contains(0, 0)) << "white is still the cut-away colour";
+        EXPECT_TRUE(rgn.Contains(45, 11));
+    }
 
     // Two quick clicks are two clicks, not a click and a double click.
-    const POINT centre = ScreenPoint(ok, 45, 11);
-    for (int i = 0; i < 2; ++i) {
-        MouseAt(centre, MOUSEEVENTF_LEFTDOWN);
-        MouseAt(centre, MOUSEEVENTF_LEFTUP);
-    }
+    const POINT centre = ClientPoint(ok, 45, 11);
+    for (int i = 0; i < 2; ++i)
+        ClickAt(centre);
     EXPECT_TRUE(PumpUntil([&] { return host.clicks == 2; }, 3000)) << host.clicks << " clicks";
 
     // No picture: the caller switches the skin off; the button keeps its rectangle
@@ -430,14 +333,12 @@ TEST_F(SkinTest, DoubleClickIsTwoClicksAndAMissingPictureLeavesAPlainButton)
     plain.SetNoFocusRect(false);
     ::InvalidateRect(plainWnd, nullptr, TRUE);
     PumpFor(100);
-    ::GetWindowRgn(plainWnd, rgn);
-    EXPECT_TRUE(::PtInRegion(rgn, 0, 0));
+    EXPECT_TRUE(WindowRegion(plainWnd).Contains(0, 0));
     auto shown = Image::OfScreen(plainWnd);
     EXPECT_EQ(shown->At(89, 22), Pixel(::GetSysColor(COLOR_3DDKSHADOW)));
     EXPECT_EQ(shown->At(8, 11), Pixel(::GetSysColor(COLOR_BTNFACE)));
     const RECT caption = BoxOf(*shown, {4, 4, 86, 19}, IsDark);
     EXPECT_TRUE(caption.left > 20 && caption.right < 70) << "the caption, centred";
-    ::DeleteObject(rgn);
 }
 
 namespace {
@@ -496,9 +397,8 @@ TEST_F(SkinTest, SystemMenuEntryOpensTheAboutBoxModally)
 
 TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
 {
-    CAboutDlg about;
-    ASSERT_TRUE(about.Create());
-    ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ShownAbout about;
+    ASSERT_TRUE(about.IsOpen());
 
     // The credits: title, heading, name, notice and rights, web and e-mail headings
     // with their lines, empty lines between the groups, no line end at the end.
@@ -519,7 +419,7 @@ TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
     EXPECT_NE(credits.CreditsText().back(), '\n');
 
     // The box's own clock moves the column.
-    HWND picture = credits.m_hWnd;
+    HWND picture = about.Picture();
     RECT rc;
     ::GetClientRect(picture, &rc);
     const int h = rc.bottom, w = rc.right;
@@ -530,17 +430,14 @@ TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
     EXPECT_LE(start - credits.TextPosition(), 30);
 
     // Stopped, and ticked by hand from here on.
-    ::KillTimer(picture, CCreditsStatic::kTimerId);
+    about.StopClock();
     credits.SetCreditsText(credits.CreditsText());
     EXPECT_EQ(credits.TextPosition(), h - 25) << "new credits start again";
-    auto tick = [&] { ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0); };
-    while (credits.TextPosition() > 60)
-        tick();
     // The screen shows a drawing once the system has copied it out: give it a moment.
-    tick();  // the column's top at row 60
+    about.DrawAt(60);
     PumpFor(100);
     auto before = Image::OfScreen(picture);
-    tick();  // at row 59
+    about.Tick();  // at row 59
     PumpFor(100);
     auto after = Image::OfScreen(picture);
     const int columnLeft = 380, shown = 280;
@@ -564,11 +461,9 @@ TEST_F(SkinTest, CreditsRiseOnePixelATickAndStartAgainFromBelow)
     EXPECT_GT(darkPixels, 300);
 
     // Gone at the top, the column starts again at the bottom edge.
-    while (credits.TextPosition() > -280)
-        tick();
-    tick();
+    about.DrawAt(-280);
     EXPECT_EQ(credits.TextPosition(), h);
-    tick();
+    about.Tick();
     EXPECT_EQ(credits.TextPosition(), h - 1);
 }
 
@@ -607,21 +502,18 @@ TEST_F(SkinTest, WindowsReleaseEverythingTheyDrawWith)
 
 TEST_F(SkinTest, CreditsMarkUpTitlesHeadingsAndEmptyLines)
 {
-    CAboutDlg about;
-    ASSERT_TRUE(about.Create());
-    ::SetWindowPos(about.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ShownAbout about;
+    ASSERT_TRUE(about.IsOpen());
+    about.StopClock();
     CCreditsStatic& credits = about.Credits();
-    HWND picture = credits.m_hWnd;
-    ::KillTimer(picture, CCreditsStatic::kTimerId);
+    HWND picture = about.Picture();
     RECT rc;
     ::GetClientRect(picture, &rc);
     const RECT column = {380, 0, rc.right, 279};
     // The frame with the column's top at the top edge.
     auto frameOf = [&](const std::string& text) {
         credits.SetCreditsText(text);
-        while (credits.TextPosition() > 0)
-            ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
-        ::SendMessageA(picture, WM_TIMER, CCreditsStatic::kTimerId, 0);
+        about.DrawAt(0);
         PumpFor(100);
         return Image::OfScreen(picture);
     };

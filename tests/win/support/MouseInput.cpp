@@ -43,6 +43,13 @@ void LeftButton(bool down)
     SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
 }
 
+void ClickAt(POINT p)
+{
+    MouseTo(p);
+    LeftButton(true);
+    LeftButton(false);
+}
+
 void DragFromAnotherThread(POINT from, POINT to, int steps)
 {
     std::atomic<bool> done{false};

@@ -10,6 +10,8 @@ namespace wintest {
 // Moves the cursor to a screen point; returns whether it got there exactly.
 bool MouseTo(POINT p);
 void LeftButton(bool down);
+// A press and release of the left button at a screen point.
+void ClickAt(POINT p);
 
 // Presses at from, moves to `to` in equal steps and releases, from a thread of its
 // own while this thread handles its messages: the system's move and sizing loops are
