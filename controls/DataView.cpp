@@ -611,9 +611,10 @@ void CDataView::OnKeyDown(UINT key)
         return;
     }
     // Ctrl+Home and Ctrl+End show the first and the last line; a mark stays where it is.
-    if (m_bListMode && (wp == VK_HOME || wp == VK_END) && ::GetKeyState(VK_CONTROL) < 0) {
-        ScrollLines(0, wp == VK_HOME, wp == VK_END, true);
-        return Default();
+    if (m_bListMode && (key == VK_HOME || key == VK_END) && ::GetKeyState(VK_CONTROL) < 0) {
+        ScrollLines(0, key == VK_HOME, key == VK_END, true);
+        Default();
+        return;
     }
     if (m_bListMode) {
         if (m_marks.size() == 1) {
