@@ -194,6 +194,42 @@ KORVEX_BENCH(PreviewFirstAndLastPage)
     Pump();
 }
 
+// One scroll step of a zoomed page is one repaint: the page shown does not change, only
+// the part of it in view.
+KORVEX_BENCH(PreviewZoomedScroll)
+{
+    if (!HasDefaultPrinter()) {
+        std::printf("skipped: no default printer\n");
+        return;
+    }
+    ReportHost host(3000);
+    host.view.PrintReport(IDR_PREVIEW_MENU, TRUE, "", "Korvex", "Pag. ");
+    Pump();
+    HWND frameWnd = ::FindWindowA(nullptr, "Print Preview");
+    auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(frameWnd));
+    auto* preview = frame ? dynamic_cast<CMyPreviewView*>(frame->GetActiveView()) : nullptr;
+    if (!preview) {
+        std::printf("the preview did not open\n");
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        ::SendMessageA(frameWnd, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_ZOOMIN, 0), 0);
+    ::UpdateWindow(preview->m_hWnd);
+    const int steps = 200;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < steps; ++i) {
+        // Ten steps down, ten back up: every step moves the page.
+        ::SendMessageA(preview->m_hWnd, WM_VSCROLL, (i / 10) % 2 ? SB_LINEUP : SB_LINEDOWN, 0);
+        ::UpdateWindow(preview->m_hWnd);
+    }
+    const double step = Seconds(t0) * 1e3 / steps;
+    std::printf("zoom state %u, scroll step with its repaint: %.2f ms\n", preview->GetZoomState(), step);
+    ::SendMessageA(frameWnd, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_CLOSE, 0), 0);
+    if (::IsWindow(frameWnd))
+        ::DestroyWindow(frameWnd);
+    Pump();
+}
+
 KORVEX_BENCH(PrintToPdfByPageCount)
 {
     const std::string spool = SpoolFolder();
