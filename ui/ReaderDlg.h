@@ -16,6 +16,7 @@
 #include "core/LineAssembler.h"
 #include "core/LineQueue.h"
 #include "core/TranslationTables.h"
+#include "print/MyReport.h"
 #include "ui/LiveMoveResize.h"
 #include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
@@ -87,6 +88,8 @@ protected:
     void OnRientrySelected();
     void OnPrintPreview();
     void OnPrint();
+    // Print or Print Preview of the view's lines.
+    void PrintView(bool preview);
     void OnExit();
 
     DECLARE_MESSAGE_MAP()
@@ -118,6 +121,7 @@ private:
     CComboBox m_baudCombo;
     CComboBox m_indentCombo;
     CDataView m_view;
+    CMyReport m_report;
     // The bitmap buttons: Save, Save As, Load, Clear, Start/Stop, Font, Print Preview,
     // Print and exit.
     CSkinButton m_skinButtons[9];
