@@ -413,11 +413,16 @@ void CMyPreviewView::ScrollToPosition(POINT point)
 {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    const POINT from = m_scroll;
     m_scroll.x = PreviewMath::ClampScroll(point.x, m_total.cx, client.right);
     m_scroll.y = PreviewMath::ClampScroll(point.y, m_total.cy, client.bottom);
-    ::SetScrollPos(m_hWnd, SB_HORZ, m_scroll.x, TRUE);
-    ::SetScrollPos(m_hWnd, SB_VERT, m_scroll.y, TRUE);
-    Invalidate(false);
+    if (m_scroll.x != from.x)
+        ::SetScrollPos(m_hWnd, SB_HORZ, m_scroll.x, TRUE);
+    if (m_scroll.y != from.y)
+        ::SetScrollPos(m_hWnd, SB_VERT, m_scroll.y, TRUE);
+    // What is shown already moves along; only the part that comes into view is painted.
+    ::ScrollWindowEx(m_hWnd, from.x - m_scroll.x, from.y - m_scroll.y, nullptr, nullptr, nullptr, nullptr,
+                     SW_INVALIDATE);
 }
 
 void CMyPreviewView::ScrollBy(int bar, UINT code)
@@ -460,16 +465,27 @@ void CMyPreviewView::OnSize(UINT, int, int)
 
 void CMyPreviewView::OnPaint()
 {
+    RECT update;
+    ::GetUpdateRect(m_hWnd, &update, FALSE);
     CBufferedPaint paint(m_hWnd);
     HDC dc = paint.Dc();
     if (!dc)
         return;
-    ::FillRect(dc, &paint.Client(), ::GetSysColorBrush(COLOR_APPWORKSPACE));
-    for (UINT i = 0; i < m_nPages && i < kSlots && m_nCurrentPage + i <= m_nLastPage; ++i) {
-        if (m_pageInfo[i].sizeScaleRatio.den == 0)
-            PositionPage(i);
-        DrawPage(dc, i, m_nCurrentPage + i);
+    // Only what needs painting is drawn: the pages, and the background around them.
+    ::IntersectClipRect(dc, update.left, update.top, update.right, update.bottom);
+    const int saved = ::SaveDC(dc);
+    UINT shown = 0;
+    for (; shown < m_nPages && shown < kSlots && m_nCurrentPage + shown <= m_nLastPage; ++shown) {
+        if (m_pageInfo[shown].sizeScaleRatio.den == 0)
+            PositionPage(shown);
+        const RECT& r = m_pageInfo[shown].rectScreen;
+        ::ExcludeClipRect(dc, r.left - m_scroll.x, r.top - m_scroll.y, r.right - 1 - m_scroll.x,
+                          r.bottom - 1 - m_scroll.y);  // the paper and its frame
     }
+    ::FillRect(dc, &paint.Client(), ::GetSysColorBrush(COLOR_APPWORKSPACE));
+    ::RestoreDC(dc, saved);
+    for (UINT i = 0; i < shown; ++i)
+        DrawPage(dc, i, m_nCurrentPage + i);
 }
 
 void CMyPreviewView::DrawPage(HDC dc, UINT slot, UINT page)
