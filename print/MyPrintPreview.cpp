@@ -143,9 +143,15 @@ void CMyPrintPreview::StartPreview()
     // an empty window, and says why, unless the system has said it already.
     const Failure why = m_failure;
     HWND host = m_pHost ? m_pHost->m_hWnd : nullptr;
+    // A window that could not be made for want of memory has left the program's notice
+    // of it for this window: the main window shows it instead.
+    static const UINT notice = ::RegisterWindowMessageA("Korvex.FaultNotice");
+    MSG pending;
+    const bool told = ::PeekMessageA(&pending, m_hWnd, notice, notice, PM_REMOVE) && host &&
+                      ::PostMessageA(host, notice, pending.wParam, pending.lParam);
     GiveBackHost();
     DestroyWindow();  // deletes this object: nothing of it is used below
-    if (why != Failure::NoPrinter)
+    if (why != Failure::NoPrinter && !told)
         AfxMessageBox(host, why == Failure::NoWindow ? kNoWindowText : kPrinterErrorText, MB_OK | MB_ICONEXCLAMATION);
 }
 
