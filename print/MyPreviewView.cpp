@@ -135,7 +135,8 @@ void CMyPreviewView::PositionPage(UINT slot)
     PageInfo& info = m_pageInfo[slot];
     info.sizeUnscaled = {PreviewMath::MulDiv(paper.cx, screenX, ::GetDeviceCaps(m_hPrinter, LOGPIXELSX)),
                          PreviewMath::MulDiv(paper.cy, screenY, ::GetDeviceCaps(m_hPrinter, LOGPIXELSY))};
-    info.sizeZoomOutRatio = PreviewMath::FitRatio({d.page.cx, d.page.cy}, {info.sizeUnscaled.cx, info.sizeUnscaled.cy});
+    info.sizeZoomOutRatio =
+        PreviewMath::FitRatio({d.page.cx, d.page.cy}, {info.sizeUnscaled.cx, info.sizeUnscaled.cy});
     SetScaledSize(slot);
 }
 

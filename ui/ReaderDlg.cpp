@@ -464,7 +464,8 @@ void CReaderDlg::PrintView(bool preview)
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
     m_report.SetDocumentName("Korvex");
     m_report.SetHeader("", "Korvex", "Pag. ", true);
-    m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(), m_view.GetListFont().size);
+    m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(),
+                 m_view.GetListFont().size);
 }
 
 void CReaderDlg::OnExit()
