@@ -16,8 +16,6 @@
 namespace {
 const char kSampleText[] = "ABCDEFGHILMNOPQRSTUVZXYJKWabcdefghilmnopqrstuvzxyjkw01234567890";
 constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-const char kNoMemoryToPrint[] = "There is not enough memory to print. The lines stay as they are.";
-const char kNoMemoryToPreview[] = "There is not enough memory for the print preview. The lines stay as they are.";
 const char kNoMemoryToCopy[] = "There is not enough memory to copy the lines. The clipboard is unchanged.";
 
 std::string TrimSpaces(const std::string& text)
@@ -139,49 +137,6 @@ void CDataView::SetTextColor(COLORREF color)
     m_textColor = color;
     if (IsWindow())
         Invalidate(true);
-}
-
-void CDataView::SetReportName(const char* name)
-{
-    m_reportName = name ? name : "";
-}
-
-BOOL CDataView::PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix)
-{
-    // What a preview changes, to be put back should memory run out on the way.
-    CWinApp* app = AfxGetApp();
-    CWnd* mainWindow = app ? app->m_pMainWnd : nullptr;
-    const bool mainShown = mainWindow && ::IsWindowVisible(mainWindow->m_hWnd);
-    try {
-        m_report.SetupPageDefaults();
-        LOGFONTA font;
-        if (m_hFont && ::GetObjectA(m_hFont, sizeof font, &font) == sizeof font)
-            m_report.SetBodyFont(font, m_textColor, m_font.size);
-        m_report.SetDocumentName(m_reportName);
-        m_report.SetHeader(left ? left : "", center ? center : "", pagePrefix ? pagePrefix : "", true);
-        // The report reads the lines present now, where they are: lines that arrive
-        // meanwhile, a Clear or a Load are not part of it.
-        m_report.SetLines(m_store);
-        if (preview)
-            m_report.ShowPreview(menuId);
-        else
-            m_report.PrintDirect();
-    } catch (const std::bad_alloc&) {
-        // Whatever was begun is undone, the main window is back, and the lines are as
-        // they were.
-        m_report.AbandonPreview();
-        m_report.ReleaseLines();
-        if (app)
-            app->m_pMainWnd = mainWindow;
-        if (mainShown)
-            ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
-        AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
-        return FALSE;
-    }
-    // The lines stay with the report only while its preview shows them.
-    if (!m_report.IsPreviewOpen())
-        m_report.ReleaseLines();
-    return TRUE;
 }
 
 void CDataView::CreateListFont()

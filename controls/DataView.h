@@ -6,14 +6,13 @@
 
 #include "core/LineStore.h"
 #include "fw/Controls.h"
-#include "print/MyReport.h"
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-// The font the view was given, as the report printer needs it.
+// The font the view was given.
 struct DataViewFont {
     std::string face = "Courier New";
     int size = 10;  // points
@@ -53,8 +52,6 @@ public:
     // Removes all lines and marks; the bars hide and the view returns to the top.
     void ResetContent();
 
-    void SetReportName(const char* name);
-    BOOL PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix);
     // Writes the lines with CR LF after each; an empty path asks for a name first.
     // 1 on success, -2 name dialog cancelled, -3 file not created, -50 write failed.
     int SaveToFile(const char* path);
@@ -73,6 +70,7 @@ public:
     int GetCapacity() const { return m_store.Capacity(); }
     int GetLongestLine() const { return m_store.Longest(); }
     std::string_view GetLine(int i) const { return m_store.Line(i); }
+    const CLineStore& Lines() const { return m_store; }
     int GetTopLine() const { return m_topLine; }
     int GetHorizontalOffset() const { return m_hOffset; }
     int VerticalMax() const { return m_vMax; }
@@ -89,7 +87,6 @@ public:
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }
     UINT GetTextFormat() const { return m_textFormat; }
-    const std::string& GetReportName() const { return m_reportName; }
 
 protected:
     void PreSubclassWindow() override;
@@ -144,8 +141,6 @@ private:
     bool m_bListMode = false;
     CLineStore m_store;
     std::string m_singleText;
-    std::string m_reportName;
-    CMyReport m_report;
 
     // Scrolling and marks.
     int m_topLine = 0;

@@ -1,77 +1,191 @@
-// The preview frame's view.
+// The print preview window.
 #include "print/MyPrintPreview.h"
 
 #include "fw/App.h"
-#include "print/MyPreviewView.h"
-#include "print/MyReport.h"
 #include "res/resource.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace {
+const UINT kViewId = 0xE900;
+
+INT_PTR CALLBACK ToolbarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // The buttons' commands belong to the window, which gives them to its page view.
+    if (msg == WM_COMMAND) {
+        HWND frame = ::GetParent(bar);
+        ::SendMessageA(frame, WM_COMMAND, wp, lp);
+        // A clicked button took the focus: the keys go back to the view (unless the
+        // command closed the preview, toolbar and all).
+        if (::IsWindow(bar) && ::IsChild(bar, ::GetFocus()))
+            ::SetFocus(frame);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Every tool of the toolbar asks the page view for its text.
+void AddToolTips(HWND toolbar, HWND view)
+{
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    HWND tips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                  view, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!tips)
+        return;
+    for (HWND button = ::GetWindow(toolbar, GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        TOOLINFOA ti = {};
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = view;
+        ti.uId = reinterpret_cast<UINT_PTR>(button);
+        ti.lpszText = LPSTR_TEXTCALLBACKA;
+        ::SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CMyPrintPreview, CWnd)
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_CLOSE, OnClose)
+    ON_MESSAGE(WM_SETFOCUS, OnSetFocus)
+END_MESSAGE_MAP()
+
+bool CMyPrintPreview::Create(CPageSource* source)
+{
+    m_pSource = source;
+    const char* cls = RegisterWndClass(CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
+                                       ::GetSysColorBrush(COLOR_BTNFACE));
+    const RECT r = {0, 0, 800, 600};
+    return CreateEx(0, cls, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, nullptr, nullptr);
+}
 
 CMyPrintPreview::~CMyPrintPreview()
 {
-    // However the frame went (closed while the system's printer message was up, say),
-    // the main window comes back with it.
+    // However the window went (closed while the system's printer message was up, say),
+    // the job ends and the main window comes back with it.
+    EndJob();
     GiveBackHost();
-    SetReport(nullptr);
 }
 
-void CMyPrintPreview::SetReport(CMyReport* report)
+void CMyPrintPreview::Show(CWnd* host)
 {
-    if (m_pReport && m_pReport->m_pOpenPreview == this)
-        m_pReport->m_pOpenPreview = nullptr;
-    m_pReport = report;
-    if (report)
-        report->m_pOpenPreview = this;
+    if (host)
+        ::ShowWindow(host->m_hWnd, SW_HIDE);
+    SetHostWindow(host);
+    if (CWinApp* app = AfxGetApp())
+        app->m_pMainWnd = this;
+    SetWindowText("Print Preview");
+    if (HICON icon = host ? reinterpret_cast<HICON>(host->SendMessage(WM_GETICON, ICON_BIG)) : nullptr)
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
+    StartPreview();
+}
+
+HDC CMyPrintPreview::PreparePrinter()
+{
+    PRINTDLGA pd = {};
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = m_hWnd;
+    pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC | PD_NOWARNING;
+    if (!::PrintDlgA(&pd)) {
+        // Not every system warns here; the page set-up query does, with the system's
+        // own words, and only then.
+        if (::CommDlgExtendedError() == PDERR_NODEFAULTPRN) {
+            PAGESETUPDLGA psd = {};
+            psd.lStructSize = sizeof psd;
+            psd.hwndOwner = m_hWnd;
+            psd.Flags = PSD_RETURNDEFAULT;
+            if (::PageSetupDlgA(&psd)) {
+                ::GlobalFree(psd.hDevMode);
+                ::GlobalFree(psd.hDevNames);
+            } else {
+                m_failure = Failure::NoPrinter;
+            }
+        }
+        return nullptr;
+    }
+    if (pd.hDevMode)
+        ::GlobalFree(pd.hDevMode);
+    if (pd.hDevNames)
+        ::GlobalFree(pd.hDevNames);
+    return pd.hDC;
 }
 
 void CMyPrintPreview::StartPreview()
 {
-    const std::weak_ptr<bool> alive = AliveToken();
-    if (DoPrintPreview(IDD_PREVIEW_TOOLBAR, new CMyPreviewView) || alive.expired())
+    const std::weak_ptr<bool> alive = m_alive;
+    m_failure = Failure::PrinterError;
+    HDC printer = PreparePrinter();
+    // Preparing may have shown a message, and the window may have been closed meanwhile.
+    if (alive.expired()) {
+        if (printer)
+            ::DeleteDC(printer);
         return;
+    }
+    if (printer && m_pSource) {
+        m_failure = Failure::NoWindow;
+        m_hToolbar = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDD_PREVIEW_TOOLBAR), m_hWnd,
+                                          ToolbarProc, 0);
+        if (m_hToolbar && m_view.Create(this, printer, kViewId)) {
+            OnSize(0, 0, 0);
+            AddToolTips(m_hToolbar, m_view.m_hWnd);
+            m_bJobOpen = true;
+            m_view.Start(m_pSource, m_pSource->BeginJob(printer));
+            ::SetFocus(m_view.m_hWnd);
+            return;
+        }
+        if (!m_view.IsWindow())
+            ::DeleteDC(printer);
+    }
     // The main window comes back at once rather than leaving the operator in front of
-    // an empty frame, and says why, unless the system has said it already.
-    const PreviewFailure why = GetPreviewFailure();
+    // an empty window, and says why, unless the system has said it already.
+    const Failure why = m_failure;
     HWND host = m_pHost ? m_pHost->m_hWnd : nullptr;
+    // A window that could not be made for want of memory has left the program's notice
+    // of it for this window: the main window shows it instead.
+    static const UINT notice = ::RegisterWindowMessageA("Korvex.FaultNotice");
+    MSG pending;
+    const bool told = ::PeekMessageA(&pending, m_hWnd, notice, notice, PM_REMOVE) && host &&
+                      ::PostMessageA(host, notice, pending.wParam, pending.lParam);
     GiveBackHost();
-    if (HWND frame = GetParent())
-        ::DestroyWindow(frame);  // deletes this view too: nothing of it is used below
-    if (why != PreviewFailure::NoPrinter)
-        AfxMessageBox(host, why == PreviewFailure::NoWindow ? kNoWindowText : kPrinterErrorText,
-                      MB_OK | MB_ICONEXCLAMATION);
+    DestroyWindow();  // deletes this object: nothing of it is used below
+    if (why != Failure::NoPrinter && !told)
+        AfxMessageBox(host, why == Failure::NoWindow ? kNoWindowText : kPrinterErrorText, MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CMyPrintPreview::PrintFromPreview(HWND owner)
+void CMyPrintPreview::PrintFromPreview()
 {
-    if (m_pReport)
-        m_pReport->PrintDirect(owner);
-}
-
-void CMyPrintPreview::OnBeginPrinting(HDC dc, CPrintInfo* info)
-{
-    if (m_pReport)
-        m_pReport->BeginPrinting(dc, info);
-}
-
-void CMyPrintPreview::OnPrint(HDC dc, CPrintInfo* info)
-{
-    if (m_pReport)
-        m_pReport->PrintPage(dc, info);
-}
-
-void CMyPrintPreview::OnEndPrinting(HDC dc, CPrintInfo* info)
-{
-    if (m_pReport)
-        m_pReport->EndPrinting(dc, info);
-}
-
-void CMyPrintPreview::OnEndPrintPreview(HDC dc, CPrintInfo* info, CPreviewView* preview)
-{
-    CView::OnEndPrintPreview(dc, info, preview);
-    if (!m_pHost)
+    // The printer dialog is open already (a command sent past the disabled window).
+    if (!m_pSource || m_pSource->IsPrinterDialogOpen())
         return;
+    const std::weak_ptr<bool> alive = m_alive;
+    PrintDirect(*m_pSource, m_hWnd);
+    // The dialog's own message loop may have closed the preview meanwhile.
+    if (!alive.expired())
+        ClosePreview();
+}
+
+void CMyPrintPreview::EndJob()
+{
+    if (m_bJobOpen && m_pSource)
+        m_pSource->EndJob();
+    m_bJobOpen = false;
+}
+
+void CMyPrintPreview::ClosePreview()
+{
+    EndJob();
     GiveBackHost();
-    if (HWND frame = GetParent())
-        ::DestroyWindow(frame);  // deletes this view too
+    DestroyWindow();
+}
+
+void CMyPrintPreview::Abandon()
+{
+    m_pSource = nullptr;
+    m_pHost = nullptr;
+    DestroyWindow();
 }
 
 void CMyPrintPreview::GiveBackHost()
@@ -83,4 +197,41 @@ void CMyPrintPreview::GiveBackHost()
     if (CWinApp* app = AfxGetApp())
         app->m_pMainWnd = m_pHost;
     m_pHost = nullptr;  // given back once
+}
+
+LRESULT CMyPrintPreview::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_COMMAND && m_view.IsWindow())
+        return m_view.SendMessage(WM_COMMAND, wp, lp);
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
+void CMyPrintPreview::OnSize(UINT, int, int)
+{
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    int top = 0;
+    if (m_hToolbar) {
+        RECT bar;
+        ::GetWindowRect(m_hToolbar, &bar);
+        top = bar.bottom - bar.top;
+        ::MoveWindow(m_hToolbar, 0, 0, client.right, top, TRUE);
+    }
+    if (m_view.IsWindow())
+        ::MoveWindow(m_view.m_hWnd, 0, top, client.right, client.bottom > top ? client.bottom - top : 0, TRUE);
+}
+
+LRESULT CMyPrintPreview::OnClose(WPARAM, LPARAM)
+{
+    ClosePreview();
+    return 0;
+}
+
+LRESULT CMyPrintPreview::OnSetFocus(WPARAM, LPARAM)
+{
+    // The keys belong to the page view, also when the window gets the focus back from
+    // a dialog it owned.
+    if (m_view.IsWindow() && ::IsWindowVisible(m_view.m_hWnd))
+        ::SetFocus(m_view.m_hWnd);
+    return 0;
 }

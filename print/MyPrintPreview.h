@@ -1,17 +1,16 @@
-// The preview frame's view: hands the preview's job steps to the report, prints from
-// the preview through the report's own printer dialog, and gives the main window back
-// when the preview ends.
+// The print preview window: the preview's toolbar over its page view, in place of the
+// main window while it is open. It shows the pages of a page source laid out for the
+// default printer, prints them through the printer dialog, and gives the main window
+// back when it closes.
 #pragma once
 
-#include "fw/PrintPreview.h"
+#include "fw/PrintJob.h"
+#include "print/MyPreviewView.h"
 
-class CMyReport;
+#include <memory>
 
-class CMyPrintPreview : public CView {
+class CMyPrintPreview : public CWnd {
 public:
-    static CView* CreateObject() { return new CMyPrintPreview; }
-    ~CMyPrintPreview() override;
-
     // Why a preview could not start, in the user's words (no text for a missing
     // printer: the system says so itself).
     static constexpr const char* kNoWindowText =
@@ -21,22 +20,55 @@ public:
         "The print preview cannot be shown: the default printer cannot be used. Check that it is installed and "
         "ready, then try again.";
 
-    virtual void StartPreview();
-    // The report's printer dialog, owned by `owner`. This view may be gone when it
-    // returns.
-    virtual void PrintFromPreview(HWND owner = nullptr);
-
+    // The window, not shown yet, for the pages of `source`, which closes the preview
+    // (Abandon) before it goes. The object deletes itself when its window is gone.
+    bool Create(CPageSource* source);
+    ~CMyPrintPreview() override;
+    // Takes the place of `host` as the application's main window, maximised, and starts.
+    void Show(CWnd* host);
+    // The window hidden for the preview, shown again when it ends.
     void SetHostWindow(CWnd* host) { m_pHost = host; }
-    void SetReport(CMyReport* report);
+    // The default printer, the toolbar and the page view. When they cannot be had the
+    // host comes back and is told why (unless the system has said it), and the window
+    // closes: this object may be gone when it returns.
+    void StartPreview();
+    // The source's printer dialog, owned by this window, then the preview closes,
+    // printed or not. This object is gone when it returns.
+    void PrintFromPreview();
+    // Ends the job, gives the host back and closes the window; this object is gone.
+    void ClosePreview();
+    // Closes the window without giving the host back or touching the source again.
+    void Abandon();
 
-    void OnBeginPrinting(HDC dc, CPrintInfo* info) override;
-    void OnPrint(HDC dc, CPrintInfo* info) override;
-    void OnEndPrinting(HDC dc, CPrintInfo* info) override;
-    void OnEndPrintPreview(HDC dc, CPrintInfo* info, CPreviewView* preview) override;
+    CMyPreviewView* View() { return m_view.IsWindow() ? &m_view : nullptr; }
+    HWND Toolbar() const { return m_hToolbar; }
+    // Expires when this object is deleted.
+    std::weak_ptr<bool> AliveToken() const { return m_alive; }
+
+protected:
+    enum class Failure { NoPrinter, PrinterError, NoWindow };
+    // A device context of the default printer (never printed on), without a dialog;
+    // null when there is none, with m_failure set to NoPrinter when the system has
+    // said so.
+    virtual HDC PreparePrinter();
+    Failure m_failure = Failure::PrinterError;
+
+    void PostNcDestroy() override { delete this; }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnClose(WPARAM wp, LPARAM lp);
+    LRESULT OnSetFocus(WPARAM wp, LPARAM lp);
+
+    DECLARE_MESSAGE_MAP()
 
 private:
     void GiveBackHost();
+    void EndJob();
 
+    CMyPreviewView m_view;
+    CPageSource* m_pSource = nullptr;
     CWnd* m_pHost = nullptr;
-    CMyReport* m_pReport = nullptr;
+    HWND m_hToolbar = nullptr;
+    bool m_bJobOpen = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -1,4 +1,4 @@
-// The report printer: page set-up, fonts, pagination, header and pages, direct printing.
+// The report printer: page set-up, fonts, pagination, header and pages.
 #include "print/MyReport.h"
 
 #include "fw/Gdi.h"
@@ -21,6 +21,8 @@ const int kHeaderPoints = 10;
 // hundred.
 const size_t kLongestPrinted = 16384;
 const int kReportFontWeight = 500;
+const char kNoMemoryToPrint[] = "There is not enough memory to print. The lines stay as they are.";
+const char kNoMemoryToPreview[] = "There is not enough memory for the print preview. The lines stay as they are.";
 
 LOGFONTA DefaultBodyLogFont()
 {
@@ -43,12 +45,16 @@ ReportMath::Box ToBox(const RECT& r)
 
 int TextHeight(HDC dc, HFONT font)
 {
-    HGDIOBJ old = font ? ::SelectObject(dc, font) : nullptr;
+    CSelectObject select(dc, font);
     RECT r = {0, 0, 0, 0};
     ::DrawTextA(dc, kSample, -1, &r, DT_CALCRECT);
-    if (old)
-        ::SelectObject(dc, old);
     return r.bottom - r.top;
+}
+
+HFONT CreateReportFont(HDC dc, LOGFONTA font, int points)
+{
+    font.lfHeight = -PointsToLogical(dc, points);
+    return ::CreateFontIndirectA(&font);
 }
 }  // namespace
 
@@ -63,12 +69,42 @@ CMyReport::~CMyReport()
 
 void CMyReport::AbandonPreview()
 {
-    if (CMyPrintPreview* preview = m_pOpenPreview) {
-        preview->SetHostWindow(nullptr);
-        preview->SetReport(nullptr);
-        if (HWND frame = preview->GetParent())
-            ::DestroyWindow(frame);
+    if (IsPreviewOpen())
+        m_pPreview->Abandon();
+}
+
+void CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size)
+{
+    // What a preview changes, to be put back should memory run out on the way.
+    CWinApp* app = AfxGetApp();
+    CWnd* mainWindow = app ? app->m_pMainWnd : nullptr;
+    const bool mainShown = mainWindow && ::IsWindowVisible(mainWindow->m_hWnd);
+    try {
+        SetupPageDefaults();
+        if (font)
+            SetBodyFont(*font, color, size);
+        // The report reads the lines present now, where they are: lines that arrive
+        // meanwhile, a Clear or a Load are not part of it.
+        SetLines(lines);
+        if (preview)
+            ShowPreview();
+        else
+            PrintDirect();
+    } catch (const std::bad_alloc&) {
+        // Whatever was begun is undone, the main window is back, and the lines are as
+        // they were.
+        AbandonPreview();
+        ReleaseLines();
+        if (app)
+            app->m_pMainWnd = mainWindow;
+        if (mainShown)
+            ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
+        AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
+        return;
     }
+    // The lines stay with the report only while its preview shows them.
+    if (!IsPreviewOpen())
+        ReleaseLines();
 }
 
 void CMyReport::SetupPageDefaults()
@@ -125,13 +161,6 @@ void CMyReport::MapPage(HDC dc) const
     ::SetViewportExtEx(dc, horz, vert, nullptr);
 }
 
-HFONT CMyReport::CreateReportFont(HDC dc, const LOGFONTA& font, int points) const
-{
-    LOGFONTA lf = font;
-    lf.lfHeight = -PointsToLogical(dc, points);
-    return ::CreateFontIndirectA(&lf);
-}
-
 void CMyReport::DeleteFonts()
 {
     if (m_hHeaderFont)
@@ -141,10 +170,8 @@ void CMyReport::DeleteFonts()
     m_hHeaderFont = m_hBodyFont = nullptr;
 }
 
-void CMyReport::BeginPrinting(HDC dc, CPrintInfo* info)
+int CMyReport::BeginJob(HDC dc)
 {
-    if (!dc || !info)
-        return;
     MapPage(dc);
     m_text = ToRect(ReportMath::TextArea(ToBox(m_paper), m_margins.left, m_margins.top, m_margins.right,
                                          m_margins.bottom));
@@ -153,28 +180,20 @@ void CMyReport::BeginPrinting(HDC dc, CPrintInfo* info)
     LOGFONTA report = DefaultBodyLogFont();
     report.lfWeight = kReportFontWeight;
     report.lfCharSet = ANSI_CHARSET;
-    if (m_hHeaderFont)
-        ::DeleteObject(m_hHeaderFont);
+    DeleteFonts();
     m_hHeaderFont = CreateReportFont(dc, report, kHeaderPoints);
-
     // A size beyond the page would print nothing of the line but its top; it is made
     // no taller than the page, so that every line still prints, one a page.
     const int points = ReportMath::PagePoints(ReportMath::BodyPoints(m_bodySize), m_text.bottom - m_text.top);
-    if (m_hBodyFont)
-        ::DeleteObject(m_hBodyFont);
     m_hBodyFont = CreateReportFont(dc, m_bBodyFontSet ? m_bodyLogFont : report, points);
 
-    const int pages = CountPages(dc, m_text);
-    info->m_nMaxPage = static_cast<UINT>(pages < 1 ? 1 : pages);
-    info->m_nCurPage = 1;
-}
-
-int CMyReport::CountPages(HDC dc, RECT area)
-{
-    if (m_bHeader)
-        area = LayoutHeader(dc).body;
+    // Pages for the lines in the body under the header; measures the line height.
+    const RECT area = m_bHeader ? LayoutHeader(dc).body : m_text;
     m_lineHeight = ReportMath::LineHeight(TextHeight(dc, m_hBodyFont));
-    return ReportMath::CountPages(m_lines.Count(), ReportMath::LinesPerPage(area.bottom - area.top, m_lineHeight));
+    m_pages = ReportMath::CountPages(m_lines.Count(), ReportMath::LinesPerPage(area.bottom - area.top, m_lineHeight));
+    if (m_pages < 1)
+        m_pages = 1;
+    return m_pages;
 }
 
 CMyReport::HeaderLayout CMyReport::LayoutHeader(HDC dc) const
@@ -183,43 +202,39 @@ CMyReport::HeaderLayout CMyReport::LayoutHeader(HDC dc) const
     return {ToRect(h.band), ToRect(h.body), ToRect(h.left), ToRect(h.centre), ToRect(h.right)};
 }
 
-void CMyReport::DrawHeader(HDC dc, const CPrintInfo* info)
+void CMyReport::DrawHeader(HDC dc, int page)
 {
     HeaderLayout h = LayoutHeader(dc);
     m_text = h.body;
-    HGDIOBJ oldFont = m_hHeaderFont ? ::SelectObject(dc, m_hHeaderFont) : nullptr;
+    CSelectObject font(dc, m_hHeaderFont);
     const COLORREF oldColor = ::SetTextColor(dc, m_headerColor);
     ::MoveToEx(dc, h.band.left, h.band.bottom, nullptr);
     ::LineTo(dc, h.band.right, h.band.bottom);
     ::DrawTextA(dc, m_headerLeft.c_str(), -1, &h.left, DT_LEFT);
     ::DrawTextA(dc, m_headerCentre.c_str(), -1, &h.centre, DT_CENTER);
     try {
-        const std::string label = ReportMath::PageLabel(m_pagePrefix, static_cast<int>(info->m_nCurPage),
-                                                        static_cast<int>(info->m_nMaxPage));
+        const std::string label = ReportMath::PageLabel(m_pagePrefix, page, m_pages);
         ::DrawTextA(dc, label.c_str(), -1, &h.right, DT_RIGHT);
     } catch (const std::bad_alloc&) {
         // A page in the middle of a job is finished, if without its label.
     }
     ::SetTextColor(dc, oldColor);
-    if (oldFont)
-        ::SelectObject(dc, oldFont);
 }
 
-void CMyReport::PrintPage(HDC dc, CPrintInfo* info)
+void CMyReport::PrintPage(HDC dc, int page)
 {
-    if (!dc || !info)
+    if (!dc)
         return;
     MapPage(dc);
-    HGDIOBJ oldFont = m_hBodyFont ? ::SelectObject(dc, m_hBodyFont) : nullptr;
+    CSelectObject font(dc, m_hBodyFont);
     const COLORREF oldColor = ::SetTextColor(dc, m_bodyColor);
     ::SetBkMode(dc, TRANSPARENT);
     if (m_bHeader)
-        DrawHeader(dc, info);
+        DrawHeader(dc, page);
 
     // At least one line a page: a line taller than the page is cut at its bottom.
     const int perPage = ReportMath::LinesPerPage(m_text.bottom - m_text.top, m_lineHeight);
-    const ReportMath::PageLines lines =
-        ReportMath::LinesOfPage(static_cast<int>(info->m_nCurPage), perPage, m_lines.Count());
+    const ReportMath::PageLines lines = ReportMath::LinesOfPage(page, perPage, m_lines.Count());
     for (int row = 0; row < lines.count; ++row) {
         // A line ends at its first NUL, as the view shows it. A line wider than the
         // page breaks at a word and its further rows fall outside the box, so of a huge
@@ -230,113 +245,30 @@ void CMyReport::PrintPage(HDC dc, CPrintInfo* info)
         ::DrawTextA(dc, line.data(), static_cast<int>(shown), &box, DT_WORDBREAK | DT_EXPANDTABS);
     }
     ::SetTextColor(dc, oldColor);
-    if (oldFont)
-        ::SelectObject(dc, oldFont);
 }
 
-void CMyReport::EndPrinting(HDC dc, CPrintInfo* info)
+void CMyReport::EndJob()
 {
-    // The preview is over: the report no longer holds the lines it showed.
-    if (info && info->m_bPreview)
-        ReleaseLines();
-    if (!dc || !info)
-        return;
+    // The job is over: the report no longer holds the lines it printed or showed.
+    ReleaseLines();
     DeleteFonts();
     m_bodyLogFont = DefaultBodyLogFont();
 }
 
-// --- direct printing ----------------------------------------------------------------
-
-void CMyReport::PrintDirect(HWND owner)
-{
-    // One printer dialog at a time: a second request while it is open (a command sent
-    // to a window the dialog has disabled) is not a second job.
-    if (m_bInPrinterDialog)
-        return;
-    PRINTDLGA pd = {};
-    pd.lStructSize = sizeof pd;
-    // Owned, so that the window it was asked from stays disabled while it is open.
-    pd.hwndOwner = AfxGetModalOwner(owner);
-    pd.Flags = PD_ALLPAGES | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
-    pd.nCopies = 1;
-    const std::weak_ptr<bool> alive = m_alive;
-    m_bInPrinterDialog = true;
-    const BOOL chosen = ::PrintDlgA(&pd);
-    // The dialog ran a message loop of its own: this report may have gone with its view.
-    const bool stillHere = !alive.expired();
-    if (stillHere)
-        m_bInPrinterDialog = false;
-    HDC dc = nullptr;
-    if (chosen && stillHere && pd.hDevNames) {
-        const auto* names = static_cast<const DEVNAMES*>(::GlobalLock(pd.hDevNames));
-        const auto* mode = pd.hDevMode ? static_cast<const DEVMODEA*>(::GlobalLock(pd.hDevMode)) : nullptr;
-        if (names) {
-            const char* base = reinterpret_cast<const char*>(names);
-            dc = ::CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, base + names->wOutputOffset,
-                             mode);
-        }
-        if (mode)
-            ::GlobalUnlock(pd.hDevMode);
-        ::GlobalUnlock(pd.hDevNames);
-    }
-    if (pd.hDevMode)
-        ::GlobalFree(pd.hDevMode);
-    if (pd.hDevNames)
-        ::GlobalFree(pd.hDevNames);
-    if (!dc)
-        return;
-
-    DOCINFOA doc = {};
-    doc.cbSize = sizeof doc;
-    doc.lpszDocName = m_documentName.c_str();
-    bool ok = ::StartDocA(dc, &doc) > 0;
-    CPrintInfo info;
-    BeginPrinting(dc, &info);
-    for (UINT page = info.m_nMinPage; ok && page <= info.m_nMaxPage; ++page) {
-        ok = ::StartPage(dc) > 0;
-        if (!ok)
-            break;
-        info.m_nCurPage = page;
-        PrintPage(dc, &info);
-        ok = ::EndPage(dc) > 0;
-    }
-    EndPrinting(dc, &info);
-    if (ok)
-        ::EndDoc(dc);
-    else
-        ::AbortDoc(dc);
-    ::DeleteDC(dc);
-}
-
-// --- preview ------------------------------------------------------------------------
-
-void CMyReport::ShowPreview(UINT menuId)
+void CMyReport::ShowPreview()
 {
     // Not while this report's printer dialog is open: the preview would take the place
     // of the window that owns the dialog.
-    if (m_bInPrinterDialog || m_pOpenPreview)
+    if (IsPrinterDialogOpen() || IsPreviewOpen())
         return;
+    auto preview = std::make_unique<CMyPrintPreview>();
     CWinApp* app = AfxGetApp();
     CWnd* host = app ? app->m_pMainWnd : nullptr;
-    if (host)
-        ::ShowWindow(host->m_hWnd, SW_HIDE);
-    if (!m_pTemplate)
-        m_pTemplate = std::make_unique<CSingleDocTemplate>(menuId, &CMyPrintPreview::CreateObject);
-    CFrameWnd* frame = m_pTemplate->CreateNewFrame();
-    if (!frame) {
-        if (host)
-            ::ShowWindow(host->m_hWnd, SW_SHOW);
+    if (!preview->Create(this)) {
         AfxMessageBox(host ? host->m_hWnd : nullptr, CMyPrintPreview::kNoWindowText, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    auto* view = static_cast<CMyPrintPreview*>(frame->GetActiveView());
-    view->SetHostWindow(host);
-    view->SetReport(this);
-    if (app)
-        app->m_pMainWnd = frame;
-    frame->SetWindowText("Print Preview");
-    if (HICON icon = host ? reinterpret_cast<HICON>(host->SendMessage(WM_GETICON, ICON_BIG)) : nullptr)
-        frame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    ::ShowWindow(frame->m_hWnd, SW_SHOWMAXIMIZED);
-    view->StartPreview();  // may close the frame again: neither is touched after it
+    m_pPreview = preview.release();  // its window's end deletes it
+    m_previewAlive = m_pPreview->AliveToken();
+    m_pPreview->Show(host);  // may close the preview again
 }

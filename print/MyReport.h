@@ -1,18 +1,18 @@
-// The report printer of the text view: a snapshot of the view's lines printed one per
-// row under a header band (left text, centred title, page label) with a rule, on the
-// default printer's paper with its margins. One page drawing serves the printer and
-// the preview.
+// The report printer: a snapshot of the text view's lines printed one per row under a
+// header band (left text, centred title, page label) with a rule, on the default
+// printer's paper with its margins. One page drawing serves the printer and the
+// preview.
 #pragma once
 
 #include "core/LineStore.h"
-#include "fw/PrintPreview.h"
+#include "fw/PrintJob.h"
 
 #include <memory>
 #include <string>
 
 class CMyPrintPreview;
 
-class CMyReport : public CWnd {
+class CMyReport : public CPageSource {
 public:
     CMyReport();
     ~CMyReport() override;
@@ -29,43 +29,37 @@ public:
     // its lines): a running acquisition, a Clear or a Load does not change the report.
     // Throws std::bad_alloc when even that cannot be had.
     void SetLines(const CLineStore& lines) { m_lines = lines; }
-    // Lets go of the lines; the job steps then see none. The preview's end does it too.
+    // Lets go of the lines; the job steps then see none. The end of a job does it too.
     void ReleaseLines() { m_lines = CLineStore(); }
-    bool IsPreviewOpen() const { return m_pOpenPreview != nullptr; }
-    // Closes a preview that this report has open, without giving the main window back
-    // (after a preview that could not be completed).
+
+    // A whole request of the main window: the page defaults, the view's font (when it
+    // has one), its lines as they are now, then the printer dialog or the preview.
+    // Memory that runs out on the way undoes what was begun and says so.
+    void Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size);
+    // The printer dialog, owned by `owner` (null: the application's main window), then
+    // every page to the chosen printer.
+    void PrintDirect(HWND owner = nullptr) { ::PrintDirect(*this, owner); }
+    // The preview window in place of the application's main window.
+    void ShowPreview();
+    bool IsPreviewOpen() const { return !m_previewAlive.expired(); }
+    // Closes a preview that this report has open, without giving the main window back.
     void AbandonPreview();
 
-    // The printer dialog, owned by `owner` (null: the application's main window), then
-    // every page to the chosen printer. Does nothing while its dialog is already open.
-    void PrintDirect(HWND owner = nullptr);
-    bool IsPrinterDialogOpen() const { return m_bInPrinterDialog; }
-    // The preview window in place of the application's main window.
-    void ShowPreview(UINT menuId);
+    int BeginJob(HDC dc) override;
+    void PrintPage(HDC dc, int page) override;
+    void EndJob() override;
+    const std::string& DocumentName() const override { return m_documentName; }
 
-    // The job steps; each does nothing without a device context or job information.
-    virtual void BeginPrinting(HDC dc, CPrintInfo* info);
-    virtual void PrintPage(HDC dc, CPrintInfo* info);
-    virtual void EndPrinting(HDC dc, CPrintInfo* info);
-
-    // Pages for the lines in an area (the body under the header when it is shown);
-    // measures the line height.
-    int CountPages(HDC dc, RECT area);
-    // The header band from the full text area, its three cells and the body under it.
+private:
     struct HeaderLayout {
         RECT band, body, left, centre, right;
     };
+    // The header band from the full text area, its three cells and the body under it.
     HeaderLayout LayoutHeader(HDC dc) const;
-
-private:
-    friend class CMyPrintPreview;
-
     void MapPage(HDC dc) const;
-    void DrawHeader(HDC dc, const CPrintInfo* info);
-    HFONT CreateReportFont(HDC dc, const LOGFONTA& font, int points) const;
+    void DrawHeader(HDC dc, int page);
     void DeleteFonts();
 
-    std::unique_ptr<CSingleDocTemplate> m_pTemplate;
     RECT m_margins = {1000, 1000, 1000, 1000};  // hundredths of a millimetre
     RECT m_paper = {0, 0, 0, 0};
     RECT m_text = {0, 0, 0, 0};
@@ -81,9 +75,8 @@ private:
     HFONT m_hHeaderFont = nullptr;
     COLORREF m_headerColor = RGB(0, 0, 0);
     int m_bodySize = 10;
+    int m_pages = 1;
     std::string m_documentName;
-    CMyPrintPreview* m_pOpenPreview = nullptr;  // the preview showing this report, if any
-    bool m_bInPrinterDialog = false;
-    // Expires with this object: code that ran a modal loop checks it before going on.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    CMyPrintPreview* m_pPreview = nullptr;  // the preview showing this report, while it lives
+    std::weak_ptr<bool> m_previewAlive;
 };

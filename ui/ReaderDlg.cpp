@@ -453,16 +453,26 @@ void CReaderDlg::OnPrintPreview()
     // A click sent past the modal dialog that has this window disabled is ignored.
     if (!::IsWindowEnabled(m_hWnd))
         return;
-    m_view.SetReportName("Korvex");
-    m_view.PrintReport(IDR_PREVIEW_MENU, TRUE, "", "Korvex", "Pag. ");
+    PrintView(true);
 }
 
 void CReaderDlg::OnPrint()
 {
     if (!::IsWindowEnabled(m_hWnd))
         return;
-    m_view.SetReportName("Korvex");
-    m_view.PrintReport(IDR_PREVIEW_MENU, FALSE, "", "Korvex", "Pag. ");
+    PrintView(false);
+}
+
+void CReaderDlg::PrintView(bool preview)
+{
+    // The report takes the view's lines as they are now, in the view's font and colour.
+    LOGFONTA font;
+    HFONT viewFont = m_view.GetFontHandle();
+    const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
+    m_report.SetDocumentName("Korvex");
+    m_report.SetHeader("", "Korvex", "Pag. ", true);
+    m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(),
+                 m_view.GetListFont().size);
 }
 
 void CReaderDlg::OnExit()

@@ -19,6 +19,7 @@
 #include "core/LineAssembler.h"
 #include "core/LineQueue.h"
 #include "core/TranslationTables.h"
+#include "print/MyReport.h"
 #include "ui/LiveMoveResize.h"
 #include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
@@ -92,6 +93,8 @@ protected:
     void OnRientrySelected();
     void OnPrintPreview();
     void OnPrint();
+    // Print or Print Preview of the view's lines.
+    void PrintView(bool preview);
     void OnExit();
     // Find in the view (ReaderDlgFind.cpp).
     static UINT FindMessage();
@@ -133,6 +136,7 @@ private:
     CComboBox m_baudCombo;
     CComboBox m_indentCombo;
     CDataView m_view;
+    CMyReport m_report;
     // The bitmap buttons: Save, Save As, Load, Clear, Start/Stop, Font, Print Preview,
     // Print and exit.
     CSkinButton m_skinButtons[9];

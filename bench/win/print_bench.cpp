@@ -11,7 +11,8 @@
 
 #include "bench/Bench.h"
 #include "controls/DataView.h"
-#include "print/MyPreviewView.h"
+#include "print/MyPrintPreview.h"
+#include "print/MyReport.h"
 #include "res/resource.h"
 
 namespace {
@@ -34,6 +35,7 @@ bool HasDefaultPrinter()
 struct ReportHost {
     HWND frame = nullptr;
     CDataView view;
+    CMyReport report;
     explicit ReportHost(int lines)
     {
         frame = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
@@ -43,7 +45,8 @@ struct ReportHost {
         view.SubclassWindow(child);
         view.SetListMode(true);
         view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
-        view.SetReportName("Korvex bench");
+        report.SetDocumentName("Korvex bench");
+        report.SetHeader("", "Korvex", "Pag. ", true);
         for (int i = 0; i < lines; ++i) {
             char text[80];
             std::snprintf(text, sizeof text, "%07d  IVA 22%%  IMPONIBILE %12d,%02d", i, i * 7 % 100000, i % 100);
@@ -51,6 +54,13 @@ struct ReportHost {
         }
     }
     ~ReportHost() { ::DestroyWindow(frame); }
+    // Print or Print Preview, as the main window asks for them.
+    void Run(bool preview)
+    {
+        LOGFONTA font;
+        ::GetObjectA(view.GetFontHandle(), sizeof font, &font);
+        report.Run(preview, view.Lines(), &font, view.GetTextColor(), view.GetListFont().size);
+    }
 };
 
 void Pump()
@@ -150,18 +160,18 @@ KORVEX_BENCH(PreviewFirstAndLastPage)
     }
     ReportHost host(100000);
     const auto t0 = Clock::now();
-    host.view.PrintReport(IDR_PREVIEW_MENU, TRUE, "", "Korvex", "Pag. ");
+    host.Run(true);
     Pump();
     HWND frameWnd = ::FindWindowA(nullptr, "Print Preview");
-    auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(frameWnd));
-    auto* preview = frame ? dynamic_cast<CMyPreviewView*>(frame->GetActiveView()) : nullptr;
+    auto* frame = dynamic_cast<CMyPrintPreview*>(CWnd::FromHandle(frameWnd));
+    CMyPreviewView* preview = frame ? frame->View() : nullptr;
     if (!preview) {
         std::printf("the preview did not open\n");
         return;
     }
     ::UpdateWindow(preview->m_hWnd);
     const double open = Seconds(t0);
-    const UINT last = preview->GetPrintInfo().m_nMaxPage;
+    const UINT last = preview->GetLastPage();
     const double first = PaintMillis(preview->m_hWnd, 20);
     ::SendMessageA(preview->m_hWnd, WM_VSCROLL, SB_BOTTOM, 0);
     const double atLast = PaintMillis(preview->m_hWnd, 20);
@@ -194,6 +204,42 @@ KORVEX_BENCH(PreviewFirstAndLastPage)
     Pump();
 }
 
+// One scroll step of a zoomed page is one repaint: the page shown does not change, only
+// the part of it in view.
+KORVEX_BENCH(PreviewZoomedScroll)
+{
+    if (!HasDefaultPrinter()) {
+        std::printf("skipped: no default printer\n");
+        return;
+    }
+    ReportHost host(3000);
+    host.Run(true);
+    Pump();
+    HWND frameWnd = ::FindWindowA(nullptr, "Print Preview");
+    auto* frame = dynamic_cast<CMyPrintPreview*>(CWnd::FromHandle(frameWnd));
+    CMyPreviewView* preview = frame ? frame->View() : nullptr;
+    if (!preview) {
+        std::printf("the preview did not open\n");
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        ::SendMessageA(frameWnd, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_ZOOMIN, 0), 0);
+    ::UpdateWindow(preview->m_hWnd);
+    const int steps = 200;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < steps; ++i) {
+        // Ten steps down, ten back up: every step moves the page.
+        ::SendMessageA(preview->m_hWnd, WM_VSCROLL, (i / 10) % 2 ? SB_LINEUP : SB_LINEDOWN, 0);
+        ::UpdateWindow(preview->m_hWnd);
+    }
+    const double step = Seconds(t0) * 1e3 / steps;
+    std::printf("zoom state %u, scroll step with its repaint: %.2f ms\n", preview->GetZoomState(), step);
+    ::SendMessageA(frameWnd, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_CLOSE, 0), 0);
+    if (::IsWindow(frameWnd))
+        ::DestroyWindow(frameWnd);
+    Pump();
+}
+
 KORVEX_BENCH(PrintToPdfByPageCount)
 {
     const std::string spool = SpoolFolder();
@@ -208,7 +254,7 @@ KORVEX_BENCH(PrintToPdfByPageCount)
         const auto t0 = Clock::now();
         {
             PrinterDialogAnswer answer;
-            host.view.PrintReport(IDR_PREVIEW_MENU, FALSE, "", "Korvex", "Pag. ");
+            host.Run(false);
         }
         const double spooled = Seconds(t0);
         const bool written = WaitForPdf(spool, 600);

@@ -21,52 +21,13 @@
 #include "print/MyPreviewView.h"
 #include "print/MyPrintPreview.h"
 #include "res/resource.h"
+#include "support/PreviewSupport.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
 using namespace wintest;
 
 namespace {
-
-bool HasDefaultPrinter()
-{
-    DWORD size = 0;
-    ::GetDefaultPrinterA(nullptr, &size);
-    return size > 0;
-}
-
-// The printer dialogs of this process now shown: visible top-level dialogs with the
-// printer list. Safe from any thread.
-std::vector<HWND> PrinterDialogs()
-{
-    struct Search {
-        static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
-        {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            char cls[32] = "";
-            ::GetClassNameA(hwnd, cls, sizeof cls);
-            if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
-                ::GetDlgItem(hwnd, cmb4))
-                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-            return TRUE;
-        }
-    };
-    std::vector<HWND> found;
-    ::EnumWindows(&Search::Proc, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// Polls from a helper thread, at most `ms`.
-bool WaitFor(const std::function<bool()>& done, DWORD ms)
-{
-    for (DWORD waited = 0; waited < ms; waited += 20) {
-        if (done())
-            return true;
-        ::Sleep(20);
-    }
-    return done();
-}
 
 // What a helper thread saw while the printer dialog was open.
 struct DialogScene {
@@ -111,14 +72,9 @@ protected:
     {
         ::SendMessageA(::GetDlgItem(m_dlg->m_hWnd, IDC_PRINT_PREVIEW), BM_CLICK, 0, 0);
         PumpFor(100);
-        auto* frame = dynamic_cast<CFrameWnd*>(m_app.m_pMainWnd);
-        if (!frame)
-            return nullptr;
-        m_frame = frame->m_hWnd;
-        auto* view = dynamic_cast<CMyPreviewView*>(frame->GetActiveView());
-        if (view)
-            ::UpdateWindow(view->m_hWnd);
-        return view;
+        if (CMyPrintPreview* preview = CurrentPreview())
+            m_frame = preview->m_hWnd;
+        return CurrentPreviewView();
     }
     void Command(UINT id) const { ::SendMessageA(m_frame, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     void Key(const CMyPreviewView* view, UINT vk) const { ::SendMessageA(view->m_hWnd, WM_KEYDOWN, vk, 1); }
@@ -180,7 +136,7 @@ TEST_F(PrintPreviewTest, OnePageIsCentredWithItsToolbarTipsAndClosingGivesTheMai
     EXPECT_STREQ(caption, "Print Preview");
     EXPECT_TRUE(::IsZoomed(m_frame));
     EXPECT_FALSE(::IsWindowVisible(m_dlg->m_hWnd));
-    EXPECT_EQ(view->GetPrintInfo().m_nMaxPage, 1u);
+    EXPECT_EQ(view->GetLastPage(), 1u);
 
     // No bar takes width from a one-page report: the page sits in the middle.
     EXPECT_FALSE(HasVBar(view));
@@ -232,7 +188,7 @@ TEST_F(PrintPreviewTest, PagingStopsAtTheEndsInOneAndTwoPageLayouts)
     AddLines(200);  // three pages on A4
     CMyPreviewView* view = OpenPreview();
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->GetPrintInfo().m_nMaxPage, 3u);
+    ASSERT_EQ(view->GetLastPage(), 3u);
     EXPECT_TRUE(HasVBar(view));
 
     for (int i = 0; i < 4; ++i)
@@ -284,7 +240,7 @@ TEST_F(PrintPreviewTest, EveryPagingInputEndsOnTheLastPairAndOnPageOne)
     AddLines(600);
     CMyPreviewView* view = OpenPreview();
     ASSERT_NE(view, nullptr);
-    const UINT last = view->GetPrintInfo().m_nMaxPage;
+    const UINT last = view->GetLastPage();
     ASSERT_GE(last, 5u);
     Command(ID_PREVIEW_NEXT);
     Key(view, VK_END);
@@ -352,7 +308,7 @@ TEST_F(PrintPreviewTest, FontSizesBeyondThePageStillGiveEveryLineAPage)
         CMyPreviewView* view = OpenPreview();
         ASSERT_NE(view, nullptr);
         Paint(view);
-        EXPECT_EQ(view->GetPrintInfo().m_nMaxPage, size == 1 ? 1u : 3u);
+        EXPECT_EQ(view->GetLastPage(), size == 1 ? 1u : 3u);
         Command(ID_PREVIEW_CLOSE);
         PumpFor(50);
         ASSERT_TRUE(MainIsBack());
@@ -362,9 +318,8 @@ TEST_F(PrintPreviewTest, FontSizesBeyondThePageStillGiveEveryLineAPage)
 namespace {
 // A print view whose printer cannot be prepared.
 class UnpreparedPreview : public CMyPrintPreview {
-public:
-    static CView* Make() { return new UnpreparedPreview; }
-    bool OnPreparePrinting(CPrintInfo*) override { return false; }
+protected:
+    HDC PreparePrinter() override { return nullptr; }
 };
 }  // namespace
 
@@ -380,16 +335,10 @@ TEST_F(PrintPreviewTest, APreviewThatCannotStartSaysWhyOverTheMainWindow)
         mainShown = ::IsWindowVisible(m_dlg->m_hWnd) && !::IsWindowEnabled(m_dlg->m_hWnd);
         return false;  // pressed OK
     });
-    CSingleDocTemplate tmpl(IDR_PREVIEW_MENU, &UnpreparedPreview::Make);
-    CFrameWnd* frame = tmpl.CreateNewFrame();
-    ASSERT_NE(frame, nullptr);
-    HWND frameWnd = frame->m_hWnd;
-    auto* printView = static_cast<CMyPrintPreview*>(frame->GetActiveView());
-    ::ShowWindow(m_dlg->m_hWnd, SW_HIDE);
-    printView->SetHostWindow(m_dlg.get());
-    m_app.m_pMainWnd = frame;
-    ::ShowWindow(frameWnd, SW_SHOW);
-    printView->StartPreview();
+    auto* preview = new UnpreparedPreview;
+    ASSERT_TRUE(preview->Create(nullptr));
+    HWND frameWnd = preview->m_hWnd;
+    StartPreviewOver(preview, m_dlg.get());
     PumpFor(50);
     ASSERT_EQ(watcher.Count(), 1u);
     EXPECT_EQ(watcher.Texts()[0], CMyPrintPreview::kPrinterErrorText);
@@ -404,12 +353,11 @@ namespace {
 // A print view whose preparing shows a message first, as the system does when there
 // is no printer; the frame may be closed while it is up.
 class PreparingWithAMessage : public CMyPrintPreview {
-public:
-    static CView* Make() { return new PreparingWithAMessage; }
-    bool OnPreparePrinting(CPrintInfo*) override
+protected:
+    HDC PreparePrinter() override
     {
-        AfxMessageBox(GetParent(), "Preparing", MB_OK);
-        return false;  // this object may be gone: nothing of it is touched
+        AfxMessageBox(m_hWnd, "Preparing", MB_OK);
+        return nullptr;  // this object may be gone: nothing of it is touched
     }
 };
 }  // namespace
@@ -418,10 +366,9 @@ public:
 // back, nothing more is said, and nothing of the closed preview is touched.
 TEST_F(PrintPreviewTest, APreviewClosedWhileItsStartIsAskingGivesTheMainWindowBack)
 {
-    CSingleDocTemplate tmpl(IDR_PREVIEW_MENU, &PreparingWithAMessage::Make);
-    CFrameWnd* frame = tmpl.CreateNewFrame();
-    ASSERT_NE(frame, nullptr);
-    HWND frameWnd = frame->m_hWnd;
+    auto* preview = new PreparingWithAMessage;
+    ASSERT_TRUE(preview->Create(nullptr));
+    HWND frameWnd = preview->m_hWnd;
     std::atomic<bool> frameGone{false};
     DialogWatcher watcher;
     watcher.SetHandler([&](HWND) {
@@ -429,12 +376,7 @@ TEST_F(PrintPreviewTest, APreviewClosedWhileItsStartIsAskingGivesTheMainWindowBa
         frameGone = WaitFor([&] { return !::IsWindow(frameWnd); }, 5000);
         return frameGone.load();  // the message went with its frame
     });
-    auto* printView = static_cast<CMyPrintPreview*>(frame->GetActiveView());
-    ::ShowWindow(m_dlg->m_hWnd, SW_HIDE);
-    printView->SetHostWindow(m_dlg.get());
-    m_app.m_pMainWnd = frame;
-    ::ShowWindow(frameWnd, SW_SHOW);
-    printView->StartPreview();
+    StartPreviewOver(preview, m_dlg.get());
     PumpFor(100);
     EXPECT_TRUE(frameGone);
     EXPECT_EQ(watcher.Count(), 1u);  // no failure message after the operator's close
@@ -688,21 +630,8 @@ TEST_F(PrintPreviewTest, SixClicksOnAPageGoThroughEveryZoomAndBack)
 
 TEST_F(PrintPreviewTest, PrintFromThePreviewPrintsAndCloses)
 {
-    char user[64] = "root";
-    ::GetEnvironmentVariableA("USER", user, sizeof user);
-    const std::string spool = std::string("Z:\\var\\spool\\cups-pdf\\") + user + "\\";
-    auto pdfs = [&] {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = ::FindFirstFileA((spool + "*.pdf").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do
-                names.push_back(spool + fd.cFileName);
-            while (::FindNextFileA(h, &fd));
-            ::FindClose(h);
-        }
-        return names;
-    };
+    const std::string spool = PdfSpoolFolder();
+    auto pdfs = [&] { return SpoolPdfs(spool); };
     if (!FileExists(spool))
         GTEST_SKIP() << "the default printer does not print to " << spool;
     for (const std::string& name : pdfs())
@@ -754,7 +683,7 @@ TEST_F(PrintPreviewTest, ThePreviewKeepsItsLinesThroughAppendsClearAndLoad)
     AddLines(200);  // three pages on A4
     CMyPreviewView* view = OpenPreview();
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->GetPrintInfo().m_nMaxPage, 3u);
+    ASSERT_EQ(view->GetLastPage(), 3u);
     // Dark pixels of the page as shown on the screen.
     auto inkOnPage = [&] {
         Paint(view);
@@ -782,7 +711,7 @@ TEST_F(PrintPreviewTest, ThePreviewKeepsItsLinesThroughAppendsClearAndLoad)
     m_dlg->LoadOutputFile(dir.File("other.txt"));
     EXPECT_EQ(m_dlg->View().GetLineCount(), 2);
     EXPECT_EQ(inkOnPage(), lastPage);
-    EXPECT_EQ(view->GetPrintInfo().m_nMaxPage, 3u);
+    EXPECT_EQ(view->GetLastPage(), 3u);
     Command(ID_PREVIEW_PREV);
     EXPECT_GT(inkOnPage(), lastPage) << "the first page is full";
 
@@ -790,4 +719,91 @@ TEST_F(PrintPreviewTest, ThePreviewKeepsItsLinesThroughAppendsClearAndLoad)
     PumpFor(50);
     EXPECT_TRUE(MainIsBack());
     EXPECT_EQ(m_dlg->View().GetLine(1), "lines");
+}
+
+namespace {
+// Three pages, each with a black block over the middle half of the sheet's width from
+// a tenth to half of its height; counts the pages drawn.
+class BlockPages : public CPageSource {
+public:
+    int BeginJob(HDC) override { return 3; }
+    void PrintPage(HDC dc, int) override
+    {
+        ++printed;
+        const int w = ::GetDeviceCaps(dc, PHYSICALWIDTH), h = ::GetDeviceCaps(dc, PHYSICALHEIGHT);
+        const int x0 = ::GetDeviceCaps(dc, PHYSICALOFFSETX), y0 = ::GetDeviceCaps(dc, PHYSICALOFFSETY);
+        const RECT block = {w / 4 - x0, h / 10 - y0, w * 3 / 4 - x0, h / 2 - y0};
+        ::FillRect(dc, &block, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    }
+    void EndJob() override { ++ended; }
+    const std::string& DocumentName() const override { return m_name; }
+    int printed = 0;
+    int ended = 0;
+
+private:
+    std::string m_name = "blocks";
+};
+}  // namespace
+
+// A page is drawn once for a zoom state: scrolling it only moves the picture, which
+// stays where the page is; a new zoom state draws it once more, at its new size.
+TEST_F(PrintPreviewTest, AZoomedPageIsDrawnOnceAndScrollsWithoutBeingDrawnAgain)
+{
+    BlockPages pages;
+    auto* preview = new CMyPrintPreview;
+    ASSERT_TRUE(preview->Create(&pages));
+    preview->Show(m_dlg.get());
+    m_frame = preview->m_hWnd;
+    CMyPreviewView* view = CurrentPreviewView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(pages.printed, 1);
+    // Whether the screen is dark at a point of the sheet (fractions of its width and
+    // height) of the page shown, where it is now.
+    auto darkAt = [&](double fx, double fy) {
+        Paint(view);
+        const RECT r = view->GetPageInfo(0).rectScreen;
+        const POINT scroll = view->GetScrollPosition();
+        const int x = r.left + 1 + static_cast<int>(fx * (r.right - r.left - 3)) - scroll.x;
+        const int y = r.top + 1 + static_cast<int>(fy * (r.bottom - r.top - 3)) - scroll.y;
+        const RECT client = ClientOf(view);
+        EXPECT_TRUE(x >= 0 && y >= 0 && x < client.right && y < client.bottom) << x << "," << y;
+        HDC dc = ::GetDC(view->m_hWnd);
+        const COLORREF pixel = ::GetPixel(dc, x, y);
+        ::ReleaseDC(view->m_hWnd, dc);
+        return (pixel & 0xFF) < 0x80;
+    };
+    EXPECT_TRUE(darkAt(0.5, 0.3));
+    EXPECT_FALSE(darkAt(0.5, 0.05));
+    Command(ID_PREVIEW_NEXT);
+    Paint(view);
+    EXPECT_EQ(pages.printed, 2);
+
+    for (int i = 0; i < 3; ++i)
+        Command(ID_PREVIEW_ZOOMIN);
+    Paint(view);
+    EXPECT_EQ(pages.printed, 3);
+    const int width = view->GetPageInfo(0).rectScreen.right - view->GetPageInfo(0).rectScreen.left;
+    for (int i = 0; i < 3; ++i) {
+        Bar(view, SB_LINEDOWN);
+        Paint(view);
+    }
+    Wheel(view, WHEEL_DELTA);
+    ASSERT_GT(view->GetScrollPosition().y, 0);
+    EXPECT_TRUE(darkAt(0.5, 0.3));
+    EXPECT_FALSE(darkAt(0.2, 0.3));
+    EXPECT_FALSE(darkAt(0.5, 0.55));
+    EXPECT_EQ(pages.printed, 3) << "scrolling drew the page again";
+
+    Command(ID_PREVIEW_ZOOMIN);
+    EXPECT_GT(view->GetPageInfo(0).rectScreen.right - view->GetPageInfo(0).rectScreen.left, width);
+    EXPECT_TRUE(darkAt(0.5, 0.3));
+    EXPECT_FALSE(darkAt(0.2, 0.3));
+    EXPECT_FALSE(darkAt(0.5, 0.05));
+    EXPECT_EQ(pages.printed, 4);
+    EXPECT_EQ(view->GetCurrentPage(), 2u);
+
+    Command(ID_PREVIEW_CLOSE);
+    PumpFor(50);
+    EXPECT_EQ(pages.ended, 1);
+    EXPECT_TRUE(MainIsBack());
 }
