@@ -82,7 +82,6 @@ public:
     int GetMarkCount() const { return static_cast<int>(m_marks.size()); }
     // The first marked line, or -1.
     int GetFirstMark() const { return m_marks.empty() ? -1 : m_marks.begin()->first; }
-    const CLineStore& Lines() const { return m_store; }
     const DataViewFont& GetListFont() const { return m_font; }
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }
