@@ -39,8 +39,7 @@ public:
     void EnableHighlight(bool on);
     // DrawText flags for every row; the main window uses 0 (top left).
     void SetTextFormat(UINT format);
-    void SetListFont(const char* face, int size, BYTE charset, int weight, int italic, int underline,
-                     int strikeout);
+    void SetListFont(const DataViewFont& font);
     void SetTextColor(COLORREF color);
 
     // Appends a line (null: an empty line) and returns its index; with autoScroll the
@@ -55,9 +54,6 @@ public:
 
     void SetReportName(const char* name);
     BOOL PrintReport(UINT menuId, BOOL preview, const char* left, const char* center, const char* pagePrefix);
-    // Writes the lines with CR LF after each; an empty path asks for a name first.
-    // 1 on success, -2 name dialog cancelled, -3 file not created, -50 write failed.
-    int SaveToFile(const char* path);
 
     // Index of the line under a client point (x plays no part); may lie beyond the last
     // line; -1 when the line height is not positive.
@@ -69,6 +65,7 @@ public:
     int GetCapacity() const { return m_store.Capacity(); }
     int GetLongestLine() const { return m_store.Longest(); }
     std::string_view GetLine(int i) const { return m_store.Line(i); }
+    const CLineStore& Lines() const { return m_store; }
     int GetTopLine() const { return m_topLine; }
     int GetHorizontalOffset() const { return m_hOffset; }
     int VerticalMax() const { return m_vMax; }

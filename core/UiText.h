@@ -9,7 +9,7 @@ enum UiTextId {
     TXT_BAUD_RATE,
     TXT_UPDATE_BAR_POSITION,
     TXT_FONT,
-    TXT_RIENTRY,
+    TXT_INDENT,
     TXT_OUTPUT,
     TXT_SAVE,
     TXT_SAVE_AS,
@@ -29,18 +29,28 @@ enum UiTextId {
     TXT_COUNT
 };
 
-extern std::string UiText[TXT_COUNT];
+// The texts by UiTextId; made with the English defaults.
+class UiTextTable {
+public:
+    UiTextTable();
+
+    const std::string& operator[](int id) const { return m_texts[id]; }
+    std::string& operator[](int id) { return m_texts[id]; }
+
+    // Puts the English defaults back.
+    void Reset();
+    // Replaces every entry when the file holds exactly TXT_COUNT texts; otherwise nothing
+    // changes.
+    void LoadLanguage(const std::string& path);
+
+private:
+    std::string m_texts[TXT_COUNT];
+};
 
 // Fixed texts that no language file changes.
 inline constexpr char ABOUT_CAPTION[] = "About Korvex";
-std::string AboutTitle();  // "Korvex v. " and g_Version
-
-// Puts the English defaults back.
-void ResetUiText();
+std::string AboutTitle(const std::string& version);  // "Korvex v. " and the version
 
 // The texts between :>" and "<: markers, in file order, with \n \r \t decoded.
 // False (list empty) when the file can't be opened or read.
 bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out);
-
-// Replaces every entry when the file holds exactly TXT_COUNT texts; otherwise nothing changes.
-void LoadLanguage(const std::string& path);

@@ -20,6 +20,9 @@
 #include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
 
+struct AppContext;
+struct AppSettings;
+class CommLibrary;
 class CReaderDlg;
 
 // What the acquisition worker is started with. The tables are the run's own copies,
@@ -30,11 +33,14 @@ struct AcquisitionParams {
     int32_t baud = 9600;
     TranslationTables translation;
     TranslationTables invalidChars;
+    CommLibrary* library = nullptr;
+    std::string openErrorText;  // shown when the port does not open
 };
 
 class CReaderDlg : public CDialog {
 public:
-    explicit CReaderDlg(CWnd* parent = nullptr);
+    // The window reads and changes the program's state in context, which outlives it.
+    explicit CReaderDlg(AppContext& context, CWnd* parent = nullptr);
     ~CReaderDlg() override;
 
     // Acquisition (user-interface thread).
@@ -84,7 +90,7 @@ protected:
     void OnClear();
     void OnUpdateBarClicked();
     void OnFont();
-    void OnRientrySelected();
+    void OnIndentSelected();
     void OnPrintPreview();
     void OnPrint();
     void OnExit();
@@ -107,11 +113,13 @@ private:
     // port is not present.
     bool PortPresentForStart();
     // The end of a run whose worker met an exception: as a failed read ends it.
-    void EndRunAfterFault();
+    void EndRunAfterFault(const AcquisitionParams& params);
     // Saves the view's lines; false, after telling the user, when they were not saved.
     bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
 
+    AppContext& m_context;
+    AppSettings& m_settings;
     HICON m_hIcon = nullptr;
     CPortBaudSelector m_selector;
     CComboBox m_portCombo;

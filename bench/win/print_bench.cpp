@@ -42,7 +42,7 @@ struct ReportHost {
                                        reinterpret_cast<HMENU>(1000), nullptr, nullptr);
         view.SubclassWindow(child);
         view.SetListMode(true);
-        view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+        view.SetListFont(DataViewFont());
         view.SetReportName("Korvex bench");
         for (int i = 0; i < lines; ++i) {
             char text[80];

@@ -20,14 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         total += text.size() + 6;
     Check(total <= size);
 
-    ResetUiText();
-    const std::string before = UiText[TXT_START];
-    LoadLanguage(s_file.Path());
+    UiTextTable uiText;
+    const std::string before = uiText[TXT_START];
+    uiText.LoadLanguage(s_file.Path());
     if (texts.size() == TXT_COUNT) {
         for (int i = 0; i < TXT_COUNT; ++i)
-            Check(UiText[i] == texts[static_cast<size_t>(i)]);
+            Check(uiText[i] == texts[static_cast<size_t>(i)]);
     } else {
-        Check(UiText[TXT_START] == before);
+        Check(uiText[TXT_START] == before);
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 // UI text table: defaults, the marker reader with its escapes, all-or-nothing replacement.
 #include "core/UiText.h"
 
-#include "core/AppSettings.h"
+#include "res/version.h"
 
 #include "tests/native/TestFiles.h"
 
@@ -17,11 +17,11 @@ protected:
     void SetUp() override
     {
         TempFolderTest::SetUp();
-        ResetUiText();
+        m_texts.Reset();
     }
     void TearDown() override
     {
-        ResetUiText();
+        m_texts.Reset();
         TempFolderTest::TearDown();
     }
 
@@ -40,23 +40,25 @@ protected:
             file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
         return file;
     }
+
+    UiTextTable m_texts;
 };
 
 TEST_F(UiTextTest, DefaultsAndFixedTexts)
 {
     EXPECT_EQ(TXT_COUNT, 21);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
-    EXPECT_EQ(UiText[TXT_SAVE_AS], "Save As...");
-    EXPECT_EQ(UiText[TXT_START], "Start");
-    EXPECT_EQ(UiText[TXT_STOP], "Stop");
-    EXPECT_EQ(UiText[TXT_EXIT_BUTTON], "");
-    EXPECT_EQ(UiText[TXT_EXIT_TOOLTIP], "Exit program");
-    EXPECT_EQ(UiText[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
-    EXPECT_EQ(UiText[TXT_ERR_LOAD_FILE], "ERROR load file.");
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
+    EXPECT_EQ(m_texts[TXT_SAVE_AS], "Save As...");
+    EXPECT_EQ(m_texts[TXT_START], "Start");
+    EXPECT_EQ(m_texts[TXT_STOP], "Stop");
+    EXPECT_EQ(m_texts[TXT_EXIT_BUTTON], "");
+    EXPECT_EQ(m_texts[TXT_EXIT_TOOLTIP], "Exit program");
+    EXPECT_EQ(m_texts[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
+    EXPECT_EQ(m_texts[TXT_ERR_LOAD_FILE], "ERROR load file.");
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
     EXPECT_EQ(TXT_ERR_SAVE_FILE, 20);
     EXPECT_STREQ(ABOUT_CAPTION, "About Korvex");
-    EXPECT_EQ(AboutTitle(), "Korvex v. 1.0");
+    EXPECT_EQ(AboutTitle(KORVEX_VERSION_TEXT), "Korvex v. 1.0");
 }
 
 TEST_F(UiTextTest, TextsLieBetweenMarkers)
@@ -106,32 +108,32 @@ TEST_F(UiTextTest, EscapesTakeNThenRThenTEachOnce)
 TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
 {
     Put(NumberedFile(20));
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
 
     Put(NumberedFile(22));
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
 
     Put(NumberedFile(20) + "20 :>\"unterminated");
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
 
-    LoadLanguage("");
-    LoadLanguage(m_dir + "/missing.txt");
-    EXPECT_EQ(UiText[TXT_START], "Start");
+    m_texts.LoadLanguage("");
+    m_texts.LoadLanguage(m_dir + "/missing.txt");
+    EXPECT_EQ(m_texts[TXT_START], "Start");
 
     Put(NumberedFile(21));
-    LoadLanguage(m_path);
+    m_texts.LoadLanguage(m_path);
     for (int i = 0; i < TXT_COUNT; ++i)
-        EXPECT_EQ(UiText[i], "T" + std::to_string(i));
+        EXPECT_EQ(m_texts[i], "T" + std::to_string(i));
 
     // An empty text is a valid replacement.
     std::string file = NumberedFile(20) + ":>\"\"<:";
     Put(file);
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "");
-    EXPECT_EQ(UiText[TXT_COM_PORT], "T0");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "");
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "T0");
 }
 
 }  // namespace
