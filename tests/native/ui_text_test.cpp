@@ -136,4 +136,18 @@ TEST_F(UiTextTest, OnlyExactlyTwentyOneTextsReplaceTheTable)
     EXPECT_EQ(m_texts[TXT_COM_PORT], "T0");
 }
 
+TEST_F(UiTextTest, EachTableKeepsItsOwnTexts)
+{
+    Put(NumberedFile(TXT_COUNT));
+    UiTextTable other;
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_INDENT], "T4");
+    EXPECT_EQ(other[TXT_INDENT], "Rientry") << "another table keeps the defaults";
+    other[TXT_STOP] = "Halt";
+    m_texts.Reset();
+    EXPECT_EQ(m_texts[TXT_STOP], "Stop");
+    EXPECT_EQ(m_texts[TXT_INDENT], "Rientry");
+    EXPECT_EQ(other[TXT_STOP], "Halt") << "a reset of one table leaves the other";
+}
+
 }  // namespace

@@ -230,6 +230,44 @@ TEST_F(ReaderDlgTest, CaptionsFollowALanguageFileOfTwentyOneTexts)
     EXPECT_EQ(Text(IDC_EXIT), "T14");
 }
 
+// Two windows on two states: each shows and changes only the state it was given.
+TEST_F(ReaderDlgTest, AWindowReadsAndChangesOnlyTheStateItWasGiven)
+{
+    AppContext other;
+    other.m_comPortList = {"COM4", "COM9"};
+    other.m_baudRateList = {"300", "9600"};
+    other.m_settings.comPort = 9;
+    other.m_settings.indent = 7;
+    other.m_uiText[TXT_INDENT] = "Rientro";
+    TestApp().m_settings.indent = 12;
+    CReaderDlg mine(TestApp());
+    ASSERT_TRUE(mine.Create());
+    m_dlg = std::make_unique<CReaderDlg>(other);
+    struct CloseFirst {
+        std::unique_ptr<CReaderDlg>& dlg;
+        ~CloseFirst() { dlg.reset(); }
+    } closeFirst{m_dlg};
+    ASSERT_TRUE(m_dlg->Create());
+
+    EXPECT_EQ(Text(IDC_INDENT_LABEL), "Rientro");
+    EXPECT_EQ(ComboCount(IDC_COM_PORT), 2);
+    EXPECT_EQ(ComboSel(IDC_COM_PORT), 1);
+    EXPECT_EQ(ComboCount(IDC_BAUD_RATE), 2);
+    EXPECT_EQ(ComboSel(IDC_BAUD_RATE), 1);
+    EXPECT_EQ(ComboSel(IDC_INDENT), 7);
+    ::SendMessageA(Item(IDC_INDENT), CB_SETCURSEL, 3, 0);
+    Command(IDC_INDENT, CBN_SELENDOK);
+    EXPECT_EQ(other.m_settings.indent, 3);
+
+    char label[64] = "";
+    ::GetDlgItemTextA(mine.m_hWnd, IDC_INDENT_LABEL, label, sizeof label);
+    EXPECT_STREQ(label, "Rientry");
+    EXPECT_EQ(::SendDlgItemMessageA(mine.m_hWnd, IDC_INDENT, CB_GETCURSEL, 0, 0), 12);
+    EXPECT_EQ(::SendDlgItemMessageA(mine.m_hWnd, IDC_COM_PORT, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(TestApp().m_settings.indent, 12) << "the other window's choice stays in its own state";
+    EXPECT_EQ(TestApp().m_uiText[TXT_INDENT], "Rientry");
+}
+
 TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)
 {
     TestApp().m_settings.comPort = 3;
