@@ -25,8 +25,9 @@ struct AppSettings;
 class CommLibrary;
 class CReaderDlg;
 
-// What the acquisition worker is started with. The tables are the run's own copies,
-// made by the window's thread before the worker starts and read only by the worker.
+// What the acquisition worker is started with. The tables and the text are the run's
+// own copies, made by the window's thread before the worker starts and read only by the
+// worker; the library is the program's, which only the worker calls during a run.
 struct AcquisitionParams {
     CReaderDlg* owner = nullptr;
     int32_t port = 1;
