@@ -13,12 +13,6 @@
 #include "link/CommLibrary.h"
 #include "ui/ReaderDlg.h"
 
-std::string g_ProgramDir;
-std::string g_ConfigFilePath;
-std::vector<std::string> g_ComPortList;
-std::vector<std::string> g_BaudRateList;
-
-// Defined after the lists above so that they exist when its constructor fills them.
 CReaderApp theApp;
 
 namespace {
@@ -34,13 +28,6 @@ std::string ComPortName(int number)
 }
 }  // namespace
 
-CReaderApp::CReaderApp()
-{
-    g_Settings.comPort = 1;
-    g_Settings.baudRate = 9600;
-    g_BaudRateList = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "250000"};
-}
-
 std::string CReaderApp::GetProgramDirectory()
 {
     // A long buffer: a module path beyond 260 characters would otherwise come back
@@ -53,21 +40,21 @@ std::string CReaderApp::GetProgramDirectory()
     return DirectoryPart(PathFromWide(path));
 }
 
-bool CReaderApp::EnumerateComPorts()
+bool CReaderApp::EnumerateComPorts(CommLibrary& library, std::vector<std::string>& list)
 {
-    g_ComPortList.clear();
-    if (!g_CommLibrary.IsLoaded())
+    list.clear();
+    if (!library.IsLoaded())
         return false;
     std::unique_ptr<int[]> ports(new (std::nothrow) int[kPortBufferSize]());
     if (!ports)
         return false;
     int count = kPortBufferSize;
-    g_CommLibrary.GetCOM_Installed(ports.get(), &count);
+    library.GetCOM_Installed(ports.get(), &count);
     // A library reporting more than the buffer holds is not trusted beyond it.
     if (count > kPortBufferSize)
         count = kPortBufferSize;
     for (int i = 0; i < count; ++i)
-        g_ComPortList.push_back(ComPortName(ports[i]));
+        list.push_back(ComPortName(ports[i]));
     return true;
 }
 
@@ -76,25 +63,26 @@ BOOL CReaderApp::StartUp()
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
 
-    SetRegistryKey(("Velto\\Korvex_v." + g_Version).c_str());
-    g_ProgramDir = GetProgramDirectory();
-    g_ConfigFilePath = g_ProgramDir + "Korvex_Config.txt";
-    g_Settings.languageFile = g_ProgramDir + "Korvex_Language_Eng.txt";
-    LoadSettings(g_ConfigFilePath, g_Settings);
-    LoadLanguage(g_Settings.languageFile);
+    AppContext& c = m_context;
+    SetRegistryKey(("Velto\\Korvex_v." + c.m_version).c_str());
+    c.m_programDir = GetProgramDirectory();
+    c.m_configFilePath = c.m_programDir + "Korvex_Config.txt";
+    c.m_settings.languageFile = c.m_programDir + "Korvex_Language_Eng.txt";
+    LoadSettings(c.m_configFilePath, c.m_settings, c.m_programDir);
+    c.m_uiText.LoadLanguage(c.m_settings.languageFile);
 
-    if (!g_CommLibrary.LoadDll(kLibraryName)) {
+    if (!c.m_commLibrary.LoadDll(kLibraryName)) {
         AfxMessageBox("ERROR LOAD DLL", MB_OK);
         return FALSE;
     }
-    g_CommLibrary.SetInterface(3, 0);
-    if (!EnumerateComPorts()) {
+    c.m_commLibrary.SetInterface(3, 0);
+    if (!EnumerateComPorts(c.m_commLibrary, c.m_comPortList)) {
         for (int i = 1; i <= kFallbackPortCount; ++i)
-            g_ComPortList.push_back(ComPortName(i));
+            c.m_comPortList.push_back(ComPortName(i));
     }
 
     {
-        CReaderDlg dlg;
+        CReaderDlg dlg(c);
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
@@ -104,10 +92,11 @@ BOOL CReaderApp::StartUp()
 
 int CReaderApp::ExitInstance()
 {
-    if (g_CommLibrary.IsLoaded())
-        g_CommLibrary.Close(0);
+    AppContext& c = m_context;
+    if (c.m_commLibrary.IsLoaded())
+        c.m_commLibrary.Close(0);
     std::vector<std::string> notKept;
-    SaveSettings(g_ConfigFilePath, g_Settings, g_ProgramDir, &notKept);
+    SaveSettings(c.m_configFilePath, c.m_settings, c.m_programDir, &notKept);
     if (!notKept.empty())
         AfxMessageBox(NotRememberedMessage(notKept).c_str(), MB_OK | MB_ICONWARNING);
     return CWinApp::ExitInstance();

@@ -1,26 +1,30 @@
 // The application object: start-up (directory, settings, language, communication
 // library, port list, main window) and shutdown (close the port, save the settings).
+// It owns everything the program keeps while it runs and hands it to the main window.
 #pragma once
 
 #include "fw/App.h"
+#include "ui/AppContext.h"
 #include <string>
 #include <vector>
 
-extern std::string g_ConfigFilePath;
-extern std::vector<std::string> g_ComPortList;
-extern std::vector<std::string> g_BaudRateList;
-
 class CReaderApp : public CWinApp {
 public:
-    CReaderApp();
+    CReaderApp() = default;
 
     BOOL StartUp() override;
     int ExitInstance() override;
 
     // Drive and directory of the running executable, ending in a backslash.
     static std::string GetProgramDirectory();
-    // Fills g_ComPortList through the library; false when it could not ask it.
-    static bool EnumerateComPorts();
+    // Fills the list with the ports the library reports; false (list empty) when it could
+    // not ask it.
+    static bool EnumerateComPorts(CommLibrary& library, std::vector<std::string>& ports);
+
+    AppContext& Context() { return m_context; }
+
+private:
+    AppContext m_context;
 };
 
 extern CReaderApp theApp;

@@ -5,8 +5,6 @@
 #include "controls/ViewClipboard.h"
 #include "core/ViewMath.h"
 #include "fw/App.h"
-#include "ui/FileDialog.h"
-#include "core/OutputFile.h"
 
 #include <climits>
 #include <cstdio>
@@ -118,16 +116,9 @@ void CDataView::SetTextFormat(UINT format)
         Invalidate(true);
 }
 
-void CDataView::SetListFont(const char* face, int size, BYTE charset, int weight, int italic, int underline,
-                            int strikeout)
+void CDataView::SetListFont(const DataViewFont& font)
 {
-    m_font.face = face ? face : "";
-    m_font.size = size;
-    m_font.charset = charset;
-    m_font.weight = weight;
-    m_font.italic = italic;
-    m_font.underline = underline;
-    m_font.strikeout = strikeout;
+    m_font = font;
     CreateListFont();
     InvalidateView();
 }
@@ -228,19 +219,6 @@ void CDataView::ResetContent()
     UpdateVScrollBar();
     UpdateHScrollBar();
     InvalidateView();
-}
-
-int CDataView::SaveToFile(const char* path)
-{
-    std::string target = path ? path : "";
-    // The chosen name serves this one write only.
-    if (target.empty() && !ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", "", target))
-        return -2;
-    if (!m_bListMode) {
-        const std::vector<std::string> single(1, m_singleText);
-        return WriteTextLines(target, single, single.size());
-    }
-    return WriteTextLines(target, m_store);
 }
 
 // --- scroll bars --------------------------------------------------------------------

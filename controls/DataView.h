@@ -38,8 +38,7 @@ public:
     void EnableHighlight(bool on);
     // DrawText flags for every row; the main window uses 0 (top left).
     void SetTextFormat(UINT format);
-    void SetListFont(const char* face, int size, BYTE charset, int weight, int italic, int underline,
-                     int strikeout);
+    void SetListFont(const DataViewFont& font);
     void SetTextColor(COLORREF color);
 
     // Appends a line (null: an empty line) and returns its index; with autoScroll the
@@ -52,9 +51,6 @@ public:
     // Removes all lines and marks; the bars hide and the view returns to the top.
     void ResetContent();
 
-    // Writes the lines with CR LF after each; an empty path asks for a name first.
-    // 1 on success, -2 name dialog cancelled, -3 file not created, -50 write failed.
-    int SaveToFile(const char* path);
 
     // Marks this line alone and scrolls it into view (Find's match); nothing happens for
     // a line that cannot be marked.

@@ -2,53 +2,92 @@
 #include "core/AppSettings.h"
 
 #include "core/SettingsFile.h"
-#include "res/version.h"
 
 #include <exception>
 
-AppSettings g_Settings;
-std::string g_Version = KORVEX_VERSION_TEXT;
-
 namespace {
+// How a record's value is kept in the file.
+enum class Field { Int, Long, Byte, Color, Text, Path };
+
+// One record of the file and the member it holds. Loading and saving both walk the one
+// table, so the file's records keep this order.
+struct SettingRecord {
+    const char* key;
+    Field field;
+    int32_t AppSettings::*number;
+    uint8_t AppSettings::*byte;
+    uint32_t AppSettings::*color;
+    std::string AppSettings::*text;
+};
+
+constexpr SettingRecord Number(const char* key, Field field, int32_t AppSettings::*member)
+{
+    return {key, field, member, nullptr, nullptr, nullptr};
+}
+constexpr SettingRecord Text(const char* key, Field field, std::string AppSettings::*member)
+{
+    return {key, field, nullptr, nullptr, nullptr, member};
+}
+
+const SettingRecord kRecords[] = {
+    Number("COM_PORT", Field::Int, &AppSettings::comPort),
+    Number("BAUD_RATE", Field::Long, &AppSettings::baudRate),
+    Text("LANGUAGE_FILE", Field::Path, &AppSettings::languageFile),
+    Text("OUTPUT_FILE", Field::Path, &AppSettings::outputFile),
+    Text("TAB_FILE", Field::Path, &AppSettings::tabFile),
+    Text("INVALID_CHAR_FILE", Field::Path, &AppSettings::invalidCharFile),
+    Number("UPDATE_LIST_POSITION", Field::Int, &AppSettings::updateListPosition),
+    Text("LIST_FONT_NAME", Field::Text, &AppSettings::listFontName),
+    Number("LIST_FONT_SIZE", Field::Int, &AppSettings::listFontSize),
+    {"LIST_FONT_CHARSET", Field::Byte, nullptr, &AppSettings::listFontCharset, nullptr, nullptr},
+    Number("LIST_FONT_BOLD", Field::Int, &AppSettings::listFontBold),
+    Number("LIST_FONT_ITALIC", Field::Int, &AppSettings::listFontItalic),
+    Number("LIST_FONT_UNDERLINE", Field::Int, &AppSettings::listFontUnderline),
+    Number("LIST_FONT_STRIKEOUT", Field::Int, &AppSettings::listFontStrikeout),
+    {"LIST_FONT_COLOR", Field::Color, nullptr, nullptr, &AppSettings::listFontColor, nullptr},
+    Number("SHOW_DLGDATA_ONMOVE", Field::Int, &AppSettings::showDlgDataOnMove),
+    Number("SHOW_DLGDATA_ONSIZE", Field::Int, &AppSettings::showDlgDataOnSize),
+    Number("RIENTRY", Field::Int, &AppSettings::indent),
+};
+static_assert(sizeof kRecords / sizeof kRecords[0] == 18, "the file holds 18 records");
+
 // The file's records over the defaults; false when the file can't be read.
 bool LoadSettingsFrom(const std::string& path, AppSettings& s, const std::string& programDir,
                       const ConfigPathCodec& codec)
 {
-    std::string languageFile;
-    std::string outputFile;
-    std::string tabFile;
-    std::string invalidCharFile;
     CSettingsFile file;
     if (!file.Read(path))
         return false;
-
-    int32_t color = static_cast<int32_t>(s.listFontColor);
-    file.GetInt("COM_PORT", s.comPort);
-    file.GetLong("BAUD_RATE", s.baudRate);
-    file.GetString("LANGUAGE_FILE", languageFile);
-    file.GetString("OUTPUT_FILE", outputFile);
-    file.GetString("TAB_FILE", tabFile);
-    file.GetString("INVALID_CHAR_FILE", invalidCharFile);
-    file.GetInt("UPDATE_LIST_POSITION", s.updateListPosition);
-    file.GetString("LIST_FONT_NAME", s.listFontName);
-    file.GetInt("LIST_FONT_SIZE", s.listFontSize);
-    file.GetByte("LIST_FONT_CHARSET", s.listFontCharset);
-    file.GetInt("LIST_FONT_BOLD", s.listFontBold);
-    file.GetInt("LIST_FONT_ITALIC", s.listFontItalic);
-    file.GetInt("LIST_FONT_UNDERLINE", s.listFontUnderline);
-    file.GetInt("LIST_FONT_STRIKEOUT", s.listFontStrikeout);
-    file.GetLong("LIST_FONT_COLOR", color);
-    s.listFontColor = static_cast<uint32_t>(color);
-    file.GetInt("SHOW_DLGDATA_ONMOVE", s.showDlgDataOnMove);
-    file.GetInt("SHOW_DLGDATA_ONSIZE", s.showDlgDataOnSize);
-    file.GetInt("RIENTRY", s.rientry);
-
-    // A file without one of the path keys clears that path: the file is the whole truth.
-    // An empty path stays empty: the setting then names no file at all.
-    s.languageFile = PathFromConfig(languageFile, programDir, codec);
-    s.outputFile = PathFromConfig(outputFile, programDir, codec);
-    s.tabFile = PathFromConfig(tabFile, programDir, codec);
-    s.invalidCharFile = PathFromConfig(invalidCharFile, programDir, codec);
+    for (const SettingRecord& r : kRecords) {
+        switch (r.field) {
+        case Field::Int:
+            file.GetInt(r.key, s.*r.number);
+            break;
+        case Field::Long:
+            file.GetLong(r.key, s.*r.number);
+            break;
+        case Field::Byte:
+            file.GetByte(r.key, s.*r.byte);
+            break;
+        case Field::Color: {
+            int32_t color = static_cast<int32_t>(s.*r.color);
+            file.GetLong(r.key, color);
+            s.*r.color = static_cast<uint32_t>(color);
+            break;
+        }
+        case Field::Text:
+            file.GetString(r.key, s.*r.text);
+            break;
+        case Field::Path: {
+            // A file without one of the path keys clears that path: the file is the whole
+            // truth. An empty path stays empty: the setting then names no file at all.
+            std::string stored;
+            file.GetString(r.key, stored);
+            s.*r.text = PathFromConfig(stored, programDir, codec);
+            break;
+        }
+        }
+    }
     return true;
 }
 
@@ -91,24 +130,28 @@ bool SaveSettingsTo(const std::string& path, const AppSettings& s, const std::st
 {
     StoredPaths paths(path, programDir, codec, notKept);
     CSettingsFile file;
-    file.SetInt("COM_PORT", s.comPort);
-    file.SetLong("BAUD_RATE", s.baudRate);
-    file.SetString("LANGUAGE_FILE", paths.Text("LANGUAGE_FILE", s.languageFile));
-    file.SetString("OUTPUT_FILE", paths.Text("OUTPUT_FILE", s.outputFile));
-    file.SetString("TAB_FILE", paths.Text("TAB_FILE", s.tabFile));
-    file.SetString("INVALID_CHAR_FILE", paths.Text("INVALID_CHAR_FILE", s.invalidCharFile));
-    file.SetInt("UPDATE_LIST_POSITION", s.updateListPosition);
-    file.SetString("LIST_FONT_NAME", s.listFontName);
-    file.SetInt("LIST_FONT_SIZE", s.listFontSize);
-    file.SetByte("LIST_FONT_CHARSET", s.listFontCharset);
-    file.SetInt("LIST_FONT_BOLD", s.listFontBold);
-    file.SetInt("LIST_FONT_ITALIC", s.listFontItalic);
-    file.SetInt("LIST_FONT_UNDERLINE", s.listFontUnderline);
-    file.SetInt("LIST_FONT_STRIKEOUT", s.listFontStrikeout);
-    file.SetLong("LIST_FONT_COLOR", static_cast<int32_t>(s.listFontColor));
-    file.SetInt("SHOW_DLGDATA_ONMOVE", s.showDlgDataOnMove);
-    file.SetInt("SHOW_DLGDATA_ONSIZE", s.showDlgDataOnSize);
-    file.SetInt("RIENTRY", s.rientry);
+    for (const SettingRecord& r : kRecords) {
+        switch (r.field) {
+        case Field::Int:
+            file.SetInt(r.key, s.*r.number);
+            break;
+        case Field::Long:
+            file.SetLong(r.key, s.*r.number);
+            break;
+        case Field::Byte:
+            file.SetByte(r.key, s.*r.byte);
+            break;
+        case Field::Color:
+            file.SetLong(r.key, static_cast<int32_t>(s.*r.color));
+            break;
+        case Field::Text:
+            file.SetString(r.key, s.*r.text);
+            break;
+        case Field::Path:
+            file.SetString(r.key, paths.Text(r.key, s.*r.text));
+            break;
+        }
+    }
     return file.Write(path);
 }
 }  // namespace

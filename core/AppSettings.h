@@ -1,4 +1,4 @@
-// Everything the program remembers between runs, and the process-wide values around it.
+// Everything the program remembers between runs.
 #pragma once
 
 #include <cstdint>
@@ -26,24 +26,19 @@ struct AppSettings
     uint32_t listFontColor = 0;  // 0x00BBGGRR
     int32_t showDlgDataOnMove = 1;
     int32_t showDlgDataOnSize = 1;
-    int32_t rientry = 0;
+    int32_t indent = 0;  // spaces before every received line (the file's RIENTRY)
 };
 
-extern AppSettings g_Settings;
-extern std::string g_Version;
-extern std::string g_ProgramDir;  // ends in a backslash; defined and set by start-up
-
 // False (settings untouched) when the file can't be read. Stored relative paths are made
-// absolute against programDir; stored paths are turned into UTF-8 by the codec. (The
-// default is taken where the call is made, so this file needs no program directory of
-// its own.)
-bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir = g_ProgramDir,
+// absolute against programDir (the program's folder, ending in a backslash); stored
+// paths are turned into UTF-8 by the codec.
+bool LoadSettings(const std::string& path, AppSettings& s, const std::string& programDir,
                   const ConfigPathCodec& codec = SystemConfigPathCodec());
 // Writes all 18 records; paths under programDir are stored relative to it. A path that
 // the file cannot hold (ConfigPath.h) keeps the text the file held for it before, and
 // its key is added to notKept.
 bool SaveSettings(const std::string& path, const AppSettings& s,
-                  const std::string& programDir = g_ProgramDir, std::vector<std::string>* notKept = nullptr,
+                  const std::string& programDir, std::vector<std::string>* notKept = nullptr,
                   const ConfigPathCodec& codec = SystemConfigPathCodec());
 
 // The sizes the font dialog offers, in points.

@@ -33,7 +33,7 @@ CLineAssembler::CLineAssembler(const TranslationTables& invalidChars, const Tran
 CLineAssembler::CLineAssembler(const TranslationTables& invalidChars,
                                const std::vector<uint8_t>& translation, FormatSource format,
                                LineSink sink)
-    : CLineAssembler(invalidChars, TranslationWith(translation), std::move(format), std::move(sink))
+    : CLineAssembler(invalidChars, TranslationWith(TranslationTables(), translation), std::move(format), std::move(sink))
 {
 }
 

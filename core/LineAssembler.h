@@ -39,7 +39,7 @@ public:
     // translation from translation's translation table.
     CLineAssembler(const TranslationTables& invalidChars, const TranslationTables& translation, FormatSource format,
                    LineSink sink);
-    // The translation of TranslateText with this array (TranslationWith), taken now.
+    // The translation of this array laid over empty tables (TranslationWith), taken now.
     CLineAssembler(const TranslationTables& invalidChars, const std::vector<uint8_t>& translation,
                    FormatSource format, LineSink sink);
 

@@ -121,7 +121,7 @@ bool SplitLines(char* data, size_t size, CLineStore& lines)
 }
 
 template <typename Lines>
-int WriteLines(const std::string& path, const Lines& lines, size_t count)
+OutputFileStatus WriteLines(const std::string& path, const Lines& lines, size_t count)
 {
     CSafeFileWriter file;
     // An earlier dump that this save replaces is kept beside it.
@@ -136,12 +136,12 @@ int WriteLines(const std::string& path, const Lines& lines, size_t count)
 }
 }  // namespace
 
-int WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
+OutputFileStatus WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
 {
     return WriteLines(path, lines, count < lines.size() ? count : lines.size());
 }
 
-int WriteTextLines(const std::string& path, const CLineStore& lines)
+OutputFileStatus WriteTextLines(const std::string& path, const CLineStore& lines)
 {
     struct ByIndex {
         const CLineStore& store;

@@ -8,8 +8,6 @@
 #include <climits>
 #include <cstring>
 
-TranslationTables g_SharedTranslation;
-
 namespace {
 
 // One hex digit: code - 48, and 7 less again above 9, so '0'..'9' and 'A'..'F' come out right.
@@ -149,28 +147,28 @@ bool TranslationTables::IsInvalidChar(uint8_t byte) const
     return count > 0 && std::memchr(m_invalid, byte, static_cast<size_t>(count)) != nullptr;
 }
 
-void LoadTranslationTable(const std::string& path, std::vector<uint8_t>& table)
+void LoadTranslationTable(TranslationTables& loaded, const std::string& path, std::vector<uint8_t>& table)
 {
-    if (g_SharedTranslation.LoadTranslationFile(path)) {
+    if (loaded.LoadTranslationFile(path)) {
         try {
-            g_SharedTranslation.CopyTranslationTable(table);
+            loaded.CopyTranslationTable(table);
         } catch (...) {
         }
     }
 }
 
-TranslationTables TranslationWith(const std::vector<uint8_t>& table)
+TranslationTables TranslationWith(const TranslationTables& loaded, const std::vector<uint8_t>& table)
 {
-    TranslationTables copy = g_SharedTranslation;
+    TranslationTables copy = loaded;
     if (!table.empty() && table.size() <= static_cast<size_t>(TranslationTables::kTableSize))
         copy.SetTranslationTable(table.data(), static_cast<int>(table.size()));
     return copy;
 }
 
-std::string TranslateText(const char* text, const std::vector<uint8_t>& table)
+std::string TranslateText(const TranslationTables& loaded, const char* text, const std::vector<uint8_t>& table)
 {
     try {
-        return TranslationWith(table).Translate(text);
+        return TranslationWith(loaded, table).Translate(text);
     } catch (...) {
         return std::string();
     }

@@ -40,16 +40,13 @@ private:
     int m_nInvalidCount;
 };
 
-// The one process-wide instance behind LoadTranslationTable and TranslateText.
-extern TranslationTables g_SharedTranslation;
-
-// Loads a translation file into the shared instance; only on success the array receives
+// Loads a translation file into the loaded tables; only on success the array receives
 // a copy of the loaded entries, otherwise it is left as it was.
-void LoadTranslationTable(const std::string& path, std::vector<uint8_t>& table);
-// A copy of the shared instance with the array installed over its first entries (an
+void LoadTranslationTable(TranslationTables& loaded, const std::string& path, std::vector<uint8_t>& table);
+// A copy of the loaded tables with the array installed over their first entries (an
 // empty array, or one longer than 512, installs nothing): the table that a thread of its
 // own translates through, sharing nothing with the thread that loads the tables.
-TranslationTables TranslationWith(const std::vector<uint8_t>& table);
-// Translates the text through TranslationWith(table); the shared instance is only read.
-// Empty string if the string cannot be built.
-std::string TranslateText(const char* text, const std::vector<uint8_t>& table);
+TranslationTables TranslationWith(const TranslationTables& loaded, const std::vector<uint8_t>& table);
+// Translates the text through TranslationWith(loaded, table); the loaded tables are only
+// read. Empty string if the string cannot be built.
+std::string TranslateText(const TranslationTables& loaded, const char* text, const std::vector<uint8_t>& table);

@@ -1,7 +1,6 @@
 // The UI text table and the language file reader.
 #include "core/UiText.h"
 
-#include "core/AppSettings.h"
 #include "core/SafeFile.h"
 
 #include <cstring>
@@ -66,24 +65,38 @@ size_t DecodeEscape(const std::string& data, size_t pos, std::string& text)
 }
 }  // namespace
 
-std::string UiText[TXT_COUNT] = {
-    DEFAULT_TEXTS[0],  DEFAULT_TEXTS[1],  DEFAULT_TEXTS[2],  DEFAULT_TEXTS[3],  DEFAULT_TEXTS[4],
-    DEFAULT_TEXTS[5],  DEFAULT_TEXTS[6],  DEFAULT_TEXTS[7],  DEFAULT_TEXTS[8],  DEFAULT_TEXTS[9],
-    DEFAULT_TEXTS[10], DEFAULT_TEXTS[11], DEFAULT_TEXTS[12], DEFAULT_TEXTS[13], DEFAULT_TEXTS[14],
-    DEFAULT_TEXTS[15], DEFAULT_TEXTS[16], DEFAULT_TEXTS[17], DEFAULT_TEXTS[18], DEFAULT_TEXTS[19],
-    DEFAULT_TEXTS[20], DEFAULT_TEXTS[21],
-};
-static_assert(TXT_COUNT == 22, "one default per text");
-
-std::string AboutTitle()
+UiTextTable::UiTextTable()
 {
-    return "Korvex v. " + g_Version;
+    Reset();
 }
 
-void ResetUiText()
+void UiTextTable::Reset()
 {
     for (int i = 0; i < TXT_COUNT; ++i)
-        UiText[i] = DEFAULT_TEXTS[i];
+        m_texts[i] = DEFAULT_TEXTS[i];
+}
+
+void UiTextTable::LoadLanguage(const std::string& path)
+{
+    std::vector<std::string> texts;
+    if (!ReadMarkedEntries(path, texts) || texts.size() < size_t{TXT_BASE_COUNT} || texts.size() > size_t{TXT_COUNT})
+        return;
+    for (size_t i = 0; i < texts.size(); ++i)
+        m_texts[i].swap(texts[i]);
+}
+
+std::string UiTextTable::With(UiTextId id, const std::string& value) const
+{
+    std::string text = m_texts[id];
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
+    return text;
+}
+
+std::string AboutTitle(const std::string& version)
+{
+    return "Korvex v. " + version;
 }
 
 bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out)
@@ -123,22 +136,4 @@ bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out)
         out.clear();
         return false;
     }
-}
-
-void LoadLanguage(const std::string& path)
-{
-    std::vector<std::string> texts;
-    if (!ReadMarkedEntries(path, texts) || texts.size() < size_t{TXT_BASE_COUNT} || texts.size() > size_t{TXT_COUNT})
-        return;
-    for (size_t i = 0; i < texts.size(); ++i)
-        UiText[i].swap(texts[i]);
-}
-
-std::string UiTextWith(UiTextId id, const std::string& value)
-{
-    std::string text = UiText[id];
-    const size_t at = text.find("%s");
-    if (at != std::string::npos)
-        text.replace(at, 2, value);
-    return text;
 }

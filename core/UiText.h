@@ -9,7 +9,7 @@ enum UiTextId {
     TXT_BAUD_RATE,
     TXT_UPDATE_BAR_POSITION,
     TXT_FONT,
-    TXT_RIENTRY,
+    TXT_INDENT,
     TXT_OUTPUT,
     TXT_SAVE,
     TXT_SAVE_AS,
@@ -34,24 +34,32 @@ enum UiTextId {
 // The texts that every language file holds, TXT_COM_PORT to TXT_ERR_SAVE_FILE.
 constexpr int TXT_BASE_COUNT = TXT_FIND_NOT_FOUND;
 
-extern std::string UiText[TXT_COUNT];
+// The texts by UiTextId; made with the English defaults.
+class UiTextTable {
+public:
+    UiTextTable();
+
+    const std::string& operator[](int id) const { return m_texts[id]; }
+    std::string& operator[](int id) { return m_texts[id]; }
+
+    // Puts the English defaults back.
+    void Reset();
+    // Replaces the entries by position when the file holds TXT_BASE_COUNT to TXT_COUNT
+    // texts (the later ones keep their defaults when the file stops short of them); with
+    // fewer or more texts nothing changes.
+    void LoadLanguage(const std::string& path);
+    // The entry with its first %s replaced by `value` (taken as it is, never as a
+    // pattern); an entry without %s is returned unchanged.
+    std::string With(UiTextId id, const std::string& value) const;
+
+private:
+    std::string m_texts[TXT_COUNT];
+};
 
 // Fixed texts that no language file changes.
 inline constexpr char ABOUT_CAPTION[] = "About Korvex";
-std::string AboutTitle();  // "Korvex v. " and g_Version
-
-// Puts the English defaults back.
-void ResetUiText();
+std::string AboutTitle(const std::string& version);  // "Korvex v. " and the version
 
 // The texts between :>" and "<: markers, in file order, with \n \r \t decoded.
 // False (list empty) when the file can't be opened or read.
 bool ReadMarkedEntries(const std::string& path, std::vector<std::string>& out);
-
-// Replaces the entries by position when the file holds TXT_BASE_COUNT to TXT_COUNT texts
-// (the later ones keep their defaults when the file stops short of them); with fewer or
-// more texts nothing changes.
-void LoadLanguage(const std::string& path);
-
-// The entry with its first %s replaced by `value` (taken as it is, never as a pattern);
-// an entry without %s is returned unchanged.
-std::string UiTextWith(UiTextId id, const std::string& value);

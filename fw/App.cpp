@@ -47,9 +47,8 @@ CWinApp::~CWinApp()
         g_app = nullptr;
 }
 
-int CWinApp::Run(HINSTANCE instance)
+int CWinApp::Run(HINSTANCE)
 {
-    m_hInstance = instance;
     if (m_appName.empty())
         m_appName = ExeBaseName();
     if (StartUp()) {

@@ -31,7 +31,6 @@ public:
     const std::string& AppName() const { return m_appName; }
 
     CWnd* m_pMainWnd = nullptr;
-    HINSTANCE m_hInstance = nullptr;
 
 private:
     std::string ProfileSubKey(const char* section) const;

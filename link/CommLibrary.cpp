@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-CommLibrary g_CommLibrary;
-
 namespace {
 struct EntryPoint {
     const char* name;

@@ -44,5 +44,3 @@ private:
     QuorlinkTable m_table = {};
     HMODULE m_hLibrary = nullptr;
 };
-
-extern CommLibrary g_CommLibrary;

@@ -34,8 +34,8 @@
 #define IDC_CLEAR               1012
 #define IDC_UPDATE_BAR          1013
 #define IDC_FONT                1014
-#define IDC_RIENTRY_LABEL       1015
-#define IDC_RIENTRY             1016
+#define IDC_INDENT_LABEL        1015
+#define IDC_INDENT              1016
 #define IDC_PRINT_PREVIEW       1017
 #define IDC_PRINT               1018
 #define IDC_EXIT                1019

@@ -1,6 +1,7 @@
 // The program's version, in one place: the resources of Korvex.exe and Quorlink.dll,
-// g_Version (and so the registry key and the About title), the installer and the
-// package names all take it from here (scripts read it with korvex_version).
+// the application's version text (and so the registry key and the About title), the
+// installer and the package names all take it from here (scripts read it with
+// korvex_version).
 #pragma once
 
 #define KORVEX_VERSION_MAJOR 1

@@ -4,11 +4,11 @@
 #include "core/UiText.h"
 #include "res/resource.h"
 
-CAboutDlg::CAboutDlg(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
+CAboutDlg::CAboutDlg(const std::string& title, CWnd* parent) : CDialog(IDD_ABOUTBOX, parent), m_title(title) {}
 
-std::string CAboutDlg::CreditsText()
+std::string CAboutDlg::CreditsText(const std::string& title)
 {
-    return "\t" + AboutTitle() + "\n"
+    return "\t" + title + "\n"
            "\n"
            "\rProgrammed by:\n"
            "Velto software team\n"
@@ -28,6 +28,6 @@ BOOL CAboutDlg::OnInitDialog()
     m_credits.SubclassDlgItem(IDC_ABOUT_PICTURE, this);
     CDialog::OnInitDialog();
     SetWindowText(ABOUT_CAPTION);
-    m_credits.SetCreditsText(CreditsText());
+    m_credits.SetCreditsText(CreditsText(m_title));
     return TRUE;
 }

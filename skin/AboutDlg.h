@@ -8,15 +8,17 @@
 
 class CAboutDlg : public CDialog {
 public:
-    explicit CAboutDlg(CWnd* parent = nullptr);
+    // The title heads the credits: the program's name and version.
+    explicit CAboutDlg(const std::string& title, CWnd* parent = nullptr);
 
     // The marked-up credits: title, programmer, notice, web address, e-mail.
-    static std::string CreditsText();
+    static std::string CreditsText(const std::string& title);
     CCreditsStatic& Credits() { return m_credits; }
 
 protected:
     BOOL OnInitDialog() override;
 
 private:
+    std::string m_title;
     CCreditsStatic m_credits;
 };

@@ -36,13 +36,12 @@ void CSkinButton::ReleasePaintObjects()
     m_hClip = nullptr;
 }
 
-void CSkinButton::SetTransparentColor(COLORREF key, COLORREF tolerance, bool transparent)
+void CSkinButton::SetTransparentColor(COLORREF key, COLORREF tolerance, bool)
 {
     if (GetRValue(key) != GetGValue(key) && GetRValue(key) != GetBValue(key))
         return;
     m_crKey = key;
     m_crTolerance = tolerance;
-    m_bTransparent = transparent;
 }
 
 void CSkinButton::SetTooltipText(const char* text, bool enable)

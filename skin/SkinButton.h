@@ -68,7 +68,6 @@ private:
     enum { kNormal, kPressed, kHover, kDisabled, kStates };
     static const int kFocusInset = 3;  // the focus frame's distance from the button's edge
     HBITMAP m_images[kStates] = {};
-    bool m_bTransparent = false;
     COLORREF m_crKey = RGB(255, 255, 255);
     COLORREF m_crTolerance = RGB(0x10, 0x10, 0x10);
     bool m_bStateStrip = false;

@@ -11,13 +11,14 @@
 #include "core/AppSettings.h"
 #include "core/DpiScale.h"
 #include "core/PathParts.h"
-#include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
+#include "fw/App.h"
 #include "fw/Gdi.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
+#include "ui/AppContext.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
 #include "core/OutputFile.h"
@@ -64,7 +65,7 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_COMMAND(IDC_CLEAR, OnClear)
     ON_COMMAND(IDC_UPDATE_BAR, OnUpdateBarClicked)
     ON_COMMAND(IDC_FONT, OnFont)
-    ON_CBN_SELENDOK(IDC_RIENTRY, OnRientrySelected)
+    ON_CBN_SELENDOK(IDC_INDENT, OnIndentSelected)
     ON_COMMAND(IDC_PRINT_PREVIEW, OnPrintPreview)
     ON_COMMAND(IDC_PRINT, OnPrint)
     ON_COMMAND(IDC_EXIT, OnExit)
@@ -75,7 +76,8 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_MESSAGE(FindMessage(), OnFindMessage)
 END_MESSAGE_MAP()
 
-CReaderDlg::CReaderDlg(CWnd* parent) : CDialog(IDD_READER_DIALOG, parent)
+CReaderDlg::CReaderDlg(AppContext& context, CWnd* parent)
+    : CDialog(IDD_READER_DIALOG, parent), m_context(context), m_settings(context.m_settings)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -100,7 +102,7 @@ BOOL CReaderDlg::OnInitDialog()
     m_view.SubclassDlgItem(IDC_DATA_VIEW, this);
     m_portCombo.SubclassDlgItem(IDC_COM_PORT, this);
     m_baudCombo.SubclassDlgItem(IDC_BAUD_RATE, this);
-    m_indentCombo.SubclassDlgItem(IDC_RIENTRY, this);
+    m_indentCombo.SubclassDlgItem(IDC_INDENT, this);
     for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
         m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
@@ -116,11 +118,11 @@ BOOL CReaderDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_selector.AttachPortCombo(&m_portCombo);
-    m_selector.SetPortList(g_ComPortList);
+    m_selector.SetPortList(m_context.m_comPortList);
     m_selector.FillPortCombo();
     ::ShowWindow(GetDlgItem(IDC_HIDDEN_STATIC), SW_HIDE);
     m_selector.AttachBaudCombo(&m_baudCombo);
-    m_selector.SetBaudList(g_BaudRateList);
+    m_selector.SetBaudList(m_context.m_baudRateList);
     m_selector.FillBaudCombo();
 
     SetupAnchors();
@@ -135,10 +137,10 @@ BOOL CReaderDlg::OnInitDialog()
     m_view.SetTextFormat(0);
     ApplyViewFont();
 
-    if (!g_Settings.tabFile.empty())
-        LoadTranslationTable(g_Settings.tabFile, m_translationTable);
-    if (!g_Settings.invalidCharFile.empty())
-        m_invalidChars.LoadInvalidCharFile(g_Settings.invalidCharFile);
+    if (!m_settings.tabFile.empty())
+        LoadTranslationTable(m_context.m_sharedTranslation, m_settings.tabFile, m_translationTable);
+    if (!m_settings.invalidCharFile.empty())
+        m_invalidChars.LoadInvalidCharFile(m_settings.invalidCharFile);
 
     UpdateGripRect(true);
     FillIndentCombo();
@@ -205,7 +207,7 @@ void CReaderDlg::SetupSkinButtons()
         }
     }
     CSkinButton& exitButton = m_skinButtons[std::size(kSkinButtonIds) - 1];
-    exitButton.SetTooltipText(UiText[TXT_EXIT_TOOLTIP].c_str(), true);
+    exitButton.SetTooltipText(m_context.m_uiText[TXT_EXIT_TOOLTIP].c_str(), true);
 }
 
 void CReaderDlg::ApplyUiTexts()
@@ -216,14 +218,14 @@ void CReaderDlg::ApplyUiTexts()
     } captions[] = {
         {IDC_COM_PORT_LABEL, TXT_COM_PORT}, {IDC_BAUD_LABEL, TXT_BAUD_RATE},
         {IDC_UPDATE_BAR, TXT_UPDATE_BAR_POSITION}, {IDC_FONT, TXT_FONT},
-        {IDC_RIENTRY_LABEL, TXT_RIENTRY}, {IDC_OUTPUT_GROUP, TXT_OUTPUT},
+        {IDC_INDENT_LABEL, TXT_INDENT}, {IDC_OUTPUT_GROUP, TXT_OUTPUT},
         {IDC_SAVE, TXT_SAVE}, {IDC_SAVE_AS, TXT_SAVE_AS},
         {IDC_LOAD, TXT_LOAD}, {IDC_CLEAR, TXT_CLEAR},
         {IDC_PRINT_PREVIEW, TXT_PRINT_PREVIEW}, {IDC_PRINT, TXT_PRINT},
         {IDC_START, TXT_START}, {IDC_EXIT, TXT_EXIT_BUTTON},
     };
     for (const auto& c : captions)
-        ::SetDlgItemTextA(m_hWnd, c.id, UiText[c.text].c_str());
+        ::SetDlgItemTextA(m_hWnd, c.id, m_context.m_uiText[c.text].c_str());
 }
 
 void CReaderDlg::FillIndentCombo()
@@ -238,11 +240,11 @@ void CReaderDlg::FillIndentCombo()
 
 void CReaderDlg::SettingsToControls()
 {
-    m_selector.SelectPort(g_Settings.comPort);
-    m_selector.SelectBaud(g_Settings.baudRate);
-    m_nUpdateBarPosition = g_Settings.updateListPosition;
-    const int rientry = g_Settings.rientry;
-    m_indentCombo.SetCurSel(rientry < 0 || rientry >= kIndentItems ? 0 : rientry);
+    m_selector.SelectPort(m_settings.comPort);
+    m_selector.SelectBaud(m_settings.baudRate);
+    m_nUpdateBarPosition = m_settings.updateListPosition;
+    const int indent = m_settings.indent;
+    m_indentCombo.SetCurSel(indent < 0 || indent >= kIndentItems ? 0 : indent);
     UpdateData(false);
 }
 
@@ -252,24 +254,24 @@ void CReaderDlg::ControlsToSettings()
         return;
     // With no port selected the configured one stays: Start then names it as missing.
     if (m_portCombo.GetCurSel() >= 0)
-        g_Settings.comPort = m_selector.SelectedPort();
-    g_Settings.baudRate = m_selector.SelectedBaud();
-    g_Settings.updateListPosition = m_nUpdateBarPosition;
+        m_settings.comPort = m_selector.SelectedPort();
+    m_settings.baudRate = m_selector.SelectedBaud();
+    m_settings.updateListPosition = m_nUpdateBarPosition;
     const int sel = m_indentCombo.GetCurSel();
-    g_Settings.rientry = sel < 0 || sel >= kIndentItems ? 0 : sel;
+    m_settings.indent = sel < 0 || sel >= kIndentItems ? 0 : sel;
     PublishLineFormat();
 }
 
 void CReaderDlg::PublishLineFormat()
 {
-    m_lineFormat.Store(LineFormat{g_Settings.rientry, g_Settings.updateListPosition != 0});
+    m_lineFormat.Store(LineFormat{m_settings.indent, m_settings.updateListPosition != 0});
 }
 
 // --- commands ---------------------------------------------------------------------
 
 void CReaderDlg::SetStartCaption(bool running)
 {
-    ::SetDlgItemTextA(m_hWnd, IDC_START, UiText[running ? TXT_STOP : TXT_START].c_str());
+    ::SetDlgItemTextA(m_hWnd, IDC_START, m_context.m_uiText[running ? TXT_STOP : TXT_START].c_str());
 }
 
 void CReaderDlg::OnStartStop()
@@ -290,7 +292,7 @@ void CReaderDlg::OnStartStop()
 void CReaderDlg::OnSave()
 {
     // Without an output file a name is asked for this one save; a cancel saves nothing.
-    std::string path = g_Settings.outputFile;
+    std::string path = m_settings.outputFile;
     if (path.empty() && !ShowFileDialog(m_view.m_hWnd, FileDialogKind::Save, "Out.txt", "", path))
         return;
     SaveViewTo(path);
@@ -298,7 +300,8 @@ void CReaderDlg::OnSave()
 
 void CReaderDlg::OnSaveAs()
 {
-    const std::string dir = g_Settings.outputFile.empty() ? g_ProgramDir : DirectoryPart(g_Settings.outputFile);
+    const std::string& current = m_settings.outputFile;
+    const std::string dir = current.empty() ? m_context.m_programDir : DirectoryPart(current);
     std::string path;
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
         return;
@@ -306,7 +309,7 @@ void CReaderDlg::OnSaveAs()
     // Only a file that now holds the lines becomes the output file.
     if (!SaveViewTo(path))
         return;
-    g_Settings.outputFile = path;
+    m_settings.outputFile = path;
     // A window uncovered by a dialog is not always repainted: show the new name now.
     ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), path);
 }
@@ -321,8 +324,8 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
                       MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (m_view.SaveToFile(path.c_str()) != 1) {
-        AfxMessageBox(UiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+    if (WriteTextLines(path, m_view.Lines()) != OUTPUT_OK) {
+        AfxMessageBox(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
         return false;
     }
     return true;
@@ -330,9 +333,9 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
 
 void CReaderDlg::OnLoad()
 {
-    const std::string& current = g_Settings.outputFile;
+    const std::string& current = m_settings.outputFile;
     const std::string name = current.empty() ? "Out.txt" : FileNamePart(current);
-    const std::string dir = current.empty() ? g_ProgramDir : DirectoryPart(current);
+    const std::string dir = current.empty() ? m_context.m_programDir : DirectoryPart(current);
     std::string path;
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Open, name, dir, path))
         return;
@@ -355,14 +358,14 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
         read = false;
     }
     if (!read) {
-        AfxMessageBox(UiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
+        AfxMessageBox(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
         return;
     }
     m_view.ResetContent();
-    m_view.AddLines(std::move(lines), g_Settings.updateListPosition != 0);
-    g_Settings.outputFile.swap(name);
+    m_view.AddLines(std::move(lines), m_settings.updateListPosition != 0);
+    m_settings.outputFile.swap(name);
     try {
-        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), g_Settings.outputFile);
+        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), m_settings.outputFile);
     } catch (const std::bad_alloc&) {
         // The box shows the name at its next paint.
         ::InvalidateRect(GetDlgItem(IDC_OUTPUT_PATH), nullptr, TRUE);
@@ -390,27 +393,27 @@ bool CReaderDlg::AskYesNo(const std::string& question)
 
 void CReaderDlg::OnClear()
 {
-    if (AskYesNo(UiText[TXT_CONFIRM_CLEAR]))
+    if (AskYesNo(m_context.m_uiText[TXT_CONFIRM_CLEAR]))
         m_view.ResetContent();
 }
 
 void CReaderDlg::OnUpdateBarClicked()
 {
     UpdateData(true);
-    g_Settings.updateListPosition = m_nUpdateBarPosition;
+    m_settings.updateListPosition = m_nUpdateBarPosition;
     PublishLineFormat();
 }
 
 void CReaderDlg::OnFont()
 {
     LOGFONTA lf = {};
-    lf.lfHeight = g_Settings.listFontSize;
-    lf.lfWeight = g_Settings.listFontBold;
-    lf.lfItalic = static_cast<BYTE>(g_Settings.listFontItalic);
-    lf.lfUnderline = static_cast<BYTE>(g_Settings.listFontUnderline);
-    lf.lfStrikeOut = static_cast<BYTE>(g_Settings.listFontStrikeout);
-    lf.lfCharSet = g_Settings.listFontCharset;
-    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", g_Settings.listFontName.c_str());
+    lf.lfHeight = m_settings.listFontSize;
+    lf.lfWeight = m_settings.listFontBold;
+    lf.lfItalic = static_cast<BYTE>(m_settings.listFontItalic);
+    lf.lfUnderline = static_cast<BYTE>(m_settings.listFontUnderline);
+    lf.lfStrikeOut = static_cast<BYTE>(m_settings.listFontStrikeout);
+    lf.lfCharSet = m_settings.listFontCharset;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", m_settings.listFontName.c_str());
 
     CHOOSEFONTA cf = {};
     cf.lStructSize = sizeof cf;
@@ -419,31 +422,37 @@ void CReaderDlg::OnFont()
     cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
     cf.nSizeMin = kMinChosenFontPoints;
     cf.nSizeMax = kMaxChosenFontPoints;
-    cf.rgbColors = g_Settings.listFontColor;
+    cf.rgbColors = m_settings.listFontColor;
     if (!::ChooseFontA(&cf))
         return;
 
-    g_Settings.listFontName = lf.lfFaceName;
+    m_settings.listFontName = lf.lfFaceName;
     if (IsSaneFontSize(lf.lfHeight))
-        g_Settings.listFontSize = lf.lfHeight;
-    g_Settings.listFontCharset = lf.lfCharSet;
-    g_Settings.listFontBold = lf.lfWeight;
-    g_Settings.listFontItalic = lf.lfItalic ? 1 : 0;
-    g_Settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
-    g_Settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
-    g_Settings.listFontColor = cf.rgbColors;
+        m_settings.listFontSize = lf.lfHeight;
+    m_settings.listFontCharset = lf.lfCharSet;
+    m_settings.listFontBold = lf.lfWeight;
+    m_settings.listFontItalic = lf.lfItalic ? 1 : 0;
+    m_settings.listFontUnderline = lf.lfUnderline ? 1 : 0;
+    m_settings.listFontStrikeout = lf.lfStrikeOut ? 1 : 0;
+    m_settings.listFontColor = cf.rgbColors;
     ApplyViewFont();
 }
 
 void CReaderDlg::ApplyViewFont()
 {
-    m_view.SetListFont(g_Settings.listFontName.c_str(), g_Settings.listFontSize, g_Settings.listFontCharset,
-                       g_Settings.listFontBold, g_Settings.listFontItalic, g_Settings.listFontUnderline,
-                       g_Settings.listFontStrikeout);
-    m_view.SetTextColor(g_Settings.listFontColor);
+    DataViewFont font;
+    font.face = m_settings.listFontName;
+    font.size = m_settings.listFontSize;
+    font.charset = m_settings.listFontCharset;
+    font.weight = m_settings.listFontBold;
+    font.italic = m_settings.listFontItalic;
+    font.underline = m_settings.listFontUnderline;
+    font.strikeout = m_settings.listFontStrikeout;
+    m_view.SetListFont(font);
+    m_view.SetTextColor(m_settings.listFontColor);
 }
 
-void CReaderDlg::OnRientrySelected()
+void CReaderDlg::OnIndentSelected()
 {
     ControlsToSettings();
 }
@@ -487,7 +496,7 @@ void CReaderDlg::OnOK()
 
 void CReaderDlg::OnCancel()
 {
-    if (m_bRunning && !AskYesNo(UiText[TXT_CONFIRM_STOP_EXIT]))
+    if (m_bRunning && !AskYesNo(m_context.m_uiText[TXT_CONFIRM_STOP_EXIT]))
         return;
     // The question's message loop may have seen the window closed already.
     if (!IsWindow())
@@ -500,7 +509,7 @@ void CReaderDlg::OnCancel()
 LRESULT CReaderDlg::OnSysCommand(WPARAM wp, LPARAM)
 {
     if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about(this);
+        CAboutDlg about(AboutTitle(m_context.m_version), this);
         about.DoModal();
         return 0;
     }
@@ -519,8 +528,8 @@ void CReaderDlg::OnPaint()
         ::DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
         return;
     }
-    if (!g_Settings.outputFile.empty())
-        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), g_Settings.outputFile);
+    if (!m_settings.outputFile.empty())
+        ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), m_settings.outputFile);
     if (::IsZoomed(m_hWnd)) {
         Default();
         return;
@@ -591,11 +600,13 @@ void CReaderDlg::StartAcquisition()
     PublishLineFormat();
     m_params = AcquisitionParams();
     m_params.owner = this;
-    m_params.port = g_Settings.comPort;
-    m_params.baud = g_Settings.baudRate;
+    m_params.port = m_settings.comPort;
+    m_params.baud = m_settings.baudRate;
     // The run's own tables: the worker reads nothing that this thread may change.
-    m_params.translation = TranslationWith(m_translationTable);
+    m_params.translation = TranslationWith(m_context.m_sharedTranslation, m_translationTable);
     m_params.invalidChars = m_invalidChars;
+    m_params.library = &m_context.m_commLibrary;
+    m_params.openErrorText = m_context.m_uiText[TXT_ERR_OPEN_COM];
 
     auto worker = std::make_unique<WorkerRecord>();
     worker->thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, &m_params, 0, &worker->id);
@@ -639,7 +650,7 @@ DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
         critical("CRITICAL ERROR ( 1 )!");
         return 0;
     }
-    if (!params->owner) {
+    if (!params->owner || !params->library) {
         critical("CRITICAL ERROR ( 2 )!");
         return 0;
     }
@@ -648,14 +659,14 @@ DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
     try {
         params->owner->AcquireDump(params);
     } catch (...) {
-        params->owner->EndRunAfterFault();
+        params->owner->EndRunAfterFault(*params);
     }
     return 0;
 }
 
-void CReaderDlg::EndRunAfterFault()
+void CReaderDlg::EndRunAfterFault(const AcquisitionParams& params)
 {
-    g_CommLibrary.Close(0);
+    params.library->Close(0);
     m_bRunning = false;
     try {
         if (m_lineQueue.PushRunEnded(kRunFaultText))
@@ -672,7 +683,7 @@ bool CReaderDlg::PortPresentForStart()
     if (m_portCombo.GetCurSel() >= 0)
         return true;
     char text[64];
-    std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(g_Settings.comPort));
+    std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(m_settings.comPort));
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
@@ -693,12 +704,13 @@ void CReaderDlg::AcquireDump(const AcquisitionParams* params)
     uint8_t buffer[kReceiveBufferSize] = {};
     unsigned int count = 0;
 
-    if (g_CommLibrary.Open(params->port, params->baud, 0) != 0) {
-        errorText = UiText[TXT_ERR_OPEN_COM];
+    CommLibrary& library = *params->library;
+    if (library.Open(params->port, params->baud, 0) != 0) {
+        errorText = params->openErrorText;
     } else {
         post(m_lineQueue.PushRunStarted());
         while (!m_bStopRequested) {
-            if (g_CommLibrary.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) == 0)
+            if (library.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) == 0)
                 continue;
             const size_t delivered = count < kReceiveBufferSize ? count : kReceiveBufferSize;
             assembler.Feed(buffer, sizeof buffer, delivered);
@@ -708,7 +720,7 @@ void CReaderDlg::AcquireDump(const AcquisitionParams* params)
                 ::Sleep(kReadPauseMs);
         }
     }
-    g_CommLibrary.Close(0);
+    library.Close(0);
     m_bRunning = false;
     post(m_lineQueue.PushRunEnded(errorText));
 }
@@ -738,7 +750,7 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
         // crashed run's record out of Korvex_LastRun.1.txt.
         if (item.kind == LineQueueItem::Kind::RunStarted) {
             m_bViewFull = false;
-            m_lastRun.BeginRun(g_ProgramDir, m_params.port);
+            m_lastRun.BeginRun(m_context.m_programDir, m_params.port);
             continue;
         }
         m_lastRun.EndRun();

@@ -24,21 +24,28 @@
 #include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
 
+struct AppContext;
+struct AppSettings;
+class CommLibrary;
 class CReaderDlg;
 
-// What the acquisition worker is started with. The tables are the run's own copies,
-// made by the window's thread before the worker starts and read only by the worker.
+// What the acquisition worker is started with. The tables and the text are the run's
+// own copies, made by the window's thread before the worker starts and read only by the
+// worker; the library is the program's, which only the worker calls during a run.
 struct AcquisitionParams {
     CReaderDlg* owner = nullptr;
     int32_t port = 1;
     int32_t baud = 9600;
     TranslationTables translation;
     TranslationTables invalidChars;
+    CommLibrary* library = nullptr;
+    std::string openErrorText;  // shown when the port does not open
 };
 
 class CReaderDlg : public CDialog {
 public:
-    explicit CReaderDlg(CWnd* parent = nullptr);
+    // The window reads and changes the program's state in context, which outlives it.
+    explicit CReaderDlg(AppContext& context, CWnd* parent = nullptr);
     ~CReaderDlg() override;
 
     // Acquisition (user-interface thread).
@@ -90,7 +97,7 @@ protected:
     void OnClear();
     void OnUpdateBarClicked();
     void OnFont();
-    void OnRientrySelected();
+    void OnIndentSelected();
     void OnPrintPreview();
     void OnPrint();
     // Print or Print Preview of the view's lines.
@@ -121,7 +128,7 @@ private:
     // port is not present.
     bool PortPresentForStart();
     // The end of a run whose worker met an exception: as a failed read ends it.
-    void EndRunAfterFault();
+    void EndRunAfterFault(const AcquisitionParams& params);
     // Saves the view's lines; false, after telling the user, when they were not saved.
     bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
@@ -130,6 +137,8 @@ private:
     void CloseFind();
     void FindInView(bool down);
 
+    AppContext& m_context;
+    AppSettings& m_settings;
     HICON m_hIcon = nullptr;
     CPortBaudSelector m_selector;
     CComboBox m_portCombo;

@@ -129,7 +129,7 @@ void CReaderDlg::FindInView(bool down)
     const CLineFinder finder(m_lastFind, m_bFindMatchCase, SystemCaseFold());
     const int found = finder.Find(m_view.Lines(), start, down);
     if (found < 0) {
-        AfxMessageBox(UiTextWith(TXT_FIND_NOT_FOUND, m_lastFind).c_str(), MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(m_context.m_uiText.With(TXT_FIND_NOT_FOUND, m_lastFind).c_str(), MB_OK | MB_ICONINFORMATION);
         return;
     }
     m_view.ShowMarkedLine(found);

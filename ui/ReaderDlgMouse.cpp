@@ -7,13 +7,13 @@
 
 void CReaderDlg::OnLButtonDown(UINT, POINT)
 {
-    m_liveSizing.ClientButtonDown(m_hWnd, g_Settings.showDlgDataOnMove != 0);
+    m_liveSizing.ClientButtonDown(m_hWnd, m_settings.showDlgDataOnMove != 0);
     Default();
 }
 
 void CReaderDlg::OnNcLButtonDown(UINT hitTest, POINT)
 {
-    if (!m_liveSizing.NonClientButtonDown(m_hWnd, hitTest, g_Settings.showDlgDataOnSize != 0))
+    if (!m_liveSizing.NonClientButtonDown(m_hWnd, hitTest, m_settings.showDlgDataOnSize != 0))
         Default();
 }
 

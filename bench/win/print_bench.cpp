@@ -44,7 +44,7 @@ struct ReportHost {
                                        reinterpret_cast<HMENU>(1000), nullptr, nullptr);
         view.SubclassWindow(child);
         view.SetListMode(true);
-        view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+        view.SetListFont(DataViewFont());
         report.SetDocumentName("Korvex bench");
         report.SetHeader("", "Korvex", "Pag. ", true);
         for (int i = 0; i < lines; ++i) {

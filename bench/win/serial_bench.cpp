@@ -53,18 +53,18 @@ double CpuSeconds()
 
 bool LoadLibraryOnce()
 {
-    return g_CommLibrary.IsLoaded() || g_CommLibrary.LoadDll("Quorlink.dll") == 1;
+    return theApp.Context().m_commLibrary.IsLoaded() || theApp.Context().m_commLibrary.LoadDll("Quorlink.dll") == 1;
 }
 
 // Opens the main window on the port, presses Start, and returns it running.
 std::unique_ptr<CReaderDlg> StartOn(int port, const std::string& tabFile = std::string())
 {
-    g_Settings = AppSettings();
-    g_Settings.tabFile = tabFile;
-    g_Settings.comPort = port;
-    g_Settings.baudRate = 250000;
-    g_ComPortList = {"COM" + std::to_string(port)};
-    auto dlg = std::make_unique<CReaderDlg>();
+    theApp.Context().m_settings = AppSettings();
+    theApp.Context().m_settings.tabFile = tabFile;
+    theApp.Context().m_settings.comPort = port;
+    theApp.Context().m_settings.baudRate = 250000;
+    theApp.Context().m_comPortList = {"COM" + std::to_string(port)};
+    auto dlg = std::make_unique<CReaderDlg>(theApp.Context());
     dlg->Create();
     ::SendMessageA(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
     return dlg;
@@ -163,11 +163,11 @@ KORVEX_BENCH(SerialLastRunRecord)
         const int rounds = port == paced ? 2 : 6;
         for (int round = 0; round < rounds; ++round) {
             for (int on = 0; on < 2; ++on) {
-                g_ProgramDir = on ? folder : std::string();
+                theApp.Context().m_programDir = on ? folder : std::string();
                 seconds[on] += ReceiveAll(port, lines, tabFile);
             }
         }
-        g_ProgramDir.clear();
+        theApp.Context().m_programDir.clear();
         const double off = lines * rounds / seconds[0], on = lines * rounds / seconds[1];
         std::printf("%s: %.0f lines/s without the record, %.0f lines/s with it (%.3f)\n",
                     port == paced ? "sent at the 250000 baud line rate" : "sent unpaced", off, on, on / off);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "app/ReaderApp.h"
 #include "res/resource.h"
 #include "ui/ReaderDlg.h"
 
@@ -21,7 +22,7 @@ const UINT kButtons[] = {IDC_SAVE, IDC_SAVE_AS, IDC_LOAD, IDC_CLEAR, IDC_START, 
 
 std::unique_ptr<CReaderDlg> OpenMainWindow(int x)
 {
-    auto dlg = std::make_unique<CReaderDlg>();
+    auto dlg = std::make_unique<CReaderDlg>(theApp.Context());
     dlg->Create();
     ::SetWindowPos(dlg->m_hWnd, HWND_TOP, x, 0, 0, 0, SWP_NOSIZE);
     return dlg;

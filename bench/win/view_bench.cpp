@@ -38,7 +38,7 @@ struct ViewHost {
         view.SetListMode(true);
         view.EnableHighlight(true);
         view.SetTextFormat(0);
-        view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+        view.SetListFont(DataViewFont());
     }
     ~ViewHost() { ::DestroyWindow(frame); }
     // Average time of one full paint of the view, in microseconds.

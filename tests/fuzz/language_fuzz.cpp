@@ -20,14 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         total += text.size() + 6;
     Check(total <= size);
 
-    ResetUiText();
-    const std::string before = UiText[TXT_START];
-    LoadLanguage(s_file.Path());
+    UiTextTable uiText;
+    const std::string before = uiText[TXT_START];
+    uiText.LoadLanguage(s_file.Path());
     if (texts.size() >= size_t{TXT_BASE_COUNT} && texts.size() <= size_t{TXT_COUNT}) {
         for (size_t i = 0; i < texts.size(); ++i)
-            Check(UiText[i] == texts[i]);
+            Check(uiText[static_cast<int>(i)] == texts[i]);
     } else {
-        Check(UiText[TXT_START] == before);
+        Check(uiText[TXT_START] == before);
     }
     return 0;
 }

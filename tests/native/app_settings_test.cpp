@@ -50,7 +50,7 @@ TEST_F(AppSettingsTest, NoConfigFileKeepsDefaultsAndTheFirstSaveWritesThem)
     EXPECT_EQ(s.listFontColor, 0u);
     EXPECT_EQ(s.showDlgDataOnMove, 1);
     EXPECT_EQ(s.showDlgDataOnSize, 1);
-    EXPECT_EQ(s.rientry, 0);
+    EXPECT_EQ(s.indent, 0);
     EXPECT_EQ(s.languageFile, PROG + "Korvex_Language_Eng.txt");
     EXPECT_TRUE(s.outputFile.empty() && s.tabFile.empty() && s.invalidCharFile.empty());
 
@@ -83,7 +83,7 @@ TEST_F(AppSettingsTest, MessyFileLoadsAsReadAndIsRewrittenAsTheEighteenRecords)
     EXPECT_EQ(s.listFontCharset, 44);
     EXPECT_EQ(s.listFontBold, -700);
     EXPECT_EQ(s.listFontColor, 0xFF0000u);
-    EXPECT_EQ(s.rientry, 75);
+    EXPECT_EQ(s.indent, 75);
     EXPECT_EQ(s.updateListPosition, 0);
     EXPECT_EQ(s.tabFile, "C:\\Prog\\sub\\Tab.txt");
     EXPECT_EQ(s.outputFile, "\\\\server\\share\\Out.txt");
@@ -146,7 +146,7 @@ TEST_F(AppSettingsTest, EveryFieldSurvivesSaveAndLoad)
     out.listFontColor = 0xC8FFFF;
     out.showDlgDataOnMove = 0;
     out.showDlgDataOnSize = 0;
-    out.rientry = 12;
+    out.indent = 12;
     ASSERT_TRUE(SaveSettings(m_path, out, PROG));
     AppSettings in;
     ASSERT_TRUE(LoadSettings(m_path, in, PROG));
@@ -167,7 +167,7 @@ TEST_F(AppSettingsTest, EveryFieldSurvivesSaveAndLoad)
     EXPECT_EQ(in.listFontColor, 0xC8FFFFu);
     EXPECT_EQ(in.showDlgDataOnMove, 0);
     EXPECT_EQ(in.showDlgDataOnSize, 0);
-    EXPECT_EQ(in.rientry, 12);
+    EXPECT_EQ(in.indent, 12);
 }
 
 // Only a font size too large for any screen or page is refused (it showed nothing and
@@ -179,7 +179,7 @@ TEST_F(AppSettingsTest, OnlyAnOutsizedFontSizeLoadsAsTheDefault)
         AppSettings s;
         s.listFontSize = -13;
         EXPECT_TRUE(LoadSettings(m_path, s, PROG));
-        EXPECT_EQ(s.rientry, 75);
+        EXPECT_EQ(s.indent, 75);
         EXPECT_EQ(s.comPort, 0);
         EXPECT_EQ(s.listFontBold, -7);
         return s.listFontSize;

@@ -209,8 +209,9 @@ TEST(Samples, TheProgramsTablesTurnTheDumpIntoTheExpectedText)
 {
     const std::string dir = KORVEX_SAMPLES;
     TranslationTables invalid;
+    TranslationTables loaded;
     std::vector<uint8_t> translation;
-    LoadTranslationTable(dir + "/Korvex_Tab.txt", translation);
+    LoadTranslationTable(loaded, dir + "/Korvex_Tab.txt", translation);
     ASSERT_EQ(translation.size(), 256u);
     ASSERT_TRUE(invalid.LoadInvalidCharFile(dir + "/Korvex_Invalid.txt"));
     EXPECT_EQ(invalid.GetInvalidCount(), static_cast<int>(CRegisterCoding::NoiseBytes().size()));

@@ -168,22 +168,23 @@ TEST(TranslationTables, SetCopyTranslate)
     EXPECT_EQ(copy, (std::vector<uint8_t>{'X', 'Y'}));
 }
 
-TEST(TranslationTables, SharedInstanceHelpers)
+TEST(TranslationTables, LoadedTablesHelpers)
 {
+    TranslationTables loaded;
     std::vector<uint8_t> table{7};
-    LoadTranslationTable(WriteFile("bad", "H\n"), table);
+    LoadTranslationTable(loaded, WriteFile("bad", "H\n"), table);
     EXPECT_EQ(table, (std::vector<uint8_t>{7}));  // left as it was on failure
 
-    LoadTranslationTable(WriteFile("good", "H\nR;0x61;0x62;0x63\n"), table);
+    LoadTranslationTable(loaded, WriteFile("good", "H\nR;0x61;0x62;0x63\n"), table);
     EXPECT_EQ(table, (std::vector<uint8_t>{'a', 'b', 'c'}));
-    EXPECT_EQ(TranslateText("\x02\x01\x00", table), "cb");
-    EXPECT_EQ(TranslateText(nullptr, table), "");
+    EXPECT_EQ(TranslateText(loaded, "\x02\x01\x00", table), "cb");
+    EXPECT_EQ(TranslateText(loaded, nullptr, table), "");
 
-    // The array goes over the shared table's first entries for this translation only;
-    // an empty array or one that is too long leaves the shared table as it was loaded.
-    EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>()), "b");
-    EXPECT_EQ(TranslateText("\x01\x02", std::vector<uint8_t>{'Q', 'R'}), "Rc");
-    EXPECT_EQ(TranslateText("\x01", std::vector<uint8_t>(600, 'Z')), "b");
-    EXPECT_EQ(TranslationWith(std::vector<uint8_t>{'Q', 'R'}).Translate("\x02\x01"), "cR");
-    EXPECT_EQ(g_SharedTranslation.Translate("\x02\x01"), "cb") << "no translation writes the shared table";
+    // The array goes over the loaded table's first entries for this translation only;
+    // an empty array or one that is too long leaves the loaded table as it was.
+    EXPECT_EQ(TranslateText(loaded, "\x01", std::vector<uint8_t>()), "b");
+    EXPECT_EQ(TranslateText(loaded, "\x01\x02", std::vector<uint8_t>{'Q', 'R'}), "Rc");
+    EXPECT_EQ(TranslateText(loaded, "\x01", std::vector<uint8_t>(600, 'Z')), "b");
+    EXPECT_EQ(TranslationWith(loaded, std::vector<uint8_t>{'Q', 'R'}).Translate("\x02\x01"), "cR");
+    EXPECT_EQ(loaded.Translate("\x02\x01"), "cb") << "no translation writes the loaded table";
 }

@@ -1,7 +1,7 @@
 // UI text table: defaults, the marker reader with its escapes, all-or-nothing replacement.
 #include "core/UiText.h"
 
-#include "core/AppSettings.h"
+#include "res/version.h"
 
 #include "tests/native/TestFiles.h"
 
@@ -17,11 +17,11 @@ protected:
     void SetUp() override
     {
         TempFolderTest::SetUp();
-        ResetUiText();
+        m_texts.Reset();
     }
     void TearDown() override
     {
-        ResetUiText();
+        m_texts.Reset();
         TempFolderTest::TearDown();
     }
 
@@ -40,24 +40,26 @@ protected:
             file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
         return file;
     }
+
+    UiTextTable m_texts;
 };
 
 TEST_F(UiTextTest, DefaultsAndFixedTexts)
 {
     EXPECT_EQ(TXT_BASE_COUNT, 21);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
-    EXPECT_EQ(UiText[TXT_SAVE_AS], "Save As...");
-    EXPECT_EQ(UiText[TXT_START], "Start");
-    EXPECT_EQ(UiText[TXT_STOP], "Stop");
-    EXPECT_EQ(UiText[TXT_EXIT_BUTTON], "");
-    EXPECT_EQ(UiText[TXT_EXIT_TOOLTIP], "Exit program");
-    EXPECT_EQ(UiText[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
-    EXPECT_EQ(UiText[TXT_ERR_LOAD_FILE], "ERROR load file.");
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
+    EXPECT_EQ(m_texts[TXT_SAVE_AS], "Save As...");
+    EXPECT_EQ(m_texts[TXT_START], "Start");
+    EXPECT_EQ(m_texts[TXT_STOP], "Stop");
+    EXPECT_EQ(m_texts[TXT_EXIT_BUTTON], "");
+    EXPECT_EQ(m_texts[TXT_EXIT_TOOLTIP], "Exit program");
+    EXPECT_EQ(m_texts[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
+    EXPECT_EQ(m_texts[TXT_ERR_LOAD_FILE], "ERROR load file.");
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
     EXPECT_EQ(TXT_ERR_SAVE_FILE, 20);
-    EXPECT_EQ(UiText[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
+    EXPECT_EQ(m_texts[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
     EXPECT_STREQ(ABOUT_CAPTION, "About Korvex");
-    EXPECT_EQ(AboutTitle(), "Korvex v. 1.0");
+    EXPECT_EQ(AboutTitle(KORVEX_VERSION_TEXT), "Korvex v. 1.0");
 }
 
 TEST_F(UiTextTest, TextsLieBetweenMarkers)
@@ -107,48 +109,62 @@ TEST_F(UiTextTest, EscapesTakeNThenRThenTEachOnce)
 TEST_F(UiTextTest, TheTwentyOneTextsAndAnyOfTheLaterOnesReplaceTheTable)
 {
     Put(NumberedFile(20));
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
 
     Put(NumberedFile(TXT_COUNT + 1));
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_COM_PORT], "COM Port") << "more texts than the table has";
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port") << "more texts than the table has";
 
     Put(NumberedFile(20) + "20 :>\"unterminated");
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
 
-    LoadLanguage("");
-    LoadLanguage(m_dir + "/missing.txt");
-    EXPECT_EQ(UiText[TXT_START], "Start");
+    m_texts.LoadLanguage("");
+    m_texts.LoadLanguage(m_dir + "/missing.txt");
+    EXPECT_EQ(m_texts[TXT_START], "Start");
 
     // A file of the first 21 texts, as every file before the later ones were added.
     Put(NumberedFile(21));
-    LoadLanguage(m_path);
+    m_texts.LoadLanguage(m_path);
     for (int i = 0; i < TXT_BASE_COUNT; ++i)
-        EXPECT_EQ(UiText[i], "T" + std::to_string(i));
-    EXPECT_EQ(UiText[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
+        EXPECT_EQ(m_texts[i], "T" + std::to_string(i));
+    EXPECT_EQ(m_texts[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
 
     // An empty text is a valid replacement.
     std::string file = NumberedFile(20) + ":>\"\"<:";
     Put(file);
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "");
-    EXPECT_EQ(UiText[TXT_COM_PORT], "T0");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "");
+    EXPECT_EQ(m_texts[TXT_COM_PORT], "T0");
 
     Put(NumberedFile(21) + ":>\"Kein %s gefunden, %s\"<:");
-    LoadLanguage(m_path);
-    EXPECT_EQ(UiText[TXT_ERR_SAVE_FILE], "T20");
-    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "50%s"), "Kein 50%s gefunden, %s");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "T20");
+    EXPECT_EQ(m_texts.With(TXT_FIND_NOT_FOUND, "50%s"), "Kein 50%s gefunden, %s");
 }
 
 TEST_F(UiTextTest, AValueTakesThePlaceOfTheFirstPercentS)
 {
-    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "TOTAL \"A\""), "Cannot find \"TOTAL \"A\"\".");
-    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, ""), "Cannot find \"\".");
-    UiText[TXT_FIND_NOT_FOUND] = "Not found.";
-    EXPECT_EQ(UiTextWith(TXT_FIND_NOT_FOUND, "x"), "Not found.");
-    EXPECT_EQ(UiTextWith(TXT_START, "x"), "Start");
+    EXPECT_EQ(m_texts.With(TXT_FIND_NOT_FOUND, "TOTAL \"A\""), "Cannot find \"TOTAL \"A\"\".");
+    EXPECT_EQ(m_texts.With(TXT_FIND_NOT_FOUND, ""), "Cannot find \"\".");
+    m_texts[TXT_FIND_NOT_FOUND] = "Not found.";
+    EXPECT_EQ(m_texts.With(TXT_FIND_NOT_FOUND, "x"), "Not found.");
+    EXPECT_EQ(m_texts.With(TXT_START, "x"), "Start");
+}
+
+TEST_F(UiTextTest, EachTableKeepsItsOwnTexts)
+{
+    Put(NumberedFile(TXT_COUNT));
+    UiTextTable other;
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts[TXT_INDENT], "T4");
+    EXPECT_EQ(other[TXT_INDENT], "Rientry") << "another table keeps the defaults";
+    other[TXT_STOP] = "Halt";
+    m_texts.Reset();
+    EXPECT_EQ(m_texts[TXT_STOP], "Stop");
+    EXPECT_EQ(m_texts[TXT_INDENT], "Rientry");
+    EXPECT_EQ(other[TXT_STOP], "Halt") << "a reset of one table leaves the other";
 }
 
 }  // namespace

@@ -46,19 +46,20 @@ std::string InvalidFile(const std::string& name, const std::string& values)
 TEST(SettingsChange, ARunKeepsItsTablesAndReadsTheLineFormatWithoutARace)
 {
     // The window opens: its tables, loaded on its own thread.
+    TranslationTables loaded;
     std::vector<uint8_t> translationArray;
-    LoadTranslationTable(TableFile("korvex_tsan_upper.txt", true), translationArray);
+    LoadTranslationTable(loaded, TableFile("korvex_tsan_upper.txt", true), translationArray);
     ASSERT_EQ(translationArray.size(), 256u);
     TranslationTables windowInvalid;
     ASSERT_TRUE(windowInvalid.LoadInvalidCharFile(InvalidFile("korvex_tsan_invalid.txt", "0x7E")));  // '~'
 
     // Start: the run's own copies, then the worker.
-    AppSettings& settings = g_Settings;
-    settings.rientry = 0;
+    AppSettings settings;
+    settings.indent = 0;
     settings.updateListPosition = 0;
     CSharedLineFormat format;
-    format.Store(LineFormat{settings.rientry, settings.updateListPosition != 0});
-    const TranslationTables runTranslation = TranslationWith(translationArray);
+    format.Store(LineFormat{settings.indent, settings.updateListPosition != 0});
+    const TranslationTables runTranslation = TranslationWith(loaded, translationArray);
     const TranslationTables runInvalid = windowInvalid;
     CLineQueue queue;
     const int kLines = 20000;
@@ -86,14 +87,14 @@ TEST(SettingsChange, ARunKeepsItsTablesAndReadsTheLineFormatWithoutARace)
                 received.emplace_back(std::move(item.text), item.follow);
         }
         ++change;
-        settings.rientry = change % 7;
+        settings.indent = change % 7;
         settings.updateListPosition = change % 7 % 2;  // odd indentations follow
         settings.listFontSize = 8 + change % 5;
-        format.Store(LineFormat{settings.rientry, settings.updateListPosition != 0});
+        format.Store(LineFormat{settings.indent, settings.updateListPosition != 0});
         if (change % 50 == 0) {
-            LoadTranslationTable(TableFile("korvex_tsan_hash.txt", false), translationArray);
+            LoadTranslationTable(loaded, TableFile("korvex_tsan_hash.txt", false), translationArray);
             windowInvalid.LoadInvalidCharFile(InvalidFile("korvex_tsan_invalid2.txt", "0x61;0x62"));
-            EXPECT_EQ(TranslateText("ab", translationArray), "##");
+            EXPECT_EQ(TranslateText(loaded, "ab", translationArray), "##");
         }
         std::this_thread::yield();
     }

@@ -24,6 +24,7 @@
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -187,13 +188,10 @@ class AllocFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_Settings = AppSettings();
-        g_Settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(g_Settings.tabFile, IdentityTableFile());
-        g_ComPortList = {"COM1"};
-        g_ProgramDir = m_dir.Path();
-        ResetUiText();
-        m_dlg = std::make_unique<CReaderDlg>();
+        ResetTestApp({"COM1"}, m_dir.Path());
+        TestApp().m_settings.tabFile = m_dir.File("Tab.txt");
+        WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         m_app.m_pMainWnd = m_dlg.get();
         ::ShowWindow(m_dlg->m_hWnd, SW_SHOW);
@@ -242,7 +240,7 @@ TEST_F(AllocFailureTest, LoadEitherLoadsOrIsRefusedWhereverMemoryRunsOut)
     const std::string path = m_dir.File("Load.txt");
     WriteFileBytes(path, file);
     Kept(12);
-    g_Settings.outputFile = "before.txt";
+    TestApp().m_settings.outputFile = "before.txt";
     CancelEverything answers(m_dlg->m_hWnd);
 
     int refused = 0;
@@ -264,24 +262,24 @@ TEST_F(AllocFailureTest, LoadEitherLoadsOrIsRefusedWhereverMemoryRunsOut)
             EXPECT_EQ(View().GetLineCount(), 5000);
             View().ResetContent();
             Kept(12);
-            g_Settings.outputFile = "before.txt";
+            TestApp().m_settings.outputFile = "before.txt";
             break;
         }
         if (View().GetLineCount() == 12) {
             ++refused;
             ExpectKept(12);
-            EXPECT_EQ(g_Settings.outputFile, "before.txt");
+            EXPECT_EQ(TestApp().m_settings.outputFile, "before.txt");
             ASSERT_EQ(answers.Texts().size(), boxes + 1);
             EXPECT_EQ(answers.Texts().back(), "ERROR load file.");
         } else {
             ASSERT_EQ(View().GetLineCount(), 5000);
             EXPECT_EQ(View().GetLine(4999), "file line 4999");
             EXPECT_EQ(View().GetLine(1007).size(), 5000u);
-            EXPECT_EQ(g_Settings.outputFile, path);
+            EXPECT_EQ(TestApp().m_settings.outputFile, path);
             EXPECT_EQ(answers.Texts().size(), boxes);
             View().ResetContent();
             Kept(12);
-            g_Settings.outputFile = "before.txt";
+            TestApp().m_settings.outputFile = "before.txt";
         }
     }
     EXPECT_LT(n, 400) << "the sweep did not end";
@@ -297,7 +295,7 @@ TEST_F(AllocFailureTest, LoadEitherLoadsOrIsRefusedWhereverMemoryRunsOut)
     // And the next Load works.
     m_dlg->LoadOutputFile(path);
     EXPECT_EQ(View().GetLineCount(), 5000);
-    EXPECT_EQ(g_Settings.outputFile, path);
+    EXPECT_EQ(TestApp().m_settings.outputFile, path);
 }
 
 // Each allocation of Print and of Print Preview fails in turn (the printer dialog is
@@ -354,7 +352,7 @@ TEST_F(AllocFailureTest, PrintAndPreviewKeepTheLinesWhereverMemoryRunsOut)
 TEST_F(AllocFailureTest, AFullViewLetsTheRunGoOnIntoTheRecord)
 {
     const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-    ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
     HMODULE m = ::GetModuleHandleA(lib.c_str());
     const Scripted scripted = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),
                                ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead")};
@@ -398,7 +396,7 @@ TEST_F(AllocFailureTest, AFullViewLetsTheRunGoOnIntoTheRecord)
     PumpFor(100);
     EXPECT_EQ(View().GetLine(shown), "again");
     EXPECT_EQ(answers.Texts().size(), 1u);
-    g_CommLibrary.FreeDll();
+    TestApp().m_commLibrary.FreeDll();
 }
 
 namespace {

@@ -102,7 +102,7 @@ TEST_F(AnchorLayoutTest, MainWindowGrowsBy100x50AndBack)
     ExpectMoved(IDC_PRINT, 0, 50, 0, 50);
     // Not registered: stays at the top left.
     ExpectMoved(IDC_UPDATE_BAR, 0, 0, 0, 0);
-    ExpectMoved(IDC_RIENTRY, 0, 0, 0, 0);
+    ExpectMoved(IDC_INDENT, 0, 0, 0, 0);
 
     m_layout.ApplyLayout(m_width + 101, m_height);
     ExpectMoved(IDC_BAUD_LABEL, 50, 0, 50, 0);

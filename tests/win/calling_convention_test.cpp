@@ -11,6 +11,7 @@
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -19,7 +20,7 @@ using namespace wintest;
 TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
 {
     const std::string lib = ExeDir() + "testlibs\\cdecl\\Quorlink.dll";
-    ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
     HMODULE m = ::GetModuleHandleA(lib.c_str());
     const auto reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
     const auto queue = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
@@ -28,10 +29,10 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
     reset();
 
     // The start-up calls first.
-    g_CommLibrary.SetInterface(3, 0);
+    TestApp().m_commLibrary.SetInterface(3, 0);
     int ports[8] = {};
     int count = 8;
-    g_CommLibrary.GetCOM_Installed(ports, &count);
+    TestApp().m_commLibrary.GetCOM_Installed(ports, &count);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(ports[1], 2);
     int directReads = 0;
@@ -42,14 +43,14 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
     unsigned int got = 0;
     asm volatile("movl %%esp, %0" : "=r"(before));
     for (; directReads < 100; ++directReads)
-        g_CommLibrary.ReadComBuffer(buffer, sizeof buffer, &got, 0);
+        TestApp().m_commLibrary.ReadComBuffer(buffer, sizeof buffer, &got, 0);
     asm volatile("movl %%esp, %0" : "=r"(after));
     EXPECT_EQ(after, before);
 #endif
 
     TempDir dir;
-    g_Settings = AppSettings();
-    g_Settings.tabFile = dir.File("Tab.txt");
+    ResetTestApp({"COM1", "COM2"});
+    TestApp().m_settings.tabFile = dir.File("Tab.txt");
     std::string table = "hdr\n";  // identity for digits, zero elsewhere
     for (int row = 0; row < 16; ++row) {
         table += std::to_string(row);
@@ -57,11 +58,10 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
             table += ";" + std::to_string(row == 3 && col < 10 ? 0x30 + col : 0);
         table += "\n";
     }
-    WriteFileBytes(g_Settings.tabFile, table);
-    g_ComPortList = {"COM1", "COM2"};
+    WriteFileBytes(TestApp().m_settings.tabFile, table);
     const int lines = 40;  // the worker pauses 50 ms after each read
     {
-        CReaderDlg dlg;
+        CReaderDlg dlg(TestApp());
         ASSERT_TRUE(dlg.Create());
         // One line per read, and an empty read between them: each of these calls would
         // leave the worker's stack 16 bytes off if the caller did not restore it.
@@ -84,6 +84,6 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
     EXPECT_EQ(s.closeCalls, 1);
     EXPECT_GE(s.readCalls, 2 * lines - 1 + directReads);  // the last, empty one may come after Stop
     EXPECT_EQ(s.lastReadSize, 512);
-    g_CommLibrary.Close(0);
-    g_CommLibrary.FreeDll();
+    TestApp().m_commLibrary.Close(0);
+    TestApp().m_commLibrary.FreeDll();
 }

@@ -5,6 +5,7 @@
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 
 using namespace wintest;
@@ -79,15 +80,16 @@ TEST(CommLibrary, WrappersPassArgumentsThroughAndCallNothingWhenUnloaded)
 TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)
 {
     const std::string path = Lib("scripted");
-    ASSERT_EQ(g_CommLibrary.LoadDll(path.c_str()), 1);
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(path.c_str()), 1);
     auto setPorts = Proc<PFN_Test_SetPorts>(path, "Test_SetPorts");
     const int ports[] = {3, 1, 3};
     setPorts(ports, 3);
-    EXPECT_TRUE(CReaderApp::EnumerateComPorts());
-    EXPECT_EQ(g_ComPortList, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
+    std::vector<std::string>& list = TestApp().m_comPortList;
+    EXPECT_TRUE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
+    EXPECT_EQ(list, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
     setPorts(nullptr, 0);
-    EXPECT_TRUE(CReaderApp::EnumerateComPorts());
-    EXPECT_TRUE(g_ComPortList.empty()) << "no ports reported: no fallback list";
-    g_CommLibrary.FreeDll();
-    EXPECT_FALSE(CReaderApp::EnumerateComPorts());
+    EXPECT_TRUE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
+    EXPECT_TRUE(list.empty()) << "no ports reported: no fallback list";
+    TestApp().m_commLibrary.FreeDll();
+    EXPECT_FALSE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/DataView.h"
+#include "core/OutputFile.h"
 #include "support/WinTestSupport.h"
 
 #include <algorithm>
@@ -92,27 +93,14 @@ public:
     }
 };
 
-struct OwnedDialogSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnedDialogProc(HWND hwnd, LPARAM lp)
+// Courier New at the size and weight, italic or not.
+DataViewFont Font(int size, int weight, int italic)
 {
-    auto* search = reinterpret_cast<OwnedDialogSearch*>(lp);
-    char cls[32] = "";
-    ::GetClassNameA(hwnd, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && ::GetWindow(hwnd, GW_OWNER) == search->owner && ::IsWindowVisible(hwnd))
-        search->found = hwnd;
-    return TRUE;
-}
-
-// A visible dialog owned by the window, or null.
-HWND FindOwnedDialog(HWND owner)
-{
-    OwnedDialogSearch search = {owner, nullptr};
-    ::EnumWindows(FindOwnedDialogProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    DataViewFont font;
+    font.size = size;
+    font.weight = weight;
+    font.italic = italic;
+    return font;
 }
 
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -147,7 +135,7 @@ protected:
         m_view.SetListMode(true);
         m_view.EnableHighlight(true);
         m_view.SetTextFormat(0);
-        m_view.SetListFont("Courier New", 10, 1, 400, 0, 0, 0);
+        m_view.SetListFont(DataViewFont());
         m_view.SetTextColor(RGB(0, 0, 0));
     }
 
@@ -579,47 +567,29 @@ TEST_F(DataViewTest, FontSizeZeroAndFontChangeKeepRangesUntilNextUpdate)
     SetRows(10);
     AddNumbered(25);
     const int before = m_view.GetLineHeight();
-    m_view.SetListFont("Courier New", 20, 1, 700, 1, 0, 0);
+    m_view.SetListFont(Font(20, 700, 1));
     EXPECT_GT(m_view.GetLineHeight(), before);
     EXPECT_EQ(m_view.VerticalMax(), 15);
     m_view.AddLine("more", false);
     EXPECT_GT(m_view.VerticalMax(), 16);
     EXPECT_EQ(m_view.GetListFont().weight, 700);
 
-    m_view.SetListFont("Courier New", 0, 1, 400, 0, 0, 0);
+    m_view.SetListFont(Font(0, 400, 0));
     EXPECT_GT(m_view.GetLineHeight(), 2);
     EXPECT_TRUE(m_view.GetFontHandle());
 }
 
-TEST_F(DataViewTest, SavesLinesAndReportsACancelledNameDialog)
+TEST_F(DataViewTest, ItsLinesSaveAsTheyStand)
 {
+    // The main window saves what the view holds (and asks for names itself).
     SetUpLikeMainWindow();
     m_view.AddLine("A", false);
     m_view.AddLine("", false);
     m_view.AddLine("B", false);
     TempDir dir;
-    EXPECT_EQ(m_view.SaveToFile(dir.File("out.txt").c_str()), 1);
+    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OUTPUT_OK);
     EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(m_view.SaveToFile(dir.File("missing\\out.txt").c_str()), -3);
-
-    // No path: the name dialog comes up owned by the view's window; cancel it.
-    std::atomic<bool> stop{false};
-    std::atomic<int> cancelled{0};
-    const HWND top = m_parent.m_hWnd;
-    std::thread canceller([&] {
-        while (!stop && !cancelled) {
-            if (HWND dialog = FindOwnedDialog(top)) {
-                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                ++cancelled;
-            }
-            ::Sleep(20);
-        }
-    });
-    const int result = m_view.SaveToFile("");
-    stop = true;
-    canceller.join();
-    EXPECT_EQ(result, -2);
-    EXPECT_EQ(cancelled, 1);
+    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OUTPUT_CANNOT_CREATE);
 }
 
 TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)

@@ -17,6 +17,7 @@
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "core/OutputFile.h"
 #include "ui/ReaderDlg.h"
@@ -52,33 +53,30 @@ protected:
     static void SetUpTestSuite()
     {
         const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-        ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+        ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
         HMODULE m = ::GetModuleHandleA(lib.c_str());
         s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
         s_queue = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
     }
-    static void TearDownTestSuite() { g_CommLibrary.FreeDll(); }
+    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
     void SetUp() override
     {
         s_reset();
-        g_Settings = AppSettings();
-        g_ComPortList = {"COM2", "COM7"};
-        g_Settings.comPort = 7;
-        g_Settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(g_Settings.tabFile, IdentityTableFile());
-        g_ProgramDir = m_dir.Path();
-        ResetUiText();
+        ResetTestApp({"COM2", "COM7"}, m_dir.Path());
+        TestApp().m_settings.comPort = 7;
+        TestApp().m_settings.tabFile = m_dir.File("Tab.txt");
+        WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
     }
     void TearDown() override
     {
         Close();
-        ResetUiText();
+        TestApp().m_uiText.Reset();
     }
 
     CReaderDlg& Open()
     {
-        m_dlg = std::make_unique<CReaderDlg>();
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         EXPECT_TRUE(m_dlg->Create());
         PumpFor(50);
         return *m_dlg;
@@ -131,7 +129,7 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     ASSERT_TRUE(WaitFile(record, "one\r\ntwo\r\n"));
     // What the README advises after a crash: Load the record; it becomes the output file.
     m_dlg->LoadOutputFile(record);
-    ASSERT_EQ(g_Settings.outputFile, record);
+    ASSERT_EQ(TestApp().m_settings.outputFile, record);
     Queue("three\r");
     ASSERT_TRUE(WaitLines(3));
 
@@ -141,11 +139,11 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     EXPECT_NE(watcher.Texts()[0].find("record of the acquisition that is running"), std::string::npos)
         << watcher.Texts()[0];
     // The same file by another spelling of its name is still the record.
-    g_Settings.outputFile = m_dir.File("KORVEX_LASTRUN.TXT");
+    TestApp().m_settings.outputFile = m_dir.File("KORVEX_LASTRUN.TXT");
     Command(IDC_SAVE);
     ASSERT_TRUE(watcher.WaitForCount(2, 5000));
     EXPECT_EQ(watcher.Texts()[1], watcher.Texts()[0]);
-    g_Settings.outputFile = record;
+    TestApp().m_settings.outputFile = record;
 
     // A file that can't be written does not become the output file; one that can does.
     const std::string locked = m_dir.File("locked.txt");
@@ -155,10 +153,10 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     SaveAs(locked);
     ASSERT_TRUE(watcher.WaitForCount(4, 5000));
     EXPECT_EQ(watcher.Texts()[3], "ERROR save file.");
-    EXPECT_EQ(g_Settings.outputFile, record);
+    EXPECT_EQ(TestApp().m_settings.outputFile, record);
     ::CloseHandle(holder);
     SaveAs(m_dir.File("copy.txt"));
-    EXPECT_EQ(g_Settings.outputFile, m_dir.File("copy.txt"));
+    EXPECT_EQ(TestApp().m_settings.outputFile, m_dir.File("copy.txt"));
     EXPECT_EQ(ReadFileBytes(m_dir.File("copy.txt")), "one\r\ntwo\r\nthree\r\n");
 
     Queue("four\r");
@@ -172,7 +170,7 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     EXPECT_EQ(watcher.Count(), 4u);
 
     // Once the run has ended the file is an ordinary output file again.
-    g_Settings.outputFile = record;
+    TestApp().m_settings.outputFile = record;
     Command(IDC_SAVE);
     PumpFor(100);
     EXPECT_EQ(watcher.Count(), 4u);
@@ -222,8 +220,8 @@ TEST_F(FileGuardTest, DevicesPipesFoldersAndHugeFilesReadAsMissingTablesAndLangu
 
     // The line a run shows with the tables missing is what every other case must show.
     auto lineWith = [&](const std::string& file, const std::string& invalid) {
-        g_Settings.tabFile = file;
-        g_Settings.invalidCharFile = invalid;
+        TestApp().m_settings.tabFile = file;
+        TestApp().m_settings.invalidCharFile = invalid;
         const auto start = std::chrono::steady_clock::now();
         Open();
         const auto opened = std::chrono::steady_clock::now() - start;
@@ -238,7 +236,7 @@ TEST_F(FileGuardTest, DevicesPipesFoldersAndHugeFilesReadAsMissingTablesAndLangu
         return line;
     };
     // The first window of a process takes its time (classes, fonts): it is not timed.
-    g_Settings.tabFile = g_Settings.invalidCharFile = m_dir.File("missing.txt");
+    TestApp().m_settings.tabFile = TestApp().m_settings.invalidCharFile = m_dir.File("missing.txt");
     Open();
     Close();
     const std::string missing = lineWith(m_dir.File("missing.txt"), m_dir.File("missing.txt"));
@@ -251,9 +249,9 @@ TEST_F(FileGuardTest, DevicesPipesFoldersAndHugeFilesReadAsMissingTablesAndLangu
     for (const std::string& path : cases) {
         EXPECT_EQ(lineWith(path, path), missing) << path;
         const auto start = std::chrono::steady_clock::now();
-        LoadLanguage(path);
+        TestApp().m_uiText.LoadLanguage(path);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
-        EXPECT_EQ(UiText[TXT_START], "Start") << path;
+        EXPECT_EQ(TestApp().m_uiText[TXT_START], "Start") << path;
         // Load takes what fits in memory (a 2 GB file may, on 64 bits), but never a device.
         CLineStore lines;
         if (path != huge)

@@ -16,6 +16,7 @@
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -48,26 +49,24 @@ protected:
     static void SetUpTestSuite()
     {
         const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-        ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+        ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
         HMODULE m = ::GetModuleHandleA(lib.c_str());
         s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
         s_queueRead = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
     }
-    static void TearDownTestSuite() { g_CommLibrary.FreeDll(); }
+    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
     void SetUp() override
     {
         s_reset();
-        g_Settings = AppSettings();
-        g_Settings.updateListPosition = 0;
-        g_Settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(g_Settings.tabFile, IdentityTableFile());
-        g_ComPortList = {"COM1", "COM3"};
-        g_ProgramDir = m_dir.Path();
-        ResetUiText();
+        ResetTestApp({"COM1", "COM3"}, m_dir.Path());
+        AppSettings& settings = TestApp().m_settings;
+        settings.updateListPosition = 0;
+        settings.tabFile = m_dir.File("Tab.txt");
+        WriteFileBytes(settings.tabFile, IdentityTableFile());
         // The Find box is a dialog too: the watcher answers only the message boxes.
         m_watcher.SetHandler([](HWND dialog) { return IsFindBox(dialog); });
-        m_dlg = std::make_unique<CReaderDlg>();
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         PumpFor(50);
     }
@@ -78,7 +77,6 @@ protected:
         if (m_dlg && m_dlg->IsWindow())
             ::DestroyWindow(m_dlg->m_hWnd);
         m_dlg.reset();
-        ResetUiText();
     }
 
     void Load(const std::vector<std::string>& lines)

@@ -6,6 +6,7 @@
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -14,11 +15,10 @@ using namespace wintest;
 TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
 {
     const std::string lib = ExeDir() + "testlibs\\hang\\Quorlink.dll";
-    ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
-    g_Settings = AppSettings();
-    g_ComPortList = {"COM1"};
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
+    ResetTestApp({"COM1"});
     {
-        CReaderDlg dlg;
+        CReaderDlg dlg(TestApp());
         ASSERT_TRUE(dlg.Create());
         HWND start = ::GetDlgItem(dlg.m_hWnd, IDC_START);
         for (int run = 0; run < 2; ++run) {
@@ -37,6 +37,6 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
         PumpFor(50);
     }
     // Shutdown closes the port once more; the library must still answer.
-    g_CommLibrary.Close(0);
-    g_CommLibrary.FreeDll();
+    TestApp().m_commLibrary.Close(0);
+    TestApp().m_commLibrary.FreeDll();
 }

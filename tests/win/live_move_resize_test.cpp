@@ -8,6 +8,7 @@
 #include "app/ReaderApp.h"
 #include "res/resource.h"
 #include "support/MouseInput.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -28,9 +29,8 @@ class LiveMoveResizeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_Settings = AppSettings();
-        g_ComPortList = {"COM1"};
-        m_dlg = std::make_unique<CReaderDlg>();
+        ResetTestApp({"COM1"});
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         m_wnd = m_dlg->m_hWnd;
         ::SetWindowPos(m_wnd, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -176,7 +176,7 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
     const RECT r = WindowRectOf(m_wnd);
     EXPECT_TRUE(SameRect(r, {s.left + 60, s.top + 50, s.right + 60, s.bottom + 50}));
 
-    g_Settings.showDlgDataOnMove = 0;
+    TestApp().m_settings.showDlgDataOnMove = 0;
     MoveTo(Blank());
     Button(true);
     MoveTo({Blank().x + 80, Blank().y + 80});
@@ -185,7 +185,7 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
 
     // Only the system's sizing loop announces itself with WM_ENTERSIZEMOVE; it takes
     // the left border to the minimum (Wine's stops one pixel short of it).
-    g_Settings.showDlgDataOnSize = 0;
+    TestApp().m_settings.showDlgDataOnSize = 0;
     s_sizeMoveLoops = 0;
     HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, CountSizeMoveLoops, nullptr, ::GetCurrentThreadId());
     ASSERT_TRUE(hook);
@@ -199,7 +199,7 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
     EXPECT_EQ(s_sizeMoveLoops, 2) << "both drags went through the system's loop";
 
     // With the setting on, the same pull is the program's own.
-    g_Settings.showDlgDataOnSize = 1;
+    TestApp().m_settings.showDlgDataOnSize = 1;
     const POINT edge = At(m_wnd, 1, 200);
     DragFromAnotherThread(edge, {edge.x - 50, edge.y}, 5);
     EXPECT_TRUE(SameRect(WindowRectOf(m_wnd), {pulled.left - 50, pulled.top, pulled.right + 60, pulled.bottom + 40}));

@@ -21,6 +21,7 @@
 #include "print/MyPreviewView.h"
 #include "print/MyPrintPreview.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/PreviewSupport.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
@@ -45,10 +46,8 @@ protected:
     {
         if (!HasDefaultPrinter())
             GTEST_SKIP() << "no default printer";
-        g_Settings = AppSettings();
-        g_ComPortList = {"COM1"};
-        ResetUiText();
-        m_dlg = std::make_unique<CReaderDlg>();
+        ResetTestApp({"COM1"});
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         m_app.m_pMainWnd = m_dlg.get();
         PumpFor(50);
@@ -304,7 +303,11 @@ TEST_F(PrintPreviewTest, FontSizesBeyondThePageStillGiveEveryLineAPage)
     AddLines(3);
     for (int size : {INT_MAX, INT_MIN, -5000, 1}) {
         SCOPED_TRACE(size);
-        m_dlg->View().SetListFont("Courier New", size, ANSI_CHARSET, FW_NORMAL, 0, 0, 0);
+        DataViewFont font;
+        font.size = size;
+        font.charset = ANSI_CHARSET;
+        font.weight = FW_NORMAL;
+        m_dlg->View().SetListFont(font);
         CMyPreviewView* view = OpenPreview();
         ASSERT_NE(view, nullptr);
         Paint(view);
@@ -492,7 +495,7 @@ TEST_F(PrintPreviewTest, TheMainWindowsPrinterDialogIsOwnedAndItsClicksMeanwhile
         EXPECT_TRUE(PrinterDialogs().empty());
     }
     // The program goes on: a new main window prints its preview as before.
-    m_dlg = std::make_unique<CReaderDlg>();
+    m_dlg = std::make_unique<CReaderDlg>(TestApp());
     ASSERT_TRUE(m_dlg->Create());
     m_app.m_pMainWnd = m_dlg.get();
     AddLines(10);

@@ -15,6 +15,7 @@
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -115,37 +116,34 @@ protected:
     static void SetUpTestSuite()
     {
         const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-        ASSERT_EQ(g_CommLibrary.LoadDll(lib.c_str()), 1);
+        ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
         HMODULE m = ::GetModuleHandleA(lib.c_str());
         s_lib = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),         ExportOf<PFN_Test_SetPorts>(m, "Test_SetPorts"),
                  ExportOf<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult"), ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead"),
                  ExportOf<PFN_Test_QueueRawRead>(m, "Test_QueueRawRead"), ExportOf<PFN_Test_GetStats>(m, "Test_GetStats")};
     }
-    static void TearDownTestSuite() { g_CommLibrary.FreeDll(); }
+    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
     void SetUp() override
     {
         s_lib.reset();
-        g_Settings = AppSettings();
-        g_Settings.tabFile = m_dir.File("Tab.txt");
-        g_Settings.invalidCharFile = m_dir.File("Invalid.txt");
-        WriteFileBytes(g_Settings.tabFile, IdentityTableFile());
-        WriteFileBytes(g_Settings.invalidCharFile, "0x07;0x1B\n");
-        g_ComPortList = {"COM1", "COM3", "COM8"};
-        g_ProgramDir = m_dir.Path();
-        ResetUiText();
+        ResetTestApp({"COM1", "COM3", "COM8"}, m_dir.Path());
+        TestApp().m_settings.tabFile = m_dir.File("Tab.txt");
+        TestApp().m_settings.invalidCharFile = m_dir.File("Invalid.txt");
+        WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
+        WriteFileBytes(TestApp().m_settings.invalidCharFile, "0x07;0x1B\n");
     }
     void TearDown() override
     {
         if (m_dlg && m_dlg->IsWindow())
             ::DestroyWindow(m_dlg->m_hWnd);
         m_dlg.reset();
-        ResetUiText();
+        TestApp().m_uiText.Reset();
     }
 
     CReaderDlg& Open()
     {
-        m_dlg = std::make_unique<CReaderDlg>();
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         EXPECT_TRUE(m_dlg->Create());
         PumpFor(50);
         return *m_dlg;
@@ -186,15 +184,15 @@ Scripted ReaderDlgTest::s_lib;
 
 TEST_F(ReaderDlgTest, OpensWithTextsListsAndSelectionsFromTheSettings)
 {
-    g_Settings.comPort = 8;
-    g_Settings.baudRate = 115200;
-    g_Settings.rientry = 60;
-    g_Settings.updateListPosition = 1;
+    TestApp().m_settings.comPort = 8;
+    TestApp().m_settings.baudRate = 115200;
+    TestApp().m_settings.indent = 60;
+    TestApp().m_settings.updateListPosition = 1;
     Open();
 
     EXPECT_EQ(Text(IDC_COM_PORT_LABEL), "COM Port");
     EXPECT_EQ(Text(IDC_BAUD_LABEL), "Baud Rate");
-    EXPECT_EQ(Text(IDC_RIENTRY_LABEL), "Rientry");
+    EXPECT_EQ(Text(IDC_INDENT_LABEL), "Rientry");
     EXPECT_EQ(Text(IDC_OUTPUT_GROUP), "Output");
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_EQ(Text(IDC_EXIT), "");
@@ -202,11 +200,11 @@ TEST_F(ReaderDlgTest, OpensWithTextsListsAndSelectionsFromTheSettings)
     EXPECT_EQ(ComboSel(IDC_COM_PORT), 2);
     EXPECT_EQ(ComboCount(IDC_BAUD_RATE), 9);
     EXPECT_EQ(ComboSel(IDC_BAUD_RATE), 7);
-    EXPECT_EQ(ComboCount(IDC_RIENTRY), 51);
-    EXPECT_EQ(ComboSel(IDC_RIENTRY), 0) << "a RIENTRY outside 0..50 shows the first item";
+    EXPECT_EQ(ComboCount(IDC_INDENT), 51);
+    EXPECT_EQ(ComboSel(IDC_INDENT), 0) << "a RIENTRY outside 0..50 shows the first item";
     EXPECT_EQ(::SendMessageA(Item(IDC_UPDATE_BAR), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_FALSE(::IsWindowVisible(Item(IDC_HIDDEN_STATIC)));
-    EXPECT_EQ(g_Settings.rientry, 60) << "nothing is copied back before the controls are used";
+    EXPECT_EQ(TestApp().m_settings.indent, 60) << "nothing is copied back before the controls are used";
 
     HMENU sys = ::GetSystemMenu(m_dlg->m_hWnd, FALSE);
     const int n = ::GetMenuItemCount(sys);
@@ -223,7 +221,7 @@ TEST_F(ReaderDlgTest, CaptionsFollowALanguageFileOfTwentyOneTexts)
     for (int i = 0; i < 21; ++i)
         file += std::to_string(i) + " :>\"T" + std::to_string(i) + "\"<:\r\n";
     WriteFileBytes(m_dir.File("lang.txt"), file);
-    LoadLanguage(m_dir.File("lang.txt"));
+    TestApp().m_uiText.LoadLanguage(m_dir.File("lang.txt"));
     Open();
     EXPECT_EQ(Text(IDC_COM_PORT_LABEL), "T0");
     EXPECT_EQ(Text(IDC_UPDATE_BAR), "T2");
@@ -232,14 +230,52 @@ TEST_F(ReaderDlgTest, CaptionsFollowALanguageFileOfTwentyOneTexts)
     EXPECT_EQ(Text(IDC_EXIT), "T14");
 }
 
+// Two windows on two states: each shows and changes only the state it was given.
+TEST_F(ReaderDlgTest, AWindowReadsAndChangesOnlyTheStateItWasGiven)
+{
+    AppContext other;
+    other.m_comPortList = {"COM4", "COM9"};
+    other.m_baudRateList = {"300", "9600"};
+    other.m_settings.comPort = 9;
+    other.m_settings.indent = 7;
+    other.m_uiText[TXT_INDENT] = "Rientro";
+    TestApp().m_settings.indent = 12;
+    CReaderDlg mine(TestApp());
+    ASSERT_TRUE(mine.Create());
+    m_dlg = std::make_unique<CReaderDlg>(other);
+    struct CloseFirst {
+        std::unique_ptr<CReaderDlg>& dlg;
+        ~CloseFirst() { dlg.reset(); }
+    } closeFirst{m_dlg};
+    ASSERT_TRUE(m_dlg->Create());
+
+    EXPECT_EQ(Text(IDC_INDENT_LABEL), "Rientro");
+    EXPECT_EQ(ComboCount(IDC_COM_PORT), 2);
+    EXPECT_EQ(ComboSel(IDC_COM_PORT), 1);
+    EXPECT_EQ(ComboCount(IDC_BAUD_RATE), 2);
+    EXPECT_EQ(ComboSel(IDC_BAUD_RATE), 1);
+    EXPECT_EQ(ComboSel(IDC_INDENT), 7);
+    ::SendMessageA(Item(IDC_INDENT), CB_SETCURSEL, 3, 0);
+    Command(IDC_INDENT, CBN_SELENDOK);
+    EXPECT_EQ(other.m_settings.indent, 3);
+
+    char label[64] = "";
+    ::GetDlgItemTextA(mine.m_hWnd, IDC_INDENT_LABEL, label, sizeof label);
+    EXPECT_STREQ(label, "Rientry");
+    EXPECT_EQ(::SendDlgItemMessageA(mine.m_hWnd, IDC_INDENT, CB_GETCURSEL, 0, 0), 12);
+    EXPECT_EQ(::SendDlgItemMessageA(mine.m_hWnd, IDC_COM_PORT, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(TestApp().m_settings.indent, 12) << "the other window's choice stays in its own state";
+    EXPECT_EQ(TestApp().m_uiText[TXT_INDENT], "Rientry");
+}
+
 TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)
 {
-    g_Settings.comPort = 3;
-    g_Settings.baudRate = 19200;
+    TestApp().m_settings.comPort = 3;
+    TestApp().m_settings.baudRate = 19200;
     Open();
-    ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 2, 0);
-    Command(IDC_RIENTRY, CBN_SELENDOK);
-    EXPECT_EQ(g_Settings.rientry, 2);
+    ::SendMessageA(Item(IDC_INDENT), CB_SETCURSEL, 2, 0);
+    Command(IDC_INDENT, CBN_SELENDOK);
+    EXPECT_EQ(TestApp().m_settings.indent, 2);
 
     s_lib.Queue("AB\r\nC");
     s_lib.Queue(std::string("D\x07\r", 3));  // the CR of a later read completes the same line
@@ -271,7 +307,7 @@ TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)
 
 TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreClamped)
 {
-    g_Settings.comPort = 7;  // not in the list: nothing selected
+    TestApp().m_settings.comPort = 7;  // not in the list: nothing selected
     Open();
     EXPECT_EQ(ComboSel(IDC_COM_PORT), -1);
     {
@@ -284,8 +320,8 @@ TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreC
         Command(IDC_START);
         // Choosing an indentation copies the controls into the settings: the missing
         // port must stay the one named.
-        ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 4, 0);
-        Command(IDC_RIENTRY, CBN_SELENDOK);
+        ::SendMessageA(Item(IDC_INDENT), CB_SETCURSEL, 4, 0);
+        Command(IDC_INDENT, CBN_SELENDOK);
         Command(IDC_START);
         EXPECT_EQ(watcher.Texts(), (std::vector<std::string>{"COM7 is not present.", "COM7 is not present."}));
         EXPECT_EQ(captionMeanwhile, "Start");
@@ -294,13 +330,13 @@ TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreC
     EXPECT_EQ(Text(IDC_START), "Start");
     EXPECT_FALSE(m_dlg->IsRunning());
     EXPECT_EQ(s_lib.Stats().openCalls, 0) << "no port opened";
-    EXPECT_EQ(g_Settings.comPort, 7);
-    EXPECT_EQ(g_Settings.rientry, 4);
+    EXPECT_EQ(TestApp().m_settings.comPort, 7);
+    EXPECT_EQ(TestApp().m_settings.indent, 4);
 
     // With a port chosen the run starts.
     ::SendMessageA(Item(IDC_COM_PORT), CB_SETCURSEL, 1, 0);
-    g_Settings.rientry = 0;
-    ::SendMessageA(Item(IDC_RIENTRY), CB_SETCURSEL, 0, 0);
+    TestApp().m_settings.indent = 0;
+    ::SendMessageA(Item(IDC_INDENT), CB_SETCURSEL, 0, 0);
     std::string block(512, 'x');
     block[100] = '\r';
     s_lib.queueRawRead(1, reinterpret_cast<const unsigned char*>(block.data()), 512, 100000u);
@@ -310,7 +346,7 @@ TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreC
     ASSERT_TRUE(WaitLines(2));
     Command(IDC_START);
     EXPECT_EQ(s_lib.Stats().lastOpenPort, 3);
-    EXPECT_EQ(g_Settings.comPort, 3);
+    EXPECT_EQ(TestApp().m_settings.comPort, 3);
     EXPECT_EQ(m_dlg->View().GetLine(0), std::string(100, 'x'));
     EXPECT_EQ(m_dlg->View().GetLine(1), std::string(411, 'x'));
 }
@@ -420,7 +456,7 @@ TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
         EXPECT_EQ(answer.ProposedName(), "Out.txt");
     }
     EXPECT_EQ(ReadFileBytes(path), std::string("A\r\n\r\nB\r\n"));
-    EXPECT_EQ(g_Settings.outputFile, path);
+    EXPECT_EQ(TestApp().m_settings.outputFile, path);
 
     m_dlg->View().AddLine("C", false);
     Command(IDC_SAVE);  // no dialog: writes the current output file
@@ -437,7 +473,7 @@ TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
     EXPECT_EQ(m_dlg->View().GetLine(1), "42 43");
     EXPECT_EQ(m_dlg->View().GetLine(2), "");
     EXPECT_EQ(m_dlg->View().GetLine(3), "last");
-    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt"));
+    EXPECT_EQ(TestApp().m_settings.outputFile, m_dir.File("in.txt"));
 
     DialogWatcher watcher;
     {
@@ -448,14 +484,14 @@ TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
     ASSERT_TRUE(watcher.WaitForCount(1, 5000));
     EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
     EXPECT_EQ(m_dlg->View().GetLineCount(), 4) << "a failed load leaves the view as it was";
-    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt"));
+    EXPECT_EQ(TestApp().m_settings.outputFile, m_dir.File("in.txt"));
 
     {
         FileDialogAnswer cancel("");
         Command(IDC_SAVE_AS);
         ASSERT_TRUE(cancel.WaitDone(5000));
     }
-    EXPECT_EQ(g_Settings.outputFile, m_dir.File("in.txt")) << "a cancelled Save As changes nothing";
+    EXPECT_EQ(TestApp().m_settings.outputFile, m_dir.File("in.txt")) << "a cancelled Save As changes nothing";
 }
 
 TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyFiles)
@@ -480,7 +516,7 @@ TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyF
     PumpFor(100);
     EXPECT_TRUE(FileExists(empty));
     EXPECT_EQ(ReadFileBytes(empty), "");
-    EXPECT_EQ(g_Settings.outputFile, "") << "the name chosen for one Save does not become the output file";
+    EXPECT_EQ(TestApp().m_settings.outputFile, "") << "the name chosen for one Save does not become the output file";
 
     m_dlg->View().AddLine("old", false);
     {
@@ -489,7 +525,7 @@ TEST_F(ReaderDlgTest, SaveWithoutAnOutputFileAsksForANameAndEmptyViewsGiveEmptyF
         ASSERT_TRUE(answer.WaitDone(5000));
     }
     EXPECT_EQ(m_dlg->View().GetLineCount(), 0) << "loading an empty file empties the view";
-    EXPECT_EQ(g_Settings.outputFile, empty);
+    EXPECT_EQ(TestApp().m_settings.outputFile, empty);
     EXPECT_EQ(watcher.Count(), 0u);
 }
 
@@ -523,7 +559,7 @@ TEST_F(ReaderDlgTest, OutputBoxShowsTheNewFileAtOnceAndADroppedFileLoadsAsLoadWo
     ASSERT_EQ(m_dlg->View().GetLineCount(), 3);
     EXPECT_EQ(m_dlg->View().GetLine(0), "x");
     EXPECT_EQ(m_dlg->View().GetLine(2), "y");
-    EXPECT_EQ(g_Settings.outputFile, dropped);
+    EXPECT_EQ(TestApp().m_settings.outputFile, dropped);
     EXPECT_EQ(Text(IDC_OUTPUT_PATH), dropped);
 
     DialogWatcher watcher;
@@ -531,7 +567,7 @@ TEST_F(ReaderDlgTest, OutputBoxShowsTheNewFileAtOnceAndADroppedFileLoadsAsLoadWo
     ASSERT_TRUE(watcher.WaitForCount(1, 5000));
     EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
     EXPECT_EQ(m_dlg->View().GetLineCount(), 3);
-    EXPECT_EQ(g_Settings.outputFile, dropped);
+    EXPECT_EQ(TestApp().m_settings.outputFile, dropped);
 }
 
 TEST_F(ReaderDlgTest, CtrlCCopiesTheMarkedLineOrEveryLineWithoutStoppingTheRun)
@@ -608,7 +644,7 @@ TEST_F(ReaderDlgTest, EachRunIsOnDiskWithinASecondAndTheRecordBeforeItIsKept)
     EXPECT_EQ(ReadFileBytes(previous), "EF\r\n");
 
     // Where the record can't be written the run goes on as without it, without a word.
-    g_ProgramDir = m_dir.File("no such folder\\");
+    TestApp().m_programDir = m_dir.File("no such folder\\");
     run("IJ\r", 1);
     EXPECT_EQ(m_dlg->View().GetLine(m_dlg->View().GetLineCount() - 1), "IJ");
     PumpFor(600);
@@ -618,7 +654,7 @@ TEST_F(ReaderDlgTest, EachRunIsOnDiskWithinASecondAndTheRecordBeforeItIsKept)
 
 TEST_F(ReaderDlgTest, FontDialogStoresTheChosenFontAndCancelChangesNothing)
 {
-    g_Settings.listFontColor = RGB(0, 0, 255);
+    TestApp().m_settings.listFontColor = RGB(0, 0, 255);
     Open();
     const int kFaceCombo = 0x470;  // cmb1 of the font dialog
     {
@@ -626,17 +662,17 @@ TEST_F(ReaderDlgTest, FontDialogStoresTheChosenFontAndCancelChangesNothing)
         Command(IDC_FONT);
         ASSERT_TRUE(cancel.WaitDone(5000));
     }
-    EXPECT_EQ(g_Settings.listFontSize, 10);
+    EXPECT_EQ(TestApp().m_settings.listFontSize, 10);
     {
         FileDialogAnswer ok("ok", kFaceCombo);
         Command(IDC_FONT);
         ASSERT_TRUE(ok.WaitDone(5000));
     }
-    EXPECT_EQ(g_Settings.listFontName, "Courier New");
-    EXPECT_EQ(g_Settings.listFontBold, 400);
-    EXPECT_EQ(g_Settings.listFontItalic, 0);
-    EXPECT_EQ(g_Settings.listFontColor, static_cast<uint32_t>(RGB(0, 0, 255)));
-    EXPECT_EQ(m_dlg->View().GetListFont().size, g_Settings.listFontSize) << "the view took the chosen font";
+    EXPECT_EQ(TestApp().m_settings.listFontName, "Courier New");
+    EXPECT_EQ(TestApp().m_settings.listFontBold, 400);
+    EXPECT_EQ(TestApp().m_settings.listFontItalic, 0);
+    EXPECT_EQ(TestApp().m_settings.listFontColor, static_cast<uint32_t>(RGB(0, 0, 255)));
+    EXPECT_EQ(m_dlg->View().GetListFont().size, TestApp().m_settings.listFontSize) << "the view took the chosen font";
     EXPECT_EQ(m_dlg->View().GetTextColor(), RGB(0, 0, 255));
 }
 

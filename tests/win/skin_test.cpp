@@ -14,9 +14,11 @@
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "res/resource.h"
+#include "res/version.h"
 #include "skin/AboutDlg.h"
 #include "fw/Gdi.h"
 #include "skin/SkinButton.h"
+#include "support/MainWindowTest.h"
 #include "support/MouseInput.h"
 #include "support/ScreenImage.h"
 #include "support/WinTestSupport.h"
@@ -59,23 +61,20 @@ class SkinTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_Settings = AppSettings();
-        g_Settings.outputFile = m_dir.File("Out.txt");
-        g_ComPortList = {"COM1"};
-        g_ProgramDir = m_dir.Path();
-        ResetUiText();
+        ResetTestApp({"COM1"}, m_dir.Path());
+        TestApp().m_settings.outputFile = m_dir.File("Out.txt");
         MouseTo({1000, 900});  // well away from every window
         PumpFor(20);
     }
     void TearDown() override
     {
         m_dlg.reset();
-        ResetUiText();
+        TestApp().m_uiText.Reset();
     }
 
     CReaderDlg& Open()
     {
-        m_dlg = std::make_unique<CReaderDlg>();
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
         EXPECT_TRUE(m_dlg->Create());
         ::SetWindowPos(m_dlg->m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE);
         ::UpdateWindow(m_dlg->m_hWnd);
@@ -198,7 +197,7 @@ TEST_F(SkinTest, HoverPressedAndDisabledPicturesWithTheirCaptions)
     MouseTo({1000, 900});
     LeftButton(false);
     EXPECT_TRUE(PumpUntil([&] { return !Button(id)->IsHover() && ShowsState(id, kNormal, &why); }, 3000)) << why;
-    EXPECT_FALSE(FileExists(g_Settings.outputFile)) << "Save did not run";
+    EXPECT_FALSE(FileExists(TestApp().m_settings.outputFile)) << "Save did not run";
 
     // Disabled: its picture and an etched caption, grey over a light copy one pixel
     // down and right.
@@ -271,7 +270,7 @@ TEST_F(SkinTest, ExitButtonTipAndCloseLikeTheCloseBox)
     EXPECT_EQ(Button(IDC_SAVE)->TooltipText(), "") << "only the exit button has a tip";
     m_dlg.reset();
 
-    UiText[TXT_EXIT_TOOLTIP] = "Esci dal programma";
+    TestApp().m_uiText[TXT_EXIT_TOOLTIP] = "Esci dal programma";
     Open();
     EXPECT_EQ(Button(IDC_EXIT)->TooltipText(), "Esci dal programma");
     ClickAt(Centre(IDC_EXIT));
@@ -479,7 +478,7 @@ TEST_F(SkinTest, WindowsReleaseEverythingTheyDrawWith)
     // bookkeeping, and watch the process's memory over many open/close cycles.
     long open = 0, afterClose = 0;
     auto cycle = [&] {
-        CAboutDlg about;
+        CAboutDlg about(AboutTitle(KORVEX_VERSION_TEXT));
         about.Create();
         ::SendMessageA(about.Credits().m_hWnd, WM_TIMER, CCreditsStatic::kTimerId, 0);
         open = GdiTally::Live() - base;

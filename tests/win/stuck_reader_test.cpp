@@ -17,6 +17,7 @@
 #include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -91,15 +92,14 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
     const std::vector<std::string> expected = ExpectedLines(samples + "fiscal_dump.expected.txt");
     ASSERT_FALSE(expected.empty());
 
-    ASSERT_EQ(g_CommLibrary.LoadDll((ExeDir() + "Quorlink.dll").c_str()), 1);
-    g_Settings = AppSettings();
-    g_Settings.comPort = std::atoi(com);
-    g_Settings.baudRate = 115200;
-    g_Settings.tabFile = samples + "Korvex_Tab.txt";
-    g_Settings.invalidCharFile = samples + "Korvex_Invalid.txt";
-    g_ComPortList = {std::string("COM") + com};
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll((ExeDir() + "Quorlink.dll").c_str()), 1);
+    ResetTestApp({std::string("COM") + com});
+    TestApp().m_settings.comPort = std::atoi(com);
+    TestApp().m_settings.baudRate = 115200;
+    TestApp().m_settings.tabFile = samples + "Korvex_Tab.txt";
+    TestApp().m_settings.invalidCharFile = samples + "Korvex_Invalid.txt";
     {
-        CReaderDlg dlg;
+        CReaderDlg dlg(TestApp());
         ASSERT_TRUE(dlg.Create());
         // One plain run first, so that what the library keeps for good already exists.
         Click(dlg);
@@ -129,7 +129,7 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         // The next Close finds the frozen reader where the ended one left it, and ends it
         // (the simulated register must see the port closed before it sends again).
         const DWORD t1 = ::GetTickCount();
-        g_CommLibrary.Close(0);
+        TestApp().m_commLibrary.Close(0);
         EXPECT_LT(::GetTickCount() - t1, 5000u);
         PumpFor(300);
         Click(dlg);
@@ -146,7 +146,7 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         EXPECT_EQ(ThreadIds().size(), threads);
         EXPECT_EQ(HandleCount(), handles);
     }
-    g_CommLibrary.Close(0);
-    g_CommLibrary.FreeDll();
+    TestApp().m_commLibrary.Close(0);
+    TestApp().m_commLibrary.FreeDll();
     EXPECT_EQ(::GetModuleHandleA("Quorlink.dll"), nullptr) << "every reference to the library was given back";
 }

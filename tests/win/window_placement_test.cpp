@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/AppSettings.h"
-#include "app/ReaderApp.h"
 #include "res/resource.h"
+#include "fw/App.h"
+#include "support/MainWindowTest.h"
 #include "support/MouseInput.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
@@ -26,53 +26,6 @@ int Value(const std::string& key, const char* name)
     return static_cast<int>(v);
 }
 
-BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
-{
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != found->first || !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, IDC_DATA_VIEW))
-        return TRUE;
-    found->second = hwnd;
-    return FALSE;
-}
-
-// One run of the real program, with the scripted library, until Close.
-class ProgramRun {
-public:
-    explicit ProgramRun(const TempDir& dir)
-    {
-        const std::string exe = dir.File("Korvex.exe");
-        STARTUPINFOA si = {sizeof si};
-        std::string cmd = "\"" + exe + "\"";
-        if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si,
-                              &m_pi))
-            return;
-        std::pair<DWORD, HWND> found(m_pi.dwProcessId, nullptr);
-        for (int i = 0; i < 1000 && !found.second; ++i, ::Sleep(10))
-            ::EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&found));
-        window = found.second;
-        ::WaitForInputIdle(m_pi.hProcess, 5000);  // past the modal loop's first idle
-        ::Sleep(50);
-    }
-    ~ProgramRun()
-    {
-        if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_pi.hProcess, 1);
-        ::CloseHandle(m_pi.hThread);
-        ::CloseHandle(m_pi.hProcess);
-    }
-    bool Close() const
-    {
-        ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        return ::WaitForSingleObject(m_pi.hProcess, 10000) == WAIT_OBJECT_0;
-    }
-    HWND window = nullptr;
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-};
-
 }  // namespace
 
 TEST(WindowPlacement, PositionSizeAndMaximizedStateSurviveARestart)
@@ -81,8 +34,7 @@ TEST(WindowPlacement, PositionSizeAndMaximizedStateSurviveARestart)
     const std::string key = std::string(root) + "\\Korvex\\Settings";
     ::RegDeleteTreeA(HKEY_CURRENT_USER, root);
     TempDir dir;
-    ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);
-    ::CopyFileA((ExeDir() + "testlibs\\scripted\\Quorlink.dll").c_str(), dir.File("Quorlink.dll").c_str(), FALSE);
+    CopyProgram(dir, "scripted");
 
     const RECT placed = {143, 97, 143 + 560, 97 + 430};
     {
@@ -120,6 +72,9 @@ namespace {
 
 // A window whose initialisation stops before it completes.
 class UnfinishedDlg : public CReaderDlg {
+public:
+    using CReaderDlg::CReaderDlg;
+
 protected:
     BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
 };
@@ -129,8 +84,7 @@ class PlacementInProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_Settings = AppSettings();
-        g_ComPortList = {"COM1"};
+        ResetTestApp({"COM1"});
         AfxGetApp()->SetRegistryKey("Velto\\Korvex_placement_test");
         m_key = "Software\\Velto\\Korvex_placement_test\\" + AfxGetApp()->AppName() + "\\Settings";
         ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velto\\Korvex_placement_test");
@@ -144,7 +98,7 @@ protected:
     HWND Open()
     {
         m_dlg.reset();  // first: closing stores its own placement
-        m_dlg = std::make_unique<Dlg>();
+        m_dlg = std::make_unique<Dlg>(TestApp());
         EXPECT_TRUE(m_dlg->Create());
         return m_dlg->m_hWnd;
     }

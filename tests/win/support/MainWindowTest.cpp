@@ -1,0 +1,80 @@
+// The test program's application state and runs of the real program.
+#include "support/MainWindowTest.h"
+
+#include <utility>
+
+#include "app/ReaderApp.h"
+#include "res/resource.h"
+
+namespace wintest {
+
+AppContext& TestApp()
+{
+    return theApp.Context();
+}
+
+void ResetTestApp(const std::vector<std::string>& ports, const std::string& programDir)
+{
+    AppContext& app = TestApp();
+    app.m_settings = AppSettings();
+    app.m_comPortList = ports;
+    app.m_programDir = programDir;
+    app.m_uiText.Reset();
+    app.m_sharedTranslation = TranslationTables();
+}
+
+void CopyProgram(const TempDir& dir, const char* libraryVariant)
+{
+    ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);
+    if (libraryVariant)
+        ::CopyFileA((ExeDir() + "testlibs\\" + libraryVariant + "\\Quorlink.dll").c_str(),
+                    dir.File("Quorlink.dll").c_str(), FALSE);
+}
+
+namespace {
+BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
+{
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != found->first || !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, IDC_DATA_VIEW))
+        return TRUE;
+    found->second = hwnd;
+    return FALSE;
+}
+}  // namespace
+
+ProgramRun::ProgramRun(const TempDir& dir)
+{
+    const std::string exe = dir.File("Korvex.exe");
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si,
+                          &m_pi))
+        return;
+    std::pair<DWORD, HWND> found(m_pi.dwProcessId, nullptr);
+    for (int i = 0; i < 1000 && !found.second; ++i, ::Sleep(10))
+        ::EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&found));
+    window = found.second;
+    ::WaitForInputIdle(m_pi.hProcess, 5000);  // past the modal loop's first idle
+    ::Sleep(50);
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (!m_pi.hProcess)
+        return;
+    if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(m_pi.hProcess, 1);
+    ::CloseHandle(m_pi.hThread);
+    ::CloseHandle(m_pi.hProcess);
+}
+
+bool ProgramRun::Close() const
+{
+    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return ::WaitForSingleObject(m_pi.hProcess, 10000) == WAIT_OBJECT_0;
+}
+
+}  // namespace wintest

@@ -1,0 +1,43 @@
+// The test program's own application state, which the main windows of the tests are
+// opened with, and runs of the real program copied into a folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/WinTestSupport.h"
+#include "ui/AppContext.h"
+
+namespace wintest {
+
+// The application object's state in this test program (each test runs in a process of
+// its own). The communication library stays loaded until a test frees it.
+AppContext& TestApp();
+// Settings, texts and tables as a fresh start leaves them, with the given port list and
+// program folder.
+void ResetTestApp(const std::vector<std::string>& ports, const std::string& programDir = std::string());
+
+// Copies the program into the folder, with the named test library beside it (none for
+// null).
+void CopyProgram(const TempDir& dir, const char* libraryVariant);
+
+// One run of the program copied into the folder (its own current folder), from start
+// until Close; window is its main window, or null when none showed.
+class ProgramRun {
+public:
+    explicit ProgramRun(const TempDir& dir);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+    // Closes the main window; true when the program then ended.
+    bool Close() const;
+
+    HWND window = nullptr;
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
+}  // namespace wintest
