@@ -43,6 +43,7 @@ public:
     void Release();
 
     HDC Dc() const { return m_dc; }
+    HBITMAP Bitmap() const { return m_bitmap; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     explicit operator bool() const { return m_dc != nullptr; }

@@ -10,6 +10,7 @@
 
 #include "core/LineFind.h"
 #include "core/UiText.h"
+#include "ui/AppContext.h"
 #include "fw/App.h"
 #include "res/resource.h"
 

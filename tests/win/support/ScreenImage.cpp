@@ -1,6 +1,9 @@
 // Screen checks of drawn windows.
 #include "ScreenImage.h"
 
+#include "core/UiText.h"
+#include "res/version.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -83,7 +86,7 @@ void ShowAt(HWND window, int x, int y)
     ::SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
-ShownAbout::ShownAbout()
+ShownAbout::ShownAbout() : m_about(AboutTitle(KORVEX_VERSION_TEXT))
 {
     if (m_about.Create())
         ShowAt(m_about.m_hWnd, 20, 20);
