@@ -16,6 +16,9 @@ run() {
     if "$@"; then passed=$((passed + 1)); else status=1 failed=$((failed + 1)); fi
 }
 
+# No folder includes one above it or beside it.
+run "$root/scripts/check-layers.sh"
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 run ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 # The reader-to-window hand-off under ThreadSanitizer.
