@@ -351,9 +351,8 @@ TEST_F(AllocFailureTest, PrintAndPreviewKeepTheLinesWhereverMemoryRunsOut)
 // once. The next run fills the view again.
 TEST_F(AllocFailureTest, AFullViewLetsTheRunGoOnIntoTheRecord)
 {
-    const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
-    HMODULE m = ::GetModuleHandleA(lib.c_str());
+    HMODULE m = LoadScriptedLibrary();
+    ASSERT_NE(m, nullptr);
     const Scripted scripted = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),
                                ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead")};
     scripted.reset();

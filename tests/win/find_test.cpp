@@ -48,9 +48,8 @@ class FindTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-        ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
-        HMODULE m = ::GetModuleHandleA(lib.c_str());
+        HMODULE m = LoadScriptedLibrary();
+        ASSERT_NE(m, nullptr);
         s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
         s_queueRead = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
     }

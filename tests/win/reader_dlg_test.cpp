@@ -115,9 +115,8 @@ class ReaderDlgTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-        ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
-        HMODULE m = ::GetModuleHandleA(lib.c_str());
+        HMODULE m = LoadScriptedLibrary();
+        ASSERT_NE(m, nullptr);
         s_lib = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),         ExportOf<PFN_Test_SetPorts>(m, "Test_SetPorts"),
                  ExportOf<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult"), ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead"),
                  ExportOf<PFN_Test_QueueRawRead>(m, "Test_QueueRawRead"), ExportOf<PFN_Test_GetStats>(m, "Test_GetStats")};

@@ -23,6 +23,12 @@ void ResetTestApp(const std::vector<std::string>& ports, const std::string& prog
     app.m_sharedTranslation = TranslationTables();
 }
 
+HMODULE LoadScriptedLibrary()
+{
+    const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
+    return TestApp().m_commLibrary.LoadDll(lib.c_str()) == 1 ? ::GetModuleHandleA(lib.c_str()) : nullptr;
+}
+
 void CopyProgram(const TempDir& dir, const char* libraryVariant)
 {
     ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);

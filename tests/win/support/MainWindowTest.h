@@ -19,6 +19,10 @@ AppContext& TestApp();
 // program folder.
 void ResetTestApp(const std::vector<std::string>& ports, const std::string& programDir = std::string());
 
+// Loads the scripted test library (testlibs\scripted) into the test program's binding;
+// its module, or null when it did not load.
+HMODULE LoadScriptedLibrary();
+
 // Copies the program into the folder, with the named test library beside it (none for
 // null).
 void CopyProgram(const TempDir& dir, const char* libraryVariant);
