@@ -18,21 +18,34 @@ std::string ExeBaseName()
     std::wstring path(32768, L'\0');
     DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(n < path.size() ? n : 0);
-    size_t slash = path.find_last_of(L"\\/");
-    if (slash != std::wstring::npos)
-        path.erase(0, slash + 1);
-    size_t dot = path.rfind(L'.');
-    if (dot != std::wstring::npos)
-        path.erase(dot);
-    if (path.empty())
-        return std::string();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string name(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &name[0], size, nullptr,
-                              nullptr);
+    path.erase(0, path.find_last_of(L"\\/") + 1);  // npos + 1: nothing
+    path.resize(std::min(path.rfind(L'.'), path.size()));
+    // Room for the widest code page (UTF-8: three bytes for a UTF-16 unit).
+    std::string name(path.size() * 3, '\0');
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &name[0],
+                                           static_cast<int>(name.size()), nullptr, nullptr);
+    name.resize(size > 0 ? size : 0);
     return name;
+}
+
+bool OfThisThread(HWND hwnd)
+{
+    return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
+}
+
+HWND UsableOwner(HWND candidate)
+{
+    if (!candidate || !::IsWindow(candidate))
+        return nullptr;
+    HWND root = ::GetAncestor(candidate, GA_ROOT);
+    if (!root || !OfThisThread(root) || !::IsWindowVisible(root))
+        return nullptr;
+    if (::IsWindowEnabled(root))
+        return root;
+    HWND popup = ::GetLastActivePopup(root);
+    if (popup && popup != root && OfThisThread(popup) && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup))
+        return popup;
+    return nullptr;
 }
 }  // namespace
 
@@ -112,28 +125,6 @@ HINSTANCE AfxGetResourceHandle()
     return ::GetModuleHandleA(nullptr);
 }
 
-namespace {
-bool OfThisThread(HWND hwnd)
-{
-    return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
-}
-
-HWND UsableOwner(HWND candidate)
-{
-    if (!candidate || !::IsWindow(candidate))
-        return nullptr;
-    HWND root = ::GetAncestor(candidate, GA_ROOT);
-    if (!root || !OfThisThread(root) || !::IsWindowVisible(root))
-        return nullptr;
-    if (::IsWindowEnabled(root))
-        return root;
-    HWND popup = ::GetLastActivePopup(root);
-    if (popup && popup != root && OfThisThread(popup) && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup))
-        return popup;
-    return nullptr;
-}
-}  // namespace
-
 HWND AfxGetModalOwner(HWND preferred)
 {
     if (HWND owner = UsableOwner(preferred))
@@ -151,11 +142,6 @@ int AfxMessageBox(HWND preferredOwner, const char* text, UINT type)
     if (caption.empty())
         caption = ExeBaseName();
     return ::MessageBoxA(AfxGetModalOwner(preferredOwner), text, caption.c_str(), type);
-}
-
-int AfxMessageBox(const char* text, UINT type)
-{
-    return AfxMessageBox(nullptr, text, type);
 }
 
 void AfxAddModelessDialog(HWND dialog)

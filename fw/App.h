@@ -41,22 +41,17 @@ private:
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetResourceHandle();
 // The window that should own a modal dialog or message box opened now by this thread:
-// `preferred` when it can, else this thread's active window, else the application's
-// main window. Each is taken as its top-level window and only when that is a visible
-// window of this thread; when it is disabled because a modal dialog of its own is open,
-// that dialog (the last active popup) owns the new one instead, so closing the new box
-// never enables a window that must stay disabled. Null when none fits.
+// the top-level window of `preferred`, else of the active window, else the main window,
+// the first that is a visible window of this thread. When a modal dialog of its own keeps
+// it disabled, that dialog owns the new box, so closing the box never enables it. Or null.
 HWND AfxGetModalOwner(HWND preferred = nullptr);
-// A modal message box captioned with the application name, owned by
-// AfxGetModalOwner() (with `preferredOwner` as the preferred window).
-int AfxMessageBox(const char* text, UINT type = MB_OK);
+// A modal message box captioned with the application name, owned by AfxGetModalOwner().
 int AfxMessageBox(HWND preferredOwner, const char* text, UINT type);
+inline int AfxMessageBox(const char* text, UINT type = MB_OK) { return AfxMessageBox(nullptr, text, type); }
 
 // Modeless dialogs of the calling thread (the Find box, say) get their keyboard input
-// through IsDialogMessage in every message loop of the framework. A dialog that is gone
-// is dropped by itself; removing it first is still tidier.
+// through IsDialogMessage in every message loop of ours; one that is gone drops out.
 void AfxAddModelessDialog(HWND dialog);
 void AfxRemoveModelessDialog(HWND dialog);
-// The message loops' step before dispatching: true when a registered modeless dialog
-// took the message.
+// The loops' step before dispatching: true when a registered modeless dialog took it.
 bool AfxPreTranslateModeless(MSG* msg);

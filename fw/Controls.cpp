@@ -48,11 +48,6 @@ void CToolTipCtrl::DelTool(HWND tool) const
     ::SendMessageA(m_hWnd, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-void CToolTipCtrl::RelayEvent(MSG* msg) const
-{
-    ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
-}
-
 std::string CToolTipCtrl::GetText(HWND tool) const
 {
     char text[256] = "";

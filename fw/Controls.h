@@ -35,8 +35,7 @@ public:
     void DestroyWindow();
     void AddTool(HWND tool, const char* text) const;
     void DelTool(HWND tool) const;
-    void RelayEvent(MSG* msg) const;
-    // The text of a tool; empty when it has none.
+    void RelayEvent(MSG* msg) const { ::SendMessageA(m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
     std::string GetText(HWND tool) const;
 
     HWND m_hWnd = nullptr;

@@ -7,8 +7,8 @@
 #include <new>
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOKCommand)
-    ON_COMMAND(IDCANCEL, OnCancelCommand)
+    ON_COMMAND(IDOK, OnOK)  // virtual: a dialog's own OnOK runs
+    ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParent(parent) {}
@@ -99,9 +99,8 @@ bool CDialog::Create(CWnd* parent)
     m_bModal = false;
     m_result = -1;
     HWND owner = m_pParent ? m_pParent->m_hWnd : nullptr;
-    HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
-                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-    return hwnd != nullptr;
+    return ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+                                &CDialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void CDialog::EndDialog(int result)
@@ -134,13 +133,6 @@ void CDialog::OnOK()
     UpdateData(true);
     EndDialog(IDOK);
 }
-
-void CDialog::OnCancel()
-{
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::DoDataExchange(bool) {}
 
 void DDX_Check(CWnd* dlg, bool save, int id, int& value)
 {

@@ -16,23 +16,21 @@ public:
     void EndDialog(int result);
     int Result() const { return m_result; }
 
-    // Moves values between controls and members: save = true takes them from the
-    // controls. Returns false when the window does not exist.
+    // Moves values between controls and members (save: from the controls); false without a window.
     bool UpdateData(bool save = true);
 
     // Accelerator keys for input to the dialog and its controls; the caller keeps the
     // table alive while the dialog has it.
     void SetAccelerators(HACCEL accel) { m_hAccel = accel; }
-    // What the modal loop does with a message before dispatching it: the accelerators,
-    // then the registered modeless dialogs, then the dialog's own keyboard handling.
-    // True when the message was taken.
+    // The modal loop's step before dispatching: the accelerators, the registered modeless
+    // dialogs, then the dialog's own keyboard handling. True when the message was taken.
     bool TranslateDialogInput(MSG* msg);
 
 protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
-    virtual void OnCancel();
-    virtual void DoDataExchange(bool save);
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    virtual void DoDataExchange(bool) {}
 
     UINT m_templateId;
     CWnd* m_pParent;
@@ -41,8 +39,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void OnOKCommand() { OnOK(); }
-    void OnCancelCommand() { OnCancel(); }
     bool m_bModal = false;
     bool m_bEnded = false;
     int m_result = -1;

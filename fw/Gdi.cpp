@@ -1,6 +1,7 @@
-// Counting of the skinned controls' GDI objects; memory surfaces; buffered painting.
+// Counting of the skinned controls' GDI objects; memory surfaces; DPI; buffered painting.
 #include "fw/Gdi.h"
 
+#include "core/DpiScale.h"
 #include "core/ViewMath.h"
 
 #include <atomic>
@@ -18,24 +19,19 @@ void Count(long delta)
 
 bool Delete(HGDIOBJ object)
 {
-    if (!object)
-        return false;
-    Count(-1);
-    return ::DeleteObject(object) != 0;
+    Count(object ? -1 : 0);
+    return object && ::DeleteObject(object) != 0;
 }
 
 bool DeleteDC(HDC dc)
 {
-    if (!dc)
-        return false;
-    Count(-1);
-    return ::DeleteDC(dc) != 0;
+    Count(dc ? -1 : 0);
+    return dc && ::DeleteDC(dc) != 0;
 }
 
 void HandedOver(HGDIOBJ object)
 {
-    if (object)
-        Count(-1);
+    Count(object ? -1 : 0);
 }
 
 long Live()
@@ -107,6 +103,24 @@ int PointsToLogical(HDC dc, int points)
     ::DPtoLP(dc, &pt, 1);
     ::DPtoLP(dc, &origin, 1);
     return pt.y - origin.y;
+}
+
+int SystemDpi()
+{
+    CClientDC screen(nullptr);
+    return UsableDpi(screen.Dc() ? ::GetDeviceCaps(screen.Dc(), LOGPIXELSX) : 0);
+}
+
+int WindowDpi(HWND window)
+{
+    // Looked up once; user32 stays loaded for the life of the process.
+    static const auto entry = [] {
+        HMODULE user32 = ::GetModuleHandleA("user32.dll");
+        FARPROC proc = user32 ? ::GetProcAddress(user32, "GetDpiForWindow") : nullptr;
+        return reinterpret_cast<UINT(WINAPI*)(HWND)>(reinterpret_cast<void*>(proc));
+    }();
+    const UINT dpi = entry && window ? entry(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
 CBufferedPaint::CBufferedPaint(HWND wnd) : m_wnd(wnd), m_painting(true), m_target(::BeginPaint(wnd, &m_ps))

@@ -1,13 +1,12 @@
-// The drawing toolkit of every window: points to logical units, scoped selection,
-// memory surfaces, and painting through an off-screen buffer.
-//
-// GDI objects and memory device contexts of the skinned controls are counted when made
-// and when deleted (or handed to a window), so a count of the live ones shows that a
-// control released everything it made.
+// The drawing toolkit of every window: points to logical units, the display scale,
+// scoped selection, memory surfaces, and painting through an off-screen buffer.
 #pragma once
 
 #include <windows.h>
 
+// GDI objects and memory device contexts of the skinned controls are counted when made
+// and when deleted (or handed to a window), so a count of the live ones shows that a
+// control released everything it made.
 namespace GdiTally {
 
 void Count(long delta);
@@ -37,8 +36,7 @@ public:
 
     // A blank bitmap compatible with the reference context.
     bool Create(HDC reference, int width, int height);
-    // Takes a copy of a bitmap (the caller keeps the bitmap); its size becomes the
-    // surface's size.
+    // A copy of a bitmap (the caller keeps the bitmap), at the bitmap's size.
     bool CreateFrom(HDC reference, HBITMAP picture);
     void Release();
 
@@ -70,10 +68,15 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-// Font sizes in points to logical heights of a device context: size × vertical pixels
-// per inch ÷ 72 (truncated toward zero), converted from device to logical units of the
-// context. The sign of the size is kept.
+// Font sizes in points to logical heights of a device context (by its vertical pixels
+// per inch, in its logical units). The sign of the size is kept.
 int PointsToLogical(HDC dc, int points);
+
+// The display scale in dots per inch (96 at 100 %): the window's own where the system
+// knows one per window (Windows 10 from 1607 on, found in user32 at run time: Windows 7
+// lacks it), else the system's, the screen's horizontal pixels per logical inch. Never 0.
+int WindowDpi(HWND window);
+int SystemDpi();
 
 // Selects an object into a device context for as long as it lives (nothing for null).
 class CSelectObject {

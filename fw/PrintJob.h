@@ -14,19 +14,14 @@ public:
     CPageSource(const CPageSource&) = delete;
     CPageSource& operator=(const CPageSource&) = delete;
 
-    // Begins a job whose pages are laid out for the printer `dc`: the page count (at
-    // least 1).
+    // Begins a job laid out for the printer `dc`; returns the page count (at least 1).
     virtual int BeginJob(HDC dc) = 0;
-    // Draws page `page` (1 … page count) on `dc`: the printer, or a recording of a page
-    // made for it.
+    // Draws page `page` (from 1) on `dc`: the printer, or a recording of a page made for it.
     virtual void PrintPage(HDC dc, int page) = 0;
     virtual void EndJob() = 0;
     virtual const std::string& DocumentName() const = 0;
 
-    // Its printer dialog is open.
     bool IsPrinterDialogOpen() const { return m_bInPrinterDialog; }
-    // Expires with this object: code that ran a modal loop checks it before going on.
-    std::weak_ptr<bool> AliveToken() const { return m_alive; }
 
 private:
     friend void PrintDirect(CPageSource& source, HWND owner);

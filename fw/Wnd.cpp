@@ -12,9 +12,8 @@
 #include <unordered_map>
 
 namespace {
-// Which object each bound window has. A table of our own rather than a window property:
-// every message looks its window up, and under Wine a property read is a round trip to
-// the server.
+// Which object each bound window has: our own table, as every message looks its window
+// up and under Wine a window property read is a round trip to the server.
 std::mutex g_bindingLock;
 std::unordered_map<HWND, CWnd*>& Bindings()
 {
@@ -23,7 +22,33 @@ std::unordered_map<HWND, CWnd*>& Bindings()
 }
 // The object whose window this thread is creating, bound at the window's first message.
 thread_local CWnd* t_creating = nullptr;
+
+// A C++ exception must never unwind through the system's code that called a window
+// procedure: it would end the process there. The procedures catch everything, give the
+// message a harmless answer and tell the operator once, from a message of its own.
+const char kOutOfMemoryText[] =
+    "There was not enough memory to finish the last action. The program goes on running.";
+const char kFaultText[] = "An internal error stopped the last action. The program goes on running.";
+
+UINT FaultNoticeMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("Korvex.FaultNotice");
+    return message;
 }
+
+// The window that will show the notice, while one is on its way (this thread's windows).
+thread_local HWND t_noticeWindow = nullptr;
+
+void ShowFaultNotice(HWND hwnd, WPARAM outOfMemory)
+{
+    t_noticeWindow = nullptr;
+    // Texts and caption without allocating: memory may still be short.
+    const CWinApp* app = AfxGetApp();
+    const char* caption = app && !app->AppName().empty() ? app->AppName().c_str() : "Error";
+    ::MessageBoxA(::IsWindowVisible(hwnd) ? hwnd : nullptr, outOfMemory ? kOutOfMemoryText : kFaultText, caption,
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+}  // namespace
 
 CWnd::~CWnd()
 {
@@ -40,11 +65,6 @@ const MsgMap* CWnd::GetThisMessageMap()
     return &map;
 }
 
-const MsgMap* CWnd::GetMessageMap() const
-{
-    return GetThisMessageMap();
-}
-
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
     if (!hwnd)
@@ -58,11 +78,9 @@ bool CWnd::Attach(HWND hwnd)
 {
     if (!hwnd || m_hWnd || !::IsWindow(hwnd))
         return false;
-    {
-        std::lock_guard<std::mutex> lock(g_bindingLock);
-        if (!Bindings().emplace(hwnd, this).second)
-            return false;
-    }
+    std::lock_guard<std::mutex> lock(g_bindingLock);
+    if (!Bindings().emplace(hwnd, this).second)
+        return false;
     m_hWnd = hwnd;
     return true;
 }
@@ -75,11 +93,6 @@ bool CWnd::SubclassWindow(HWND hwnd)
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
     return true;
-}
-
-bool CWnd::SubclassDlgItem(UINT id, CWnd* parent)
-{
-    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
 const char* CWnd::RegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background)
@@ -116,11 +129,6 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWO
     return hwnd != nullptr && m_hWnd == hwnd;
 }
 
-bool CWnd::DestroyWindow()
-{
-    return m_hWnd && ::DestroyWindow(m_hWnd);
-}
-
 HWND CWnd::UnsubclassWindow()
 {
     HWND hwnd = m_hWnd;
@@ -128,10 +136,8 @@ HWND CWnd::UnsubclassWindow()
         return nullptr;
     if (m_pfnSuper)
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    {
-        std::lock_guard<std::mutex> lock(g_bindingLock);
-        Bindings().erase(hwnd);
-    }
+    std::lock_guard<std::mutex> lock(g_bindingLock);
+    Bindings().erase(hwnd);
     m_pfnSuper = nullptr;
     m_hWnd = nullptr;
     return hwnd;
@@ -142,11 +148,6 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp)
     if (m_pfnSuper)
         return ::CallWindowProcA(m_pfnSuper, m_hWnd, msg, wp, lp);
     return ::DefWindowProcA(m_hWnd, msg, wp, lp);
-}
-
-LRESULT CWnd::Default()
-{
-    return DefWindowProc(m_current.msg, m_current.wp, m_current.lp);
 }
 
 int CWnd::ThumbTrackPosition() const
@@ -160,11 +161,6 @@ int CWnd::ThumbTrackPosition() const
     if (::GetScrollInfo(bar ? bar : m_hWnd, which, &si) && (si.nTrackPos & 0xFFFF) == reported)
         return si.nTrackPos;
     return reported;
-}
-
-bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
-{
-    return false;
 }
 
 const MsgMapEntry* CWnd::FindEntry(UINT msg, WPARAM wp) const
@@ -183,6 +179,7 @@ const MsgMapEntry* CWnd::FindEntry(UINT msg, WPARAM wp) const
 
 LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
 {
+    const POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (e->sig) {
     case MsgSig::Raw:
         return (wnd->*reinterpret_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(e->handler))(wp, lp);
@@ -193,11 +190,9 @@ LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT, int, int)>(e->handler))(
             static_cast<UINT>(wp), static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return 0;
-    case MsgSig::Mouse: {
-        POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    case MsgSig::Mouse:
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT, POINT)>(e->handler))(static_cast<UINT>(wp), pt);
         return 0;
-    }
     case MsgSig::NoErase:
         return 1;
     case MsgSig::SetCursor:
@@ -205,12 +200,10 @@ LRESULT CWnd::Dispatch(CWnd* wnd, const MsgMapEntry* e, WPARAM wp, LPARAM lp)
                 reinterpret_cast<HWND>(wp), LOWORD(lp), HIWORD(lp)))
             return TRUE;
         return wnd->DefWindowProc(WM_SETCURSOR, wp, lp);
-    case MsgSig::Wheel: {
-        POINT pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    case MsgSig::Wheel:
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT, short, POINT)>(e->handler))(
             LOWORD(wp), static_cast<short>(HIWORD(wp)), pt);
         return 0;
-    }
     case MsgSig::Scroll:
         (wnd->*reinterpret_cast<void (CWnd::*)(UINT, HWND)>(e->handler))(LOWORD(wp), reinterpret_cast<HWND>(lp));
         return 0;
@@ -244,34 +237,6 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     return Dispatch(this, entry, wp, lp);
 }
 
-namespace {
-// A C++ exception must never unwind through the system's code that called a window
-// procedure: it would end the process there. The procedures catch everything, give the
-// message a harmless answer and tell the operator once, from a message of its own.
-const char kOutOfMemoryText[] =
-    "There was not enough memory to finish the last action. The program goes on running.";
-const char kFaultText[] = "An internal error stopped the last action. The program goes on running.";
-
-UINT FaultNoticeMessage()
-{
-    static const UINT message = ::RegisterWindowMessageA("Korvex.FaultNotice");
-    return message;
-}
-
-// The window that will show the notice, while one is on its way (this thread's windows).
-thread_local HWND t_noticeWindow = nullptr;
-
-void ShowFaultNotice(HWND hwnd, WPARAM outOfMemory)
-{
-    t_noticeWindow = nullptr;
-    // Texts and caption without allocating: memory may still be short.
-    const CWinApp* app = AfxGetApp();
-    const char* caption = app && !app->AppName().empty() ? app->AppName().c_str() : "Error";
-    ::MessageBoxA(::IsWindowVisible(hwnd) ? hwnd : nullptr, outOfMemory ? kOutOfMemoryText : kFaultText, caption,
-                  MB_OK | MB_ICONEXCLAMATION);
-}
-}  // namespace
-
 LRESULT CWnd::CaughtInWindowProc(HWND hwnd, UINT msg, bool outOfMemory)
 {
     if (msg == WM_PAINT)
@@ -283,11 +248,7 @@ LRESULT CWnd::CaughtInWindowProc(HWND hwnd, UINT msg, bool outOfMemory)
         if (::PostMessageA(top, FaultNoticeMessage(), outOfMemory ? 1 : 0, 0))
             t_noticeWindow = top;
     }
-    if (msg == WM_NCCREATE)
-        return FALSE;
-    if (msg == WM_CREATE)
-        return -1;
-    return 0;
+    return msg == WM_CREATE ? -1 : 0;  // creation fails (FALSE for WM_NCCREATE)
 }
 
 LRESULT CALLBACK CWnd::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -314,14 +275,13 @@ LRESULT CWnd::RouteMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         wnd = t_creating;
         t_creating = nullptr;
         if (!wnd->Attach(hwnd))
-            return ::DefWindowProcA(hwnd, msg, wp, lp);
+            wnd = nullptr;
     }
     if (!wnd)
         return ::DefWindowProcA(hwnd, msg, wp, lp);
 
-    // The message being dispatched goes back to the one before it however this one
-    // ends, unless a handler destroyed the window, and with it a wrapper that deletes
-    // itself.
+    // The message being dispatched goes back to the one before however this one ends,
+    // unless a handler destroyed the window (and with it a wrapper that deletes itself).
     struct CurrentGuard {
         HWND hwnd;
         CWnd* wnd;

@@ -36,10 +36,12 @@ public:
 
     // Binds this object to an existing window (a control from a dialog template).
     bool SubclassWindow(HWND hwnd);
-    bool SubclassDlgItem(UINT id, CWnd* parent);
+    bool SubclassDlgItem(UINT id, CWnd* parent)
+    {
+        return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+    }
     // Gives the window back its own procedure and forgets it.
     HWND UnsubclassWindow();
-    // The wrapper bound to a window, or null.
     static CWnd* FromHandle(HWND hwnd);
     // Creates a window of a class made by RegisterWndClass, bound to this object from
     // its first message on.
@@ -48,7 +50,7 @@ public:
     // A window class whose windows are created by CreateEx; registered once per set of
     // arguments. Returns the class name.
     static const char* RegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
-    bool DestroyWindow();
+    bool DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
 
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
     {
@@ -58,15 +60,13 @@ public:
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
     bool IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
-    HWND GetParent() const { return ::GetParent(m_hWnd); }
 
 protected:
-    // Runs the handler that the message map names for the message, or the default.
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // The handling the window had before it was bound (the control's own procedure).
     virtual LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // Default handling of the message being dispatched right now.
-    LRESULT Default();
+    LRESULT Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
     // The thumb's position of the scroll message being dispatched, in full: the message
     // carries 16 bits, the bar knows all 32 while the thumb is dragged.
     int ThumbTrackPosition() const;
@@ -76,16 +76,12 @@ protected:
     virtual void PostNcDestroy() {}
     // Sees the window's own mouse messages before they are handled; true ends them
     // there. The dialogs run in the system's modal loop, which has no such step.
-    virtual bool PreTranslateMessage(MSG* msg)
-    {
-        (void)msg;
-        return false;
-    }
+    virtual bool PreTranslateMessage(MSG*) { return false; }
     // WM_DRAWITEM and friends are sent to the parent; the parent hands them back to
     // the child's wrapper here. Return true when handled.
-    virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+    virtual bool OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
-    virtual const MsgMap* GetMessageMap() const;
+    virtual const MsgMap* GetMessageMap() const { return GetThisMessageMap(); }
     static const MsgMap* GetThisMessageMap();
 
     // Every window of ours gets its messages here; no C++ exception leaves it.
@@ -104,8 +100,6 @@ private:
     struct CurrentMsg { UINT msg; WPARAM wp; LPARAM lp; };
     CurrentMsg m_current{};
 };
-
-// --- message map macros -----------------------------------------------------------
 
 #define DECLARE_MESSAGE_MAP()                                  \
 protected:                                                     \

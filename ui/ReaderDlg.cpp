@@ -24,7 +24,6 @@
 #include "core/OutputFile.h"
 #include "ui/OutputPathBox.h"
 #include "ui/WindowPlacementStore.h"
-#include "fw/WindowDpi.h"
 
 namespace {
 const int kIndentItems = 51;       // "0" to "50"

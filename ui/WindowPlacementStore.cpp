@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fw/App.h"
-#include "fw/WindowDpi.h"
+#include "fw/Gdi.h"
 #include "core/DpiScale.h"
 #include "core/WindowRectMath.h"
 

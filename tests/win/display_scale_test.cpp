@@ -9,7 +9,7 @@
 
 #include "core/DpiScale.h"
 #include "fw/Dialog.h"
-#include "fw/WindowDpi.h"
+#include "fw/Gdi.h"
 #include "res/resource.h"
 #include "skin/SkinButton.h"
 #include "support/WinTestSupport.h"
