@@ -2,11 +2,14 @@
 #include "app/ReaderApp.h"
 
 #include <commctrl.h>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "core/AppSettings.h"
+#include "core/CommandLine.h"
 #include "core/PathParts.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
@@ -25,6 +28,53 @@ std::string ComPortName(int number)
     char name[32];
     std::snprintf(name, sizeof name, "COM%d", number);
     return name;
+}
+
+bool SameLetters(const std::string& a, const char* b)
+{
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    return i == a.size() && !b[i];
+}
+
+std::string ListText(const std::vector<std::string>& items)
+{
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text.empty() ? "(none)" : text;
+}
+
+// The options of the command line, with the port and baud rate checked against the
+// lists the window offers.
+StartOptions ReadStartOptions(const AppContext& c)
+{
+    const std::string_view tail = CommandLineTail(::GetCommandLineA());
+    StartOptions start;
+    // /exit counts even beside a bad option: a bad command line then ends quietly.
+    for (const std::string& arg : SplitCommandLine(tail))
+        if (SameLetters(arg, "/exit"))
+            start.unattended = true;
+    CommandLineResult parsed = ParseCommandLine(tail);
+    if (!parsed.ok) {
+        start.error = parsed.error;
+        return start;
+    }
+    start.options = parsed.options;
+    const CommandLineOptions& o = start.options;
+    const auto& ports = c.m_comPortList;
+    if (o.port && std::find(ports.begin(), ports.end(), ComPortName(*o.port)) == ports.end()) {
+        start.error = "The port " + ComPortName(*o.port) + " given with /port is not one of the ports present: " +
+                      ListText(ports) + ".";
+        return start;
+    }
+    const auto& bauds = c.m_baudRateList;
+    if (o.baud && std::find(bauds.begin(), bauds.end(), std::to_string(*o.baud)) == bauds.end())
+        start.error = "The baud rate " + std::to_string(*o.baud) + " given with /baud is not one of " +
+                      ListText(bauds) + ".";
+    return start;
 }
 }  // namespace
 
@@ -72,7 +122,12 @@ BOOL CReaderApp::StartUp()
     c.m_uiText.LoadLanguage(c.m_settings.languageFile);
 
     if (!c.m_commLibrary.LoadDll(kLibraryName)) {
-        AfxMessageBox("ERROR LOAD DLL", MB_OK);
+        // Unattended, nothing can be recorded: the exit code says so without a box.
+        m_unattended = ReadStartOptions(c).unattended;
+        if (m_unattended)
+            m_exitCode = kExitNothingArrived;
+        else
+            AfxMessageBox("ERROR LOAD DLL", MB_OK);
         return FALSE;
     }
     c.m_commLibrary.SetInterface(3, 0);
@@ -81,11 +136,20 @@ BOOL CReaderApp::StartUp()
             c.m_comPortList.push_back(ComPortName(i));
     }
 
+    // After the port list: a port that is not in it is a bad value.
+    const StartOptions start = ReadStartOptions(c);
+    m_unattended = start.unattended;
+    if (!start.error.empty() && start.unattended) {
+        m_exitCode = kExitBadCommandLine;
+        return FALSE;
+    }
     {
         CReaderDlg dlg(c);
+        dlg.SetStartOptions(start);
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
+        m_exitCode = dlg.ExitCode();
     }
     return FALSE;
 }
@@ -97,7 +161,8 @@ int CReaderApp::ExitInstance()
         c.m_commLibrary.Close(0);
     std::vector<std::string> notKept;
     SaveSettings(c.m_configFilePath, c.m_settings, c.m_programDir, &notKept);
-    if (!notKept.empty())
+    if (!notKept.empty() && !m_unattended)
         AfxMessageBox(NotRememberedMessage(notKept).c_str(), MB_OK | MB_ICONWARNING);
-    return CWinApp::ExitInstance();
+    CWinApp::ExitInstance();
+    return m_exitCode;
 }

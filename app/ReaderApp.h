@@ -25,6 +25,10 @@ public:
 
 private:
     AppContext m_context;
+    // Started with /exit: no box may wait for an operator.
+    bool m_unattended = false;
+    // The process exit code, as the command line's run left it.
+    int m_exitCode = 0;
 };
 
 extern CReaderApp theApp;

@@ -50,6 +50,8 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
     ON_MESSAGE(WM_APP_ACQUISITION, OnAcquisitionMessage)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+    ON_MESSAGE(WM_APP_START_OPTIONS, OnStartOptionsMessage)
+    ON_WM_TIMER()
     ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
     ON_MOUSE_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
     ON_MOUSE_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
@@ -147,6 +149,10 @@ BOOL CReaderDlg::OnInitDialog()
     ::DragAcceptFiles(m_hWnd, TRUE);
     SetupFind();
     m_bInitDone = true;
+    if (m_startOptions.unattended || !m_startOptions.error.empty() || m_startOptions.options.start ||
+        !m_startOptions.options.file.empty() || m_startOptions.options.port || m_startOptions.options.baud ||
+        m_startOptions.options.savePath)
+        ::PostMessageA(m_hWnd, WM_APP_START_OPTIONS, 0, 0);
     return TRUE;
 }
 
@@ -318,13 +324,13 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
     // The running acquisition's record (Load makes it the output file) is never
     // replaced: the run goes on writing it, and the save would cut it short.
     if (m_lastRun.IsLiveFile(path)) {
-        AfxMessageBox("This file is the record of the acquisition that is running, so it can't be replaced "
-                      "until the run stops.\nUse Save As... to save the lines to another file.",
-                      MB_OK | MB_ICONEXCLAMATION);
+        Tell("This file is the record of the acquisition that is running, so it can't be replaced "
+             "until the run stops.\nUse Save As... to save the lines to another file.",
+             MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (WriteTextLines(path, m_view.Lines()) != OUTPUT_OK) {
-        AfxMessageBox(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
         return false;
     }
     return true;
@@ -357,7 +363,7 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
         read = false;
     }
     if (!read) {
-        AfxMessageBox(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
         return;
     }
     m_view.ResetContent();
@@ -683,7 +689,7 @@ bool CReaderDlg::PortPresentForStart()
         return true;
     char text[64];
     std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(m_settings.comPort));
-    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    Tell(text, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -743,6 +749,10 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
             if (deliver && !m_bViewFull && m_view.AddLine(item.text.c_str(), item.follow) < 0)
                 viewFilled = m_bViewFull = true;
             m_lastRun.AppendLine(item.text.c_str());
+            if (deliver && m_bStartRunWatched) {
+                ++m_startRunLines;
+                m_lastLineTick = ::GetTickCount();
+            }
             continue;
         }
         // Only a run whose port opened starts a record: a failed Start must not push a
@@ -759,11 +769,17 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
         // (a click just after a failed Open): its caption stays.
         if (!m_bRunning)
             SetStartCaption(false);
+        // The command line's run ended by itself (or by Stop): what follows it comes
+        // after this delivery.
+        if (!m_bRunning && m_bStartRunWatched) {
+            m_bStartRunWatched = false;
+            ::PostMessageA(m_hWnd, WM_APP_START_OPTIONS, 1, 0);
+        }
         if (!item.text.empty())
-            AfxMessageBox(item.text.c_str(), MB_OK);
+            Tell(item.text.c_str(), MB_OK);
     }
     // Told once, after every line taken here is delivered: the box lets further
     // deliveries run meanwhile, and they must not overtake these.
     if (viewFilled)
-        AfxMessageBox(kViewFullText, MB_OK | MB_ICONEXCLAMATION);
+        Tell(kViewFullText, MB_OK | MB_ICONEXCLAMATION);
 }

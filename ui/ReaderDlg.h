@@ -23,6 +23,7 @@
 #include "ui/LiveMoveResize.h"
 #include "skin/SkinButton.h"
 #include "ui/PortBaudSelector.h"
+#include "ui/StartOptions.h"
 
 struct AppContext;
 struct AppSettings;
@@ -67,6 +68,12 @@ public:
     // The open Find box, or null.
     HWND FindBox() const { return m_hFindBox; }
 
+    // What the command line asks for, acted on once the window is shown; set before
+    // the window is created.
+    void SetStartOptions(const StartOptions& options) { m_startOptions = options; }
+    // The program's exit code as the command line's run has left it.
+    int ExitCode() const { return m_exitCode; }
+
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -81,6 +88,8 @@ protected:
     LRESULT OnGetMinMaxInfo(WPARAM wp, LPARAM lp);
     LRESULT OnAcquisitionMessage(WPARAM wp, LPARAM lp);
     LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
+    LRESULT OnStartOptionsMessage(WPARAM wp, LPARAM lp);
+    void OnTimer(UINT_PTR id);
     // Live move and resize with the mouse, and the size grip's hit-test.
     void OnLButtonDown(UINT flags, POINT point);
     void OnNcLButtonDown(UINT hitTest, POINT point);
@@ -132,6 +141,11 @@ private:
     // Saves the view's lines; false, after telling the user, when they were not saved.
     bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
+    // A message box, or nothing when the command line asked for no one to be there.
+    void Tell(const char* text, UINT type);
+    // The command line's steps: after Stop, save and close as asked.
+    void StopUnattendedRun();
+    void FinishStartOptions(bool received);
     // Find: the keys, and the Find box with its search.
     void SetupFind();
     void CloseFind();
@@ -183,4 +197,13 @@ private:
     std::string m_lastFind;
     bool m_bFindMatchCase = false;
     bool m_bFindDown = true;
+
+    // The command line's run: the quiet time is measured from Start, then from the
+    // last line to arrive.
+    StartOptions m_startOptions;
+    bool m_bStartRunWatched = false;
+    DWORD m_startTick = 0;
+    DWORD m_lastLineTick = 0;
+    size_t m_startRunLines = 0;
+    int m_exitCode = kExitDone;
 };

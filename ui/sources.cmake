@@ -4,6 +4,7 @@ list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/PortBaudSelector.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgFind.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgStart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgMouse.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LiveMoveResize.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowPlacementStore.cpp)

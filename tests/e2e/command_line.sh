@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# End to end under Wine: the program run from the command line alone, with no one at
+# it. Against the simulated register mapped as COM5 it records a dump, stops after the
+# quiet time, saves and ends with 0, the file byte-exact with the reference decoding; a
+# register that never sends ends it with 1 after /wait; a port that is not present, with
+# /exit, ends it with 3 before any window shows.
+source "$(dirname "$0")/e2e-common.bash"
+
+work="$root/build/e2e/command_line"
+rm -rf "$work"; mkdir -p "$work"
+tables=(TAB_FILE="Z:${root//\//\\}\\samples\\Korvex_Tab.txt" INVALID_CHAR_FILE="Z:${root//\//\\}\\samples\\Korvex_Invalid.txt")
+
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+# A dump of register bytes with CR, LF, NUL and invalid bytes mixed in; it ends with a
+# whole line, as the register's dump does.
+make_dump() {
+    python3 - "$1" "$2" <<'PY'
+import random, sys
+rng = random.Random(int(sys.argv[2]))
+out = bytearray()
+for _ in range(rng.randint(200, 500)):
+    for _ in range(rng.randint(0, 60)):
+        r = rng.random()
+        out.append(rng.choice(b'\x00\n\x11\x13\x1b\x07') if r < 0.06 else rng.randint(0x80, 0xFF) if r < 0.8 else rng.randint(1, 255))
+    out.append(13)
+open(sys.argv[1], 'wb').write(out)
+PY
+}
+
+wine_for() { [ "$1" = i686 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
+
+# Records and saves by itself; an earlier file of that name is kept as .bak.
+case_records() {
+    local arch=$1 seed=$2
+    local dir="$work/$arch-records" link="$work/$arch-records/com5"
+    make_program_dir "$dir" "$arch" COM_PORT=1 BAUD_RATE=9600 "${tables[@]}" RIENTRY=2
+    make_dump "$dir/dump.bin" "$seed"
+    python3 "$root/tests/e2e/reference_decoder.py" "$dir/dump.bin" "$root/samples/Korvex_Tab.txt" \
+        "$root/samples/Korvex_Invalid.txt" 2 >"$dir/expected.txt"
+    mkdir -p "$dir/out dir"
+    printf 'older\r\n' >"$dir/out dir/dump.txt"
+    regsim_up 5 "$link" --file "$dir/dump.bin" --wait-open --chunk 1:64 --seed "$seed" --bps 20000 ||
+        { check "$arch records: simulator" 1; return; }
+    local start=$SECONDS
+    (cd "$dir" && timeout 120 "$(wine_for "$arch")" Korvex.exe /port 5 /baud 115200 /start /idle-stop 2 \
+        /save "$(winpath "$dir/out dir/dump.txt")" /exit </dev/null >/dev/null 2>&1)
+    local code=$?
+    regsim_down 5 "$link"
+    check "$arch records: ends by itself with 0 (got $code after $((SECONDS - start)) s)" $([ "$code" -eq 0 ]; echo $?)
+    cmp -s "$dir/out dir/dump.txt" "$dir/expected.txt"
+    check "$arch records: $(wc -l <"$dir/expected.txt") lines byte-exact" $?
+    cmp -s "$dir/out dir/dump.txt.bak" <(printf 'older\r\n')
+    check "$arch records: the replaced file kept as .bak" $?
+    python3 - "$dir/Korvex_Config.txt" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+sys.exit(0 if b'\x01COM_PORT\x02\r\n5\x03' in data and b'\x01BAUD_RATE\x02\r\n115200\x03' in data else 1)
+PY
+    check "$arch records: the port and baud rate are kept as picked ones" $?
+}
+
+# The register never sends: /wait gives up.
+case_silent() {
+    local arch=$1
+    local dir="$work/$arch-silent" link="$work/$arch-silent/com5"
+    make_program_dir "$dir" "$arch" COM_PORT=5 BAUD_RATE=9600 "${tables[@]}"
+    make_dump "$dir/dump.bin" 7
+    regsim_up 5 "$link" --file "$dir/dump.bin" --wait-open --open-delay 60000 ||
+        { check "$arch silent: simulator" 1; return; }
+    local start=$SECONDS
+    (cd "$dir" && timeout 60 "$(wine_for "$arch")" Korvex.exe /start /wait 3 /save "$(winpath "$dir/never.txt")" \
+        /exit </dev/null >/dev/null 2>&1)
+    local code=$? took=$((SECONDS - start))
+    regsim_down 5 "$link"
+    check "$arch silent: ends with 1 (got $code after $took s)" $([ "$code" -eq 1 ] && [ "$took" -ge 3 ]; echo $?)
+    [ ! -e "$dir/never.txt" ]
+    check "$arch silent: nothing saved" $?
+}
+
+# A port that is not present, unattended: no window, 3.
+case_bad_port() {
+    local arch=$1
+    local dir="$work/$arch-bad"
+    make_program_dir "$dir" "$arch" COM_PORT=1 "${tables[@]}"
+    wine_server_up
+    (cd "$dir" && timeout 60 "$(wine_for "$arch")" Korvex.exe /port X /start /exit </dev/null >/dev/null 2>&1
+     echo $? >"$dir/code") &
+    local runner=$!
+    # No main window may show while it runs.
+    korvex_tool "$arch" korvexctl wait-window 4 >/dev/null 2>&1
+    local shown=$?
+    wait "$runner"
+    local code; code=$(cat "$dir/code")
+    check "$arch bad port: ends with 3 (got $code)" $([ "$code" -eq 3 ]; echo $?)
+    check "$arch bad port: no window" $([ "$shown" -ne 0 ]; echo $?)
+    [ "$shown" -eq 0 ] && korvex_tool "$arch" korvexctl kill >/dev/null 2>&1
+}
+
+trap 'regsim_stop "$work"/*/com5 2>/dev/null; true' EXIT
+case_records i686 11
+case_silent i686
+case_bad_port i686
+case_records x86_64 12
+e2e_summary "command line"
