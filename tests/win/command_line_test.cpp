@@ -197,7 +197,7 @@ TEST_F(CommandLineTest, BadOptionShowsTheUsageAndOpensWithoutStarting)
     s.error = "Unknown option /stat.";
     s.options.start = true;  // not acted on
     Open(s);
-    ASSERT_TRUE(m_watcher.WaitForCount(1, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return m_watcher.Count() >= 1; }, 5000));
     PumpFor(300);
     const std::string box = m_watcher.Texts()[0];
     EXPECT_NE(box.find("Unknown option /stat."), std::string::npos) << box;
@@ -221,7 +221,7 @@ TEST_F(CommandLineTest, WithoutExitTheWindowStaysAndBoxesAreShown)
     s.options.start = true;
     s.options.waitSeconds = 1;
     Open(s);
-    ASSERT_TRUE(m_watcher.WaitForCount(1, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return m_watcher.Count() >= 1; }, 5000));
     PumpFor(1500);
     EXPECT_FALSE(Closed());
     EXPECT_EQ(m_dlg->ExitCode(), kExitNothingArrived);
