@@ -51,7 +51,10 @@ std::string ListText(const std::vector<std::string>& items)
 // lists the window offers.
 StartOptions ReadStartOptions(const AppContext& c)
 {
-    const std::string_view tail = CommandLineTail(::GetCommandLineA());
+    // Read wide and kept as UTF-8, as every path in the program is: a file name outside
+    // the ANSI code page loads as it does from Load or a drop.
+    const std::string whole = PathFromWide(::GetCommandLineW());
+    const std::string_view tail = CommandLineTail(whole);
     StartOptions start;
     // /exit counts even beside a bad option: a bad command line then ends quietly.
     for (const std::string& arg : SplitCommandLine(tail))

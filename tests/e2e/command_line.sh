@@ -97,9 +97,25 @@ case_bad_port() {
     [ "$shown" -eq 0 ] && korvex_tool "$arch" korvexctl kill >/dev/null 2>&1
 }
 
+# A file named outside the ANSI code page, given on the command line, loads as Load
+# loads it, and /save writes its lines to another file.
+case_wide_name() {
+    local arch=$1
+    local dir="$work/$arch-wide"
+    make_program_dir "$dir" "$arch" COM_PORT=1 "${tables[@]}"
+    local source="$dir/Città ∑ Ω.txt"
+    printf 'CHIUSURA GIORNALIERA N. 0412\r\nTOTALE  1.234,50\r\n' >"$source"
+    (cd "$dir" && timeout 60 "$(wine_for "$arch")" Korvex.exe "$(winpath "$source")" /save "$(winpath "$dir/copy.txt")" \
+        /exit </dev/null >/dev/null 2>&1
+     echo $? >"$dir/code")
+    cmp -s "$source" "$dir/copy.txt"
+    check "$arch wide name: the file loads and saves byte for byte (exit $(cat "$dir/code"))" $?
+}
+
 trap 'regsim_stop "$work"/*/com5 2>/dev/null; true' EXIT
 case_records i686 11
 case_silent i686
 case_bad_port i686
+case_wide_name i686
 case_records x86_64 12
 e2e_summary "command line"
