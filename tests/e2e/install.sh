@@ -122,7 +122,7 @@ check "uninstall from the chosen folder removes all but the settings, and its en
 shared="$WINEPREFIX/drive_c/Shared"
 mkdir -p "$shared"
 printf 'another program' >"$shared/Uninstall.exe"
-printf 'an operator file' >"$shared/notes.txt"
+printf 'notes the owner of the folder keeps' >"$shared/notes.txt"
 "$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Shared' </dev/null >/dev/null 2>&1
 code=$?
 [ "$code" -ne 0 ] && [ "$(LC_ALL=C ls "$shared" | tr '\n' ' ')" = "Uninstall.exe notes.txt " ] &&
