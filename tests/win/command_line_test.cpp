@@ -22,18 +22,14 @@ class CommandLineTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        HMODULE m = LoadScriptedLibrary();
-        ASSERT_NE(m, nullptr);
-        s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
-        s_queueRead = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
-        s_setOpenResult = ExportOf<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult");
-        s_getStats = ExportOf<PFN_Test_GetStats>(m, "Test_GetStats");
+        s_lib = LoadScriptedControls();
+        ASSERT_NE(s_lib.reset, nullptr);
     }
     static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
     void SetUp() override
     {
-        s_reset();
+        s_lib.reset();
         ResetTestApp({"COM2", "COM5", "COM11"}, m_dir.Path());
         AppSettings& settings = TestApp().m_settings;
         settings.comPort = 2;
@@ -60,31 +56,22 @@ protected:
     {
         return PumpUntil([&] { return Closed(); }, ms);
     }
-    void Queue(const std::string& bytes) const
-    {
-        s_queueRead(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
-    }
+    void Queue(const std::string& bytes) const { s_lib.Queue(bytes); }
     QuorlinkTestStats Stats() const
     {
         QuorlinkTestStats s = {};
-        s_getStats(&s);
+        s_lib.getStats(&s);
         return s;
     }
 
-    static PFN_Test_Reset s_reset;
-    static PFN_Test_QueueRead s_queueRead;
-    static PFN_Test_SetOpenResult s_setOpenResult;
-    static PFN_Test_GetStats s_getStats;
+    static ScriptedLibrary s_lib;
     TempDir m_dir;
     DialogWatcher m_watcher;
     std::unique_ptr<CReaderDlg> m_dlg;
     DWORD m_openTick = 0;
 };
 
-PFN_Test_Reset CommandLineTest::s_reset;
-PFN_Test_QueueRead CommandLineTest::s_queueRead;
-PFN_Test_SetOpenResult CommandLineTest::s_setOpenResult;
-PFN_Test_GetStats CommandLineTest::s_getStats;
+ScriptedLibrary CommandLineTest::s_lib;
 
 }  // namespace
 
@@ -151,8 +138,8 @@ TEST_F(CommandLineTest, UnattendedFailuresEndWithTheirExitCodeAndNoBox)
     }
     // The port does not open: its box is not shown, nothing arrived.
     {
-        s_reset();
-        s_setOpenResult(-3);
+        s_lib.reset();
+        s_lib.setOpenResult(-3);
         StartOptions s;
         s.options.port = 5;
         s.options.start = true;
@@ -165,7 +152,7 @@ TEST_F(CommandLineTest, UnattendedFailuresEndWithTheirExitCodeAndNoBox)
     }
     // Lines arrived but the file cannot be written.
     {
-        s_reset();
+        s_lib.reset();
         StartOptions s;
         s.options.start = true;
         s.options.idleStopSeconds = 1;
@@ -179,7 +166,7 @@ TEST_F(CommandLineTest, UnattendedFailuresEndWithTheirExitCodeAndNoBox)
     }
     // A bad command line closes at once.
     {
-        s_reset();
+        s_lib.reset();
         StartOptions s;
         s.error = "Unknown option /stat.";
         s.unattended = true;
@@ -214,7 +201,7 @@ TEST_F(CommandLineTest, WithoutExitTheWindowStaysAndBoxesAreShown)
 {
     // A port that does not open tells the operator as a Start by hand does; the run
     // ends and the window stays.
-    s_setOpenResult(-3);
+    s_lib.setOpenResult(-3);
     StartOptions s;
     s.options.port = 5;
     s.options.baud = 1200;

@@ -48,16 +48,14 @@ class FindTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        HMODULE m = LoadScriptedLibrary();
-        ASSERT_NE(m, nullptr);
-        s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
-        s_queueRead = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
+        s_lib = LoadScriptedControls();
+        ASSERT_NE(s_lib.reset, nullptr);
     }
     static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
     void SetUp() override
     {
-        s_reset();
+        s_lib.reset();
         ResetTestApp({"COM1", "COM3"}, m_dir.Path());
         AppSettings& settings = TestApp().m_settings;
         settings.updateListPosition = 0;
@@ -87,10 +85,7 @@ protected:
         m_dlg->LoadOutputFile(m_dir.File("dump.txt"));
         ASSERT_EQ(View().GetLineCount(), static_cast<int>(lines.size()));
     }
-    void Queue(const std::string& bytes) const
-    {
-        s_queueRead(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
-    }
+    void Queue(const std::string& bytes) const { s_lib.Queue(bytes); }
     CDataView& View() { return m_dlg->View(); }
     HWND ViewWindow() const { return ::GetDlgItem(m_dlg->m_hWnd, IDC_DATA_VIEW); }
 
@@ -150,15 +145,13 @@ protected:
         return boxes;
     }
 
-    static PFN_Test_Reset s_reset;
-    static PFN_Test_QueueRead s_queueRead;
+    static ScriptedLibrary s_lib;
     TempDir m_dir;
     DialogWatcher m_watcher;
     std::unique_ptr<CReaderDlg> m_dlg;
 };
 
-PFN_Test_Reset FindTest::s_reset;
-PFN_Test_QueueRead FindTest::s_queueRead;
+ScriptedLibrary FindTest::s_lib;
 
 }  // namespace
 

@@ -29,6 +29,23 @@ HMODULE LoadScriptedLibrary()
     return TestApp().m_commLibrary.LoadDll(lib.c_str()) == 1 ? ::GetModuleHandleA(lib.c_str()) : nullptr;
 }
 
+ScriptedLibrary LoadScriptedControls()
+{
+    ScriptedLibrary lib;
+    if (HMODULE m = LoadScriptedLibrary()) {
+        lib.reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
+        lib.queueRead = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
+        lib.setOpenResult = ExportOf<PFN_Test_SetOpenResult>(m, "Test_SetOpenResult");
+        lib.getStats = ExportOf<PFN_Test_GetStats>(m, "Test_GetStats");
+    }
+    return lib;
+}
+
+void ScriptedLibrary::Queue(const std::string& bytes) const
+{
+    queueRead(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+}
+
 void CopyProgram(const TempDir& dir, const char* libraryVariant)
 {
     ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "quorlink/QuorlinkTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/AppContext.h"
 
@@ -22,6 +23,18 @@ void ResetTestApp(const std::vector<std::string>& ports, const std::string& prog
 // Loads the scripted test library (testlibs\scripted) into the test program's binding;
 // its module, or null when it did not load.
 HMODULE LoadScriptedLibrary();
+
+// The scripted library's test controls.
+struct ScriptedLibrary {
+    PFN_Test_Reset reset = nullptr;
+    PFN_Test_QueueRead queueRead = nullptr;
+    PFN_Test_SetOpenResult setOpenResult = nullptr;
+    PFN_Test_GetStats getStats = nullptr;
+    // The next read returns these bytes.
+    void Queue(const std::string& bytes) const;
+};
+// Loads it (as LoadScriptedLibrary) and finds its controls; all null when it did not load.
+ScriptedLibrary LoadScriptedControls();
 
 // Copies the program into the folder, with the named test library beside it (none for
 // null).
