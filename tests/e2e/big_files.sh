@@ -68,7 +68,7 @@ PY
 make_program_dir "$work" "$arch" OUTPUT_FILE=Out.txt
 (cd "$work" && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &)
 ctl wait-window 30 >/dev/null
-[ -n "$(korvex_pid)" ]; check "the program runs ($(korvex_pid))" $?
+pid=$(korvex_pid); [ -n "$pid" ]; check "the program runs ($pid)" $?
 
 # --- 1000 MB, lines ended by LF alone ----------------------------------------------
 repeat_block "$big/lf1000.txt" 1000 'b"".join(b"%079d\n" % i for i in range(16384))' "HUGE LINE START "

@@ -16,3 +16,25 @@ e2e_summary() {
     echo "$1 e2e: $passed passed, $failed failed"
     [ "$failed" -eq 0 ]
 }
+
+# The Wine loader for a build: the 32-bit one for i686.
+wine_for() { [ "$1" = i686 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
+
+# A random dump of register bytes with CR, LF, NUL and invalid bytes mixed in: file,
+# seed, the least and most number of lines, then any bytes to end it with (a partial
+# line that Stop must drop, for instance).
+make_random_dump() {
+    python3 - "$@" <<'PY'
+import os, random, sys
+rng = random.Random(int(sys.argv[2]))
+out = bytearray()
+for _ in range(rng.randint(int(sys.argv[3]), int(sys.argv[4]))):
+    for _ in range(rng.randint(0, 60)):
+        r = rng.random()
+        out.append(rng.choice(b'\x00\n\x11\x13\x1b\x07') if r < 0.06 else rng.randint(0x80, 0xFF) if r < 0.8 else rng.randint(1, 255))
+    out.append(13)
+if len(sys.argv) > 5:
+    out += os.fsencode(sys.argv[5])
+open(sys.argv[1], 'wb').write(out)
+PY
+}

@@ -18,8 +18,8 @@ reg_value() {  # key value: prints the value's data, nothing when it is absent
 unix_path() { local p=${1#[Cc]:\\}; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
 wait_until() { timeout "$1" bash -c "until $2; do sleep 0.2; done"; }
 
-"$root/scripts/package.sh" >"$work/package.log" 2>&1
-check "package script ($(grep -c . "$root/build/dist/SHA256SUMS" 2>/dev/null) sums)" $?
+"$root/scripts/package.sh" >"$work/package.log" 2>&1; packaged=$?
+check "package script ($(grep -c . "$root/build/dist/SHA256SUMS" 2>/dev/null) sums)" $packaged
 dist="$root/build/dist"
 version=$(korvex_version)
 setup="$dist/Korvex-$version-setup.exe" portable="$dist/Korvex-$version-portable.zip"

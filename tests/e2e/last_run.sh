@@ -20,7 +20,7 @@ decode() {  # dump > lines
 }
 start_korvex() {  # arch dir
     arch=$1
-    local wine=/usr/lib/wine/wine64; [ "$arch" = i686 ] && wine=/usr/lib/wine/wine
+    local wine; wine=$(wine_for "$arch")
     (cd "$2" && setsid "$wine" Korvex.exe </dev/null >/dev/null 2>&1 &)
     ctl wait-window 30 >/dev/null
 }

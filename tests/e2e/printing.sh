@@ -16,7 +16,7 @@ winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 start() {  # arch dir [CONFIG=VALUE]...
     arch=$1; local dir=$2; shift 2
     make_program_dir "$dir" "$arch" OUTPUT_FILE=Out.txt "$@"
-    local wine=/usr/lib/wine/wine64; [ "$arch" = i686 ] && wine=/usr/lib/wine/wine
+    local wine; wine=$(wine_for "$arch")
     (cd "$dir" && setsid "$wine" Korvex.exe </dev/null >/dev/null 2>&1 &)
     ctl wait-window 30 >/dev/null
 }

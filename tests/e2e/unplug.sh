@@ -21,7 +21,7 @@ run_case() {  # arch
     wine_reg add 'HKLM\Software\Wine\Ports' /v COM10 /t REG_SZ /d "$link" /f
     "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null; wine_server_up
 
-    local wine=/usr/lib/wine/wine64; [ "$arch" = i686 ] && wine=/usr/lib/wine/wine
+    local wine; wine=$(wine_for "$arch")
     cd "$dir"; setsid "$wine" Korvex.exe </dev/null >/dev/null 2>&1 & local pid=$!; cd "$root"
     "${ctl[@]}" wait-window 30 >/dev/null
     "${ctl[@]}" click 1005
@@ -46,8 +46,8 @@ run_case() {  # arch
     "${ctl[@]}" close
     "${ctl[@]}" wait-exit 10 >/dev/null
     regsim_stop "$link"
-    cmp -s "$dir/received.txt" "$expected"
-    check "$arch: every line before and after the unplug, in order ($(wc -l <"$expected") lines)" $?
+    cmp -s "$dir/received.txt" "$expected"; local same=$?
+    check "$arch: every line before and after the unplug, in order ($(wc -l <"$expected") lines)" $same
     wine_reg delete 'HKLM\Software\Wine\Ports' /v COM10 /f
 }
 
