@@ -47,15 +47,3 @@ private:
 
 // Check box <-> integer member (0 or 1).
 void DDX_Check(CWnd* dlg, bool save, int id, int& value);
-
-// Shows the wait cursor for the lifetime of the object.
-class CWaitCursor {
-public:
-    CWaitCursor() : m_old(::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)))) {}
-    ~CWaitCursor() { ::SetCursor(m_old); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_old;
-};
