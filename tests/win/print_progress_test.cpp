@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,32 +28,33 @@ using namespace wintest;
 
 namespace {
 
-// What a helper thread saw of one printing box, from its first showing until it went.
+// What a helper thread saw of the printing box, from its showing until it went.
 struct BoxScene {
-    std::atomic<bool> shown{false};
-    std::atomic<HWND> owner{nullptr};
-    std::atomic<bool> ownerDisabled{false};
-    std::atomic<bool> done{false};
-    std::mutex mutex;
+    bool shown = false, ownerDisabled = false, goneAtReturn = false;
+    HWND owner = nullptr;
     std::string document;
-    std::vector<std::string> pageTexts;
-
-    // Page n of "Printing page n of m", or 0 when the text is not that.
-    static int PageOf(const std::string& text, int pages)
-    {
-        int n = 0, m = 0;
-        char again[64];
-        if (std::sscanf(text.c_str(), "Printing page %d of %d", &n, &m) != 2 || m != pages)
-            return 0;
-        std::snprintf(again, sizeof again, "Printing page %d of %d", n, m);
-        return text == again ? n : 0;
-    }
-    std::vector<std::string> Texts()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return pageTexts;
-    }
+    std::vector<int> pages;  // n of every "Printing page n of m" read; 0 for any other text
 };
+
+// n of "Printing page n of `pages`", else 0.
+int PageOf(const std::string& text, int pages)
+{
+    int n = 0, m = 0;
+    char again[64];
+    if (std::sscanf(text.c_str(), "Printing page %d of %d", &n, &m) != 2 || m != pages)
+        return 0;
+    std::snprintf(again, sizeof again, "Printing page %d of %d", n, m);
+    return text == again ? n : 0;
+}
+
+// Closes `window` from outside once the box shows page 2.
+std::function<void(HWND, int)> CloseAtPage2(HWND window)
+{
+    return [window](HWND, int page) {
+        if (page >= 2 && ::IsWindow(window))
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+    };
+}
 
 class MainWindowWorkTest : public ::testing::Test {
 protected:
@@ -102,8 +102,8 @@ protected:
             lines.AddLine(("Z" + std::to_string(i * 7 % 1000) + " TOTALE " + std::to_string(i)).c_str());
         return lines;
     }
-    // A report of the main window's view, as its Print button makes it, or a test's
-    // own report named `document`.
+    // A report of `lines` lines of the main window's view as its Print makes it, named
+    // `document`.
     void Prepare(CMyReport& report, int lines, const std::string& document)
     {
         LOGFONTA font;
@@ -114,25 +114,20 @@ protected:
         report.SetHeader("", "Korvex", "Pag. ", true);
         report.SetLines(Lines(lines));
     }
-    // The lines a page of the main window's report holds on the default printer.
+    // The lines a page of that report holds on the default printer.
     int LinesPerPage()
     {
-        PRINTDLGA pd = {};
-        pd.lStructSize = sizeof pd;
+        PRINTDLGA pd = {sizeof pd};
         pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
         if (!::PrintDlgA(&pd))
             return 0;
-        auto pages = [&](int lines) {
-            CMyReport report;
-            Prepare(report, lines, "measure");
-            const int n = report.BeginJob(pd.hDC);
-            report.EndJob();
-            return n;
-        };
-        int fits = 1, over = 400;  // one page holds `fits` lines, not `over`
+        int fits = 1, over = 400;
         while (over - fits > 1) {
             const int mid = (fits + over) / 2;
-            (pages(mid) == 1 ? fits : over) = mid;
+            CMyReport report;
+            Prepare(report, mid, "measure");
+            (report.BeginJob(pd.hDC) == 1 ? fits : over) = mid;
+            report.EndJob();
         }
         ::DeleteDC(pd.hDC);
         ::GlobalFree(pd.hDevMode);
@@ -140,38 +135,35 @@ protected:
         return fits;
     }
 
-    // Answers the printer dialog, then follows the printing box until it goes, handing
-    // it to `act` (on the helper thread) with the page shown, once a page is shown.
-    std::thread Watch(BoxScene& scene, std::function<void(HWND box, int page)> act = nullptr, int pages = 0)
+    // Runs `print` while a helper thread presses OK in the printer dialog and reads the
+    // printing box until it goes, giving `act` the box and each page read.
+    static BoxScene PrintWatched(int pages, const std::function<void()>& print,
+                                 const std::function<void(HWND, int)>& act = nullptr)
     {
-        return std::thread([&scene, act, pages] {
+        BoxScene scene;
+        std::atomic<bool> done{false};
+        std::thread helper([&] {
             HWND box = nullptr;
             if (AnswerPrinterDialog(20000) && WaitFor([&] { return (box = PrintingBox()) != nullptr; }, 20000)) {
-                scene.owner = ::GetWindow(box, GW_OWNER);
-                scene.ownerDisabled = scene.owner && !::IsWindowEnabled(scene.owner);
-                {
-                    std::lock_guard<std::mutex> lock(scene.mutex);
-                    scene.document = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_DOCUMENT));
-                }
                 scene.shown = true;
-                while (::IsWindow(box)) {
-                    const std::string text = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_PAGE));
-                    if (!text.empty()) {
-                        std::lock_guard<std::mutex> lock(scene.mutex);
-                        scene.pageTexts.push_back(text);
+                scene.owner = ::GetWindow(box, GW_OWNER);
+                scene.ownerDisabled = !::IsWindowEnabled(scene.owner);
+                scene.document = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_DOCUMENT));
+                for (std::string text; ::IsWindow(box); ::Sleep(60))
+                    if (!(text = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_PAGE))).empty()) {
+                        scene.pages.push_back(PageOf(text, pages));
+                        if (act)
+                            act(box, scene.pages.back());
                     }
-                    if (act && !text.empty())
-                        act(box, BoxScene::PageOf(text, pages));
-                    ::Sleep(60);
-                }
             }
-            scene.done = true;
+            done = true;
         });
-    }
-    static void Finish(BoxScene& scene, std::thread& helper)
-    {
-        PumpUntil([&] { return scene.done.load(); }, 30000);
+        print();
+        const bool gone = PrintingBox() == nullptr;
+        PumpUntil([&] { return done.load(); }, 30000);
         helper.join();
+        scene.goneAtReturn = gone;
+        return scene;
     }
 
     // The PDF printed under `document` once the spooler has written it, or empty.
@@ -181,16 +173,13 @@ protected:
         WaitFor(
             [&] {
                 for (const std::string& pdf : SpoolPdfs(m_spool))
-                    if (pdf.compare(m_spool.size(), document.size(), document) == 0 && PdfPages(pdf) > 0) {
+                    if (pdf.compare(m_spool.size(), document.size(), document) == 0 && PdfPages(pdf) > 0)
                         found = pdf;
-                        return true;
-                    }
-                return false;
+                return !found.empty();
             },
             ms);
         return found;
     }
-    bool PdfPrinted(const std::string& document) const { return !WaitForPdf(document, 0).empty(); }
 
     std::string m_spool;
 };
@@ -209,39 +198,28 @@ TEST_F(PrintProgressTest, APrintShowsItsPagesOverTheDisabledMainWindowAndPrintsT
         if (pdf.compare(m_spool.size(), 6, "Korvex") == 0)
             ::DeleteFileA(pdf.c_str());
     HWND main = m_dlg->m_hWnd;
-
-    BoxScene scene;
-    std::atomic<bool> secondDialog{false}, clicked{false};
-    std::thread helper = Watch(
-        scene,
+    bool clicked = false, secondDialog = false;
+    const BoxScene scene = PrintWatched(
+        200, [&] { ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0); },
         [&](HWND, int page) {
-            if (page >= 2 && !clicked.exchange(true))
-                ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_PRINT, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(main, IDC_PRINT)));
-            if (!PrinterDialogs().empty())
-                secondDialog = true;
-        },
-        200);
-    ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0);  // back when the job has ended
-    const bool boxGone = PrintingBox() == nullptr;
-    Finish(scene, helper);
+            if (page >= 2 && !clicked)
+                clicked = ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_PRINT, BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(::GetDlgItem(main, IDC_PRINT)));
+            secondDialog = secondDialog || !PrinterDialogs().empty();
+        });
 
     ASSERT_TRUE(scene.shown);
     EXPECT_EQ(scene.owner, main);
     EXPECT_TRUE(scene.ownerDisabled);
     EXPECT_EQ(scene.document, "Korvex");
-    const std::vector<std::string> texts = scene.Texts();
-    ASSERT_GE(texts.size(), 3u);
-    int last = 0;
-    for (const std::string& text : texts) {
-        const int page = BoxScene::PageOf(text, 200);
-        EXPECT_GE(page, last) << text;  // forward only, and always "Printing page n of 200"
-        last = page;
-    }
-    EXPECT_GT(last, BoxScene::PageOf(texts.front(), 200)) << "the page shown never moved on";
+    ASSERT_GE(scene.pages.size(), 3u);
+    for (size_t i = 1; i < scene.pages.size(); ++i)
+        EXPECT_GE(scene.pages[i], scene.pages[i - 1]);  // forward only, always "Printing page n of 200"
+    EXPECT_GT(scene.pages.front(), 0);
+    EXPECT_GT(scene.pages.back(), scene.pages.front()) << "the page shown never moved on";
     EXPECT_TRUE(clicked);
     EXPECT_FALSE(secondDialog) << "Print in the disabled window began a second job";
-    EXPECT_TRUE(boxGone);
+    EXPECT_TRUE(scene.goneAtReturn);
     EXPECT_TRUE(::IsWindowEnabled(main));
     EXPECT_EQ(::GetActiveWindow(), main);
 
@@ -257,108 +235,75 @@ TEST_F(PrintProgressTest, APrintShowsItsPagesOverTheDisabledMainWindowAndPrintsT
 TEST_F(PrintProgressTest, AStoppedPrintLeavesNothingPrintedAndThePrintThatFollowsWorks)
 {
     const std::string tag = std::to_string(::GetCurrentProcessId());
-    const std::string cancelled = "KvxCancelled" + tag, previewClosed = "KvxPreviewClosed" + tag,
-                      mainClosed = "KvxMainClosed" + tag, after = "KvxAfter" + tag;
-    const int perPage = LinesPerPage();
+    const std::string stopped[] = {"KvxCancelled" + tag, "KvxPreviewClosed" + tag, "KvxMainClosed" + tag};
+    const int perPage = LinesPerPage(), pages = 31;
     ASSERT_GT(perPage, 2);
-    const int pages = 31;
     CMyReport report;
     auto preview = [&](const std::string& document) -> HWND {
         Prepare(report, (pages - 1) * perPage + 3, document);
         report.ShowPreview();
         PumpFor(50);
-        CMyPrintPreview* shown = CurrentPreview();
-        return shown ? shown->m_hWnd : nullptr;
+        return CurrentPreview() ? CurrentPreview()->m_hWnd : nullptr;
+    };
+    auto printFrom = [](HWND frame) {
+        return [frame] { ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0); };
     };
     auto mainIsBack = [&] {
         return m_app.m_pMainWnd == m_dlg.get() && ::IsWindowVisible(m_dlg->m_hWnd) &&
                ::IsWindowEnabled(m_dlg->m_hWnd);
     };
 
-    {
-        // Esc once page 3 shows: the page being printed is the last.
-        HWND frame = preview(cancelled);
-        ASSERT_NE(frame, nullptr);
-        BoxScene scene;
-        std::atomic<int> cancelledAt{0};
-        std::thread helper = Watch(
-            scene,
-            [&](HWND box, int page) {
-                if (page >= 3 && !cancelledAt) {
-                    cancelledAt = page;
-                    HWND button = ::GetDlgItem(box, IDCANCEL);
-                    ::PostMessageA(button, WM_KEYDOWN, VK_ESCAPE, 1);
-                    ::PostMessageA(button, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-                }
-            },
-            pages);
-        ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0);
-        Finish(scene, helper);
-        ASSERT_TRUE(scene.shown);
-        EXPECT_EQ(scene.owner, frame);
-        EXPECT_TRUE(scene.ownerDisabled);
-        ASSERT_GE(cancelledAt, 3);
-        EXPECT_LE(BoxScene::PageOf(scene.Texts().back(), pages), cancelledAt + 1) << "went on after Cancel";
-        EXPECT_FALSE(::IsWindow(frame));
-        EXPECT_TRUE(mainIsBack());
-    }
-    {
-        // The preview closed from outside while its box is up.
-        HWND frame = preview(previewClosed);
-        ASSERT_NE(frame, nullptr);
-        BoxScene scene;
-        std::thread helper = Watch(
-            scene,
-            [&](HWND, int page) {
-                if (page >= 2 && ::IsWindow(frame))
-                    ::PostMessageA(frame, WM_CLOSE, 0, 0);
-            },
-            pages);
-        ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0);
-        Finish(scene, helper);
-        EXPECT_TRUE(scene.shown);
-        EXPECT_LT(BoxScene::PageOf(scene.Texts().back(), pages), pages);
-        EXPECT_FALSE(::IsWindow(frame));
-        EXPECT_EQ(PrintingBox(), nullptr);
-        EXPECT_TRUE(mainIsBack());
-    }
-    {
-        // The main window closed while it waits for the box: the box goes with it.
-        HWND main = m_dlg->m_hWnd;
-        Prepare(report, (pages - 1) * perPage + 3, mainClosed);
-        BoxScene scene;
-        std::thread helper = Watch(
-            scene,
-            [&](HWND, int page) {
-                if (page >= 2 && ::IsWindow(main))
-                    ::PostMessageA(main, WM_CLOSE, 0, 0);
-            },
-            pages);
-        report.PrintDirect(main);
-        Finish(scene, helper);
-        EXPECT_TRUE(scene.shown);
-        EXPECT_EQ(scene.owner, main);
-        EXPECT_FALSE(::IsWindow(main));
-        EXPECT_EQ(PrintingBox(), nullptr);
-        EXPECT_FALSE(report.IsPrinting());
-    }
+    // Esc once page 3 shows: the page being printed is the last.
+    HWND frame = preview(stopped[0]);
+    ASSERT_NE(frame, nullptr);
+    int cancelledAt = 0;
+    BoxScene scene = PrintWatched(pages, printFrom(frame), [&](HWND box, int page) {
+        if (page >= 3 && !cancelledAt) {
+            cancelledAt = page;
+            ::PostMessageA(::GetDlgItem(box, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
+        }
+    });
+    ASSERT_TRUE(scene.shown);
+    EXPECT_EQ(scene.owner, frame);
+    EXPECT_TRUE(scene.ownerDisabled);
+    ASSERT_GE(cancelledAt, 3);
+    EXPECT_LE(scene.pages.back(), cancelledAt + 1) << "went on after Cancel";
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_TRUE(mainIsBack());
+
+    // The preview closed from outside while its box is up.
+    frame = preview(stopped[1]);
+    ASSERT_NE(frame, nullptr);
+    scene = PrintWatched(pages, printFrom(frame), CloseAtPage2(frame));
+    ASSERT_FALSE(scene.pages.empty());
+    EXPECT_LT(scene.pages.back(), pages);
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_TRUE(scene.goneAtReturn);
+    EXPECT_TRUE(mainIsBack());
+
+    // The main window closed while it waits for the box: the box goes with it.
+    HWND main = m_dlg->m_hWnd;
+    Prepare(report, (pages - 1) * perPage + 3, stopped[2]);
+    scene = PrintWatched(pages, [&] { report.PrintDirect(main); }, CloseAtPage2(main));
+    EXPECT_EQ(scene.owner, main);
+    EXPECT_FALSE(::IsWindow(main));
+    EXPECT_TRUE(scene.goneAtReturn);
+    EXPECT_FALSE(report.IsPrinting());
 
     // A new main window prints a job to its end; the spooler takes jobs in turn, so
     // once it is written any of those before would have been too.
     OpenMainWindow();
+    const std::string after = "KvxAfter" + tag;
     Prepare(report, perPage + 4, after);
-    BoxScene scene;
-    std::thread helper = Watch(scene);
-    report.PrintDirect(m_dlg->m_hWnd);
-    Finish(scene, helper);
+    scene = PrintWatched(2, [&] { report.PrintDirect(m_dlg->m_hWnd); });
     EXPECT_TRUE(scene.shown);
     EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
     const std::string pdf = WaitForPdf(after, 60000);
     ASSERT_FALSE(pdf.empty()) << "the print after them printed nothing";
     EXPECT_EQ(PdfPages(pdf), 2);
     ::DeleteFileA(pdf.c_str());
-    for (const std::string& stopped : {cancelled, previewClosed, mainClosed})
-        EXPECT_FALSE(PdfPrinted(stopped)) << stopped << " was printed";
+    for (const std::string& document : stopped)
+        EXPECT_TRUE(WaitForPdf(document, 0).empty()) << document << " was printed";
     EXPECT_EQ(QueuedPrintJobs(), 0);
 }
 
