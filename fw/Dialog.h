@@ -2,6 +2,7 @@
 // with a simple data exchange between controls and members.
 #pragma once
 
+#include "fw/WaitCursor.h"
 #include "fw/Wnd.h"
 
 class CDialog : public CWnd {

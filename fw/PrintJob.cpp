@@ -141,13 +141,13 @@ public:
     PrintingBox(PrintingJob& job, const std::string& document) : m_job(job)
     {
         static const BoxTemplate kTemplate;
-        m_ownerDisabled = job.owner && ::IsWindowEnabled(job.owner);
-        if (m_ownerDisabled)
-            ::EnableWindow(job.owner, FALSE);
         job.box = ::CreateDialogIndirectParamA(AfxGetResourceHandle(), kTemplate.Get(), job.owner, BoxProc,
                                                reinterpret_cast<LPARAM>(&job));
         if (!job.box)
-            return;
+            return;  // printed all the same, without a box and without a wait
+        m_ownerDisabled = job.owner && ::IsWindowEnabled(job.owner);
+        if (m_ownerDisabled)
+            ::EnableWindow(job.owner, FALSE);
         ::SetDlgItemTextA(job.box, IDC_PRINTING_DOCUMENT, document.c_str());
         CentreOverOwner();
         ::ShowWindow(job.box, SW_SHOW);
