@@ -2,6 +2,7 @@
 // with a simple data exchange between controls and members.
 #pragma once
 
+#include "fw/WaitCursor.h"
 #include "fw/Wnd.h"
 
 class CDialog : public CWnd {
@@ -47,15 +48,3 @@ private:
 
 // Check box <-> integer member (0 or 1).
 void DDX_Check(CWnd* dlg, bool save, int id, int& value);
-
-// Shows the wait cursor for the lifetime of the object.
-class CWaitCursor {
-public:
-    CWaitCursor() : m_old(::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)))) {}
-    ~CWaitCursor() { ::SetCursor(m_old); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_old;
-};

@@ -21,15 +21,29 @@ public:
     virtual void EndJob() = 0;
     virtual const std::string& DocumentName() const = 0;
 
-    bool IsPrinterDialogOpen() const { return m_bInPrinterDialog; }
+    // From the printer dialog's opening to the end of the job it starts.
+    bool IsPrinting() const { return m_bPrinting; }
+    // Whether a print shows the printing box (page count and Cancel) while it runs;
+    // not where nobody is there to see it.
+    void ShowPrintingBox(bool show) { m_bPrintingBox = show; }
 
 private:
     friend void PrintDirect(CPageSource& source, HWND owner);
-    bool m_bInPrinterDialog = false;
+    bool m_bPrinting = false;
+    bool m_bPrintingBox = true;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 // The printer dialog (printer and copies), owned by AfxGetModalOwner(owner), then
-// every page of the source to the chosen printer. Nothing while the source's dialog is
-// open already; the source may be gone when it returns.
+// every page of the source to the chosen printer. Nothing while the source is printing
+// already; the source may be gone when it returns.
+// While the pages go out the printing box shows the document and the page, owned by
+// the dialog's owner, which stays disabled meanwhile; the messages of the thread are
+// handled between pages. Cancel, the owner closed or hidden, or the source gone stop
+// the job after the page being printed, and nothing of it is printed.
 void PrintDirect(CPageSource& source, HWND owner);
+
+// The printing box's controls: the document's name and the page being printed; its
+// button is IDCANCEL.
+constexpr int IDC_PRINTING_DOCUMENT = 100;
+constexpr int IDC_PRINTING_PAGE = 101;

@@ -3,6 +3,7 @@
 
 #include "fw/App.h"
 #include "fw/Gdi.h"
+#include "fw/WaitCursor.h"
 #include "print/MyPrintPreview.h"
 #include "res/resource.h"
 
@@ -64,12 +65,15 @@ bool CMyPreviewView::Create(CMyPrintPreview* frame, HDC printer, UINT id)
 
 void CMyPreviewView::Start(CPageSource* source, int pages)
 {
+    // The first pages are drawn here, under the wait cursor.
+    CWaitCursor wait;
     m_pSource = source;
     m_nLastPage = static_cast<UINT>(pages < 1 ? 1 : pages);
     ::ShowScrollBar(m_hWnd, SB_HORZ, FALSE);
     SetCurrentPage(1, true);
     UpdateScrollRange();
     ::ShowWindow(m_hWnd, SW_SHOW);
+    ::UpdateWindow(m_hWnd);
 }
 
 LRESULT CMyPreviewView::WindowProc(UINT msg, WPARAM wp, LPARAM lp)

@@ -157,12 +157,14 @@ void CMyPrintPreview::StartPreview()
 
 void CMyPrintPreview::PrintFromPreview()
 {
-    // The printer dialog is open already (a command sent past the disabled window).
-    if (!m_pSource || m_pSource->IsPrinterDialogOpen())
+    // The printer dialog or the printing box is open already (a command sent past the
+    // disabled window).
+    if (!m_pSource || m_pSource->IsPrinting())
         return;
     const std::weak_ptr<bool> alive = m_alive;
     PrintDirect(*m_pSource, m_hWnd);
-    // The dialog's own message loop may have closed the preview meanwhile.
+    // The dialog's message loop, or the messages handled between pages, may have
+    // closed the preview meanwhile.
     if (!alive.expired())
         ClosePreview();
 }

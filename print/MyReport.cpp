@@ -257,9 +257,9 @@ void CMyReport::EndJob()
 
 void CMyReport::ShowPreview()
 {
-    // Not while this report's printer dialog is open: the preview would take the place
-    // of the window that owns the dialog.
-    if (IsPrinterDialogOpen() || IsPreviewOpen())
+    // Not while this report is printing (its printer dialog or printing box open): the
+    // preview would take the place of the window that owns them.
+    if (IsPrinting() || IsPreviewOpen())
         return;
     auto preview = std::make_unique<CMyPrintPreview>();
     CWinApp* app = AfxGetApp();

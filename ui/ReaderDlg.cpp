@@ -15,6 +15,7 @@
 #include "core/PathText.h"
 #include "fw/App.h"
 #include "fw/Gdi.h"
+#include "fw/WaitCursor.h"
 #include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
@@ -310,7 +311,6 @@ void CReaderDlg::OnSaveAs()
     std::string path;
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
         return;
-    CWaitCursor wait;
     // Only a file that now holds the lines becomes the output file.
     if (!SaveViewTo(path))
         return;
@@ -329,7 +329,12 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
              MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (WriteTextLines(path, m_view.Lines()) != OUTPUT_OK) {
+    bool written;
+    {
+        CWaitCursor wait;  // the arrow again for the message
+        written = WriteTextLines(path, m_view.Lines()) == OUTPUT_OK;
+    }
+    if (!written) {
         Tell(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
         return false;
     }
@@ -363,6 +368,7 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
         read = false;
     }
     if (!read) {
+        wait.Restore();  // the message comes with the arrow
         Tell(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
         return;
     }
@@ -485,6 +491,8 @@ void CReaderDlg::PrintView(bool preview)
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
     m_report.SetDocumentName("Korvex");
     m_report.SetHeader("", "Korvex", "Pag. ", true);
+    // An unattended run has nobody to show the printing box to.
+    m_report.ShowPrintingBox(!m_startOptions.unattended);
     m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(),
                  m_view.GetListFont().size);
 }

@@ -1,0 +1,376 @@
+// Long work seen by the operator: the printing box of a direct print (document, page
+// being printed, Cancel) owned by the window that printed, which waits for it, and the
+// wait cursor while a file loads or saves.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/LineStore.h"
+#include "fw/App.h"
+#include "fw/PrintJob.h"
+#include "print/MyPrintPreview.h"
+#include "print/MyReport.h"
+#include "res/resource.h"
+#include "support/MainWindowTest.h"
+#include "support/PreviewSupport.h"
+#include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
+
+using namespace wintest;
+
+namespace {
+
+// What a helper thread saw of the printing box, from its showing until it went.
+struct BoxScene {
+    bool shown = false, ownerDisabled = false, goneAtReturn = false;
+    HWND owner = nullptr;
+    std::string document;
+    std::vector<int> pages;  // n of every "Printing page n of m" read; 0 for any other text
+};
+
+// n of "Printing page n of `pages`", else 0.
+int PageOf(const std::string& text, int pages)
+{
+    int n = 0, m = 0;
+    char again[64];
+    if (std::sscanf(text.c_str(), "Printing page %d of %d", &n, &m) != 2 || m != pages)
+        return 0;
+    std::snprintf(again, sizeof again, "Printing page %d of %d", n, m);
+    return text == again ? n : 0;
+}
+
+// Closes `window` from outside once the box shows page 2.
+std::function<void(HWND, int)> CloseAtPage2(HWND window)
+{
+    return [window](HWND, int page) {
+        if (page >= 2 && ::IsWindow(window))
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+    };
+}
+
+class MainWindowWorkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetTestApp({"COM1"});
+        OpenMainWindow();
+    }
+    void TearDown() override
+    {
+        if (m_dlg && m_dlg->IsWindow())
+            ::DestroyWindow(m_dlg->m_hWnd);
+        m_dlg.reset();
+        m_app.m_pMainWnd = nullptr;
+        PumpFor(20);
+    }
+    void OpenMainWindow()
+    {
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
+        ASSERT_TRUE(m_dlg->Create());
+        m_app.m_pMainWnd = m_dlg.get();
+        PumpFor(50);
+    }
+
+    CWinApp m_app{"Korvex"};
+    std::unique_ptr<CReaderDlg> m_dlg;
+};
+
+class PrintProgressTest : public MainWindowWorkTest {
+protected:
+    void SetUp() override
+    {
+        if (!HasDefaultPrinter())
+            GTEST_SKIP() << "no default printer";
+        m_spool = PdfSpoolFolder();
+        if (!FileExists(m_spool))
+            GTEST_SKIP() << "the default printer does not print to " << m_spool;
+        MainWindowWorkTest::SetUp();
+    }
+
+    static CLineStore Lines(int n)
+    {
+        CLineStore lines;
+        for (int i = 0; i < n; ++i)
+            lines.AddLine(("Z" + std::to_string(i * 7 % 1000) + " TOTALE " + std::to_string(i)).c_str());
+        return lines;
+    }
+    // A report of `lines` lines of the main window's view as its Print makes it, named
+    // `document`.
+    void Prepare(CMyReport& report, int lines, const std::string& document)
+    {
+        LOGFONTA font;
+        ::GetObjectA(m_dlg->View().GetFontHandle(), sizeof font, &font);
+        report.SetupPageDefaults();
+        report.SetBodyFont(font, m_dlg->View().GetTextColor(), m_dlg->View().GetListFont().size);
+        report.SetDocumentName(document);
+        report.SetHeader("", "Korvex", "Pag. ", true);
+        report.SetLines(Lines(lines));
+    }
+    // The lines a page of that report holds on the default printer.
+    int LinesPerPage()
+    {
+        PRINTDLGA pd = {sizeof pd};
+        pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+        if (!::PrintDlgA(&pd))
+            return 0;
+        int fits = 1, over = 400;
+        while (over - fits > 1) {
+            const int mid = (fits + over) / 2;
+            CMyReport report;
+            Prepare(report, mid, "measure");
+            (report.BeginJob(pd.hDC) == 1 ? fits : over) = mid;
+            report.EndJob();
+        }
+        ::DeleteDC(pd.hDC);
+        ::GlobalFree(pd.hDevMode);
+        ::GlobalFree(pd.hDevNames);
+        return fits;
+    }
+
+    // Runs `print` while a helper thread presses OK in the printer dialog and reads the
+    // printing box until it goes, giving `act` the box and each page read.
+    static BoxScene PrintWatched(int pages, const std::function<void()>& print,
+                                 const std::function<void(HWND, int)>& act = nullptr)
+    {
+        BoxScene scene;
+        std::atomic<bool> done{false};
+        std::thread helper([&] {
+            HWND box = nullptr;
+            if (AnswerPrinterDialog(20000) && WaitFor([&] { return (box = PrintingBox()) != nullptr; }, 20000)) {
+                scene.shown = true;
+                scene.owner = ::GetWindow(box, GW_OWNER);
+                scene.ownerDisabled = !::IsWindowEnabled(scene.owner);
+                scene.document = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_DOCUMENT));
+                for (std::string text; ::IsWindow(box); ::Sleep(60))
+                    if (!(text = WindowTextOf(::GetDlgItem(box, IDC_PRINTING_PAGE))).empty()) {
+                        scene.pages.push_back(PageOf(text, pages));
+                        if (act)
+                            act(box, scene.pages.back());
+                    }
+            }
+            done = true;
+        });
+        print();
+        const bool gone = PrintingBox() == nullptr;
+        PumpUntil([&] { return done.load(); }, 30000);
+        helper.join();
+        scene.goneAtReturn = gone;
+        return scene;
+    }
+
+    // A PDF printed under `document` once the spooler has written it (with `pages`
+    // pages when that is not 0), or empty.
+    std::string WaitForPdf(const std::string& document, DWORD ms, int pages = 0) const
+    {
+        std::string found;
+        WaitFor(
+            [&] {
+                for (const std::string& pdf : SpoolPdfs(m_spool))
+                    if (pdf.compare(m_spool.size(), document.size(), document) == 0 &&
+                        (pages ? PdfPages(pdf) == pages : PdfPages(pdf) > 0))
+                        found = pdf;
+                return !found.empty();
+            },
+            ms);
+        return found;
+    }
+
+    std::string m_spool;
+};
+
+}  // namespace
+
+// Print in the main window: the box names the document and counts the pages of the
+// whole dump while the main window, its owner, waits disabled (its Print meanwhile is
+// not a second job); then the main window is back and every page is printed.
+TEST_F(PrintProgressTest, APrintShowsItsPagesOverTheDisabledMainWindowAndPrintsThemAll)
+{
+    const int perPage = LinesPerPage();
+    ASSERT_GT(perPage, 9);
+    m_dlg->View().AddLines(Lines(199 * perPage + 9), false);  // 200 pages, the last short
+    for (const std::string& pdf : SpoolPdfs(m_spool))
+        if (pdf.compare(m_spool.size(), 6, "Korvex") == 0)
+            ::DeleteFileA(pdf.c_str());
+    HWND main = m_dlg->m_hWnd;
+    bool clicked = false, secondDialog = false;
+    const BoxScene scene = PrintWatched(
+        200, [&] { ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0); },
+        [&](HWND, int page) {
+            if (page >= 2 && !clicked)
+                clicked = ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_PRINT, BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(::GetDlgItem(main, IDC_PRINT)));
+            secondDialog = secondDialog || !PrinterDialogs().empty();
+        });
+
+    ASSERT_TRUE(scene.shown);
+    EXPECT_EQ(scene.owner, main);
+    EXPECT_TRUE(scene.ownerDisabled);
+    EXPECT_EQ(scene.document, "Korvex");
+    ASSERT_GE(scene.pages.size(), 3u);
+    for (size_t i = 1; i < scene.pages.size(); ++i)
+        EXPECT_GE(scene.pages[i], scene.pages[i - 1]);  // forward only, always "Printing page n of 200"
+    EXPECT_GT(scene.pages.front(), 0);
+    EXPECT_GT(scene.pages.back(), scene.pages.front()) << "the page shown never moved on";
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(secondDialog) << "Print in the disabled window began a second job";
+    EXPECT_TRUE(scene.goneAtReturn);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_EQ(::GetActiveWindow(), main);
+
+    // (Other programs may print under the same name meanwhile.)
+    const std::string pdf = WaitForPdf("Korvex", 90000, 200);
+    EXPECT_FALSE(pdf.empty()) << "no PDF of 200 pages printed";
+    ::DeleteFileA(pdf.c_str());
+}
+
+// A job stopped on the way prints nothing: Esc on the box's Cancel (from the preview,
+// which owns the box then), the preview closed, or the main window closed while the
+// pages go out. The program prints as before afterwards.
+TEST_F(PrintProgressTest, AStoppedPrintLeavesNothingPrintedAndThePrintThatFollowsWorks)
+{
+    const std::string tag = std::to_string(::GetCurrentProcessId());
+    const std::string stopped[] = {"KvxCancelled" + tag, "KvxPreviewClosed" + tag, "KvxMainClosed" + tag};
+    const int perPage = LinesPerPage(), pages = 31;
+    ASSERT_GT(perPage, 2);
+    CMyReport report;
+    auto preview = [&](const std::string& document) -> HWND {
+        Prepare(report, (pages - 1) * perPage + 3, document);
+        report.ShowPreview();
+        PumpFor(50);
+        return CurrentPreview() ? CurrentPreview()->m_hWnd : nullptr;
+    };
+    auto printFrom = [](HWND frame) {
+        return [frame] { ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0); };
+    };
+    auto mainIsBack = [&] {
+        return m_app.m_pMainWnd == m_dlg.get() && ::IsWindowVisible(m_dlg->m_hWnd) &&
+               ::IsWindowEnabled(m_dlg->m_hWnd);
+    };
+
+    // Esc once page 3 shows: the page being printed is the last.
+    HWND frame = preview(stopped[0]);
+    ASSERT_NE(frame, nullptr);
+    int cancelledAt = 0;
+    BoxScene scene = PrintWatched(pages, printFrom(frame), [&](HWND box, int page) {
+        if (page >= 3 && !cancelledAt) {
+            cancelledAt = page;
+            ::PostMessageA(::GetDlgItem(box, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
+        }
+    });
+    ASSERT_TRUE(scene.shown);
+    EXPECT_EQ(scene.owner, frame);
+    EXPECT_TRUE(scene.ownerDisabled);
+    ASSERT_GE(cancelledAt, 3);
+    EXPECT_LE(scene.pages.back(), cancelledAt + 1) << "went on after Cancel";
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_TRUE(mainIsBack());
+
+    // The preview closed from outside while its box is up.
+    frame = preview(stopped[1]);
+    ASSERT_NE(frame, nullptr);
+    scene = PrintWatched(pages, printFrom(frame), CloseAtPage2(frame));
+    ASSERT_FALSE(scene.pages.empty());
+    EXPECT_LT(scene.pages.back(), pages);
+    EXPECT_FALSE(::IsWindow(frame));
+    EXPECT_TRUE(scene.goneAtReturn);
+    EXPECT_TRUE(mainIsBack());
+
+    // The main window closed while it waits for the box: the box goes with it.
+    HWND main = m_dlg->m_hWnd;
+    Prepare(report, (pages - 1) * perPage + 3, stopped[2]);
+    scene = PrintWatched(pages, [&] { report.PrintDirect(main); }, CloseAtPage2(main));
+    EXPECT_EQ(scene.owner, main);
+    EXPECT_FALSE(::IsWindow(main));
+    EXPECT_TRUE(scene.goneAtReturn);
+    EXPECT_FALSE(report.IsPrinting());
+
+    // A new main window prints a job to its end; the spooler takes jobs in turn, so
+    // once it is written any of those before would have been too.
+    OpenMainWindow();
+    const std::string after = "KvxAfter" + tag;
+    Prepare(report, perPage + 4, after);
+    scene = PrintWatched(2, [&] { report.PrintDirect(m_dlg->m_hWnd); });
+    EXPECT_TRUE(scene.shown);
+    EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
+    const std::string pdf = WaitForPdf(after, 60000);
+    ASSERT_FALSE(pdf.empty()) << "the print after them printed nothing";
+    EXPECT_EQ(PdfPages(pdf), 2);
+    ::DeleteFileA(pdf.c_str());
+    for (const std::string& document : stopped)
+        EXPECT_TRUE(WaitForPdf(document, 0).empty()) << document << " was printed";
+    EXPECT_EQ(QueuedPrintJobs(), 0);
+}
+
+namespace {
+// The cursor when the output path box is given its text (inside Load) and when a
+// message box is made, seen on the window's thread.
+HWND g_pathBox = nullptr;
+HCURSOR g_cursorAtPath = nullptr, g_cursorAtBox = nullptr;
+
+LRESULT CALLBACK SentHook(int code, WPARAM wp, LPARAM lp)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && sent->hwnd == g_pathBox && sent->message == WM_SETTEXT)
+        g_cursorAtPath = ::GetCursor();
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+LRESULT CALLBACK CreateHook(int code, WPARAM wp, LPARAM lp)
+{
+    char cls[16] = "";
+    if (code == HCBT_CREATEWND && ::GetClassNameA(reinterpret_cast<HWND>(wp), cls, sizeof cls) &&
+        std::string(cls) == "#32770")
+        g_cursorAtBox = ::GetCursor();
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+}  // namespace
+
+// Load and Save show the wait cursor while they work, and the cursor of before comes
+// back, also before a message box says that they failed.
+TEST_F(MainWindowWorkTest, LoadAndSaveWaitWithTheWaitCursorAndTellFailuresWithTheArrow)
+{
+    TempDir dir;
+    const std::string lines = "first\r\nsecond\r\n";
+    WriteFileBytes(dir.File("in.txt"), lines);
+    HCURSOR wait = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    HCURSOR before = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_IBEAM));
+    g_pathBox = ::GetDlgItem(m_dlg->m_hWnd, IDC_OUTPUT_PATH);
+    HHOOK sent = ::SetWindowsHookExA(WH_CALLWNDPROC, SentHook, nullptr, ::GetCurrentThreadId());
+    HHOOK create = ::SetWindowsHookExA(WH_CBT, CreateHook, nullptr, ::GetCurrentThreadId());
+    ASSERT_TRUE(sent && create);
+
+    ::SetCursor(before);
+    m_dlg->LoadOutputFile(dir.File("in.txt"));
+    EXPECT_EQ(g_cursorAtPath, wait);
+    EXPECT_EQ(::GetCursor(), before);
+    EXPECT_EQ(m_dlg->View().Lines().Count(), 2);
+
+    {
+        DialogWatcher watcher;
+        m_dlg->LoadOutputFile(dir.File("missing.txt"));
+        EXPECT_EQ(watcher.Count(), 1u);
+    }
+    EXPECT_EQ(g_cursorAtBox, before) << "the failed Load's message came with the wait cursor";
+    EXPECT_NE(::GetCursor(), wait);  // the box may have shown its arrow meanwhile
+
+    g_cursorAtBox = nullptr;
+    ::SetCursor(before);
+    TestApp().m_settings.outputFile = dir.File("no such folder\\out.txt");
+    {
+        DialogWatcher watcher;
+        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED), 0);
+        EXPECT_EQ(watcher.Count(), 1u);
+    }
+    EXPECT_EQ(g_cursorAtBox, before) << "the failed Save's message came with the wait cursor";
+    EXPECT_NE(::GetCursor(), wait);
+    ::UnhookWindowsHookEx(sent);
+    ::UnhookWindowsHookEx(create);
+}
