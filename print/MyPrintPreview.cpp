@@ -1,7 +1,9 @@
 // The print preview window.
 #include "print/MyPrintPreview.h"
 
+#include "core/DpiScale.h"
 #include "fw/App.h"
+#include "fw/Gdi.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -57,7 +59,9 @@ bool CMyPrintPreview::Create(CPageSource* source)
     m_pSource = source;
     const char* cls = RegisterWndClass(CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
                                        ::GetSysColorBrush(COLOR_BTNFACE));
-    const RECT r = {0, 0, 800, 600};
+    // Its size before it is maximised, 800 x 600 at 100 %.
+    const int dpi = SystemDpi();
+    const RECT r = {0, 0, ScaleForDpi(800, dpi), ScaleForDpi(600, dpi)};
     return CreateEx(0, cls, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, nullptr, nullptr);
 }
 
