@@ -539,24 +539,34 @@ TEST_F(SkinTest, CreditsMarkUpTitlesHeadingsAndEmptyLines)
 namespace {
 
 // The About picture as the box must show it at this scale: the rendering drawn for the
-// scale where there is one (100 %, 150 %, 200 %), else the 100 % picture stretched.
+// scale where there is one (100 %, 150 %, 200 %); at 125 % the 150 % one shrunk (719
+// pixels wide is a little more than 125 % of 575); else the nearest.
 std::unique_ptr<Image> AboutPictureAt(int dpi, int width, int height)
 {
-    const UINT drawn = dpi == 144 ? IDB_ABOUT_BACKGROUND_150 : dpi == 192 ? IDB_ABOUT_BACKGROUND_200
-                                                                          : IDB_ABOUT_BACKGROUND;
+    const UINT drawn = dpi >= 120 && dpi < 168 ? IDB_ABOUT_BACKGROUND_150
+                       : dpi >= 168            ? IDB_ABOUT_BACKGROUND_200
+                                               : IDB_ABOUT_BACKGROUND;
     HBITMAP source = static_cast<HBITMAP>(
         ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(drawn), IMAGE_BITMAP, 0, 0, 0));
     BITMAP bm = {};
     ::GetObjectA(source, sizeof bm, &bm);
+    // Stretched on a bitmap of the screen's kind, as the box draws it.
+    HDC screen = ::GetDC(nullptr);
+    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
+    HBITMAP stretched = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, stretched);
+    ::SetStretchBltMode(to, HALFTONE);
+    ::SetBrushOrgEx(to, 0, 0, nullptr);
+    ::StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     auto image = std::make_unique<Image>(width, height);
-    HDC from = ::CreateCompatibleDC(image->DC());
-    HGDIOBJ old = ::SelectObject(from, source);
-    ::SetStretchBltMode(image->DC(), HALFTONE);
-    ::SetBrushOrgEx(image->DC(), 0, 0, nullptr);
-    ::StretchBlt(image->DC(), 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    ::SelectObject(from, old);
+    ::BitBlt(image->DC(), 0, 0, width, height, to, 0, 0, SRCCOPY);
+    ::SelectObject(from, oldFrom);
+    ::SelectObject(to, oldTo);
     ::DeleteDC(from);
+    ::DeleteDC(to);
+    ::DeleteObject(stretched);
     ::DeleteObject(source);
+    ::ReleaseDC(nullptr, screen);
     ::GdiFlush();
     return image;
 }
