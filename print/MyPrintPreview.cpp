@@ -12,8 +12,38 @@
 namespace {
 const UINT kViewId = 0xE900;
 
+// The toolbar as its template lays it out at 100 %, in pixels: its height and its
+// buttons, one step apart in a row.
+const int kBarHeight = 29;
+const RECT kFirstButton = {6, 5, 72, 24};
+const int kButtonStep = 72;
+
+// The template grows with its font, and a font drawn in a few fixed sizes does not grow
+// as the display scale does: at a larger scale the toolbar takes its 100 % layout, scaled.
+void ScaleToolbar(HWND bar)
+{
+    const int dpi = WindowDpi(bar);
+    if (dpi == kDefaultDpi)
+        return;
+    RECT r;
+    ::GetWindowRect(bar, &r);
+    ::SetWindowPos(bar, nullptr, 0, 0, r.right - r.left, ScaleForDpi(kBarHeight, dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int offset = 0;
+    for (HWND button = ::GetWindow(bar, GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        const int left = ScaleForDpi(kFirstButton.left + offset, dpi), top = ScaleForDpi(kFirstButton.top, dpi);
+        ::MoveWindow(button, left, top, ScaleForDpi(kFirstButton.right + offset, dpi) - left,
+                     ScaleForDpi(kFirstButton.bottom, dpi) - top, TRUE);
+        offset += kButtonStep;
+    }
+}
+
 INT_PTR CALLBACK ToolbarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_INITDIALOG) {
+        ScaleToolbar(bar);
+        return FALSE;
+    }
     // The buttons' commands belong to the window, which gives them to its page view.
     if (msg == WM_COMMAND) {
         HWND frame = ::GetParent(bar);

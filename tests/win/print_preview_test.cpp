@@ -273,6 +273,7 @@ TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
         // Room for the button's edges (two lines each side) round the caption.
         EXPECT_LE(caption.right + 4 * line, r.right - r.left) << text;
         EXPECT_LE(caption.bottom + 2 * line, r.bottom - r.top) << text;
+        EXPECT_GE(r.bottom - r.top, ScaleForDpi(18, dpi)) << "as tall as the scale makes it";
     }
     EXPECT_EQ(placed.size(), 7u);
 
