@@ -1,6 +1,9 @@
 // Print preview geometry and paging rules.
 #include "core/PreviewMath.h"
 
+#include "core/DpiScale.h"
+
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -54,22 +57,34 @@ int ZoomAfterClick(int state)
     return state >= kMaxZoom ? 0 : state + 1;
 }
 
-Display DisplayFor(Size client, int vBarWidth, int zoomState, int firstPage, int lastPage, int pagesAcross)
+Spacing SpacingForDpi(int dpi)
 {
+    Spacing s;
+    s.gap = ScaleForDpi(kGap, dpi);
+    s.line = std::max(1, ScaleForDpi(1, dpi));
+    return s;
+}
+
+Display DisplayFor(Size client, int vBarWidth, int zoomState, int firstPage, int lastPage, int pagesAcross,
+                   const Spacing& spacing)
+{
+    const int gap = spacing.gap;
     int w = client.cx;
     if (zoomState == 0 && lastPage != 0xFFFF && lastPage != firstPage)
         w -= vBarWidth;
     const int across = pagesAcross == 2 ? 2 : 1;
     Display d;
-    d.hStep = (w - kGap) / 2;
-    d.page.cx = (w - across * kGap - kGap) / across;
-    d.page.cy = client.cy - 2 * kGap;
+    d.spacing = spacing;
+    d.hStep = (w - gap) / 2;
+    d.page.cx = (w - across * gap - gap) / across;
+    d.page.cy = client.cy - 2 * gap;
     return d;
 }
 
 Box SlotRect(Size scaled, const Display& display, int slot, int pagesAcross, int zoomState)
 {
-    Box r{kGap, kGap, scaled.cx + kGap + kShadow, scaled.cy + kGap + kShadow};
+    const int gap = display.spacing.gap, edge = display.spacing.Edge();
+    Box r{gap, gap, scaled.cx + gap + edge, scaled.cy + gap + edge};
     if (zoomState != 0)
         return r;
     const int across = pagesAcross == 2 ? 2 : 1;

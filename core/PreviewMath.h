@@ -20,6 +20,17 @@ constexpr int kMaxZoom = kZoomStates - 1;
 constexpr int kGap = 8;              // pixels around and between pages
 constexpr int kShadow = 3;           // the page's frame and shadow beyond its paper
 
+// The room round the pages on the screen at a display scale: the gap round and between
+// pages, the width of the paper's frame line and of its shadow. At 96 DPI the gap is
+// kGap and the frame with its shadow kShadow: a line each side and the shadow's line.
+struct Spacing {
+    int gap = kGap;
+    int line = 1;
+    // The frame's two lines and the shadow beyond the paper.
+    int Edge() const { return 3 * line; }
+};
+Spacing SpacingForDpi(int dpi);
+
 // a × num ÷ den rounded to the nearest integer (halves away from zero); -1 when den is 0
 // or the result does not fit, as the system's MulDiv.
 int MulDiv(int a, int num, int den);
@@ -36,11 +47,14 @@ int ZoomAfterClick(int state);
 struct Display {
     Size page;       // space for one page
     int hStep = 0;   // from one slot to the next on its right
+    Spacing spacing;
 };
-Display DisplayFor(Size client, int vBarWidth, int zoomState, int firstPage, int lastPage, int pagesAcross);
+Display DisplayFor(Size client, int vBarWidth, int zoomState, int firstPage, int lastPage, int pagesAcross,
+                   const Spacing& spacing = Spacing());
 
 // The rectangle of slot k for a page of `scaled` pixels: centred in its share of the
-// window while zoomed out, at the top left of the scrolled area otherwise.
+// window while zoomed out, at the top left of the scrolled area otherwise (the display's
+// spacing apart from the window's edges and from each other).
 Box SlotRect(Size scaled, const Display& display, int slot, int pagesAcross, int zoomState);
 
 // Page range of the vertical bar while zoomed out: first … last − pagesShown + 1.

@@ -1,6 +1,7 @@
 // The preview's page view.
 #include "print/MyPreviewView.h"
 
+#include "core/DpiScale.h"
 #include "fw/App.h"
 #include "fw/Gdi.h"
 #include "fw/WaitCursor.h"
@@ -126,7 +127,13 @@ PreviewMath::Display CMyPreviewView::DisplaySize() const
 {
     const SIZE client = GetTrueClientSize();
     return PreviewMath::DisplayFor({client.cx, client.cy}, ::GetSystemMetrics(SM_CXVSCROLL),
-                                   static_cast<int>(m_nZoomState), 1, static_cast<int>(m_nLastPage), pagesAcross);
+                                   static_cast<int>(m_nZoomState), 1, static_cast<int>(m_nLastPage), pagesAcross,
+                                   Spacing());
+}
+
+PreviewMath::Spacing CMyPreviewView::Spacing() const
+{
+    return PreviewMath::SpacingForDpi(WindowDpi(m_hWnd));
 }
 
 void CMyPreviewView::PositionPage(UINT slot)
@@ -156,7 +163,7 @@ void CMyPreviewView::SetScaledSize(UINT slot)
         PreviewMath::SlotRect(scaled, d, static_cast<int>(slot), pagesAcross, static_cast<int>(m_nZoomState));
     info.rectScreen = {r.left, r.top, r.right, r.bottom};
     if (m_nZoomState != 0)
-        SetScrollSizes({r.right - r.left + PreviewMath::kGap, r.bottom - r.top + PreviewMath::kGap},
+        SetScrollSizes({r.right - r.left + d.spacing.gap, r.bottom - r.top + d.spacing.gap},
                        {d.page.cx, d.page.cy});
 }
 
@@ -312,8 +319,10 @@ bool CMyPreviewView::OnSetCursor(HWND, UINT hitTest, UINT)
     if (hitTest != HTCLIENT)
         return false;
     // Loaded once and kept; a shared cursor is never destroyed.
+    // Drawn 32 pixels square for 100 %, as large as the scale makes it.
+    static const int size = ScaleForDpi(32, WindowDpi(m_hWnd));
     static const HCURSOR magnifier = static_cast<HCURSOR>(::LoadImageA(
-        AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_PREVIEW_MAGNIFY), IMAGE_CURSOR, 32, 32, LR_SHARED));
+        AfxGetResourceHandle(), MAKEINTRESOURCEA(IDC_PREVIEW_MAGNIFY), IMAGE_CURSOR, size, size, LR_SHARED));
     POINT point;
     ::GetCursorPos(&point);
     ::ScreenToClient(m_hWnd, &point);
@@ -479,13 +488,14 @@ void CMyPreviewView::OnPaint()
     // Only what needs painting is drawn: the pages, and the background around them.
     ::IntersectClipRect(dc, update.left, update.top, update.right, update.bottom);
     const int saved = ::SaveDC(dc);
+    const int line = Spacing().line;
     UINT shown = 0;
     for (; shown < m_nPages && shown < kSlots && m_nCurrentPage + shown <= m_nLastPage; ++shown) {
         if (m_pageInfo[shown].sizeScaleRatio.den == 0)
             PositionPage(shown);
         const RECT& r = m_pageInfo[shown].rectScreen;
-        ::ExcludeClipRect(dc, r.left - m_scroll.x, r.top - m_scroll.y, r.right - 1 - m_scroll.x,
-                          r.bottom - 1 - m_scroll.y);  // the paper and its frame
+        ::ExcludeClipRect(dc, r.left - m_scroll.x, r.top - m_scroll.y, r.right - line - m_scroll.x,
+                          r.bottom - line - m_scroll.y);  // the paper and its frame
     }
     ::FillRect(dc, &paint.Client(), ::GetSysColorBrush(COLOR_APPWORKSPACE));
     ::RestoreDC(dc, saved);
@@ -497,14 +507,16 @@ void CMyPreviewView::DrawPage(HDC dc, UINT slot, UINT page)
 {
     RECT r = m_pageInfo[slot].rectScreen;
     ::OffsetRect(&r, -m_scroll.x, -m_scroll.y);
-    // A black frame round the paper, a shadow along its right and bottom edges.
-    const RECT frame = {r.left, r.top, r.right - 1, r.bottom - 1};
-    const RECT paper = {frame.left + 1, frame.top + 1, frame.right - 1, frame.bottom - 1};
-    const RECT shadowRight = {frame.right, r.top + 2, r.right, r.bottom};
-    const RECT shadowBottom = {r.left + 2, frame.bottom, r.right, r.bottom};
+    // A black frame round the paper, a shadow along its right and bottom edges, each a
+    // line wide (a pixel at 100 %).
+    const int line = Spacing().line;
+    const RECT frame = {r.left, r.top, r.right - line, r.bottom - line};
+    const RECT paper = {frame.left + line, frame.top + line, frame.right - line, frame.bottom - line};
+    const RECT shadowRight = {frame.right, r.top + 2 * line, r.right, r.bottom};
+    const RECT shadowBottom = {r.left + 2 * line, frame.bottom, r.right, r.bottom};
     ::FillRect(dc, &shadowRight, ::GetSysColorBrush(COLOR_3DDKSHADOW));
     ::FillRect(dc, &shadowBottom, ::GetSysColorBrush(COLOR_3DDKSHADOW));
-    ::FrameRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    ::FillRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     ::FillRect(dc, &paper, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     if (HENHMETAFILE picture = PageRecording(page))
         ::PlayEnhMetaFile(dc, picture, &paper);

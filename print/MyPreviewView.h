@@ -83,6 +83,8 @@ private:
     // first … last − pages shown + 1; hidden for one page.
     void UpdateScrollRange();
     PreviewMath::Display DisplaySize() const;
+    // The room round the pages at the window's display scale.
+    PreviewMath::Spacing Spacing() const;
     // Lays slot k out: its unscaled size, zoom-out ratio and rectangle.
     void PositionPage(UINT slot);
     void SetScaledSize(UINT slot);

@@ -1,7 +1,9 @@
 // The print preview window.
 #include "print/MyPrintPreview.h"
 
+#include "core/DpiScale.h"
 #include "fw/App.h"
+#include "fw/Gdi.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
@@ -10,8 +12,38 @@
 namespace {
 const UINT kViewId = 0xE900;
 
+// The toolbar as its template lays it out at 100 %, in pixels: its height and its
+// buttons, one step apart in a row.
+const int kBarHeight = 29;
+const RECT kFirstButton = {6, 5, 72, 24};
+const int kButtonStep = 72;
+
+// The template grows with its font, and a font drawn in a few fixed sizes does not grow
+// as the display scale does: at a larger scale the toolbar takes its 100 % layout, scaled.
+void ScaleToolbar(HWND bar)
+{
+    const int dpi = WindowDpi(bar);
+    if (dpi == kDefaultDpi)
+        return;
+    RECT r;
+    ::GetWindowRect(bar, &r);
+    ::SetWindowPos(bar, nullptr, 0, 0, r.right - r.left, ScaleForDpi(kBarHeight, dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int offset = 0;
+    for (HWND button = ::GetWindow(bar, GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        const int left = ScaleForDpi(kFirstButton.left + offset, dpi), top = ScaleForDpi(kFirstButton.top, dpi);
+        ::MoveWindow(button, left, top, ScaleForDpi(kFirstButton.right + offset, dpi) - left,
+                     ScaleForDpi(kFirstButton.bottom, dpi) - top, TRUE);
+        offset += kButtonStep;
+    }
+}
+
 INT_PTR CALLBACK ToolbarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_INITDIALOG) {
+        ScaleToolbar(bar);
+        return FALSE;
+    }
     // The buttons' commands belong to the window, which gives them to its page view.
     if (msg == WM_COMMAND) {
         HWND frame = ::GetParent(bar);
@@ -57,7 +89,9 @@ bool CMyPrintPreview::Create(CPageSource* source)
     m_pSource = source;
     const char* cls = RegisterWndClass(CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
                                        ::GetSysColorBrush(COLOR_BTNFACE));
-    const RECT r = {0, 0, 800, 600};
+    // Its size before it is maximised, 800 x 600 at 100 %.
+    const int dpi = SystemDpi();
+    const RECT r = {0, 0, ScaleForDpi(800, dpi), ScaleForDpi(600, dpi)};
     return CreateEx(0, cls, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, nullptr, nullptr);
 }
 

@@ -19,6 +19,9 @@ protected:
     BOOL OnInitDialog() override;
 
 private:
+    // The 100 % layout at the window's display scale.
+    void ScaleLayout();
+
     std::string m_title;
     CCreditsStatic m_credits;
 };

@@ -19,6 +19,13 @@ public:
     const std::string& CreditsText() const { return m_credits; }
     // Top of the credits column inside the control.
     int TextPosition() const { return m_nTextPos; }
+    // The sizes at the window's display scale: the column's left edge in the picture,
+    // its width and visible height, the rows it rises per tick, and the picture.
+    int ColumnLeft() const { return m_nColumnLeft; }
+    int TextWidth() const { return m_nTextWidth; }
+    int TextHeight() const { return m_nTextHeight; }
+    int ScrollStep() const { return m_nStep; }
+    SIZE PictureSize() const { return {m_background.Width(), m_background.Height()}; }
 
     static const UINT_PTR kTimerId = 1;
     static const UINT kTickMs = 40;
@@ -28,6 +35,7 @@ protected:
     void OnTimer(UINT_PTR id);
     void OnPaint();
     void OnDestroy();
+    LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
 
     DECLARE_MESSAGE_MAP()
 
@@ -36,12 +44,17 @@ private:
     void RenderCreditsText(HDC reference);
     void AnimateFrame();
     void ReleaseSurfaces();
+    // The picture at this display scale: the one drawn nearest to it, stretched to fit.
+    bool LoadPicture(HDC reference, int dpi);
 
     std::string m_credits;
     CSurface m_text;        // the rendered column, white background
     CSurface m_background;  // the picture
     CSurface m_frame;       // back buffer, the size of the picture
+    int m_nDpi = 96;
+    int m_nColumnLeft = 380;
     int m_nTextWidth = 220;
     int m_nTextHeight = 280;
+    int m_nStep = 1;
     int m_nTextPos = 0;
 };

@@ -213,6 +213,24 @@ TEST(PreviewMath, SlotsOneAndTwoPages)
     EXPECT_EQ(z.bottom, 4011);
 }
 
+TEST(PreviewMath, TheRoomRoundPagesGrowsWithTheDisplayScale)
+{
+    // 100 % keeps the classic spacing; at 150 % a gap of 12 and lines of 2.
+    EXPECT_EQ(PreviewMath::SpacingForDpi(96).gap, PreviewMath::kGap);
+    EXPECT_EQ(PreviewMath::SpacingForDpi(96).Edge(), PreviewMath::kShadow);
+    EXPECT_EQ(PreviewMath::SpacingForDpi(120).line, 1);
+    const PreviewMath::Spacing s = PreviewMath::SpacingForDpi(144);
+    const PreviewMath::Display two = PreviewMath::DisplayFor({1920, 1403}, 25, 0, 1, 7, 2, s);
+    EXPECT_EQ(two.page.cx, (1895 - 36) / 2);
+    EXPECT_EQ(two.page.cy, 1403 - 24);
+    EXPECT_EQ(two.hStep, (1895 - 12) / 2);
+    const PreviewMath::Box z = PreviewMath::SlotRect({3001, 4003}, two, 0, 2, 4);
+    EXPECT_EQ(z.left, 12);
+    EXPECT_EQ(z.top, 12);
+    EXPECT_EQ(z.right, 3001 + 12 + 6);
+    EXPECT_EQ(z.bottom, 4003 + 12 + 6);
+}
+
 TEST(PreviewMath, PagingByWheelAndBarStopsAtTheEnds)
 {
     // Two pages shown of 9: the bar's range ends at 8; line down stops once page 9 shows.

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
@@ -15,14 +16,17 @@
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/DpiScale.h"
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "fw/App.h"
+#include "fw/Gdi.h"
 #include "print/MyPreviewView.h"
 #include "print/MyPrintPreview.h"
 #include "res/resource.h"
 #include "support/MainWindowTest.h"
 #include "support/PreviewSupport.h"
+#include "support/ScreenImage.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -229,6 +233,84 @@ TEST_F(PrintPreviewTest, PagingStopsAtTheEndsInOneAndTwoPageLayouts)
     EXPECT_EQ(view->GetPagesShown(), 1u);
     Command(ID_PREVIEW_NEXT);
     EXPECT_EQ(view->GetCurrentPage(), 3u);
+}
+
+// Runs at every display scale: the toolbar's buttons keep their captions and their
+// order, and the room round the pages, their frame and shadow grow with the scale.
+class AtScalePreview : public PrintPreviewTest {};
+
+TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
+{
+    const int dpi = SystemDpi();
+    const int gap = ScaleForDpi(8, dpi), line = std::max(1, ScaleForDpi(1, dpi));
+    AddLines(200);  // three pages
+    CMyPreviewView* view = OpenPreview();
+    ASSERT_NE(view, nullptr);
+
+    // Every button inside the toolbar, none over another, each caption inside its button.
+    RECT bar, viewRect;
+    ::GetWindowRect(Toolbar(), &bar);
+    ::GetWindowRect(view->m_hWnd, &viewRect);
+    EXPECT_GE(viewRect.top, bar.bottom) << "the pages start below the toolbar";
+    std::vector<RECT> placed;
+    for (HWND button = ::GetWindow(Toolbar(), GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        SCOPED_TRACE(::GetDlgCtrlID(button));
+        RECT r, both;
+        ::GetWindowRect(button, &r);
+        ::IntersectRect(&both, &r, &bar);
+        EXPECT_TRUE(::EqualRect(&both, &r)) << "inside the toolbar";
+        for (const RECT& other : placed)
+            EXPECT_FALSE(::IntersectRect(&both, &r, &other)) << "clear of the others";
+        placed.push_back(r);
+        char text[64] = "";
+        ::GetWindowTextA(button, text, sizeof text);
+        HDC dc = ::GetDC(button);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+        RECT caption = {0, 0, 0, 0};
+        ::DrawTextA(dc, text, -1, &caption, DT_CALCRECT | DT_SINGLELINE);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(button, dc);
+        // Room for the button's edges (two lines each side) round the caption.
+        EXPECT_LE(caption.right + 4 * line, r.right - r.left) << text;
+        EXPECT_LE(caption.bottom + 2 * line, r.bottom - r.top) << text;
+        EXPECT_GE(r.bottom - r.top, ScaleForDpi(18, dpi)) << "as tall as the scale makes it";
+    }
+    EXPECT_EQ(placed.size(), 7u);
+
+    // Two pages: the second slot is half the width less a gap further on.
+    Command(ID_PREVIEW_NUMPAGE);
+    Paint(view);
+    const RECT a = view->GetPageInfo(0).rectScreen, b = view->GetPageInfo(1).rectScreen;
+    EXPECT_EQ(b.left - a.left, (ClientOf(view).right - gap) / 2);
+    EXPECT_LT(a.right, b.left);
+
+    // One page: a frame line round the paper and a shadow line beyond it on the right,
+    // starting two lines down.
+    Command(ID_PREVIEW_NUMPAGE);
+    Paint(view);
+    PumpFor(100);
+    const RECT page = view->GetPageInfo(0).rectScreen;
+    auto shown = Image::OfScreen(view->m_hWnd);
+    const int mid = (page.top + page.bottom) / 2;
+    const uint32_t black = 0, white = 0xFFFFFF, shadow = Pixel(::GetSysColor(COLOR_3DDKSHADOW));
+    for (int i = 0; i < line; ++i) {
+        EXPECT_EQ(shown->At(page.left + i, mid), black) << i;
+        EXPECT_EQ(shown->At(page.right - line - 1 - i, mid), black) << i;
+        EXPECT_EQ(shown->At(page.right - 1 - i, mid), shadow) << i;
+    }
+    EXPECT_EQ(shown->At(page.left + line, mid), white);
+    EXPECT_EQ(shown->At(page.right - 2 * line - 1, mid), white);
+    EXPECT_EQ(shown->At(page.right - 1, page.top + 2 * line), shadow);
+    EXPECT_EQ(shown->At(page.right - 1, page.top + 2 * line - 1), Pixel(::GetSysColor(COLOR_APPWORKSPACE)));
+
+    // Zoomed: the page starts a gap from the corner and ends its frame and shadow on.
+    Command(ID_PREVIEW_ZOOMIN);
+    Paint(view);
+    const CMyPreviewView::PageInfo& zoomed = view->GetPageInfo(0);
+    EXPECT_EQ(zoomed.rectScreen.left, gap);
+    EXPECT_EQ(zoomed.rectScreen.top, gap);
+    EXPECT_EQ(zoomed.rectScreen.right - zoomed.rectScreen.left,
+              ::MulDiv(zoomed.sizeUnscaled.cx, zoomed.sizeScaleRatio.num, zoomed.sizeScaleRatio.den) + 3 * line);
 }
 
 // Many pages, two shown: every input ends on the last pair (the last two pages side

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/DpiScale.h"
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "res/resource.h"
@@ -533,4 +534,103 @@ TEST_F(SkinTest, CreditsMarkUpTitlesHeadingsAndEmptyLines)
     const RECT normalB = BoxOf(*oneTab, {column.left, afterB.top, column.right, afterB.top + 8}, IsDark);
     EXPECT_EQ(BoxOf(*heading, column, IsDark).bottom, afterB.bottom);
     EXPECT_GT(boldB.right - boldB.left, normalB.right - normalB.left);
+}
+
+namespace {
+
+// The About picture as the box must show it at this scale: the rendering drawn for the
+// scale where there is one (100 %, 150 %, 200 %); at 125 % the 150 % one shrunk (719
+// pixels wide is a little more than 125 % of 575); else the nearest.
+std::unique_ptr<Image> AboutPictureAt(int dpi, int width, int height)
+{
+    const UINT drawn = dpi >= 120 && dpi < 168 ? IDB_ABOUT_BACKGROUND_150
+                       : dpi >= 168            ? IDB_ABOUT_BACKGROUND_200
+                                               : IDB_ABOUT_BACKGROUND;
+    HBITMAP source = static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(drawn), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP bm = {};
+    ::GetObjectA(source, sizeof bm, &bm);
+    // Stretched on a bitmap of the screen's kind, as the box draws it.
+    HDC screen = ::GetDC(nullptr);
+    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
+    HBITMAP stretched = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, stretched);
+    ::SetStretchBltMode(to, HALFTONE);
+    ::SetBrushOrgEx(to, 0, 0, nullptr);
+    ::StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    auto image = std::make_unique<Image>(width, height);
+    ::BitBlt(image->DC(), 0, 0, width, height, to, 0, 0, SRCCOPY);
+    ::SelectObject(from, oldFrom);
+    ::SelectObject(to, oldTo);
+    ::DeleteDC(from);
+    ::DeleteDC(to);
+    ::DeleteObject(stretched);
+    ::DeleteObject(source);
+    ::ReleaseDC(nullptr, screen);
+    ::GdiFlush();
+    return image;
+}
+
+}  // namespace
+
+// Runs at every display scale: the picture, the column and its text grow alike.
+TEST(AtScaleCredits, ThePictureIsTheOneDrawnForTheScaleAndTheColumnGrowsWithIt)
+{
+    const int dpi = SystemDpi();
+    const auto S = [dpi](int v) { return ScaleForDpi(v, dpi); };
+    ShownAbout about;
+    ASSERT_TRUE(about.IsOpen());
+    about.StopClock();
+    CCreditsStatic& credits = about.Credits();
+    HWND picture = about.Picture();
+    RECT rc;
+    ::GetClientRect(picture, &rc);
+    const int w = rc.right, h = rc.bottom;
+
+    EXPECT_EQ(credits.PictureSize().cx, S(575));
+    EXPECT_EQ(credits.PictureSize().cy, S(318));
+    EXPECT_EQ(credits.ColumnLeft(), S(380));
+    EXPECT_EQ(credits.TextWidth(), S(220));
+    EXPECT_EQ(credits.TextHeight(), S(280));
+    // The picture fills the control as at 100 %: at most a few pixels either way.
+    EXPECT_LE(std::abs(w - S(575)), S(4));
+    EXPECT_LE(std::abs(h - S(318)), S(6));
+    credits.SetCreditsText(credits.CreditsText());
+    EXPECT_EQ(credits.TextPosition(), h - S(25));
+
+    // Rises a scaled pixel a tick.
+    const int step = std::max(1, S(1));
+    EXPECT_EQ(credits.ScrollStep(), step);
+    about.Tick();
+    EXPECT_EQ(credits.TextPosition(), h - S(25) - step);
+
+    // The column's top near the top edge: the picture shows sharp everywhere but in the
+    // column, where the text darkens it, title first, in the title's height.
+    while (credits.TextPosition() > S(2))
+        about.Tick();
+    const int top = credits.TextPosition();
+    about.Tick();
+    PumpFor(100);
+    auto shown = Image::OfScreen(picture);
+    auto expected = AboutPictureAt(dpi, S(575), S(318));
+    // The part of the control on the screen (a large scale may take the box past its edge).
+    const POINT origin = ClientPoint(picture, 0, 0);
+    const int right = std::min({w, S(575), ::GetSystemMetrics(SM_CXSCREEN) - static_cast<int>(origin.x)});
+    const int bottom = std::min({h, S(318), ::GetSystemMetrics(SM_CYSCREEN) - static_cast<int>(origin.y)});
+    const RECT column = {S(380), top, S(380) + S(220), S(280)};
+    int differing = 0, outside = 0;
+    for (int y = 0; y < bottom; ++y)
+        for (int x = 0; x < right; ++x)
+            if (shown->At(x, y) != expected->At(x, y)) {
+                const POINT p = {x, y};
+                ++(::PtInRect(&column, p) ? differing : outside);
+            }
+    EXPECT_EQ(outside, 0) << "the picture outside the column, as drawn for the scale";
+    EXPECT_GT(differing, S(300)) << "the credits' text";
+    // The title's blue ANDed into the light panel: little red, much blue.
+    const RECT title = BoxOf(*shown, {column.left, column.top, std::min<LONG>(column.right, right), column.bottom},
+                             [](uint32_t p) { return ((p >> 16) & 0xFF) < 0x30 && (p & 0xFF) > 0xA0; });
+    ASSERT_LT(title.left, title.right) << "a title is shown";
+    EXPECT_LE(title.bottom - top, S(20)) << "the title's line, scaled";
+    EXPECT_GT(title.bottom - title.top, S(20) / 2);
 }
