@@ -6,7 +6,7 @@ CAnchorLayout::~CAnchorLayout()
     Reset();
 }
 
-void CAnchorLayout::Init(CWnd* parent)
+void CAnchorLayout::Init(CWnd* parent, int dpi)
 {
     m_pParent = parent;
     m_initialWidth = m_initialHeight = 0;
@@ -15,6 +15,9 @@ void CAnchorLayout::Init(CWnd* parent)
         m_initialWidth = rc.right - rc.left;
         m_initialHeight = rc.bottom - rc.top;
     }
+    m_naturalDpi = m_dpi = UsableDpi(dpi);
+    m_naturalWidth = m_initialWidth;
+    m_naturalHeight = m_initialHeight;
 }
 
 AnchorRecord* CAnchorLayout::AddControl(UINT id, int leftRule, int rightRule, int topRule, int bottomRule)
@@ -36,6 +39,14 @@ AnchorRecord* CAnchorLayout::AddControl(UINT id, int leftRule, int rightRule, in
     if (!control || !::GetWindowRect(control, &rc))
         return nullptr;
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+    // Registered after a change of scale: the rectangle is in the current scale, the
+    // natural layout keeps it in the registration's.
+    AnchorRect natural;
+    natural.left = ScaleForDpi(rc.left, m_naturalDpi, m_dpi);
+    natural.top = ScaleForDpi(rc.top, m_naturalDpi, m_dpi);
+    natural.right = ScaleForDpi(rc.right, m_naturalDpi, m_dpi);
+    natural.bottom = ScaleForDpi(rc.bottom, m_naturalDpi, m_dpi);
+    m_natural[id] = natural;
     AnchorRecord record = {control, rc.left, rc.top, rc.right, rc.bottom, leftRule, rightRule, topRule, bottomRule};
     return &m_records.emplace(id, record).first->second;
 }
@@ -64,4 +75,25 @@ void CAnchorLayout::Reset()
 {
     m_pParent = nullptr;
     m_records.clear();
+    m_natural.clear();
+    m_naturalDpi = m_dpi = kDefaultDpi;
+}
+
+void CAnchorLayout::SetDpi(int dpi)
+{
+    dpi = UsableDpi(dpi);
+    m_dpi = dpi;
+    const auto scaled = [this](int v) { return ScaleForDpi(v, m_dpi, m_naturalDpi); };
+    m_initialWidth = scaled(m_naturalWidth);
+    m_initialHeight = scaled(m_naturalHeight);
+    for (auto& entry : m_records) {
+        const auto natural = m_natural.find(entry.first);
+        if (natural == m_natural.end())
+            continue;
+        AnchorRecord& r = entry.second;
+        r.left = scaled(natural->second.left);
+        r.top = scaled(natural->second.top);
+        r.right = scaled(natural->second.right);
+        r.bottom = scaled(natural->second.bottom);
+    }
 }
