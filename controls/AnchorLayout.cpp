@@ -66,7 +66,13 @@ void CAnchorLayout::ApplyLayout(int width, int height)
         initial.bottom = r.bottom;
         const AnchorRect rc = ApplyAnchor(initial, r.leftRule, r.rightRule, r.topRule, r.bottomRule,
                                           m_initialWidth, m_initialHeight, width, height);
-        ::MoveWindow(r.control, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+        // A control already in place is not moved: a drop-down list box would take the
+        // height given as its list's.
+        RECT now;
+        ::GetWindowRect(r.control, &now);
+        ::MapWindowPoints(nullptr, m_pParent->m_hWnd, reinterpret_cast<POINT*>(&now), 2);
+        if (now.left != rc.left || now.top != rc.top || now.right != rc.right || now.bottom != rc.bottom)
+            ::MoveWindow(r.control, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
         ::InvalidateRect(r.control, nullptr, FALSE);
     }
 }

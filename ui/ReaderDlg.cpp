@@ -198,6 +198,11 @@ void CReaderDlg::SetupAnchors()
         {IDC_PRINT_PREVIEW, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
         {IDC_PRINT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
         {IDC_EXIT, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        // Where they were made: registered so that a change of scale moves them too.
+        {IDC_UPDATE_BAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_FONT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_INDENT_LABEL, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_INDENT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
     };
     if (m_anchors.IsInitialized())
         m_anchors.Reset();
