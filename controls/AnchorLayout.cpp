@@ -1,12 +1,14 @@
 // Control anchoring on resize: registration against the window, moves from the maths.
 #include "controls/AnchorLayout.h"
 
+#include "core/DpiScale.h"
+
 CAnchorLayout::~CAnchorLayout()
 {
     Reset();
 }
 
-void CAnchorLayout::Init(CWnd* parent, int dpi)
+void CAnchorLayout::Init(CWnd* parent)
 {
     m_pParent = parent;
     m_initialWidth = m_initialHeight = 0;
@@ -15,7 +17,7 @@ void CAnchorLayout::Init(CWnd* parent, int dpi)
         m_initialWidth = rc.right - rc.left;
         m_initialHeight = rc.bottom - rc.top;
     }
-    m_naturalDpi = m_dpi = UsableDpi(dpi);
+    m_scale[0] = m_scale[1] = m_scale[2] = m_scale[3] = 1;
     m_naturalWidth = m_initialWidth;
     m_naturalHeight = m_initialHeight;
 }
@@ -40,12 +42,12 @@ AnchorRecord* CAnchorLayout::AddControl(UINT id, int leftRule, int rightRule, in
         return nullptr;
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
     // Registered after a change of scale: the rectangle is in the current scale, the
-    // natural layout keeps it in the registration's.
+    // natural layout keeps it in the first one.
     AnchorRect natural;
-    natural.left = ScaleForDpi(rc.left, m_naturalDpi, m_dpi);
-    natural.top = ScaleForDpi(rc.top, m_naturalDpi, m_dpi);
-    natural.right = ScaleForDpi(rc.right, m_naturalDpi, m_dpi);
-    natural.bottom = ScaleForDpi(rc.bottom, m_naturalDpi, m_dpi);
+    natural.left = MulDivRound(rc.left, m_scale[1], m_scale[0]);
+    natural.top = MulDivRound(rc.top, m_scale[3], m_scale[2]);
+    natural.right = MulDivRound(rc.right, m_scale[1], m_scale[0]);
+    natural.bottom = MulDivRound(rc.bottom, m_scale[3], m_scale[2]);
     m_natural[id] = natural;
     AnchorRecord record = {control, rc.left, rc.top, rc.right, rc.bottom, leftRule, rightRule, topRule, bottomRule};
     return &m_records.emplace(id, record).first->second;
@@ -82,24 +84,29 @@ void CAnchorLayout::Reset()
     m_pParent = nullptr;
     m_records.clear();
     m_natural.clear();
-    m_naturalDpi = m_dpi = kDefaultDpi;
+    m_scale[0] = m_scale[1] = m_scale[2] = m_scale[3] = 1;
 }
 
-void CAnchorLayout::SetDpi(int dpi)
+void CAnchorLayout::Rescale(int xNum, int xDen, int yNum, int yDen)
 {
-    dpi = UsableDpi(dpi);
-    m_dpi = dpi;
-    const auto scaled = [this](int v) { return ScaleForDpi(v, m_dpi, m_naturalDpi); };
-    m_initialWidth = scaled(m_naturalWidth);
-    m_initialHeight = scaled(m_naturalHeight);
+    if (xNum <= 0 || xDen <= 0 || yNum <= 0 || yDen <= 0)
+        return;
+    m_scale[0] = xNum;
+    m_scale[1] = xDen;
+    m_scale[2] = yNum;
+    m_scale[3] = yDen;
+    const auto across = [&](int v) { return MulDivRound(v, xNum, xDen); };
+    const auto down = [&](int v) { return MulDivRound(v, yNum, yDen); };
+    m_initialWidth = across(m_naturalWidth);
+    m_initialHeight = down(m_naturalHeight);
     for (auto& entry : m_records) {
         const auto natural = m_natural.find(entry.first);
         if (natural == m_natural.end())
             continue;
         AnchorRecord& r = entry.second;
-        r.left = scaled(natural->second.left);
-        r.top = scaled(natural->second.top);
-        r.right = scaled(natural->second.right);
-        r.bottom = scaled(natural->second.bottom);
+        r.left = across(natural->second.left);
+        r.top = down(natural->second.top);
+        r.right = across(natural->second.right);
+        r.bottom = down(natural->second.bottom);
     }
 }

@@ -1,11 +1,10 @@
 // Keeps a window's controls in place while it is resized: every registered control is
 // laid out from its rectangle and the window's client size at registration time. When
-// the window's display scale changes, the registration's layout is scaled to it and
+// the window's display scale changes, the registration's layout is scaled for it and
 // the controls are laid out from that.
 #pragma once
 
 #include "core/AnchorMath.h"
-#include "core/DpiScale.h"
 #include "fw/Wnd.h"
 
 #include <map>
@@ -29,9 +28,8 @@ public:
     CAnchorLayout(const CAnchorLayout&) = delete;
     CAnchorLayout& operator=(const CAnchorLayout&) = delete;
 
-    // Takes the parent and, when there is one, its current client size as the reference;
-    // dpi is the display scale that this layout was made at.
-    void Init(CWnd* parent, int dpi = kDefaultDpi);
+    // Takes the parent and, when there is one, its current client size as the reference.
+    void Init(CWnd* parent);
     // Registers the parent's child with this id, or gives an already registered one new
     // rules (keeping its first rectangle). None without a parent or without such a child.
     AnchorRecord* AddControl(UINT id, int leftRule, int rightRule, int topRule, int bottomRule);
@@ -41,11 +39,10 @@ public:
     bool IsInitialized() const { return m_pParent != nullptr; }
     void Reset();
     // The reference for a new display scale: every control's rectangle and the client
-    // size as registered, scaled from the registration's DPI to this one (the first
-    // layout, not the one before: scaling there and back loses nothing). ApplyLayout
-    // then lays the controls out for the window's new client size.
-    void SetDpi(int dpi);
-    int Dpi() const { return m_dpi; }
+    // size as registered, scaled by xNum / xDen across and yNum / yDen down (from the
+    // first layout, not the one before: scaling there and back loses nothing).
+    // ApplyLayout then lays the controls out for the window's new client size.
+    void Rescale(int xNum, int xDen, int yNum, int yDen);
 
     int InitialWidth() const { return m_initialWidth; }
     int InitialHeight() const { return m_initialHeight; }
@@ -55,9 +52,8 @@ private:
     int m_initialWidth = 0;
     int m_initialHeight = 0;
     std::map<UINT, AnchorRecord> m_records;
-    // The registration's layout and its DPI; the records hold it scaled to m_dpi.
-    int m_naturalDpi = kDefaultDpi;
-    int m_dpi = kDefaultDpi;
+    // The registration's layout; the records hold it scaled by m_scale.
+    int m_scale[4] = {1, 1, 1, 1};  // xNum, xDen, yNum, yDen
     int m_naturalWidth = 0;
     int m_naturalHeight = 0;
     std::map<UINT, AnchorRect> m_natural;

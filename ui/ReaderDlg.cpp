@@ -206,7 +206,8 @@ void CReaderDlg::SetupAnchors()
     };
     if (m_anchors.IsInitialized())
         m_anchors.Reset();
-    m_anchors.Init(this, CurrentDpi());
+    m_anchors.Init(this);
+    m_naturalClient = {m_anchors.InitialWidth(), m_anchors.InitialHeight()};
     for (const Rule& r : rules)
         m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
 }
@@ -598,7 +599,11 @@ LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 {
     auto* info = reinterpret_cast<MINMAXINFO*>(lp);
     // 420 x 350 at 100 %, as many pixels more as the window's scale asks for.
-    const TrackSize minimum = MinTrackSizeForDpi(CurrentDpi());
+    // The template's layout may grow more than the scale (its font comes in fixed
+    // sizes): the minimum then grows with it, so that no control is cut more than at 100 %.
+    const TrackSize minimum = m_naturalDpi > 0 ? MinTrackSizeForLayout(CurrentDpi(), m_naturalDpi, m_naturalClient.cx,
+                                                                       m_naturalClient.cy)
+                                               : MinTrackSizeForDpi(CurrentDpi());
     info->ptMinTrackSize.x = minimum.width;
     info->ptMinTrackSize.y = minimum.height;
     return Default();
@@ -615,7 +620,8 @@ LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
     m_dpi = UsableDpi(LOWORD(wp));
     ApplyDialogFont();
     m_view.SetDpi(m_dpi);
-    m_anchors.SetDpi(m_dpi);
+    // The first layout, grown as the scale did.
+    m_anchors.Rescale(m_dpi, m_naturalDpi, m_dpi, m_naturalDpi);
     if (const RECT* suggested = reinterpret_cast<const RECT*>(lp))
         ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -177,6 +177,7 @@ private:
     RECT m_gripRect = {-1, -1, -1, -1};
     int m_dpi = 0;         // 0 until the window exists
     int m_naturalDpi = 0;  // the scale the window was made at
+    SIZE m_naturalClient = {0, 0};  // its client size as the template laid it out
     HFONT m_hNaturalFont = nullptr;  // the dialog's font from its template (not ours)
     HFONT m_hScaledFont = nullptr;   // ours, for a scale other than the window's first
     bool m_bInitDone = false;
