@@ -403,6 +403,7 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
         EXPECT_EQ(dlg.CurrentDpi(), dpi);
         EXPECT_EQ(Listed(LayoutFaults(dlg, dpi, true)), "");
         ExpectScaledPartsAt(dpi);
+        EXPECT_EQ(dlg.View().GetBarThickness(), ScaleForDpi(CDataView::kBarThickness, dpi));
         // The size grip is a scroll bar's width wide at the new scale.
         RECT client;
         ::GetClientRect(window, &client);
