@@ -123,6 +123,9 @@ BOOL CReaderDlg::OnInitDialog()
     for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
         m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
+    if (m_hScaledFont)
+        ::DeleteObject(m_hScaledFont);
+    m_hScaledFont = nullptr;
     m_dpi = m_naturalDpi = WindowDpi(m_hWnd);
     m_hNaturalFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     KeepDialogScalingToTheWindow(m_hWnd);
@@ -588,6 +591,8 @@ void CReaderDlg::OnSize(UINT type, int cx, int cy)
         m_anchors.ApplyLayout(cx, cy);
     else
         Default();
+    if (m_bSkinScaleDue && type != SIZE_MINIMIZED)
+        RescaleSkinButtons();
     if (type != SIZE_MAXIMIZED && type != SIZE_MINIMIZED) {
         ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
         UpdateGripRect(true);
@@ -616,6 +621,9 @@ int CReaderDlg::CurrentDpi() const
 
 LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
 {
+    // Before the window is set up its template is laid out at the scale it is made at.
+    if (m_naturalDpi <= 0)
+        return Default();
     // The scale comes from the message: the system may still report the old one.
     m_dpi = UsableDpi(LOWORD(wp));
     ApplyDialogFont();
@@ -630,12 +638,21 @@ LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
     ::GetClientRect(m_hWnd, &client);
     if (m_anchors.IsInitialized() && !::IsIconic(m_hWnd))
         m_anchors.ApplyLayout(client.right, client.bottom);
-    // The buttons have their new sizes: each takes the picture nearest to it.
-    for (CSkinButton& button : m_skinButtons)
-        button.SetDpi(m_dpi);
+    // The buttons have their new sizes: each takes the picture nearest to it. A
+    // minimized window lays its controls out when it is restored: they follow then.
+    m_bSkinScaleDue = ::IsIconic(m_hWnd) != 0;
+    if (!m_bSkinScaleDue)
+        RescaleSkinButtons();
     UpdateGripRect(true);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     return 0;
+}
+
+void CReaderDlg::RescaleSkinButtons()
+{
+    m_bSkinScaleDue = false;
+    for (CSkinButton& button : m_skinButtons)
+        button.SetDpi(m_dpi);
 }
 
 void CReaderDlg::ApplyDialogFont()

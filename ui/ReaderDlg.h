@@ -136,6 +136,8 @@ private:
     // The controls' font for the current scale: the dialog's own at the scale the
     // window was made at, else one made from it for the scale.
     void ApplyDialogFont();
+    // Each skinned button's font and picture for the current scale and its size.
+    void RescaleSkinButtons();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
     // Hands the queued lines to the view (deliver) and always to the record.
@@ -180,6 +182,7 @@ private:
     SIZE m_naturalClient = {0, 0};  // its client size as the template laid it out
     HFONT m_hNaturalFont = nullptr;  // the dialog's font from its template (not ours)
     HFONT m_hScaledFont = nullptr;   // ours, for a scale other than the window's first
+    bool m_bSkinScaleDue = false;    // the scale changed while the window was minimized
     bool m_bInitDone = false;
     CLiveMoveResize m_liveSizing;
 

@@ -433,4 +433,15 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
     ASSERT_EQ(steps[2].controls.size(), steps[0].controls.size());
     for (size_t i = 0; i < steps[0].controls.size(); ++i)
         EXPECT_TRUE(SameRect(steps[2].controls[i], steps[0].controls[i])) << "control " << i;
+
+    // Minimized, the window keeps its controls as they are; restored, the buttons take
+    // the scale's font and the shape of their new size.
+    ::ShowWindow(window, SW_MINIMIZE);
+    ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    EXPECT_EQ(FontHeight(start->CaptionFont()), steps[0].startFont);
+    ::ShowWindow(window, SW_RESTORE);
+    PumpFor(20);
+    EXPECT_EQ(FontHeight(start->CaptionFont()), steps[1].startFont);
+    for (UINT id : kSkinnedIds)
+        EXPECT_EQ(SkinnedRegionMismatches(::GetDlgItem(window, id)), 0) << "button " << id;
 }
