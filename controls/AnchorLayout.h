@@ -1,5 +1,7 @@
 // Keeps a window's controls in place while it is resized: every registered control is
-// laid out from its rectangle and the window's client size at registration time.
+// laid out from its rectangle and the window's client size at registration time. When
+// the window's display scale changes, the registration's layout is scaled for it and
+// the controls are laid out from that.
 #pragma once
 
 #include "core/AnchorMath.h"
@@ -36,6 +38,11 @@ public:
     void ApplyLayout(int width, int height);
     bool IsInitialized() const { return m_pParent != nullptr; }
     void Reset();
+    // The reference for a new display scale: every control's rectangle and the client
+    // size as registered, scaled by xNum / xDen across and yNum / yDen down (from the
+    // first layout, not the one before: scaling there and back loses nothing).
+    // ApplyLayout then lays the controls out for the window's new client size.
+    void Rescale(int xNum, int xDen, int yNum, int yDen);
 
     int InitialWidth() const { return m_initialWidth; }
     int InitialHeight() const { return m_initialHeight; }
@@ -45,4 +52,9 @@ private:
     int m_initialWidth = 0;
     int m_initialHeight = 0;
     std::map<UINT, AnchorRecord> m_records;
+    // The registration's layout; the records hold it scaled by m_scale.
+    int m_scale[4] = {1, 1, 1, 1};  // xNum, xDen, yNum, yDen
+    int m_naturalWidth = 0;
+    int m_naturalHeight = 0;
+    std::map<UINT, AnchorRect> m_natural;
 };

@@ -3,6 +3,7 @@
 
 #include "fw/Gdi.h"
 #include "controls/ViewClipboard.h"
+#include "core/DpiScale.h"
 #include "core/ViewMath.h"
 #include "fw/App.h"
 
@@ -123,6 +124,18 @@ void CDataView::SetListFont(const DataViewFont& font)
     InvalidateView();
 }
 
+void CDataView::SetDpi(int dpi)
+{
+    m_dpi = UsableDpi(dpi);
+    m_barThickness = ScaleForDpi(kBarThickness, m_dpi);
+    CreateListFont();
+    if (!IsWindow())
+        return;
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    InvalidateView();
+}
+
 void CDataView::SetTextColor(COLORREF color)
 {
     m_textColor = color;
@@ -141,7 +154,7 @@ void CDataView::CreateListFont()
         ::DeleteObject(m_hFont);
         m_hFont = nullptr;
     }
-    int height = PointsToLogical(dc, m_font.size);
+    int height = m_dpi > 0 ? ViewMath::PointsToPixels(m_font.size, m_dpi) : PointsToLogical(dc, m_font.size);
     if (height == INT_MIN)
         height = -INT_MAX;
     // A negative height asks for the character height, as a point size means.
@@ -153,7 +166,7 @@ void CDataView::CreateListFont()
         HGDIOBJ old = ::SelectObject(dc, m_hFont);
         RECT rc = {0, 0, 0, 0};
         ::DrawTextA(dc, kSampleText, -1, &rc, DT_CALCRECT);
-        m_lineHeight = rc.bottom - rc.top + 2;
+        m_lineHeight = rc.bottom - rc.top + ScaleForDpi(2, m_dpi > 0 ? m_dpi : ::GetDeviceCaps(dc, LOGPIXELSY));
         ::SelectObject(dc, old);
     }
     ::ReleaseDC(m_hWnd, dc);
@@ -228,17 +241,19 @@ void CDataView::CreateScrollBars()
     DestroyScrollBars();
     if (!IsWindow())
         return;
+    if (m_dpi <= 0)
+        m_barThickness = ScaleForDpi(kBarThickness, WindowDpi(m_hWnd));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
     m_hVBar = ::CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0,
-                                kBarThickness, kBarThickness, m_hWnd,
+                                m_barThickness, m_barThickness, m_hWnd,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kVBarId)), instance, nullptr);
     if (!m_hVBar)
         return;
     m_hHBar = ::CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0,
-                                kBarThickness, kBarThickness, m_hWnd,
+                                m_barThickness, m_barThickness, m_hWnd,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kHBarId)), instance, nullptr);
     m_bVBarVisible = m_bHBarVisible = true;
-    m_vBarRect = m_hBarRect = RECT{0, 0, kBarThickness, kBarThickness};
+    m_vBarRect = m_hBarRect = RECT{0, 0, m_barThickness, m_barThickness};
     for (HWND bar : {m_hVBar, m_hHBar}) {
         if (!bar)
             continue;
@@ -331,7 +346,7 @@ void CDataView::UpdateVScrollBar()
         HideVScrollBar();
         return;
     }
-    const RECT where = {client.right - kBarThickness, 0, client.right, client.bottom};
+    const RECT where = {client.right - m_barThickness, 0, client.right, client.bottom};
     ShowBar(m_hVBar, where, m_vMax, &m_vBarRect, &m_bVBarVisible);
     // The bar keeps the old position within the new range.
     m_topLine = ::GetScrollPos(m_hVBar, SB_CTL);
@@ -390,8 +405,8 @@ void CDataView::UpdateHScrollBar()
         HideHScrollBar();
         return;
     }
-    const int width = clientWidth - (m_bVBarShown ? kBarThickness : 0);
-    const RECT where = {client.left, client.bottom - kBarThickness, client.left + width, client.bottom};
+    const int width = clientWidth - (m_bVBarShown ? m_barThickness : 0);
+    const RECT where = {client.left, client.bottom - m_barThickness, client.left + width, client.bottom};
     ShowBar(m_hHBar, where, ViewMath::BarRange(m_hMax), &m_hBarRect, &m_bHBarVisible);
     const bool mapped = m_hMax > ViewMath::kMaxBarRange;
     if (!mapped && !m_bHBarMapped) {
@@ -496,7 +511,7 @@ void CDataView::ShowMarkedLine(int line)
     RECT client = {0, 0, 0, 0};
     if (IsWindow())
         ::GetClientRect(m_hWnd, &client);
-    const int height = client.bottom - client.top - (m_bHBarShown ? kBarThickness : 0);
+    const int height = client.bottom - client.top - (m_bHBarShown ? m_barThickness : 0);
     const int rows = ViewMath::VisibleRows(height, m_lineHeight);
     if (line < m_topLine)
         ScrollLines(line - m_topLine, false, false, false);
@@ -586,9 +601,9 @@ void CDataView::InvalidateView()
     ::GetClientRect(m_hWnd, &rc);
     if (m_bListMode) {
         if (m_vMax > 0)
-            rc.right -= kBarThickness;
+            rc.right -= m_barThickness;
         else if (m_hMax > 0)
-            rc.bottom -= kBarThickness;
+            rc.bottom -= m_barThickness;
     }
     // Each invalidation is a round trip to the window system (under Wine it costs more
     // than the rest of an append): while an earlier one that covers this one waits for

@@ -27,7 +27,7 @@ class CDataView : public CStatic {
 public:
     static constexpr UINT kVBarId = 1;
     static constexpr UINT kHBarId = 2;
-    static constexpr int kBarThickness = 15;
+    static constexpr int kBarThickness = 15;  // at 96 DPI
     static constexpr COLORREF kHighlightColor = RGB(255, 255, 200);
 
     CDataView() = default;
@@ -39,6 +39,10 @@ public:
     // DrawText flags for every row; the main window uses 0 (top left).
     void SetTextFormat(UINT format);
     void SetListFont(const DataViewFont& font);
+    // The display scale the view is shown at, when the window's scale changed: the font
+    // is made again for it (the rows' height follows) and the bars take its thickness.
+    // Until then the view takes the scale of its device context.
+    void SetDpi(int dpi);
     void SetTextColor(COLORREF color);
 
     // Appends a line (null: an empty line) and returns its index; with autoScroll the
@@ -74,6 +78,7 @@ public:
     bool IsVScrollShown() const { return m_bVBarShown; }
     bool IsHScrollShown() const { return m_bHBarShown; }
     int GetLineHeight() const { return m_lineHeight; }
+    int GetBarThickness() const { return m_barThickness; }
     bool IsMarked(int line) const { return m_marks.count(line) != 0; }
     int GetMarkCount() const { return static_cast<int>(m_marks.size()); }
     // The first marked line, or -1.
@@ -128,6 +133,8 @@ private:
     DataViewFont m_font;
     HFONT m_hFont = nullptr;
     int m_lineHeight = 16;
+    int m_dpi = 0;  // 0: the device context's
+    int m_barThickness = kBarThickness;
     UINT m_textFormat = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     COLORREF m_bkColor = RGB(255, 255, 255);
     COLORREF m_textColor = RGB(0, 0, 0);

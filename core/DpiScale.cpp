@@ -65,6 +65,20 @@ TrackSize MinTrackSizeForDpi(int dpi)
     return size;
 }
 
+TrackSize MinTrackSizeForLayout(int dpi, int layoutDpi, int naturalWidth, int naturalHeight)
+{
+    TrackSize size = MinTrackSizeForDpi(dpi);
+    const auto grown = [](int minimum, int natural, int expected) {
+        if (expected <= 0 || natural <= expected)
+            return minimum;
+        const int result = MulDivRound(minimum, natural, expected);
+        return result > minimum ? result : minimum;
+    };
+    size.width = grown(size.width, naturalWidth, ScaleForDpi(kNaturalClientWidth96, layoutDpi));
+    size.height = grown(size.height, naturalHeight, ScaleForDpi(kNaturalClientHeight96, layoutDpi));
+    return size;
+}
+
 std::size_t ClosestRendering(int targetWidth, int targetHeight, int baseWidth, int baseHeight,
                         const std::vector<int>& scalesPercent)
 {

@@ -33,6 +33,16 @@ struct TrackSize {
 };
 TrackSize MinTrackSizeForDpi(int dpi);
 
+// The main window's client size as its template lays it out at 96 DPI.
+const int kNaturalClientWidth96 = 480;
+const int kNaturalClientHeight96 = 510;
+
+// The smallest size of the main window at dpi, whose template was laid out at layoutDpi
+// with this client size: MinTrackSizeForDpi, grown in each direction as much more as the
+// layout grew than the scale did (a font that comes in fixed sizes can make it). A
+// layout that grew less leaves it as it is.
+TrackSize MinTrackSizeForLayout(int dpi, int layoutDpi, int naturalWidth, int naturalHeight);
+
 // Which of the renderings of a picture suits a target of targetWidth x targetHeight
 // pixels best, given the size of the picture at 100 % and the scales (in percent) it
 // is drawn at. The picture is stretched to the target afterwards, so what counts is how

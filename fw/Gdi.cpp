@@ -123,6 +123,21 @@ int WindowDpi(HWND window)
     return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
+int SystemMetricForDpi(int index, int dpi)
+{
+    static const auto entry = [] {
+        HMODULE user32 = ::GetModuleHandleA("user32.dll");
+        FARPROC proc = user32 ? ::GetProcAddress(user32, "GetSystemMetricsForDpi") : nullptr;
+        return reinterpret_cast<int(WINAPI*)(int, UINT)>(reinterpret_cast<void*>(proc));
+    }();
+    dpi = UsableDpi(dpi);
+    if (dpi == SystemDpi())
+        return ::GetSystemMetrics(index);
+    if (entry)
+        return entry(index, static_cast<UINT>(dpi));
+    return ScaleForDpi(::GetSystemMetrics(index), dpi, SystemDpi());
+}
+
 CBufferedPaint::CBufferedPaint(HWND wnd) : m_wnd(wnd), m_painting(true), m_target(::BeginPaint(wnd, &m_ps))
 {
     ::GetClientRect(m_wnd, &m_client);

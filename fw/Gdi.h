@@ -77,6 +77,10 @@ int PointsToLogical(HDC dc, int points);
 // lacks it), else the system's, the screen's horizontal pixels per logical inch. Never 0.
 int WindowDpi(HWND window);
 int SystemDpi();
+// A system metric (SM_CXVSCROLL...) at this DPI: the system's own for that DPI where
+// user32 has GetSystemMetricsForDpi (Windows 10 from 1607 on), else the metric at the
+// system's DPI scaled to this one.
+int SystemMetricForDpi(int index, int dpi);
 
 // Selects an object into a device context for as long as it lives (nothing for null).
 class CSelectObject {

@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: the portable code
 # natively under ASan/UBSan, the line hand-off under TSan, the fuzzers in a short smoke
 # mode (starting from the seeds kept in tests/fuzz/corpus), and the Windows
-# program and library under Wine (i686 and x86_64) on a private Xvfb display.
+# program and library under Wine (i686 and x86_64) on a private Xvfb display, with
+# the tests whose suite names start with AtScale run again at 120, 144 and 192 DPI.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -50,6 +51,10 @@ regsim_up 8 "$root/build/regsim/com8" --file "$root/samples/fiscal_dump.bin" \
 export KORVEX_TEST_COM=8 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
 for arch in i686 x86_64; do
     run ctest --test-dir "build/$arch" --output-on-failure --timeout 300
+done
+# The AtScale tests again at 120, 144 and 192 DPI, a prefix for each scale.
+for arch in i686 x86_64; do
+    run wine_scale_grid "build/$arch"
 done
 regsim_down 8 "$root/build/regsim/com8"
 unset KORVEX_TEST_COM KORVEX_TEST_DUMP

@@ -69,6 +69,56 @@ wine_server_up() {
     "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# The display-scale grid. Wine has one scale per prefix, read when its server starts,
+# so each scale gets a prefix of its own, cached under build/ beside the main one
+# (re-setting one prefix between scales would cost a server restart and two registry
+# runs per scale every time, and an interrupted run would leave it at the wrong scale).
+# A scale's prefix is the main one copied, its DLL folders hard-linked rather than
+# copied (nothing rewrites those files in place; new files go into the copy's own
+# folders), with LogPixels set in both places Wine reads it from. It is made again when
+# the main prefix is newer.
+wine_scale_prefix() {
+    local dpi=$1 base=$2 dir=$3
+    if [ -f "$dir/.korvex-ready" ] && [ "$dir/.korvex-ready" -nt "$base/.korvex-ready" ]; then return 0; fi
+    rm -rf "$dir"; mkdir -p "$dir"
+    local linked=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs) d
+    tar -C "$base" "${linked[@]/#/--exclude=./}" -cf - . | tar -C "$dir" -xf - || return 1
+    for d in "${linked[@]}"; do
+        if [ -d "$base/$d" ]; then cp -al "$base/$d" "$dir/$d" || return 1; fi
+    done
+    rm -f "$dir/.korvex-ready"
+    (
+        export WINEPREFIX=$dir
+        "$WINESERVER" -k 2>/dev/null || true
+        wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
+        wine_reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+            /v LogPixels /t REG_DWORD /d "$dpi" /f
+        "$WINESERVER" -w
+    ) || return 1
+    touch "$dir/.korvex-ready"
+}
+
+# Runs every test of a build whose suite name starts with AtScale at each scale given
+# (default 120, 144 and 192 DPI: the normal run is the one at 96), each scale in its
+# own prefix with its own server, on the display already up. Fails when one did.
+wine_scale_grid() {
+    local build=$1 dpis=${2:-"120 144 192"} base=$WINEPREFIX dpi status=0
+    for dpi in $dpis; do
+        local dir="$KORVEX_ROOT/build/wineprefix-dpi$dpi"
+        wine_scale_prefix "$dpi" "$base" "$dir" || { echo "no prefix at $dpi DPI"; status=1; continue; }
+        echo "-- $build at $dpi DPI"
+        (
+            export WINEPREFIX=$dir
+            wine_server_up
+            rc=0
+            ctest --test-dir "$build" -R '^AtScale' --output-on-failure --timeout 300 || rc=1
+            "$WINESERVER" -k 2>/dev/null || true
+            exit $rc
+        ) || status=1
+    done
+    return $status
+}
+
 wine_env_up() {
     wine_prefix_init
     xvfb_up

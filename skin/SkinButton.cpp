@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "core/DpiScale.h"
+#include "core/ViewMath.h"
 #include "fw/Gdi.h"
 #include "fw/App.h"
 #include "res/resource.h"
@@ -74,6 +75,7 @@ int CSkinButton::LoadBitmapResource(UINT id, LPCSTR type, const RECT* part)
 {
     if (type != RT_BITMAP)
         return 0;
+    m_resourceId = part ? 0 : id;
     HBITMAP bitmap = LoadBitmapOf(id);
     // A button stretched to its size starts from the rendering nearest to that size,
     // so a larger scale shows a picture drawn for it rather than a blown-up one.
@@ -196,8 +198,22 @@ void CSkinButton::CreateButtonFont()
 {
     CClientDC dc(m_hWnd);
     GdiTally::Delete(m_hFont);
-    m_hFont = GdiTally::Made(::CreateFontA(-PointsToLogical(dc.Dc(), m_nFontSize), 0, 0, 0, m_nFontWeight, FALSE,
+    const int height = m_dpi > 0 ? ViewMath::PointsToPixels(m_nFontSize, m_dpi) : PointsToLogical(dc.Dc(), m_nFontSize);
+    m_hFont = GdiTally::Made(::CreateFontA(-height, 0, 0, 0, m_nFontWeight, FALSE,
                                            FALSE, FALSE, m_charSet, 0, 0, 0, 0, m_fontFace.c_str()));
+}
+
+void CSkinButton::SetDpi(int dpi)
+{
+    m_dpi = UsableDpi(dpi);
+    if (!IsWindow())
+        return;
+    CreateButtonFont();
+    if (m_resourceId)
+        LoadBitmapResource(m_resourceId, RT_BITMAP);
+    else if (!m_images[kNormal])
+        InstallRegion(nullptr);  // the plain look: the whole new client area
+    Invalidate(false);
 }
 
 void CSkinButton::PostNcDestroy()

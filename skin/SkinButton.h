@@ -35,7 +35,15 @@ public:
     // it); 0 for a null bitmap, which changes nothing.
     int SetBitmap(HBITMAP bitmap, const RECT* part = nullptr);
 
+    // The window's display scale changed and the button has its new size: the caption's
+    // font is made for the new scale, and the picture last loaded from the program's
+    // resources is loaded again, so the button takes the rendering nearest its new size
+    // and the shape of it.
+    void SetDpi(int dpi);
+
     bool IsHover() const { return m_bHover; }
+    // The font the caption is drawn with.
+    HFONT CaptionFont() const { return m_hFont; }
     std::string TooltipText() const { return m_tooltip.m_hWnd ? m_tooltip.GetText(m_hWnd) : std::string(); }
 
 protected:
@@ -74,6 +82,8 @@ private:
     UINT m_uTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     std::string m_fontFace = "MS Sans Serif";
     int m_nFontSize = 8;
+    int m_dpi = 0;             // 0: the device context's
+    UINT m_resourceId = 0;     // the picture loaded by LoadBitmapResource, if any
     BYTE m_charSet = DEFAULT_CHARSET;
     HFONT m_hFont = nullptr;
     COLORREF m_crBackground;

@@ -40,6 +40,19 @@ const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEA
                                IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
 // Shown once when the worker meets an exception: the run ends as after a failed read.
 const char kRunFaultText[] = "Recording stopped because of an internal error. Press Start to record again.";
+
+// Windows 10 from 1703 on would resize the dialog and its fonts by itself on a change
+// of scale, and relay its controls from the template; the window does all of that
+// itself, from its anchoring. Found at run time: older systems lack it.
+void KeepDialogScalingToTheWindow(HWND dialog)
+{
+    using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    FARPROC proc = user32 ? ::GetProcAddress(user32, "SetDialogDpiChangeBehavior") : nullptr;
+    const int disableAll = 1;  // DDC_DISABLE_ALL
+    if (proc)
+        reinterpret_cast<SetBehavior>(reinterpret_cast<void*>(proc))(dialog, disableAll, disableAll);
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
@@ -49,6 +62,7 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_WM_DESTROY()
     ON_WM_SIZE()
     ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
     ON_MESSAGE(WM_APP_ACQUISITION, OnAcquisitionMessage)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
     ON_MESSAGE(WM_APP_START_OPTIONS, OnStartOptionsMessage)
@@ -90,6 +104,8 @@ CReaderDlg::~CReaderDlg()
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
     StopAcquisition();
+    if (m_hScaledFont)
+        ::DeleteObject(m_hScaledFont);
 }
 
 void CReaderDlg::DoDataExchange(bool save)
@@ -108,6 +124,12 @@ BOOL CReaderDlg::OnInitDialog()
     for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
         m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
+    if (m_hScaledFont)
+        ::DeleteObject(m_hScaledFont);
+    m_hScaledFont = nullptr;
+    m_dpi = m_naturalDpi = WindowDpi(m_hWnd);
+    m_hNaturalFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    KeepDialogScalingToTheWindow(m_hWnd);
 
     char about[256] = "";
     HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE);
@@ -180,10 +202,16 @@ void CReaderDlg::SetupAnchors()
         {IDC_PRINT_PREVIEW, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
         {IDC_PRINT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
         {IDC_EXIT, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        // Where they were made: registered so that a change of scale moves them too.
+        {IDC_UPDATE_BAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_FONT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_INDENT_LABEL, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_INDENT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
     };
     if (m_anchors.IsInitialized())
         m_anchors.Reset();
     m_anchors.Init(this);
+    m_naturalClient = {m_anchors.InitialWidth(), m_anchors.InitialHeight()};
     for (const Rule& r : rules)
         m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
 }
@@ -559,8 +587,8 @@ LRESULT CReaderDlg::OnQueryDragIcon(WPARAM, LPARAM)
 void CReaderDlg::UpdateGripRect(bool invalidate)
 {
     ::GetClientRect(m_hWnd, &m_gripRect);
-    m_gripRect.left = m_gripRect.right - ::GetSystemMetrics(SM_CXVSCROLL);
-    m_gripRect.top = m_gripRect.bottom - ::GetSystemMetrics(SM_CYHSCROLL);
+    m_gripRect.left = m_gripRect.right - SystemMetricForDpi(SM_CXVSCROLL, CurrentDpi());
+    m_gripRect.top = m_gripRect.bottom - SystemMetricForDpi(SM_CYHSCROLL, CurrentDpi());
     if (invalidate)
         ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
 }
@@ -571,6 +599,8 @@ void CReaderDlg::OnSize(UINT type, int cx, int cy)
         m_anchors.ApplyLayout(cx, cy);
     else
         Default();
+    if (m_bSkinScaleDue && type != SIZE_MINIMIZED)
+        RescaleSkinButtons();
     if (type != SIZE_MAXIMIZED && type != SIZE_MINIMIZED) {
         ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
         UpdateGripRect(true);
@@ -582,10 +612,78 @@ LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
 {
     auto* info = reinterpret_cast<MINMAXINFO*>(lp);
     // 420 x 350 at 100 %, as many pixels more as the window's scale asks for.
-    const TrackSize minimum = MinTrackSizeForDpi(WindowDpi(m_hWnd));
+    // The template's layout may grow more than the scale (its font comes in fixed
+    // sizes): the minimum then grows with it, so that no control is cut more than at 100 %.
+    const TrackSize minimum = m_naturalDpi > 0 ? MinTrackSizeForLayout(CurrentDpi(), m_naturalDpi, m_naturalClient.cx,
+                                                                       m_naturalClient.cy)
+                                               : MinTrackSizeForDpi(CurrentDpi());
     info->ptMinTrackSize.x = minimum.width;
     info->ptMinTrackSize.y = minimum.height;
     return Default();
+}
+
+int CReaderDlg::CurrentDpi() const
+{
+    return m_dpi > 0 ? m_dpi : WindowDpi(m_hWnd);
+}
+
+LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
+{
+    // Before the window is set up its template is laid out at the scale it is made at.
+    if (m_naturalDpi <= 0)
+        return Default();
+    // The scale comes from the message: the system may still report the old one.
+    m_dpi = UsableDpi(LOWORD(wp));
+    ApplyDialogFont();
+    m_view.SetDpi(m_dpi);
+    // The first layout, grown as the scale did.
+    m_anchors.Rescale(m_dpi, m_naturalDpi, m_dpi, m_naturalDpi);
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lp))
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Laid out here too: a suggested size that equals the old one sends no WM_SIZE.
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (m_anchors.IsInitialized() && !::IsIconic(m_hWnd))
+        m_anchors.ApplyLayout(client.right, client.bottom);
+    // The buttons have their new sizes: each takes the picture nearest to it. A
+    // minimized window lays its controls out when it is restored: they follow then.
+    m_bSkinScaleDue = ::IsIconic(m_hWnd) != 0;
+    if (!m_bSkinScaleDue)
+        RescaleSkinButtons();
+    UpdateGripRect(true);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    return 0;
+}
+
+void CReaderDlg::RescaleSkinButtons()
+{
+    m_bSkinScaleDue = false;
+    for (CSkinButton& button : m_skinButtons)
+        button.SetDpi(m_dpi);
+}
+
+void CReaderDlg::ApplyDialogFont()
+{
+    HFONT font = m_hNaturalFont;
+    HFONT made = nullptr;
+    LOGFONTA lf;
+    if (m_hNaturalFont && m_dpi != m_naturalDpi && ::GetObjectA(m_hNaturalFont, sizeof lf, &lf) == sizeof lf) {
+        lf.lfHeight = ScaleForDpi(lf.lfHeight, m_dpi, m_naturalDpi);
+        lf.lfWidth = ScaleForDpi(lf.lfWidth, m_dpi, m_naturalDpi);
+        made = ::CreateFontIndirectA(&lf);
+        if (made)
+            font = made;
+    }
+    if (!font)
+        return;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (child != m_view.m_hWnd)
+            ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    if (m_hScaledFont)
+        ::DeleteObject(m_hScaledFont);
+    m_hScaledFont = made;
 }
 
 void CReaderDlg::OnDestroy()

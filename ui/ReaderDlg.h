@@ -64,6 +64,9 @@ public:
     void LoadOutputFile(const std::string& path);
 
     CDataView& View() { return m_view; }
+    // The display scale the window is laid out for: the system's when the window was
+    // made, then the one the last WM_DPICHANGED gave.
+    int CurrentDpi() const;
     bool IsRunning() const { return m_bRunning; }
     // The open Find box, or null.
     HWND FindBox() const { return m_hFindBox; }
@@ -86,6 +89,9 @@ protected:
     void OnDestroy();
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnGetMinMaxInfo(WPARAM wp, LPARAM lp);
+    // The window moved to a display of another scale (or the scale changed): the
+    // system's suggested rectangle, the fonts, the layout and the pictures for it.
+    LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
     LRESULT OnAcquisitionMessage(WPARAM wp, LPARAM lp);
     LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
     LRESULT OnStartOptionsMessage(WPARAM wp, LPARAM lp);
@@ -127,6 +133,11 @@ private:
     void ApplyUiTexts();
     void FillIndentCombo();
     void ApplyViewFont();
+    // The controls' font for the current scale: the dialog's own at the scale the
+    // window was made at, else one made from it for the scale.
+    void ApplyDialogFont();
+    // Each skinned button's font and picture for the current scale and its size.
+    void RescaleSkinButtons();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
     // Hands the queued lines to the view (deliver) and always to the record.
@@ -166,6 +177,12 @@ private:
     int m_nUpdateBarPosition = 0;
     CAnchorLayout m_anchors;
     RECT m_gripRect = {-1, -1, -1, -1};
+    int m_dpi = 0;         // 0 until the window exists
+    int m_naturalDpi = 0;  // the scale the window was made at
+    SIZE m_naturalClient = {0, 0};  // its client size as the template laid it out
+    HFONT m_hNaturalFont = nullptr;  // the dialog's font from its template (not ours)
+    HFONT m_hScaledFont = nullptr;   // ours, for a scale other than the window's first
+    bool m_bSkinScaleDue = false;    // the scale changed while the window was minimized
     bool m_bInitDone = false;
     CLiveMoveResize m_liveSizing;
 

@@ -144,6 +144,22 @@ TEST(DpiScale, LengthsAndTheMinimumSizeFollowTheScaleAndAnUnknownDpiIs96)
         EXPECT_EQ(size.width, c.width) << c.dpi;
         EXPECT_EQ(size.height, c.height) << c.dpi;
     }
+
+    // A layout that grew more than its scale grows the minimum as much more, each way
+    // on its own; one that grew less, or no layout, leaves the scaled minimum.
+    struct Grown { int dpi, layoutDpi, naturalWidth, naturalHeight, width, height; } grown[] = {
+        {96, 96, 480, 510, 420, 350},
+        {120, 120, 640, 628, 560, 438},   // 640 of 600 across (525 * 16 / 15); 628 of 638 down
+        {144, 120, 640, 628, 672, 525},   // the same layout after a change to 150 %
+        {144, 144, 720, 785, 630, 539},   // 785 of 765 down: 538.7
+        {192, 192, 720, 785, 840, 700},   // grew less than 200 %
+        {120, 96, 0, 0, 525, 438},
+    };
+    for (const Grown& g : grown) {
+        const TrackSize size = MinTrackSizeForLayout(g.dpi, g.layoutDpi, g.naturalWidth, g.naturalHeight);
+        EXPECT_EQ(size.width, g.width) << g.dpi << " from " << g.naturalWidth << " at " << g.layoutDpi;
+        EXPECT_EQ(size.height, g.height) << g.dpi << " from " << g.naturalHeight << " at " << g.layoutDpi;
+    }
 }
 
 TEST(DpiScale, ARememberedRectangleKeepsItsTopLeftAndScalesItsSize)

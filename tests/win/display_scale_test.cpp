@@ -132,3 +132,316 @@ TEST(DisplayScale, ASkinnedButtonStartsFromThePictureDrawnNearestItsSize)
         }
     }
 }
+
+// --- the main window at the system's scale ---------------------------------------------
+// Every suite whose name starts with AtScale also runs at 120, 144 and 192 DPI (the
+// test command runs them in a prefix of each scale).
+
+#include "fw/App.h"
+#include "support/MainWindowTest.h"
+#include "support/MouseInput.h"
+#include "support/ScreenImage.h"
+#include "ui/ReaderDlg.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace {
+
+const UINT kSkinnedIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
+                            IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
+
+std::string Id(HWND control)
+{
+    return std::to_string(::GetDlgCtrlID(control));
+}
+
+RECT ClientRectIn(HWND control, HWND parent)
+{
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool IsClass(HWND window, const char* name)
+{
+    char cls[64] = "";
+    ::GetClassNameA(window, cls, sizeof cls);
+    return ::lstrcmpiA(cls, name) == 0;
+}
+
+// What is wrong with the window's layout, one entry per fault: "outside <id>",
+// "overlap <id>/<id>" (the smaller id first), "caption <id>", "rows". Captions and
+// rows only when asked.
+std::set<std::string> LayoutFaults(CReaderDlg& dlg, int dpi, bool captionsAndRows)
+{
+    HWND window = dlg.m_hWnd;
+    RECT client;
+    ::GetClientRect(window, &client);
+    std::vector<HWND> shown;
+    for (HWND c = ::GetWindow(window, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if (::IsWindowVisible(c))
+            shown.push_back(c);
+    std::sort(shown.begin(), shown.end(), [](HWND a, HWND b) { return ::GetDlgCtrlID(a) < ::GetDlgCtrlID(b); });
+
+    std::set<std::string> faults;
+    const RECT group = ClientRectIn(::GetDlgItem(window, IDC_OUTPUT_GROUP), window);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const RECT a = ClientRectIn(shown[i], window);
+        if (a.left < 0 || a.top < 0 || a.right > client.right || a.bottom > client.bottom)
+            faults.insert("outside " + Id(shown[i]));
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            const RECT b = ClientRectIn(shown[j], window);
+            RECT both;
+            if (!::IntersectRect(&both, &a, &b))
+                continue;
+            // The group box holds what lies inside it.
+            const bool held = ::GetDlgCtrlID(shown[i]) == IDC_OUTPUT_GROUP &&
+                              b.left >= group.left && b.right <= group.right && b.top >= group.top &&
+                              b.bottom <= group.bottom;
+            if (!held)
+                faults.insert("overlap " + Id(shown[i]) + "/" + Id(shown[j]));
+        }
+        if (!captionsAndRows)
+            continue;
+        char text[128] = "";
+        ::GetWindowTextA(shown[i], text, sizeof text);
+        if (!*text || !(IsClass(shown[i], "Static") || IsClass(shown[i], "Button")))
+            continue;
+        auto* skinned = dynamic_cast<CSkinButton*>(CWnd::FromHandle(shown[i]));
+        HFONT font = skinned ? skinned->CaptionFont()
+                             : reinterpret_cast<HFONT>(::SendMessageA(shown[i], WM_GETFONT, 0, 0));
+        HDC dc = ::GetDC(shown[i]);
+        HGDIOBJ old = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, text, ::lstrlenA(text), &extent);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(shown[i], dc);
+        RECT rc;
+        ::GetClientRect(shown[i], &rc);
+        // A check box's caption starts after its box.
+        const int box = ::GetDlgCtrlID(shown[i]) == IDC_UPDATE_BAR ? ScaleForDpi(16, dpi) : 0;
+        if (extent.cx + box > rc.right || extent.cy > rc.bottom)
+            faults.insert("caption " + Id(shown[i]));
+    }
+    if (captionsAndRows) {
+        RECT view;
+        ::GetClientRect(dlg.View().m_hWnd, &view);
+        if (dlg.View().GetLineHeight() <= 0 || view.bottom / dlg.View().GetLineHeight() < 5)
+            faults.insert("rows");
+    }
+    return faults;
+}
+
+std::string Listed(const std::set<std::string>& faults)
+{
+    std::string all;
+    for (const std::string& f : faults)
+        all += f + "; ";
+    return all;
+}
+
+// Pixels where a skinned button's region and the picture it must have been shaped
+// from disagree: the rendering nearest its size, stretched to it.
+int SkinnedRegionMismatches(HWND button)
+{
+    static const UINT renderings[][3] = {{IDB_BUTTON_STRIP, IDB_BUTTON_STRIP_150, IDB_BUTTON_STRIP_200},
+                                         {IDB_EXIT_STRIP, IDB_EXIT_STRIP_150, IDB_EXIT_STRIP_200}};
+    const auto& strip = renderings[::GetDlgCtrlID(button) == IDC_EXIT ? 1 : 0];
+    RECT rc;
+    ::GetClientRect(button, &rc);
+    HBITMAP base = static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(strip[0]), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP bm = {};
+    ::GetObjectA(base, sizeof bm, &bm);
+    ::DeleteObject(base);
+    const size_t nearest = ClosestRendering(rc.right, rc.bottom, bm.bmWidth / 4, bm.bmHeight, {100, 150, 200});
+    return RegionMismatches(button, *NormalCell(strip[nearest], rc.right, rc.bottom));
+}
+
+// |lfHeight| of a font.
+int FontHeight(HFONT font)
+{
+    LOGFONTA lf = {};
+    ::GetObjectA(font, sizeof lf, &lf);
+    return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+}
+
+class AtScaleMainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetTestApp({"COM1"});
+        AfxGetApp()->SetRegistryKey("Velto\\Korvex_scale_test");
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velto\\Korvex_scale_test");
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velto\\Korvex_scale_test");
+    }
+    CReaderDlg& Open()
+    {
+        m_dlg.reset();
+        m_dlg = std::make_unique<CReaderDlg>(TestApp());
+        EXPECT_TRUE(m_dlg->Create());
+        ::SetWindowPos(m_dlg->m_hWnd, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE);
+        PumpFor(50);
+        RECT client;
+        ::GetClientRect(m_dlg->m_hWnd, &client);
+        m_natural = {client.right, client.bottom};
+        return *m_dlg;
+    }
+    // Lays the window out at its minimum size, as a drag to the smallest would.
+    void ToMinimum()
+    {
+        MINMAXINFO info = {};
+        ::SendMessageA(m_dlg->m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        ::SetWindowPos(m_dlg->m_hWnd, nullptr, 0, 0, info.ptMinTrackSize.x, info.ptMinTrackSize.y,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        PumpFor(20);
+    }
+    // The skinned buttons and the minimum track size, for the window's scale.
+    void ExpectScaledPartsAt(int dpi)
+    {
+        for (UINT id : kSkinnedIds)
+            EXPECT_EQ(SkinnedRegionMismatches(::GetDlgItem(m_dlg->m_hWnd, id)), 0) << "button " << id;
+        // 420 x 350 scaled, and more only as far as the template's layout outgrew its
+        // scale (480 x 510 at 96 DPI).
+        MINMAXINFO info = {};
+        ::SendMessageA(m_dlg->m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        const int systemDpi = SystemDpi();
+        const double across = std::max(1.0, m_natural.cx / (480.0 * systemDpi / 96));
+        const double down = std::max(1.0, m_natural.cy / (510.0 * systemDpi / 96));
+        EXPECT_NEAR(info.ptMinTrackSize.x, 420.0 * dpi / 96 * across, 1.0);
+        EXPECT_NEAR(info.ptMinTrackSize.y, 350.0 * dpi / 96 * down, 1.0);
+        if (systemDpi == kDefaultDpi && dpi == kDefaultDpi) {
+            EXPECT_EQ(info.ptMinTrackSize.x, 420);
+            EXPECT_EQ(info.ptMinTrackSize.y, 350);
+        }
+    }
+
+    std::unique_ptr<CReaderDlg> m_dlg;
+    SIZE m_natural = {0, 0};  // the client size the window opened with
+};
+
+// At 96 DPI the smallest window cuts the Clear button at its right, past the client
+// area and out of the Output group: the faults a larger scale may share. Kept by hand,
+// and checked to be exactly these at 96.
+const std::set<std::string> kFaultsAtMinimum96 = {
+    "outside " + std::to_string(IDC_CLEAR),
+    "overlap " + std::to_string(IDC_OUTPUT_GROUP) + "/" + std::to_string(IDC_CLEAR)};
+
+}  // namespace
+
+TEST_F(AtScaleMainWindow, NaturalRestoredAndMinimumLayoutsHoldAtTheSystemsScale)
+{
+    const int dpi = SystemDpi();
+    CReaderDlg& dlg = Open();
+    EXPECT_EQ(WindowDpi(dlg.m_hWnd), dpi);
+    EXPECT_EQ(dlg.CurrentDpi(), dpi);
+    EXPECT_EQ(Listed(LayoutFaults(dlg, dpi, true)), "") << "natural size at " << dpi;
+    ExpectScaledPartsAt(dpi);
+
+    ToMinimum();
+    const std::set<std::string> atMinimum = LayoutFaults(dlg, dpi, false);
+    if (dpi == kDefaultDpi)
+        EXPECT_EQ(Listed(atMinimum), Listed(kFaultsAtMinimum96));
+    for (const std::string& fault : atMinimum)
+        EXPECT_EQ(kFaultsAtMinimum96.count(fault), 1u) << fault << " at the minimum size at " << dpi;
+
+    // A placement stored at 100 % by an older version, 500 x 480: scaled on restore (and
+    // still on the 1280 x 1024 screen at 200 %).
+    m_dlg.reset();
+    CWinApp* app = AfxGetApp();
+    const RECT stored = {40, 30, 540, 510};
+    app->WriteProfileInt("Settings", "wp.showCmd", SW_SHOWNORMAL);
+    app->WriteProfileInt("Settings", "wp.left", stored.left);
+    app->WriteProfileInt("Settings", "wp.top", stored.top);
+    app->WriteProfileInt("Settings", "wp.right", stored.right);
+    app->WriteProfileInt("Settings", "wp.bottom", stored.bottom);
+    app->WriteProfileInt("Settings", "wp.dpi", 96);
+    m_dlg = std::make_unique<CReaderDlg>(TestApp());
+    ASSERT_TRUE(m_dlg->Create());
+    PumpFor(50);
+    const RECT restored = WindowRectOf(m_dlg->m_hWnd);
+    EXPECT_EQ(restored.right - restored.left, ::MulDiv(500, dpi, 96));
+    EXPECT_EQ(Listed(LayoutFaults(*m_dlg, dpi, true)), "") << "restored at " << dpi;
+    ExpectScaledPartsAt(dpi);
+}
+
+TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBackExactly)
+{
+    CReaderDlg& dlg = Open();
+    // Wine's dialog font has no sizes past 150 %: at 200 % the template is laid out as at
+    // 150 %, and no layout scaled from it can fit the font of another scale.
+    const int systemDpi = SystemDpi();
+    if (m_natural.cx * 100 < 480 * systemDpi / 96 * 97)
+        GTEST_SKIP() << "the dialog's layout did not grow with the " << systemDpi << " DPI scale";
+    HWND window = dlg.m_hWnd;
+    HWND label = ::GetDlgItem(window, IDC_COM_PORT_LABEL);
+    auto* start = dynamic_cast<CSkinButton*>(CWnd::FromHandle(::GetDlgItem(window, IDC_START)));
+    ASSERT_NE(start, nullptr);
+    struct Step {
+        int dpi;
+        std::vector<RECT> controls;
+        int viewFont, labelFont, startFont, lineHeight;
+    };
+    std::vector<Step> steps;
+    int from = dlg.CurrentDpi();
+    for (int dpi : {96, 144, 96}) {
+        SCOPED_TRACE("to " + std::to_string(dpi) + " DPI");
+        // The system suggests the window's rectangle scaled about its top-left corner.
+        const RECT now = WindowRectOf(window);
+        RECT suggested = {now.left, now.top, now.left + ::MulDiv(now.right - now.left, dpi, from),
+                          now.top + ::MulDiv(now.bottom - now.top, dpi, from)};
+        ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        PumpFor(20);
+        EXPECT_TRUE(SameRect(WindowRectOf(window), suggested));
+        EXPECT_EQ(dlg.CurrentDpi(), dpi);
+        EXPECT_EQ(Listed(LayoutFaults(dlg, dpi, true)), "");
+        ExpectScaledPartsAt(dpi);
+        EXPECT_EQ(dlg.View().GetBarThickness(), ScaleForDpi(CDataView::kBarThickness, dpi));
+        // The size grip is a scroll bar's width wide at the new scale.
+        RECT client;
+        ::GetClientRect(window, &client);
+        const int gripLeft = client.right - SystemMetricForDpi(SM_CXVSCROLL, dpi);
+        for (int x : {gripLeft - 1, gripLeft}) {
+            const POINT at = ClientPoint(window, x, client.bottom - 1);
+            const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+            EXPECT_EQ(hit == HTBOTTOMRIGHT, x == gripLeft) << "x " << x;
+        }
+
+        Step step{dpi, {}, FontHeight(dlg.View().GetFontHandle()),
+                  FontHeight(reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0))),
+                  FontHeight(start->CaptionFont()), dlg.View().GetLineHeight()};
+        for (HWND c = ::GetWindow(window, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+            step.controls.push_back(ClientRectIn(c, window));
+        steps.push_back(step);
+        from = dpi;
+    }
+    // At 150 % every font is half as high again (within rounding) and so are the rows;
+    // back at 100 % each is as it was.
+    for (auto height : {&Step::viewFont, &Step::labelFont, &Step::startFont, &Step::lineHeight}) {
+        EXPECT_GE(steps[1].*height * 2, steps[0].*height * 3 - 3);
+        EXPECT_LE(steps[1].*height * 2, steps[0].*height * 3 + 3);
+        EXPECT_EQ(steps[2].*height, steps[0].*height);
+    }
+    // Back at 96 every control is where the first step put it, to the pixel.
+    ASSERT_EQ(steps[2].controls.size(), steps[0].controls.size());
+    for (size_t i = 0; i < steps[0].controls.size(); ++i)
+        EXPECT_TRUE(SameRect(steps[2].controls[i], steps[0].controls[i])) << "control " << i;
+
+    // Minimized, the window keeps its controls as they are; restored, the buttons take
+    // the scale's font and the shape of their new size.
+    ::ShowWindow(window, SW_MINIMIZE);
+    ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    EXPECT_EQ(FontHeight(start->CaptionFont()), steps[0].startFont);
+    ::ShowWindow(window, SW_RESTORE);
+    PumpFor(20);
+    EXPECT_EQ(FontHeight(start->CaptionFont()), steps[1].startFont);
+    for (UINT id : kSkinnedIds)
+        EXPECT_EQ(SkinnedRegionMismatches(::GetDlgItem(window, id)), 0) << "button " << id;
+}
