@@ -30,6 +30,11 @@ fi
 
 [ $demo -eq 1 ] && xvfb_up
 wine_prefix_init
+# KORVEX_DPI=144 runs it at 150 % display scale (120, 144 or 192), in a prefix of that scale.
+if [ -n "${KORVEX_DPI:-}" ] && [ "$KORVEX_DPI" != 96 ]; then
+    wine_scale_prefix "$KORVEX_DPI" "$WINEPREFIX" "$root/build/wineprefix-dpi$KORVEX_DPI"
+    export WINEPREFIX="$root/build/wineprefix-dpi$KORVEX_DPI"
+fi
 out="$WINEPREFIX/drive_c/Korvex/Out.txt"
 mkdir -p "$(dirname "$out")"
 cleanup() {
@@ -52,19 +57,20 @@ if [ $demo -eq 0 ]; then
 fi
 
 ctl() { korvex_tool i686 korvexctl "$@"; }
+shot() { local x y w h; read -r x y w h < <(ctl rect); import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"; }
 (cd "$run" && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &)
 ctl wait-window 30 >/dev/null
 sleep 1
 ctl click 1005
 sleep 2.5
-import -window root -crop 488x537+0+0 +repage "$run/demo-running.png"
+shot "$run/demo-running.png"
 grep -q "dump sent" "$run/com$port.log" || timeout 30 bash -c "until grep -q 'dump sent' '$run/com$port.log'; do sleep 0.2; done"
 sleep 1
 ctl click 1005
 sleep 0.5
 ctl click 1009
 sleep 0.5
-import -window root -crop 488x537+0+0 +repage "$run/demo.png"
+shot "$run/demo.png"
 ctl close
 ctl wait-exit 10 >/dev/null || true
 echo "Demonstration done:"

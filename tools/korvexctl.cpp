@@ -141,7 +141,7 @@ int PrintVersion(const char* path)
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version|kill|clipboard ...");
+        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version|kill|clipboard|rect ...");
     const std::string cmd = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
 
@@ -203,6 +203,12 @@ int main(int argc, char** argv)
             return Fail("cannot end the program");
         ::WaitForSingleObject(process, 10000);
         ::CloseHandle(process);
+        return 0;
+    }
+    if (cmd == "rect") {  // the window's place on the screen: left top width height
+        RECT r;
+        ::GetWindowRect(main, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
     if (cmd == "visible") {
