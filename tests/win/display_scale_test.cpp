@@ -1,18 +1,27 @@
 // Display scales: the program's manifest, the scaling arithmetic against the system's
-// own, and the skinned buttons' choice among the pictures drawn for each scale.
+// own, the skinned buttons' choice among the pictures drawn for each scale, and the
+// main window laid out at the system's scale and after a change of scale.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/DpiScale.h"
+#include "fw/App.h"
 #include "fw/Dialog.h"
 #include "fw/Gdi.h"
 #include "res/resource.h"
 #include "skin/SkinButton.h"
+#include "support/MainWindowTest.h"
+#include "support/MouseInput.h"
+#include "support/ScreenImage.h"
 #include "support/WinTestSupport.h"
+#include "ui/ReaderDlg.h"
 
 using namespace wintest;
 
@@ -136,16 +145,6 @@ TEST(DisplayScale, ASkinnedButtonStartsFromThePictureDrawnNearestItsSize)
 // --- the main window at the system's scale ---------------------------------------------
 // Every suite whose name starts with AtScale also runs at 120, 144 and 192 DPI (the
 // test command runs them in a prefix of each scale).
-
-#include "fw/App.h"
-#include "support/MainWindowTest.h"
-#include "support/MouseInput.h"
-#include "support/ScreenImage.h"
-#include "ui/ReaderDlg.h"
-
-#include <algorithm>
-#include <set>
-#include <vector>
 
 namespace {
 
