@@ -727,24 +727,9 @@ TEST_F(PrintPreviewTest, PrintFromThePreviewPrintsAndCloses)
     // Answers the printer dialog (the only dialog window shown meanwhile) with OK.
     std::atomic<int> answered{0};
     std::thread printerDialog([&] {
-        struct Search {
-            static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
-            {
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(hwnd, &pid);
-                char cls[32] = "";
-                ::GetClassNameA(hwnd, cls, sizeof cls);
-                if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
-                    *reinterpret_cast<HWND*>(lp) = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            }
-        };
         for (int i = 0; i < 1000 && !answered; ++i) {
-            HWND dialog = nullptr;
-            ::EnumWindows(&Search::Proc, reinterpret_cast<LPARAM>(&dialog));
-            if (dialog) {
+            const std::vector<HWND> shown = ShownDialogs();
+            if (HWND dialog = shown.empty() ? nullptr : shown.front()) {
                 ::Sleep(100);
                 ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                 ++answered;

@@ -21,7 +21,7 @@ bool HasDefaultPrinter()
     return size > 0;
 }
 
-std::vector<HWND> PrinterDialogs()
+std::vector<HWND> ShownDialogs()
 {
     struct Search {
         static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
@@ -30,8 +30,7 @@ std::vector<HWND> PrinterDialogs()
             ::GetWindowThreadProcessId(hwnd, &pid);
             char cls[32] = "";
             ::GetClassNameA(hwnd, cls, sizeof cls);
-            if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
-                ::GetDlgItem(hwnd, cmb4))
+            if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd))
                 reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
             return TRUE;
         }
@@ -41,26 +40,21 @@ std::vector<HWND> PrinterDialogs()
     return found;
 }
 
+std::vector<HWND> PrinterDialogs()
+{
+    std::vector<HWND> found;
+    for (HWND dialog : ShownDialogs())
+        if (::GetDlgItem(dialog, cmb4))
+            found.push_back(dialog);
+    return found;
+}
+
 HWND PrintingBox()
 {
-    struct Search {
-        static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp)
-        {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hwnd, &pid);
-            char cls[32] = "";
-            ::GetClassNameA(hwnd, cls, sizeof cls);
-            if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
-                ::GetDlgItem(hwnd, IDC_PRINTING_PAGE)) {
-                *reinterpret_cast<HWND*>(lp) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    };
-    HWND found = nullptr;
-    ::EnumWindows(&Search::Proc, reinterpret_cast<LPARAM>(&found));
-    return found;
+    for (HWND dialog : ShownDialogs())
+        if (::GetDlgItem(dialog, IDC_PRINTING_PAGE))
+            return dialog;
+    return nullptr;
 }
 
 std::string WindowTextOf(HWND window)

@@ -16,6 +16,9 @@ class CMyPreviewView;
 namespace wintest {
 
 bool HasDefaultPrinter();
+// The dialogs of this process now shown: visible top-level dialog windows. Safe from
+// any thread.
+std::vector<HWND> ShownDialogs();
 // The printer dialogs of this process now shown: visible top-level dialogs with the
 // printer list. Safe from any thread.
 std::vector<HWND> PrinterDialogs();
