@@ -373,7 +373,8 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* item)
     // Over the picture, inside the button's edge: the keyboard focus.
     if (picture && focus) {
         RECT frame = client;
-        ::InflateRect(&frame, -kFocusInset, -kFocusInset);
+        const int inset = ScaleForDpi(kFocusInset, m_dpi > 0 ? m_dpi : WindowDpi(m_hWnd));
+        ::InflateRect(&frame, -inset, -inset);
         ::DrawFocusRect(out, &frame);
     }
 }

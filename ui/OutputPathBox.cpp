@@ -3,8 +3,9 @@
 
 #include <climits>
 
-#include "core/PathText.h"
+#include "core/DpiScale.h"
 #include "core/OutputFile.h"
+#include "core/PathText.h"
 #include "fw/Gdi.h"
 
 namespace {
@@ -47,7 +48,7 @@ void ShowOutputPath(HWND control, const std::string& path)
                         DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
             return static_cast<int>(r.right - r.left);
         };
-        shown = ShortenUtf8Path(path, (rc.right - rc.left) - 3, width);
+        shown = ShortenUtf8Path(path, (rc.right - rc.left) - ScaleForDpi(3, WindowDpi(control)), width);
     }
     // The wide text: the path reads as it is named, whatever the code page. (The box is
     // a plain static control of the dialog, with no procedure of ours in between that
