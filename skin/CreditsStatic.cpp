@@ -41,8 +41,8 @@ HBITMAP LoadPictureOf(UINT id)
 
 HFONT CreditsFont(const LineStyle& style, int dpi)
 {
-    return GdiTally::Made(::CreateFontA(ScaleForDpi(style.height, dpi), 0, 0, 0, style.weight, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 6, "Arial"));
+    return GdiTally::Made(::CreateFontA(ScaleForDpi(style.height, dpi), 0, 0, 0, style.weight, FALSE, FALSE, FALSE,
+                                        0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 6, "Arial"));
 }
 }  // namespace
 
