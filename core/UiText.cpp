@@ -31,6 +31,9 @@ const char* const DEFAULT_TEXTS[TXT_COUNT] = {
     "ERROR load file.",
     "ERROR save file.",
     "Cannot find \"%s\".",
+    "The document could not be printed.\n%s",
+    "The document could not be printed to the end: %s page(s) went out.",
+    "No COM port is present.\nConnect the register's adapter, then open the COM Port list.",
 };
 
 const char OPEN_MARKER[] = ":>\"";

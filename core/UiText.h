@@ -28,6 +28,9 @@ enum UiTextId {
     TXT_ERR_SAVE_FILE,
     // Texts that came later: a language file may carry them after the ones above.
     TXT_FIND_NOT_FOUND,
+    TXT_ERR_PRINT,          // %s: the reason the system gives, or nothing
+    TXT_ERR_PRINT_PARTIAL,  // %s: how many pages went out before the failure
+    TXT_NO_PORT,
     TXT_COUNT
 };
 
