@@ -2,6 +2,7 @@
 // and the configuration file it writes back.
 #include <gtest/gtest.h>
 
+#include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 
 using namespace wintest;
@@ -58,14 +59,6 @@ RunResult RunProgramIn(const TempDir& dir, const TempDir* startIn = nullptr)
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     return result;
-}
-
-void CopyProgram(const TempDir& dir, const char* libraryVariant)
-{
-    ::CopyFileA((ExeDir() + "Korvex.exe").c_str(), dir.File("Korvex.exe").c_str(), FALSE);
-    if (libraryVariant)
-        ::CopyFileA((ExeDir() + "testlibs\\" + libraryVariant + "\\Quorlink.dll").c_str(),
-                    dir.File("Quorlink.dll").c_str(), FALSE);
 }
 
 }  // namespace
