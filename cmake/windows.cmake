@@ -61,6 +61,8 @@ target_precompile_headers(korvex_win_tests REUSE_FROM win_test_support)
 # process per test would cost minutes. The suites that leave their process unfit for
 # the next test are listed here and run a process per test.
 set(KORVEX_WIN_PROCESS_PER_TEST "" CACHE STRING "Windows test suites that run one process per test")
+set(KORVEX_WIN_PRINTING AllocFailureTest ModalOwner PrintPreviewTest AtScalePreview PrintProgressTest)
+set(KORVEX_PRINT_LOCK /tmp/korvex-print.lock CACHE FILEPATH "The lock that printing tests take")
 foreach(src ${KORVEX_WIN_TESTS})
     file(STRINGS ${src} heads REGEX "^TEST(_F|_P)?\\(")
     foreach(head ${heads})
@@ -77,7 +79,13 @@ foreach(src ${KORVEX_WIN_TESTS})
         else()
             continue()
         endif()
-        add_test(NAME ${test} COMMAND korvex_win_tests --gtest_filter=${filter})
+        if(suite IN_LIST KORVEX_WIN_PRINTING)
+            # The PDF printer serves the whole machine: one printing suite at a time.
+            add_test(NAME ${test} COMMAND flock -o ${KORVEX_PRINT_LOCK} ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:korvex_win_tests> --gtest_filter=${filter})
+        else()
+            add_test(NAME ${test} COMMAND korvex_win_tests --gtest_filter=${filter})
+        endif()
         # A filter that matches nothing fails, and a skip shows as one.
         set_tests_properties(${test} PROPERTIES RESOURCE_LOCK wine
                              FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]|Running 0 tests"

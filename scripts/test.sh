@@ -1,29 +1,45 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the portable code
 # natively under ASan/UBSan, the line hand-off under TSan, the fuzzers in a short smoke
-# mode (starting from the seeds kept in tests/fuzz/corpus), and the Windows
-# program and library under Wine (i686 and x86_64) on a private Xvfb display, with
-# the tests whose suite names start with AtScale run again at 120, 144 and 192 DPI.
+# mode (starting from the seeds kept in tests/fuzz/corpus), the Windows program and
+# library under Wine (i686 and x86_64), with the tests whose suite names start with
+# AtScale run again at 120, 144 and 192 DPI, and the end-to-end scripts.
+#
+# After the build the tests run in lanes side by side, each with its own Wine prefix
+# (copied from one prepared prefix), its own Xvfb display and its own simulated
+# register; what is shared (the PDF printer) is locked where it is used. Each lane's
+# output is shown when it ends; the last lines are the time of each phase.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+logs="$root/build/test-logs"
+timetable=()
+started=$SECONDS
 
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh"
-
-status=0 passed=0 failed=0
-run() {
-    echo "== $*"
-    if "$@"; then passed=$((passed + 1)); else status=1 failed=$((failed + 1)); fi
+# phase NAME COMMAND...: runs it, notes its wall time; the status is the command's.
+phase() {
+    local name=$1 t0=$SECONDS rc=0; shift
+    "$@" || rc=$?
+    timetable+=("$(printf '%-34s %4d s%s' "$name" $((SECONDS - t0)) "$([ $rc -eq 0 ] || echo '  FAILED')")")
+    return $rc
 }
 
-# No folder includes one above it or beside it.
-run "$root/scripts/check-layers.sh"
+phase "install" "$root/scripts/setup.sh"
+phase "build" "$root/scripts/build.sh"
+mkdir -p "$logs"; rm -f "$logs"/*
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-run ctest --test-dir build/native --output-on-failure -j"$(nproc)"
-# The reader-to-window hand-off under ThreadSanitizer.
-run ctest --test-dir build/tsan --output-on-failure
+source "$root/scripts/wine-env.sh"
+source "$root/scripts/regsim-env.sh"
+export KORVEX_PRINT_LOCK=/tmp/korvex-print.lock  # the PDF printer serves the whole machine
+
+# check NAME COMMAND...: one numbered check of a lane, with its time.
+check() {
+    local name=$1 t0=$SECONDS rc=0; shift
+    echo "== $name"
+    "$@" || rc=$?
+    echo "-- $name: $([ $rc -eq 0 ] && echo passed || echo FAILED) in $((SECONDS - t0)) s"
+    return $rc
+}
 
 # Each fuzzer for a short while; its log is shown only when it found something.
 fuzz_smoke() {
@@ -35,32 +51,125 @@ fuzz_smoke() {
     "$1" -max_total_time=15 -max_len=4096 -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$log" ||
         { tail -30 "$log"; return 1; }
 }
-for f in build/fuzz/bin/*_fuzz; do
-    if [ -x "$f" ]; then run fuzz_smoke "$f"; fi
+
+# ctest that fails when a test was skipped: nothing the test command runs may skip.
+ctest_all() {
+    local out rc=0
+    out=$(mktemp)
+    ctest "$@" 2>&1 | tee "$out" || rc=1
+    if grep -q '(Skipped)' "$out"; then echo "a test was skipped"; rc=1; fi
+    rm -f "$out"
+    return $rc
+}
+
+lane_native() {
+    local rc=0
+    check "layers" "$root/scripts/check-layers.sh" || rc=1
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        check "native tests" ctest_all --test-dir build/native --output-on-failure -j"$(nproc)" || rc=1
+    # The reader-to-window hand-off under ThreadSanitizer.
+    check "tsan tests" ctest_all --test-dir build/tsan --output-on-failure || rc=1
+    local f
+    for f in build/fuzz/bin/*_fuzz; do
+        if [ -x "$f" ]; then check "fuzz $(basename "$f")" fuzz_smoke "$f" || rc=1; fi
+    done
+    return $rc
+}
+
+# A lane that runs Windows programs: its own prefix and display, and a simulated
+# register on COM8 for the library's serial tests, which read the sample dump from it.
+wine_lane_up() {
+    local name=$1
+    export WINEPREFIX="$root/build/wineprefix-$name"
+    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
+    xvfb_up
+    wine_server_up
+    local link="$root/build/regsim/$name/com8"
+    trap 'regsim_stop "'"$link"'"; wine_env_down' EXIT
+    regsim_up 8 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --repeat --bps 11520 --chunk 1:200 ||
+        return 1
+    export KORVEX_TEST_COM=8 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
+}
+
+lane_windows() {  # arch, then "grid" to run the display-scale grid of both builds too
+    local arch=$1 rc=0
+    wine_lane_up "$arch" || return 1
+    check "windows tests $arch" ctest_all --test-dir "build/$arch" --output-on-failure --timeout 300 || rc=1
+    if [ "${2:-}" = grid ]; then
+        # The AtScale tests again at 120, 144 and 192 DPI, a prefix for each scale.
+        local a
+        for a in i686 x86_64; do check "scale grid $a" wine_scale_grid "build/$a" || rc=1; done
+    fi
+    return $rc
+}
+
+lane_e2e() {  # name, scripts...
+    local name=$1 rc=0 t; shift
+    export WINEPREFIX="$root/build/wineprefix-$name"
+    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
+    xvfb_up
+    wine_server_up
+    trap 'wine_env_down' EXIT
+    for t in "$@"; do
+        case $t in
+        # The PDF printer serves the whole machine: one script or suite prints at a time
+        # (-o: the programs and Wine servers a script starts do not inherit the lock).
+        printing.sh|big_files.sh) check "e2e ${t%.sh}" flock -o "$KORVEX_PRINT_LOCK" bash "tests/e2e/$t" || rc=1 ;;
+        *) check "e2e ${t%.sh}" bash "tests/e2e/$t" || rc=1 ;;
+        esac
+    done
+    return $rc
+}
+
+prepare_lanes() {
+    "$root/scripts/setup-printer.sh"
+    wine_prefix_init
+}
+phase "printer and Wine prefix" prepare_lanes
+
+declare -A lane_pid lane_t0
+lane() {  # name, function and arguments: runs in the background, output to its log
+    local name=$1; shift
+    ( "$@" ) >"$logs/$name.log" 2>&1 </dev/null &
+    lane_pid[$name]=$!
+    lane_t0[$name]=$SECONDS
+}
+lane native lane_native
+lane win-i686 lane_windows i686
+lane win-x86_64 lane_windows x86_64 grid
+lane e2e-a lane_e2e e2e-a acquisition.sh unplug.sh command_line.sh last_run.sh paths.sh
+lane e2e-b lane_e2e e2e-b install.sh printing.sh files.sh big_files.sh
+
+status=0 passed=0 failed=0
+remaining=("${!lane_pid[@]}")
+while [ ${#remaining[@]} -gt 0 ]; do
+    wait -n "${lane_pid[@]}" 2>/dev/null || true
+    still=()
+    for name in "${remaining[@]}"; do
+        if kill -0 "${lane_pid[$name]}" 2>/dev/null; then still+=("$name"); continue; fi
+        rc=0; wait "${lane_pid[$name]}" || rc=$?
+        echo "######## lane $name"
+        cat "$logs/$name.log"
+        sed -n 's/^-- //p' "$logs/$name.log" >"$logs/$name.times"
+        passed=$((passed + $(grep -c ': passed in ' "$logs/$name.times" || true)))
+        lane_failed=$(grep -c ': FAILED in ' "$logs/$name.times" || true)
+        if [ $rc -ne 0 ]; then
+            status=1
+            # A lane that could not even set itself up counts as one failure.
+            [ "$lane_failed" -gt 0 ] || lane_failed=1
+        fi
+        failed=$((failed + lane_failed))
+        timetable+=("$(printf '%-34s %4d s%s' "lane $name" $((SECONDS - lane_t0[$name])) "$([ $rc -eq 0 ] || echo '  FAILED')")")
+    done
+    remaining=("${still[@]}")
 done
 
-# The printing tests print for real, to a PDF printer that is the default printer.
-"$root/scripts/setup-printer.sh"
-source "$root/scripts/wine-env.sh"
-source "$root/scripts/regsim-env.sh"
-trap 'regsim_stop "$root/build/regsim/com8"; wine_env_down' EXIT
-wine_env_up
-# The library's serial tests read the sample dump from a simulated register on COM8.
-regsim_up 8 "$root/build/regsim/com8" --file "$root/samples/fiscal_dump.bin" \
-    --wait-open --repeat --bps 11520 --chunk 1:200 || { status=1 failed=$((failed + 1)); }
-export KORVEX_TEST_COM=8 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
-for arch in i686 x86_64; do
-    run ctest --test-dir "build/$arch" --output-on-failure --timeout 300
-done
-# The AtScale tests again at 120, 144 and 192 DPI, a prefix for each scale.
-for arch in i686 x86_64; do
-    run wine_scale_grid "build/$arch"
-done
-regsim_down 8 "$root/build/regsim/com8"
-unset KORVEX_TEST_COM KORVEX_TEST_DUMP
-for t in "$root"/tests/e2e/*.sh; do
-    if [ -f "$t" ]; then run bash "$t"; fi
-done
-
+echo
 echo "summary: $passed passed, $failed failed"
+echo "time table (wall clock):"
+printf '  %s\n' "${timetable[@]}"
+for name in native win-i686 win-x86_64 e2e-a e2e-b; do
+    sed 's/^/      /' "$logs/$name.times"
+done
+printf '  %-34s %4d s\n' "total" $((SECONDS - started))
 exit $status

@@ -40,16 +40,28 @@ xvfb_up() {
     export DISPLAY=":$(head -n1 "$f")"; rm -f "$f"
 }
 
-# Maps a device (a pty or /dev/ttyUSB0) as COMn; Wine reads the mapping when its
-# server starts, so the server is restarted.
+# Maps a device (a pty, a simulator's link, /dev/ttyUSB0) as COMn. Wine reads the mapping
+# when its server starts, so a new mapping restarts the server; a port already mapped to
+# the same name costs nothing. Map a link that each new pty renews (the simulator's),
+# never the pty it names: Wine opens the link when the program opens the port.
 wine_map_com() {
-    local n=$1 dev=$2
-    wine_reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$(readlink -f "$dev")" /f
+    local n=$1 dev; dev=$(realpath -s "$2")
+    [ "$(wine_com_mapping "$n")" = "$dev" ] && return 0
+    wine_reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$dev" /f
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
 }
 
+# What COMn is mapped to in the prefix, read from the registry file (no Wine process).
+wine_com_mapping() {
+    awk -v key="\"COM$1\"" '
+        /^\[/ { ports = ($0 ~ /^\[Software\\\\Wine\\\\Ports\]/) }
+        ports && index($0, key "=") == 1 { v = substr($0, length(key) + 2); gsub(/^"|"$/, "", v); gsub(/\\\\/, "\\", v); print v }
+    ' "$WINEPREFIX/system.reg" 2>/dev/null
+}
+
 wine_unmap_com() {
+    [ -n "$(wine_com_mapping "$1")" ] || return 0
     wine_reg delete 'HKLM\Software\Wine\Ports' /v "COM$1" /f
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
@@ -69,16 +81,14 @@ wine_server_up() {
     "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# The display-scale grid. Wine has one scale per prefix, read when its server starts,
-# so each scale gets a prefix of its own, cached under build/ beside the main one
-# (re-setting one prefix between scales would cost a server restart and two registry
-# runs per scale every time, and an interrupted run would leave it at the wrong scale).
-# A scale's prefix is the main one copied, its DLL folders hard-linked rather than
+# A prefix of its own for tests that run beside others (each needs its own server, and
+# the display-scale grid one per scale: Wine has one scale per prefix, read when its
+# server starts). It is the main prefix copied, its DLL folders hard-linked rather than
 # copied (nothing rewrites those files in place; new files go into the copy's own
-# folders), with LogPixels set in both places Wine reads it from. It is made again when
-# the main prefix is newer.
-wine_scale_prefix() {
-    local dpi=$1 base=$2 dir=$3
+# folders), cached under build/ and made again when the main prefix is newer. With a
+# DPI, LogPixels is set in both places Wine reads it from.
+wine_prefix_copy() {
+    local base=$1 dir=$2 dpi=${3:-}
     if [ -f "$dir/.korvex-ready" ] && [ "$dir/.korvex-ready" -nt "$base/.korvex-ready" ]; then return 0; fi
     rm -rf "$dir"; mkdir -p "$dir"
     local linked=(drive_c/windows/system32 drive_c/windows/syswow64 drive_c/windows/winsxs) d
@@ -87,16 +97,19 @@ wine_scale_prefix() {
         if [ -d "$base/$d" ]; then cp -al "$base/$d" "$dir/$d" || return 1; fi
     done
     rm -f "$dir/.korvex-ready"
-    (
-        export WINEPREFIX=$dir
-        "$WINESERVER" -k 2>/dev/null || true
-        wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
-        wine_reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-            /v LogPixels /t REG_DWORD /d "$dpi" /f
-        "$WINESERVER" -w
-    ) || return 1
+    if [ -n "$dpi" ]; then
+        (
+            export WINEPREFIX=$dir
+            "$WINESERVER" -k 2>/dev/null || true
+            wine_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
+            wine_reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+                /v LogPixels /t REG_DWORD /d "$dpi" /f
+            "$WINESERVER" -w
+        ) || return 1
+    fi
     touch "$dir/.korvex-ready"
 }
+wine_scale_prefix() { wine_prefix_copy "$2" "$3" "$1"; }
 
 # Runs every test of a build whose suite name starts with AtScale at each scale given
 # (default 120, 144 and 192 DPI: the normal run is the one at 96), each scale in its

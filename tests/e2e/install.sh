@@ -29,7 +29,9 @@ mapfile -t shipped < <(unzip -Z1 "$portable" | sed -n 's|^Korvex/\(.\)|\1|p')
 
 [ -n "${DISPLAY:-}" ] || xvfb_up
 trap 'regsim_stop "$work/com1"; wine_env_down' EXIT
-wine_prefix_init
+# A fresh prefix: the prepared one, copied before anything was installed into it.
+(export WINEPREFIX="$root/build/wineprefix"; wine_prefix_init)
+wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX"
 wine_server_up
 
 # record NAME DIR OUTDIR STARTER...: the operator presses Start, lets the register send
