@@ -180,8 +180,10 @@ CommandLineResult ParseCommandLine(std::string_view tail)
         case Switch::Wait:
         case Switch::IdleStop: {
             const std::optional<int> seconds = Number(value);
-            if (!seconds)
-                return fail("The time " + Quoted(value) + " of " + s->name + " is not a number of seconds.");
+            if (!seconds || *seconds < 1 || *seconds > kMaxCommandLineSeconds)
+                return fail("The time " + Quoted(value) + " of " + s->name +
+                            " is not a whole number of seconds from 1 to " + std::to_string(kMaxCommandLineSeconds) +
+                            ".");
             (s->which == Switch::Wait ? o.waitSeconds : o.idleStopSeconds) = seconds;
             break;
         }
@@ -211,8 +213,8 @@ const char* CommandLineUsage()
            "  /port N        the COM port by number; /port COMn by name\n"
            "  /baud N        the baud rate\n"
            "  /start         start recording\n"
-           "  /wait S        a time in whole seconds\n"
-           "  /idle-stop S   a time in whole seconds without data\n"
+           "  /wait S        a time in whole seconds (1 to 86400)\n"
+           "  /idle-stop S   a time in whole seconds without data (1 to 86400)\n"
            "  /save PATH     the output file\n"
            "  /exit          close the program at the end\n"
            "Put a path with spaces in double quotes.";

@@ -4,8 +4,8 @@
 //   /port N         the COM port by number, or /port COMn by name
 //   /baud N         the baud rate
 //   /start          start recording
-//   /wait S         a time in whole seconds
-//   /idle-stop S    a time in whole seconds
+//   /wait S         a time in whole seconds, 1 to kMaxCommandLineSeconds
+//   /idle-stop S    a time in whole seconds, 1 to kMaxCommandLineSeconds
 //   /save PATH      an output file
 //   /exit           close the program at the end
 //
@@ -17,6 +17,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The longest time /wait and /idle-stop take: a day.
+constexpr int kMaxCommandLineSeconds = 86400;
 
 struct CommandLineOptions {
     std::string file;  // empty when none is given

@@ -37,7 +37,9 @@ bool CSafeFileWriter::Open(const std::string& path, bool keepBackup)
     m_bTargetNonEmpty = false;
     m_targetMode = 0;
     m_target = path;
-    if (path.empty())
+    // A device is not even opened: opening a serial port may already signal the
+    // equipment behind it, and a write would send it the bytes.
+    if (path.empty() || IsDeviceName(path))
         return Fail(RESULT_CANNOT_CREATE);
     return OpenBesideTarget();
 }
@@ -143,18 +145,22 @@ bool ReadRegularFile(const std::string& path, uint64_t maxSize, std::string& dat
 
 bool IsDeviceName(const std::string& path)
 {
-    // The device namespace: everything but a drive or a share reached through it.
-    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?') &&
-        IsSeparator(path[3])) {
+    // The device namespace (\\.\, \\?\ and the system's own \??\): everything but a drive,
+    // a share or a volume reached through it, whose last part then counts as below.
+    if (path.size() >= 4 && IsSeparator(path[3]) &&
+        ((IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?')) ||
+         (path[0] == '\\' && path[1] == '?' && path[2] == '?'))) {
         const std::string rest = path.substr(4);
         const bool drive = rest.size() >= 2 && rest[1] == ':' && (rest.size() == 2 || IsSeparator(rest[2]));
         std::string head;
         for (size_t i = 0; i < rest.size() && i < 7; ++i)
             head += UpperAscii(rest[i]);
-        return !drive && head.compare(0, 4, "UNC\\") != 0 && head.compare(0, 4, "UNC/") != 0 &&
-               head.compare(0, 7, "VOLUME{") != 0;
+        if (!drive && head.compare(0, 4, "UNC\\") != 0 && head.compare(0, 4, "UNC/") != 0 &&
+            head.compare(0, 7, "VOLUME{") != 0)
+            return true;
     }
-    // The last part, without a drive, up to its first dot or colon, trailing spaces cut.
+    // The last part, without a drive, up to its first dot or colon, trailing spaces cut:
+    // "com5 .txt" and "COM5..." are COM5 as much as "COM5" is.
     size_t start = path.find_last_of("\\/");
     start = start == std::string::npos ? 0 : start + 1;
     if (start == 0 && path.size() >= 2 && path[1] == ':')
@@ -169,6 +175,10 @@ bool IsDeviceName(const std::string& path)
         if (base == name)
             return true;
     }
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '0' && base[3] <= '9';
+    if (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)
+        return false;
+    // A digit, or the superscript one, two or three (in UTF-8) that Windows takes as well.
+    const std::string number = base.substr(3);
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
 }

@@ -12,8 +12,13 @@
 
 // The bytes go to a new file beside the target, which takes the target's place only
 // once everything reached the disk; until then the old target stays as it was. Where
-// no file can be created beside the target (a folder the user may not add files to,
-// a device), the target itself is truncated and written, as a plain write would.
+// no file can be created beside the target (a folder the user may not add files to),
+// the target itself is truncated and written, as a plain write would.
+//
+// Only regular disk files are written: a device name in any form (IsDeviceName) is
+// refused before anything is opened, and anything else that turns out not to be a disk
+// file (a device or pipe reached by another name) before a byte is written, both as
+// RESULT_CANNOT_CREATE.
 //
 // Nothing is ever written through a link: a target that is a symbolic link or junction
 // is refused (RESULT_CANNOT_CREATE), the file beside it is created under a name nobody
@@ -123,6 +128,8 @@ bool GetFileIdentity(const std::string& path, FileIdentity& identity);
 bool LeadsElsewhere(const std::string& path);
 
 // True when the path's last part names one of the devices that Windows finds in every
-// folder (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, also with an
-// extension: "COM5.txt"), or the path is in the device namespace ("\\.\COM5").
+// folder (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, COM and LPT with a superscript
+// 1, 2 or 3, CONIN$, CONOUT$; in any letter case, also with an extension or trailing
+// dots and spaces: "com5 .txt"), or the path is in the device namespace ("\\.\COM11",
+// "\\?\pipe\x") other than a drive, share or volume.
 bool IsDeviceName(const std::string& path);

@@ -37,11 +37,9 @@ bool CSafeFileWriter::OpenBesideTarget()
     struct stat st;
     const bool exists = ::lstat(m_target.c_str(), &st) == 0;
     if (exists) {
-        if (S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode))
-            return Fail(RESULT_CANNOT_CREATE);
-        // Devices and pipes can't be replaced, only written.
+        // Only a regular file is written: a device or a pipe would carry the bytes away.
         if (!S_ISREG(st.st_mode))
-            return OpenInPlace();
+            return Fail(RESULT_CANNOT_CREATE);
         // A file the user may not write must not be replaced just because its folder allows it.
         const int probe = ::open(m_target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
         if (probe < 0)
@@ -71,10 +69,12 @@ bool CSafeFileWriter::OpenBesideTarget()
 bool CSafeFileWriter::OpenInPlace()
 {
     // Read too, for the backup's copy; a file that may only be written is still written.
-    int fd = ::open(m_target.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    // Without waiting: a pipe put in the file's place would hold the open until a reader came.
+    const int flags = O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(m_target.c_str(), O_RDWR | flags);
     const bool readable = fd >= 0;
     if (!readable && errno == EACCES)
-        fd = ::open(m_target.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(m_target.c_str(), O_WRONLY | flags);
     if (fd < 0) {
         if (errno != ENOENT)
             return Fail(RESULT_CANNOT_CREATE);
@@ -83,19 +83,17 @@ bool CSafeFileWriter::OpenInPlace()
             return Fail(RESULT_CANNOT_CREATE);
     } else {
         struct stat st;
-        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(fd);
             return Fail(RESULT_CANNOT_CREATE);
         }
-        if (S_ISREG(st.st_mode)) {
-            m_bTargetNonEmpty = st.st_size > 0;
-            m_targetMode = st.st_mode & 0777;
-            if (m_bKeepBackup && m_bTargetNonEmpty && readable)
-                CopyTargetToBackup(fd);
-            if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
-                ::close(fd);
-                return Fail(RESULT_CANNOT_CREATE);
-            }
+        m_bTargetNonEmpty = st.st_size > 0;
+        m_targetMode = st.st_mode & 0777;
+        if (m_bKeepBackup && m_bTargetNonEmpty && readable)
+            CopyTargetToBackup(fd);
+        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+            ::close(fd);
+            return Fail(RESULT_CANNOT_CREATE);
         }
     }
     m_handle = fd;

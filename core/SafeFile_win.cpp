@@ -40,6 +40,12 @@ bool IsNotFound(DWORD error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Only a disk file is written: a device or a pipe would carry the bytes away.
+bool IsDiskFile(HANDLE file)
+{
+    return ::GetFileType(file) == FILE_TYPE_DISK;
+}
+
 bool IsLinkOrFolder(DWORD attributes)
 {
     return (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0;
@@ -149,13 +155,10 @@ bool CSafeFileWriter::OpenBesideTarget()
             return OpenInPlace();
     } else {
         BY_HANDLE_FILE_INFORMATION info;
-        const bool known = ::GetFileInformationByHandle(probe, &info) != FALSE;
-        const bool disk = ::GetFileType(probe) == FILE_TYPE_DISK;
-        const bool link = known && disk && ReachedThroughLink(probe, m_target, info.dwFileAttributes);
+        const bool disk = IsDiskFile(probe);
+        const bool known = disk && ::GetFileInformationByHandle(probe, &info) != FALSE;
+        const bool link = known && ReachedThroughLink(probe, m_target, info.dwFileAttributes);
         ::CloseHandle(probe);
-        // Devices can't be replaced, only written.
-        if (!disk)
-            return OpenInPlace();
         if (!known || link || IsLinkOrFolder(info.dwFileAttributes))
             return Fail(RESULT_CANNOT_CREATE);
         m_bTargetNonEmpty = SizeOf(info) > 0;
@@ -169,7 +172,7 @@ bool CSafeFileWriter::OpenBesideTarget()
         if (file != INVALID_HANDLE_VALUE) {
             m_temp = name;
             m_handle = reinterpret_cast<intptr_t>(file);
-            return true;
+            return IsDiskFile(file) || Fail(RESULT_CANNOT_CREATE);
         }
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
@@ -192,9 +195,13 @@ bool CSafeFileWriter::OpenInPlace()
                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return Fail(RESULT_CANNOT_CREATE);
-    } else if (::GetFileType(file) == FILE_TYPE_DISK) {
+        if (!IsDiskFile(file)) {
+            ::CloseHandle(file);
+            return Fail(RESULT_CANNOT_CREATE);
+        }
+    } else {
         BY_HANDLE_FILE_INFORMATION info;
-        if (!::GetFileInformationByHandle(file, &info) || IsLinkOrFolder(info.dwFileAttributes) ||
+        if (!IsDiskFile(file) || !::GetFileInformationByHandle(file, &info) || IsLinkOrFolder(info.dwFileAttributes) ||
             ReachedThroughLink(file, m_target, info.dwFileAttributes)) {
             ::CloseHandle(file);
             return Fail(RESULT_CANNOT_CREATE);

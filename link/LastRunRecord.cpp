@@ -184,6 +184,9 @@ void CLastRunRecord::Open(const std::string& folder, int port)
 
 bool CLastRunRecord::OpenAs(const std::string& path, const std::string& previous)
 {
+    // A device is not even opened (see CSafeFileWriter).
+    if (IsDeviceName(path))
+        return false;
     const std::wstring name = WidePath(path);
     WIN32_FILE_ATTRIBUTE_DATA info;
     if (::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &info)) {
@@ -204,6 +207,11 @@ bool CLastRunRecord::OpenAs(const std::string& path, const std::string& previous
     // and copy it, but not write, move or delete it while it is written.
     m_file = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
+    // Only a disk file is written: a device or a pipe would carry the lines away.
+    if (m_file != INVALID_HANDLE_VALUE && ::GetFileType(m_file) != FILE_TYPE_DISK) {
+        ::CloseHandle(m_file);
+        m_file = INVALID_HANDLE_VALUE;
+    }
     return m_file != INVALID_HANDLE_VALUE;
 }
 

@@ -380,7 +380,7 @@ void CReaderDlg::OnLoad()
     LoadOutputFile(path);
 }
 
-void CReaderDlg::LoadOutputFile(const std::string& path)
+bool CReaderDlg::LoadOutputFile(const std::string& path)
 {
     CWaitCursor wait;
     // The file goes straight into a store of its own, which the view then takes whole;
@@ -398,7 +398,7 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
     if (!read) {
         wait.Restore();  // the message comes with the arrow
         Tell(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
-        return;
+        return false;
     }
     m_view.ResetContent();
     m_view.AddLines(std::move(lines), m_settings.updateListPosition != 0);
@@ -409,6 +409,7 @@ void CReaderDlg::LoadOutputFile(const std::string& path)
         // The box shows the name at its next paint.
         ::InvalidateRect(GetDlgItem(IDC_OUTPUT_PATH), nullptr, TRUE);
     }
+    return true;
 }
 
 LRESULT CReaderDlg::OnDropFiles(WPARAM wp, LPARAM)
@@ -857,7 +858,7 @@ void CReaderDlg::DrainAcquisitionQueue(bool deliver)
             m_lastRun.AppendLine(item.text.c_str());
             if (deliver && m_bStartRunWatched) {
                 ++m_startRunLines;
-                m_lastLineTick = ::GetTickCount();
+                m_lastLineTick = ::GetTickCount64();
             }
             continue;
         }

@@ -60,8 +60,9 @@ public:
     void SettingsToControls();
 
     // Load's work once a file is chosen (also for a file dropped on the window): the
-    // view takes the file's lines and the file becomes the output file.
-    void LoadOutputFile(const std::string& path);
+    // view takes the file's lines and the file becomes the output file. False, after
+    // telling the user, when the file could not be read; the view is then as it was.
+    bool LoadOutputFile(const std::string& path);
 
     CDataView& View() { return m_view; }
     // The display scale the window is laid out for: the system's when the window was
@@ -219,8 +220,8 @@ private:
     // last line to arrive.
     StartOptions m_startOptions;
     bool m_bStartRunWatched = false;
-    DWORD m_startTick = 0;
-    DWORD m_lastLineTick = 0;
+    ULONGLONG m_startTick = 0;
+    ULONGLONG m_lastLineTick = 0;
     size_t m_startRunLines = 0;
     int m_exitCode = kExitDone;
 };

@@ -19,9 +19,10 @@ const UINT kStartRunTickMs = 200;
 const WPARAM kActOnOptions = 0;
 const WPARAM kStartRunEnded = 1;
 
-bool Elapsed(DWORD since, DWORD now, int seconds)
+// In 64-bit milliseconds, which neither the tick count nor a day's wait can wrap.
+bool Elapsed(ULONGLONG since, ULONGLONG now, int seconds)
 {
-    return now - since >= static_cast<DWORD>(seconds) * 1000u;
+    return now - since >= static_cast<ULONGLONG>(seconds) * 1000;
 }
 }  // namespace
 
@@ -48,8 +49,14 @@ LRESULT CReaderDlg::OnStartOptionsMessage(WPARAM wp, LPARAM)
             AfxMessageBox((m_startOptions.error + "\n\n" + CommandLineUsage()).c_str(), MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    if (!o.file.empty())
-        LoadOutputFile(o.file);
+    if (!o.file.empty() && !LoadOutputFile(o.file)) {
+        // Nothing more is done: a save now would put an empty or earlier view in the
+        // place of a file.
+        m_exitCode = kExitLoadFailed;
+        if (o.exit)
+            OnCancel();
+        return 0;
+    }
     if (o.port)
         m_selector.SelectPort(*o.port);
     if (o.baud)
@@ -66,7 +73,7 @@ LRESULT CReaderDlg::OnStartOptionsMessage(WPARAM wp, LPARAM)
     }
     m_bStartRunWatched = true;
     m_startRunLines = 0;
-    m_startTick = m_lastLineTick = ::GetTickCount();
+    m_startTick = m_lastLineTick = ::GetTickCount64();
     if (o.waitSeconds || o.idleStopSeconds)
         ::SetTimer(m_hWnd, kStartRunTimer, kStartRunTickMs, nullptr);
     return 0;
@@ -81,7 +88,7 @@ void CReaderDlg::OnTimer(UINT_PTR id)
         return;
     }
     const CommandLineOptions& o = m_startOptions.options;
-    const DWORD now = ::GetTickCount();
+    const ULONGLONG now = ::GetTickCount64();
     if (m_startRunLines == 0) {
         if (o.waitSeconds && Elapsed(m_startTick, now, *o.waitSeconds))
             StopUnattendedRun();
@@ -108,7 +115,8 @@ void CReaderDlg::StopUnattendedRun()
 void CReaderDlg::FinishStartOptions(bool received)
 {
     const CommandLineOptions& o = m_startOptions.options;
-    if (!received) {
+    // With no line to save, the file named keeps what it holds.
+    if (!received || (o.savePath && m_view.GetLineCount() == 0)) {
         m_exitCode = kExitNothingArrived;
     } else if (o.savePath) {
         // As Save As to this name, without its dialog: a file that now holds the

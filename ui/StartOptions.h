@@ -19,7 +19,8 @@ struct StartOptions {
 // The program's exit codes.
 enum StartExitCode {
     kExitDone = 0,            // lines received and saved (or nothing asked for)
-    kExitNothingArrived = 1,  // no byte before the wait ran out, or the run never started
+    kExitNothingArrived = 1,  // no line before the wait ran out, the run never started, or no line to save
     kExitSaveFailed = 2,
     kExitBadCommandLine = 3,
+    kExitLoadFailed = 4,      // the file to load could not be read
 };

@@ -3,7 +3,9 @@
 # it. Against the simulated register mapped as COM5 it records a dump, stops after the
 # quiet time, saves and ends with 0, the file byte-exact with the reference decoding; a
 # register that never sends ends it with 1 after /wait; a port that is not present, with
-# /exit, ends it with 3 before any window shows.
+# /exit, ends it with 3 before any window shows. /save to a device (COM5, x\COM5.txt,
+# \\.\COM11, with both ports mapped to pseudo-terminals that record what arrives) ends
+# with 2 and sends nothing; a time out of 1 to 86400 seconds is a bad command line.
 source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/command_line"
@@ -94,10 +96,58 @@ case_wide_name() {
     check "$arch wide name: the file loads and saves byte for byte (exit $(cat "$dir/code"))" $same
 }
 
-trap 'regsim_stop "$work"/*/com5 2>/dev/null; true' EXIT
+# Runs the program in DIR with the arguments; prints its exit code.
+run_korvex() {
+    local arch=$1 dir=$2; shift 2
+    (cd "$dir" && timeout 60 "$(wine_for "$arch")" Korvex.exe "$@" </dev/null >/dev/null 2>&1)
+    echo $?
+}
+
+# /save to a device, by name or path, with lines to save: 2, and the port gets nothing.
+case_devices() {
+    local arch=$1
+    local dir="$work/$arch-devices"
+    make_program_dir "$dir" "$arch" COM_PORT=1 "${tables[@]}"
+    printf 'CHIUSURA GIORNALIERA N. 0412\r\nTOTALE  1.234,50\r\n' >"$dir/dump.txt"
+    mkdir -p "$dir/x"
+    listen_port 5 "$dir/com5.bytes"
+    listen_port 11 "$dir/com11.bytes"
+    local target code
+    for target in COM5 "$(winpath "$dir/x/COM5.txt")" '\\.\COM11' 'com5 .log'; do
+        code=$(run_korvex "$arch" "$dir" dump.txt /save "$target" /exit)
+        check "$arch devices: /save $target ends with 2 (got $code)" $([ "$code" -eq 2 ]; echo $?)
+    done
+    sleep 0.5
+    [ -e "$dir/com5.bytes" ] && [ ! -s "$dir/com5.bytes" ] && [ -e "$dir/com11.bytes" ] && [ ! -s "$dir/com11.bytes" ] &&
+        [ -z "$(ls "$dir/x")" ]
+    check "$arch devices: not a byte reached COM5 or COM11" $?
+    unlisten_ports
+}
+
+# Times: 1 and 86400 taken, anything else a bad command line.
+case_times() {
+    local arch=$1
+    local dir="$work/$arch-times"
+    make_program_dir "$dir" "$arch" COM_PORT=5 "${tables[@]}"
+    local times code
+    for times in "/wait 0" "/wait 4294968" "/idle-stop 0" "/idle-stop 86401"; do
+        code=$(run_korvex "$arch" "$dir" /start $times /exit)
+        check "$arch times: $times ends with 3 (got $code)" $([ "$code" -eq 3 ]; echo $?)
+    done
+    # A port that stays silent: the wait of 1 s runs out, the idle time of a day waits for a line.
+    listen_port 5 "$dir/com5.bytes"
+    code=$(run_korvex "$arch" "$dir" /start /wait 1 /idle-stop 86400 /exit)
+    check "$arch times: /wait 1 /idle-stop 86400 are taken and the wait runs out (got $code)" $([ "$code" -eq 1 ]; echo $?)
+    unlisten_ports
+}
+
+trap 'regsim_stop "$work"/*/com5 2>/dev/null; unlisten_ports; true' EXIT
 case_records i686 11
 case_silent i686
 case_bad_port i686
 case_wide_name i686
+case_devices i686
+case_times i686
 case_records x86_64 12
+case_devices x86_64
 e2e_summary "command line"

@@ -17,6 +17,30 @@ e2e_summary() {
     [ "$failed" -eq 0 ]
 }
 
+# listen_port N FILE: maps COMN to a pseudo-terminal whose every byte goes to FILE, so
+# that whatever a program sends to that port shows there. unlisten_ports ends them all
+# and their mappings.
+declare -gA KORVEX_LISTENERS
+listen_port() {
+    local n=$1 file=$2
+    rm -f "$file.pty"
+    socat -u pty,raw,echo=0,link="$file.pty" CREATE:"$file" </dev/null >/dev/null 2>&1 &
+    KORVEX_LISTENERS[$n]=$!
+    for _ in $(seq 100); do [ -L "$file.pty" ] && [ -e "$file" ] && break; sleep 0.05; done
+    wine_prefix_init
+    wine_map_com "$n" "$file.pty"
+    wine_server_up
+}
+unlisten_ports() {
+    local n
+    for n in "${!KORVEX_LISTENERS[@]}"; do
+        kill "${KORVEX_LISTENERS[$n]}" 2>/dev/null; wait "${KORVEX_LISTENERS[$n]}" 2>/dev/null
+        unset "KORVEX_LISTENERS[$n]"
+        wine_unmap_com "$n"
+    done
+    wine_server_up
+}
+
 # The Wine loader for a build: the 32-bit one for i686.
 wine_for() { [ "$1" = i686 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
 

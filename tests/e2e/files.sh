@@ -8,7 +8,10 @@
 # 3. symbolic links planted as the record, the previous record, the backup, the output
 #    file and every temporary name of the old naming: nothing is written, moved or
 #    deleted through any of them; the run records under its port's name, the save
-#    works, and a save onto the link is refused with the usual message.
+#    works, and a save onto the link is refused with the usual message;
+# 4. Save and Save As to device names and paths (\\.\COM11, x\COM5.txt, COM5), with
+#    COM5 and COM11 mapped to pseudo-terminals that record what arrives: the usual
+#    message each time, and not a byte reaches either port.
 source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/files"
@@ -43,7 +46,7 @@ while len(out) < int(sys.argv[2]):
 open(sys.argv[1], 'wb').write(out)
 PY
 }
-trap 'ctl kill >/dev/null 2>&1; regsim_stop "$link"; true' EXIT
+trap 'ctl kill >/dev/null 2>&1; regsim_stop "$link"; unlisten_ports; true' EXIT
 
 # 1. The running record as the output file.
 make_dump "$work/dump1.bin" 12000 21
@@ -181,5 +184,39 @@ check "planted links: the link stays, the whole dump is recorded under the port'
 check "planted links: Save wrote the output file and its backup, not through the .bak link" $?
 [ "$box_as" = "ERROR save file." ] && [ -L "$out/Link.txt" ] && [ ! -e "$out/Link.txt.bak" ]
 check "planted links: Save As onto a link is refused with the usual message" $?
+regsim_stop "$link"
+
+# 4. Devices named as the output file.
+dir="$work/devices"
+make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}" OUTPUT_FILE='\\.\COM11'
+mkdir -p "$dir/x"
+listen_port 5 "$dir/com5.bytes"
+listen_port 11 "$dir/com11.bytes"
+regsim_up 9 "$link" --file "$work/dump3.bin" --wait-open --bps 8000 --chunk 1:64 || { check "simulator" 1; exit 1; }
+start_korvex "$dir"
+ctl click 1005
+wait_log 'dump sent' 1 30
+sleep 1.5
+ctl click 1005
+sleep 0.5
+ctl click 1009
+boxes=("$(ctl answer ok 5)")
+for name in "$(win "$dir/x/COM5.txt")" "$(win "$dir/COM5")"; do
+    ctl click 1010
+    ctl dialog ok 10 "$name" >/dev/null
+    # Wine's dialog takes a device name for a file there and asks before replacing it.
+    box=$(ctl answer yes 5)
+    [[ "$box" == *replace* ]] && box=$(ctl answer ok 5)
+    boxes+=("$box")
+done
+ctl close
+ctl wait-exit 10 >/dev/null
+echo "  ${boxes[*]}"
+[ "${boxes[*]}" = "ERROR save file. ERROR save file. ERROR save file." ]
+check 'devices: Save to \\.\COM11 and Save As to x\COM5.txt and COM5 each end with the usual message' $?
+sleep 0.5
+sent=$(cat "$dir/com5.bytes" "$dir/com11.bytes" | wc -c)
+[ -e "$dir/com5.bytes" ] && [ -e "$dir/com11.bytes" ] && [ "$sent" -eq 0 ] && [ -z "$(ls "$dir/x")" ]
+check "devices: not a byte reached COM5 or COM11 ($sent sent)" $?
 
 e2e_summary "files"

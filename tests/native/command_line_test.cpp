@@ -42,13 +42,13 @@ TEST(CommandLine, ArgumentsSplitAsWindowsProgramsSplitThem)
 TEST(CommandLine, EveryOptionAndBothPortForms)
 {
     const CommandLineResult all =
-        ParseCommandLine("/PORT com12 /baud 115200 /Start /wait 0 /idle-stop 45 /save \"D:\\r 2\\out.txt\" /exit "
+        ParseCommandLine("/PORT com12 /baud 115200 /Start /wait 1 /idle-stop 45 /save \"D:\\r 2\\out.txt\" /exit "
                          "\"E:\\dumps\\z 7.txt\"");
     ASSERT_TRUE(all.ok) << all.error;
     EXPECT_EQ(all.options.port, 12);
     EXPECT_EQ(all.options.baud, 115200);
     EXPECT_TRUE(all.options.start);
-    EXPECT_EQ(all.options.waitSeconds, 0);
+    EXPECT_EQ(all.options.waitSeconds, 1);
     EXPECT_EQ(all.options.idleStopSeconds, 45);
     EXPECT_EQ(all.options.savePath, std::string("D:\\r 2\\out.txt"));
     EXPECT_TRUE(all.options.exit);
@@ -85,11 +85,36 @@ TEST(CommandLine, EachMistakeIsNamed)
     EXPECT_EQ(ErrorOf("/port LPT1"), "The port \"LPT1\" is neither a number nor COMn.");
     EXPECT_EQ(ErrorOf("/baud 96OO"), "The baud rate \"96OO\" is not a number.");
     EXPECT_EQ(ErrorOf("/baud 1234567890"), "The baud rate \"1234567890\" is not a number.");
-    EXPECT_EQ(ErrorOf("/wait 2.5"), "The time \"2.5\" of /wait is not a number of seconds.");
-    EXPECT_EQ(ErrorOf("/idle-stop x"), "The time \"x\" of /idle-stop is not a number of seconds.");
+    EXPECT_EQ(ErrorOf("/wait 2.5"), "The time \"2.5\" of /wait is not a whole number of seconds from 1 to 86400.");
+    EXPECT_EQ(ErrorOf("/idle-stop x"),
+              "The time \"x\" of /idle-stop is not a whole number of seconds from 1 to 86400.");
     EXPECT_EQ(ErrorOf("/save \"\""), "The option /save needs a file name.");
     EXPECT_EQ(ErrorOf("a.txt \"b c.txt\""), "Only one file can be given: \"b c.txt\" is a second one after \"a.txt\".");
     EXPECT_EQ(ErrorOf("\"\""), "An empty file name was given.");
     EXPECT_EQ(ErrorOf("/port 3 /Port 4"), "The option /port is given twice.");
     EXPECT_NE(std::string(CommandLineUsage()).find("/idle-stop S"), std::string::npos);
+}
+
+TEST(CommandLine, TimesAreWholeSecondsFromOneToADay)
+{
+    // Both ends of the range are taken, each as itself; a millisecond count of the
+    // values past it would wrap 32 bits (4294968) or run for days (5000000).
+    for (const char* option : {"/wait", "/idle-stop"}) {
+        for (int seconds : {1, 86400, 37}) {
+            const CommandLineResult r = ParseCommandLine(std::string(option) + " " + std::to_string(seconds));
+            ASSERT_TRUE(r.ok) << option << " " << seconds << ": " << r.error;
+            const std::optional<int>& taken =
+                std::string(option) == "/wait" ? r.options.waitSeconds : r.options.idleStopSeconds;
+            const std::optional<int>& other =
+                std::string(option) == "/wait" ? r.options.idleStopSeconds : r.options.waitSeconds;
+            EXPECT_EQ(taken, seconds) << option;
+            EXPECT_FALSE(other) << option;
+        }
+        for (const char* value : {"0", "00", "86401", "4294968", "5000000", "999999999", "-1"}) {
+            const std::string tail = std::string(option) + " " + value;
+            EXPECT_EQ(ErrorOf(tail.c_str()), "The time \"" + std::string(value) + "\" of " + option +
+                                                  " is not a whole number of seconds from 1 to 86400.")
+                << tail;
+        }
+    }
 }

@@ -184,25 +184,43 @@ TEST_F(SafeFileTest, FailurePartWayKeepsTheOldFile)
     EXPECT_EQ(FilesIn(m_dir), 3u);
 }
 
-TEST_F(SafeFileTest, DevicesAreWrittenInPlace)
+TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
 {
-    CSafeFileWriter file;
-    ASSERT_TRUE(file.Open("/dev/null"));
-    EXPECT_TRUE(file.IsInPlace());
-    file.Write("discarded by the device");
-    EXPECT_TRUE(file.Commit());
+    // A pipe with a reader waiting: whatever a writer sent would be there to read.
+    const std::string fifo = m_dir + "/till.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    // Here device names are plain files, each with bytes that must stay: a name is
+    // refused for what it is, before anything is opened.
+    const std::vector<std::string> named = {m_dir + "/COM5", m_dir + "/com5 .txt", m_dir + "/LPT\xC2\xB9.log",
+                                            m_dir + "/Nul..."};
+    for (const std::string& path : named)
+        PutFile(path, "kept: " + path);
+    std::vector<std::string> targets = named;
+    for (const char* device : {"/dev/null", "/dev/full"})
+        targets.push_back(device);
+    targets.push_back(fifo);
 
-    ASSERT_TRUE(file.Open("/dev/full"));
-    EXPECT_TRUE(file.IsInPlace());
-    file.Write("no space");
-    EXPECT_FALSE(file.Commit());
-    EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_WRITE_FAILED);
-
-    CSettingsFile records;
-    records.SetInt("COM_PORT", 1);
-    EXPECT_FALSE(records.Write("/dev/full"));
-    EXPECT_EQ(WriteTextLines("/dev/full", {"A"}, 1), OUTPUT_WRITE_FAILED);
+    for (const std::string& path : targets) {
+        CSafeFileWriter file;
+        EXPECT_FALSE(file.Open(path)) << path;
+        EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE) << path;
+        EXPECT_FALSE(file.Write("sent")) << path;
+        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OUTPUT_CANNOT_CREATE) << path;
+        CSettingsFile records;
+        records.SetInt("COM_PORT", 5);
+        EXPECT_FALSE(records.Write(path)) << path;
+        EXPECT_FALSE(SaveSettings(path, AppSettings(), "C:\\Prog\\")) << path;
+    }
+    for (const std::string& path : named)
+        EXPECT_EQ(GetFile(path), "kept: " + path);
+    char byte;
+    EXPECT_LE(read(reader, &byte, 1), 0) << "a byte reached the pipe";
+    close(reader);
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(FilesIn(m_dir), named.size() + 1) << "no backup, no temporary file";
 }
 
 TEST(SafeFileFallback, ReadOnlyFolderIsWrittenInPlace)
@@ -350,12 +368,23 @@ TEST_F(SafeFileTest, OnlyRegularFilesOfBoundedSizeAreRead)
 
 TEST(DeviceNames, TheDevicesOfEveryFolderAndTheDeviceNamespace)
 {
-    for (const char* device : {"COM5", "com9.txt", "C:\\data\\nul", "LPT1:", "Aux .log", "conout$", "C:PRN",
-                               "\\\\.\\COM5", "//./com12", "\\\\.\\pipe\\korvex", "\\\\?\\GLOBALROOT\\Device\\Null"})
+    // In any letter case, with an extension, trailing dots and spaces, in any folder,
+    // with the superscript digits (UTF-8 here) and through every namespace prefix.
+    for (const char* device :
+         {"COM5", "com9.txt", "C:\\data\\nul", "LPT1:", "Aux .log", "conout$", "C:PRN", "COM1.txt", "cOm1",
+          "x\\COM5.txt", "folder\\LPT1.log", "Z:\\some\\folder\\COM5.txt", "d:/logs/lpt9.LOG", "COM0", "LPT0",
+          "CON", "con.", "PRN...", "nul  .  ", "COM3 ", "lpt2 . .txt", "COM\xC2\xB9", "lpt\xC2\xB2.log",
+          "C:\\x\\Com\xC2\xB3.txt", "\\\\.\\COM5", "\\\\.\\COM11", "//./com12", "\\\\.\\pipe\\korvex",
+          "\\\\?\\GLOBALROOT\\Device\\Null", "\\??\\COM11", "\\\\?\\C:\\x\\COM1.txt", "\\\\.\\D:\\aux.log",
+          "\\\\?\\UNC\\server\\share\\PRN.txt"})
         EXPECT_TRUE(IsDeviceName(device)) << device;
-    for (const char* file : {"COM10", "COMA", "CONSOLE.txt", "C:\\COM5\\Tab.txt", "LPT", "Out.txt", "",
-                             "\\\\?\\C:\\COM5x.txt", "\\\\.\\D:\\Tab.txt", "\\\\?\\UNC\\server\\share\\Tab.txt",
-                             "\\\\server\\share\\Tab.txt"})
+    // Look-alikes: more or other characters, a superscript that is no device, a device
+    // name as a folder or as a stream's name.
+    for (const char* file :
+         {"COM10", "COMA", "CONSOLE.txt", "C:\\COM5\\Tab.txt", "LPT", "Out.txt", "", "COM", "COMM1", "xCOM1.txt",
+          "COM1x.txt", "LPT10.log", "NULL.txt", "CON1", "AUXX", "COM\xC2\xB4", "COM\xE2\x81\xB4.txt",
+          "COM\xC2\xB9\xC2\xB9", "COM_1", "Out.txt:COM1", "\\\\?\\C:\\COM5x.txt", "\\\\.\\D:\\Tab.txt",
+          "\\\\?\\UNC\\server\\share\\Tab.txt", "\\\\server\\share\\Tab.txt", "\\??\\C:\\Out.txt"})
         EXPECT_FALSE(IsDeviceName(file)) << file;
 }
 

@@ -178,6 +178,68 @@ TEST_F(CommandLineTest, UnattendedFailuresEndWithTheirExitCodeAndNoBox)
     EXPECT_EQ(m_watcher.Count(), 0u) << (m_watcher.Texts().empty() ? "" : m_watcher.Texts()[0]);
 }
 
+TEST_F(CommandLineTest, NoFileIsReplacedByLessThanItHeldNorWrittenToADevice)
+{
+    const std::string target = m_dir.File("conv.txt");
+    const std::string earlier = "earlier dump, line 1\r\nline 2\r\n";
+    WriteFileBytes(m_dir.File("empty.txt"), "");
+    WriteFileBytes(m_dir.File("loaded.txt"), "loaded\r\n");
+    // A pipe whose server waits: one that the save opened, even without a byte, no
+    // longer listens.
+    const HANDLE pipe = ::CreateNamedPipeW(L"\\\\.\\pipe\\korvex-cmdline-test", PIPE_ACCESS_INBOUND,
+                                           PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 0, 65536, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    struct Case {
+        const char* what;
+        std::string file;  // loaded first when not empty
+        std::string save;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"a file that does not load", m_dir.File("missing.txt"), target, kExitLoadFailed},
+        {"a folder given as the file", m_dir.Path(), target, kExitLoadFailed},
+        {"nothing loaded or received", "", target, kExitNothingArrived},
+        {"an empty file loaded", m_dir.File("empty.txt"), target, kExitNothingArrived},
+        {"a device name", m_dir.File("loaded.txt"), m_dir.File("x\\NUL.txt"), kExitSaveFailed},
+        {"a pipe", m_dir.File("loaded.txt"), "\\\\.\\pipe\\korvex-cmdline-test", kExitSaveFailed},
+        {"a device by another name", m_dir.File("loaded.txt"), "Z:\\dev\\zero", kExitSaveFailed},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(target, earlier);
+        StartOptions s;
+        s.options.file = c.file;
+        s.options.savePath = c.save;
+        s.options.exit = true;
+        s.unattended = true;
+        Open(s);
+        ASSERT_TRUE(WaitClosed(5000)) << c.what;
+        EXPECT_EQ(m_dlg->ExitCode(), c.exitCode) << c.what;
+        EXPECT_EQ(ReadFileBytes(target), earlier) << c.what;
+        EXPECT_FALSE(FileExists(target + ".bak")) << c.what;
+    }
+    EXPECT_FALSE(::ConnectNamedPipe(pipe, nullptr));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_PIPE_LISTENING));
+    ::CloseHandle(pipe);
+    EXPECT_EQ(Stats().openCalls, 0);
+    EXPECT_EQ(m_watcher.Count(), 0u) << (m_watcher.Texts().empty() ? "" : m_watcher.Texts()[0]);
+
+    // With someone there, a file that does not load says so, and nothing else of the
+    // command line is done: no Start, no save.
+    StartOptions s;
+    s.options.file = m_dir.File("missing.txt");
+    s.options.start = true;
+    s.options.savePath = target;
+    Open(s);
+    ASSERT_TRUE(PumpUntil([&] { return m_watcher.Count() >= 1; }, 5000));
+    PumpFor(300);
+    EXPECT_EQ(m_watcher.Texts()[0], "ERROR load file.");
+    EXPECT_FALSE(Closed());
+    EXPECT_FALSE(m_dlg->IsRunning());
+    EXPECT_EQ(Stats().openCalls, 0);
+    EXPECT_EQ(m_dlg->ExitCode(), kExitLoadFailed);
+    EXPECT_EQ(ReadFileBytes(target), earlier);
+}
+
 TEST_F(CommandLineTest, BadOptionShowsTheUsageAndOpensWithoutStarting)
 {
     StartOptions s;

@@ -4,6 +4,7 @@
 
 #include "core/SafeFile.h"
 #include "core/SettingsFile.h"
+#include "link/LastRunRecord.h"
 #include "support/WinTestSupport.h"
 #include "core/OutputFile.h"
 
@@ -65,6 +66,47 @@ TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
     EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "C\r\n");
     EXPECT_TRUE(::GetFileAttributesA(dir.File("Out.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
+}
+
+TEST(SafeFileWin, NothingButADiskFileIsWritten)
+{
+    // Pipes whose server waits: one that a writer opened, even without a byte, no
+    // longer listens.
+    auto listen = [](const wchar_t* name) {
+        return ::CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 0, 65536, 0, nullptr);
+    };
+    auto neverOpened = [](HANDLE pipe) {
+        return !::ConnectNamedPipe(pipe, nullptr) && ::GetLastError() == ERROR_PIPE_LISTENING;
+    };
+    const HANDLE pipe = listen(L"\\\\.\\pipe\\korvex-save-test");
+    const HANDLE recordPipe = listen(L"\\\\.\\pipe\\korvex-save-test\\Korvex_LastRun.txt");
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    ASSERT_NE(recordPipe, INVALID_HANDLE_VALUE);
+    TempDir dir;
+    // Names that are devices in every folder, and a device under a name that is none
+    // (the host's /dev/zero under Wine), which only its open handle gives away.
+    for (const std::string& path : {dir.File("nul.txt"), dir.File("Nul .log"), std::string("NUL"),
+                                    std::string("\\\\.\\NUL"), std::string("\\\\.\\pipe\\korvex-save-test"),
+                                    std::string("Z:\\dev\\zero")}) {
+        CSafeFileWriter file;
+        EXPECT_FALSE(file.Open(path)) << path;
+        EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE) << path;
+        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OUTPUT_CANNOT_CREATE) << path;
+        CSettingsFile records;
+        records.SetInt("COM_PORT", 5);
+        EXPECT_FALSE(records.Write(path)) << path;
+    }
+    EXPECT_TRUE(neverOpened(pipe));
+    EXPECT_EQ(CountFiles(dir.File("*")), 2);
+
+    // The record of a run: none where its folder is a device's.
+    CLastRunRecord record;
+    record.BeginRun("\\\\.\\pipe\\korvex-save-test\\", 5);
+    (void)record.IsLiveFile(dir.File("x"));  // waits until the record is begun
+    EXPECT_TRUE(neverOpened(recordPipe));
+    record.EndRun();
+    ::CloseHandle(pipe);
+    ::CloseHandle(recordPipe);
 }
 
 TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
