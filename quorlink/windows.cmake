@@ -39,10 +39,13 @@ function(korvex_quorlink target outdir def define)
 endfunction()
 
 set(QUORLINK_TESTLIBS ${CMAKE_BINARY_DIR}/bin/testlibs)
+# The real library and the one that lacks an export are the same code, compiled once.
+add_library(quorlink_serial OBJECT ${QUORLINK_SERIAL_SRC})
+target_include_directories(quorlink_serial PRIVATE ${CMAKE_SOURCE_DIR})
 korvex_quorlink(Quorlink ${CMAKE_BINARY_DIR}/bin ${QUORLINK_DIR}/Quorlink.def ""
-                ${QUORLINK_SERIAL_SRC})
+                $<TARGET_OBJECTS:quorlink_serial>)
 korvex_quorlink(quorlink_missing ${QUORLINK_TESTLIBS}/missing ${QUORLINK_GEN_DIR}/missing/Quorlink.def
-                "" ${QUORLINK_SERIAL_SRC})
+                "" $<TARGET_OBJECTS:quorlink_serial>)
 korvex_quorlink(quorlink_scripted ${QUORLINK_TESTLIBS}/scripted
                 ${QUORLINK_GEN_DIR}/scripted/Quorlink.def QUORLINK_SCRIPTED ${QUORLINK_SCRIPTED_SRC})
 korvex_quorlink(quorlink_cdecl ${QUORLINK_TESTLIBS}/cdecl

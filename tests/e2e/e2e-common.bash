@@ -41,6 +41,16 @@ unlisten_ports() {
     wine_server_up
 }
 
+# wait_for SECONDS COMMAND...: tries the command every 50 ms until it succeeds or the time
+# is up; the status is that of the last try.
+wait_for() {
+    local end=$((SECONDS + $1)); shift
+    until "$@"; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+
 # The Wine loader for a build: the 32-bit one for i686.
 wine_for() { [ "$1" = i686 ] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
 

@@ -21,10 +21,9 @@ start_korvex() {
 # Start, the whole dump, Stop.
 receive() {
     ctl click 1005
-    timeout 60 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
-    sleep 2  # the pty may still hold the end of the dump
+    # The whole dump is through once the record of the run holds it.
+    wait_for 60 cmp -s "$dir/Korvex_LastRun.txt" "$work/expected.txt"
     ctl click 1005
-    sleep 0.5
 }
 # The output box shows the path, or, when it is too long for the box, its drive, "..."
 # and its end: whole characters only.
@@ -59,7 +58,7 @@ box_shows "$(winpath "$dir")\\received.txt"
 check "the output box shows the configured file in the program's folder, as named" $?
 receive
 ctl click 1009
-sleep 0.5
+wait_for 5 cmp -s "$dir/received.txt" "$work/expected.txt"
 box=$(ctl answer ok 0.5)
 cmp -s "$dir/received.txt" "$work/expected.txt"
 check "the port, tables and indentation of the configuration are used; Save writes the dump byte-exact" $?
@@ -69,7 +68,7 @@ check "the record of the run is kept beside the program" $?
 # 2. Save As into another folder outside the code page.
 ctl click 1010
 ctl dialog ok 10 "$(winpath "$other")\\dump Ω.txt"
-sleep 1
+wait_for 5 cmp -s "$other/dump Ω.txt" "$work/expected.txt"
 box+=$(ctl answer ok 0.5)
 cmp -s "$other/dump Ω.txt" "$work/expected.txt"
 check "Save As into \"Σaved Ωut\\dump Ω.txt\" writes the dump byte-exact" $?
@@ -93,7 +92,7 @@ box_shows "$(winpath "$other")\\dump Ω.txt"
 check "next start: the output box shows the remembered file as named" $?
 receive
 ctl click 1009
-sleep 0.5
+wait_for 5 cmp -s "$other/dump Ω.txt" "$work/expected.txt"
 box+=$(ctl answer ok 0.5)
 cmp -s "$other/dump Ω.txt" "$work/expected.txt"
 check "next start: Save writes the remembered file byte-exact" $?
