@@ -19,7 +19,6 @@ public:
     // Shows the ports present now, keeping the selected one (see FollowedPortList);
     // false, with nothing touched, when the list stays as it is.
     bool FollowPorts(const std::vector<std::string>& present);
-    const std::vector<std::string>& Ports() const { return m_ports; }
 
     // -1 without a list; the default (1 or 9600) when nothing is selected;
     // otherwise the digits of the selected item.

@@ -147,8 +147,8 @@ private:
     void DrainAcquisitionQueue(bool deliver);
     // Hands the indentation and "Update bar position" settings to the worker.
     void PublishLineFormat();
-    // True when a port is selected; otherwise tells the operator that no port, or the
-    // configured one, is not present.
+    // True when a port is selected; otherwise tells the operator that the list holds no
+    // port, or that the configured one is not present.
     bool PortPresentForStart();
     // The ports present, from the library, into the port list; the closed list only, for
     // a change that the operator did not ask for.

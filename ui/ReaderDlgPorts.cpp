@@ -38,12 +38,9 @@ void CReaderDlg::RefreshPortList()
     std::vector<std::string> present;
     if (m_bRunning || !ListInstalledPorts(m_context.m_commLibrary, present))
         return;
-    if (m_selector.FollowPorts(present)) {
-        m_context.m_comPortList = m_selector.Ports();
-        // The configured port, missing until now, is chosen as it appears.
-        if (m_portCombo.GetCurSel() < 0)
-            m_selector.SelectPort(m_settings.comPort);
-    }
+    // The configured port, missing until now, is chosen as it appears.
+    if (m_selector.FollowPorts(present) && m_portCombo.GetCurSel() < 0)
+        m_selector.SelectPort(m_settings.comPort);
     PollPortsWhileNone();
 }
 
