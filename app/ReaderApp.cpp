@@ -4,13 +4,11 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <memory>
-#include <new>
 
 #include "core/AppSettings.h"
 #include "core/CommandLine.h"
 #include "core/PathParts.h"
+#include "core/PortList.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
 #include "link/CommLibrary.h"
@@ -20,15 +18,7 @@ CReaderApp theApp;
 
 namespace {
 const char kLibraryName[] = "Quorlink.dll";
-const int kPortBufferSize = 65536;
 const int kFallbackPortCount = 50;
-
-std::string ComPortName(int number)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "COM%d", number);
-    return name;
-}
 
 bool SameLetters(const std::string& a, const char* b)
 {
@@ -93,24 +83,6 @@ std::string CReaderApp::GetProgramDirectory()
     return DirectoryPart(PathFromWide(path));
 }
 
-bool CReaderApp::EnumerateComPorts(CommLibrary& library, std::vector<std::string>& list)
-{
-    list.clear();
-    if (!library.IsLoaded())
-        return false;
-    std::unique_ptr<int[]> ports(new (std::nothrow) int[kPortBufferSize]());
-    if (!ports)
-        return false;
-    int count = kPortBufferSize;
-    library.GetCOM_Installed(ports.get(), &count);
-    // A library reporting more than the buffer holds is not trusted beyond it.
-    if (count > kPortBufferSize)
-        count = kPortBufferSize;
-    for (int i = 0; i < count; ++i)
-        list.push_back(ComPortName(ports[i]));
-    return true;
-}
-
 BOOL CReaderApp::StartUp()
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -134,7 +106,7 @@ BOOL CReaderApp::StartUp()
         return FALSE;
     }
     c.m_commLibrary.SetInterface(3, 0);
-    if (!EnumerateComPorts(c.m_commLibrary, c.m_comPortList)) {
+    if (!ListInstalledPorts(c.m_commLibrary, c.m_comPortList)) {
         for (int i = 1; i <= kFallbackPortCount; ++i)
             c.m_comPortList.push_back(ComPortName(i));
     }

@@ -17,9 +17,6 @@ public:
 
     // Drive and directory of the running executable, ending in a backslash.
     static std::string GetProgramDirectory();
-    // Fills the list with the ports the library reports; false (list empty) when it could
-    // not ask it.
-    static bool EnumerateComPorts(CommLibrary& library, std::vector<std::string>& ports);
 
     AppContext& Context() { return m_context; }
 

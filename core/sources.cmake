@@ -16,6 +16,7 @@ list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/OutputFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PathParts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PathText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PortList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreviewMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegionScan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReportMath.cpp

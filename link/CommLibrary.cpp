@@ -2,10 +2,15 @@
 #include "link/CommLibrary.h"
 
 #include "core/PathText.h"
+#include "core/PortList.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 
 namespace {
+const int kPortBufferSize = 65536;
+
 struct EntryPoint {
     const char* name;
     FARPROC QuorlinkTable::*slot;
@@ -129,4 +134,22 @@ int CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* co
 int CommLibrary::Close(int option)
 {
     return IsLoaded() ? Call<PFN_Close>(m_table.Quorlink_Close, option) : 0;
+}
+
+bool ListInstalledPorts(CommLibrary& library, std::vector<std::string>& list)
+{
+    list.clear();
+    if (!library.IsLoaded())
+        return false;
+    std::unique_ptr<int[]> ports(new (std::nothrow) int[kPortBufferSize]());
+    if (!ports)
+        return false;
+    int count = kPortBufferSize;
+    library.GetCOM_Installed(ports.get(), &count);
+    // A library reporting more than the buffer holds is not trusted beyond it.
+    if (count > kPortBufferSize)
+        count = kPortBufferSize;
+    for (int i = 0; i < count; ++i)
+        list.push_back(ComPortName(ports[i]));
+    return true;
 }

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "quorlink/Quorlink.h"
 #include "quorlink/QuorlinkExports.h"
 
@@ -44,3 +47,7 @@ private:
     QuorlinkTable m_table = {};
     HMODULE m_hLibrary = nullptr;
 };
+
+// The ports the library lists as installed, as "COM<n>" in its order (no port at all is
+// an answer too); false, with the list empty, when it could not be asked.
+bool ListInstalledPorts(CommLibrary& library, std::vector<std::string>& ports);

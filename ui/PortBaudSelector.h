@@ -16,6 +16,9 @@ public:
     void SetBaudList(const std::vector<std::string>& bauds) { m_bauds = bauds; }
     void FillPortCombo() const { Fill(m_pPortCombo, m_ports); }
     void FillBaudCombo() const { Fill(m_pBaudCombo, m_bauds); }
+    // Shows the ports present now, keeping the selected one (see FollowedPortList);
+    // false, with nothing touched, when the list stays as it is.
+    bool FollowPorts(const std::vector<std::string>& present);
 
     // -1 without a list; the default (1 or 9600) when nothing is selected;
     // otherwise the digits of the selected item.

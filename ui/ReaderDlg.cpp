@@ -53,6 +53,22 @@ void KeepDialogScalingToTheWindow(HWND dialog)
     if (proc)
         reinterpret_cast<SetBehavior>(reinterpret_cast<void*>(proc))(dialog, disableAll, disableAll);
 }
+
+// A minimized window's size is its icon's; the rectangle it comes back to is the one of
+// its placement, which counts from the corner of the monitor's work area, not the screen's.
+void SetRestoredRect(HWND window, const RECT& onScreen)
+{
+    WINDOWPLACEMENT placement = {sizeof placement};
+    if (!::GetWindowPlacement(window, &placement))
+        return;
+    placement.rcNormalPosition = onScreen;
+    MONITORINFO monitor = {sizeof monitor};
+    if (::GetMonitorInfoA(::MonitorFromRect(&onScreen, MONITOR_DEFAULTTONEAREST), &monitor))
+        ::OffsetRect(&placement.rcNormalPosition, monitor.rcMonitor.left - monitor.rcWork.left,
+                     monitor.rcMonitor.top - monitor.rcWork.top);
+    placement.showCmd = SW_SHOWMINNOACTIVE;
+    ::SetWindowPlacement(window, &placement);
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
@@ -67,6 +83,8 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
     ON_MESSAGE(WM_APP_START_OPTIONS, OnStartOptionsMessage)
     ON_WM_TIMER()
+    ON_CONTROL(CBN_DROPDOWN, IDC_COM_PORT, OnPortListDropDown)
+    ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange)
     ON_MOUSE_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
     ON_MOUSE_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
     ON_MOUSE_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
@@ -169,6 +187,7 @@ BOOL CReaderDlg::OnInitDialog()
     UpdateGripRect(true);
     FillIndentCombo();
     SettingsToControls();
+    PollPortsWhileNone();
     ::DragAcceptFiles(m_hWnd, TRUE);
     SetupFind();
     m_bInitDone = true;
@@ -639,9 +658,13 @@ LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
     m_view.SetDpi(m_dpi);
     // The first layout, grown as the scale did.
     m_anchors.Rescale(m_dpi, m_naturalDpi, m_dpi, m_naturalDpi);
-    if (const RECT* suggested = reinterpret_cast<const RECT*>(lp))
-        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lp)) {
+        if (::IsIconic(m_hWnd))
+            SetRestoredRect(m_hWnd, *suggested);
+        else
+            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     // Laid out here too: a suggested size that equals the old one sends no WM_SIZE.
     RECT client;
     ::GetClientRect(m_hWnd, &client);
@@ -790,10 +813,13 @@ void CReaderDlg::EndRunAfterFault(const AcquisitionParams& params)
 
 bool CReaderDlg::PortPresentForStart()
 {
-    // The list holds the ports present at start-up; a configured port missing from it
-    // leaves nothing selected.
+    // A configured port missing from the list leaves nothing selected.
     if (m_portCombo.GetCurSel() >= 0)
         return true;
+    if (m_portCombo.GetCount() == 0) {
+        Tell(m_context.m_uiText[TXT_NO_PORT].c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     char text[64];
     std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(m_settings.comPort));
     Tell(text, MB_OK | MB_ICONEXCLAMATION);

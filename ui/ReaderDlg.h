@@ -97,6 +97,9 @@ protected:
     LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
     LRESULT OnStartOptionsMessage(WPARAM wp, LPARAM lp);
     void OnTimer(UINT_PTR id);
+    // The port list asks the library again (ReaderDlgPorts.cpp).
+    void OnPortListDropDown();
+    LRESULT OnDeviceChange(WPARAM wp, LPARAM lp);
     // Live move and resize with the mouse, and the size grip's hit-test.
     void OnLButtonDown(UINT flags, POINT point);
     void OnNcLButtonDown(UINT hitTest, POINT point);
@@ -145,9 +148,16 @@ private:
     void DrainAcquisitionQueue(bool deliver);
     // Hands the indentation and "Update bar position" settings to the worker.
     void PublishLineFormat();
-    // True when a port is selected; otherwise tells the operator that the configured
-    // port is not present.
+    // True when a port is selected; otherwise tells the operator that the list holds no
+    // port, or that the configured one is not present.
     bool PortPresentForStart();
+    // The ports present, from the library, into the port list; the closed list only, for
+    // a change that the operator did not ask for.
+    void RefreshPortList();
+    void RefreshClosedPortList();
+    // While the list holds no port, a timer looks for one.
+    void PollPortsWhileNone();
+    static constexpr UINT_PTR kPortPollTimer = 0x4B50;
     // The end of a run whose worker met an exception: as a failed read ends it.
     void EndRunAfterFault(const AcquisitionParams& params);
     // Saves the view's lines; false, after telling the user, when they were not saved.

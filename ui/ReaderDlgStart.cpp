@@ -81,6 +81,10 @@ LRESULT CReaderDlg::OnStartOptionsMessage(WPARAM wp, LPARAM)
 
 void CReaderDlg::OnTimer(UINT_PTR id)
 {
+    if (id == kPortPollTimer) {
+        RefreshClosedPortList();
+        return;
+    }
     if (id != kStartRunTimer)
         return;
     if (!m_bStartRunWatched) {

@@ -6,5 +6,6 @@ list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgFind.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgStart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgMouse.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgPorts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LiveMoveResize.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowPlacementStore.cpp)

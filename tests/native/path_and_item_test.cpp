@@ -3,6 +3,7 @@
 
 #include "core/PathParts.h"
 #include "core/DigitValue.h"
+#include "core/PortList.h"
 
 TEST(PathParts, SplitAtTheLastBackslash)
 {
@@ -25,4 +26,27 @@ TEST(DigitValue, KeepsOnlyTheDigits)
     EXPECT_EQ(DigitValue("COM"), 0);
     EXPECT_EQ(DigitValue(""), 0);
     EXPECT_EQ(DigitValue("99999999999999999999"), 2147483647);
+}
+
+TEST(PortList, ShowsThePortsPresentAndKeepsTheSelectedOneWhereItsNumberGoes)
+{
+    using Ports = std::vector<std::string>;
+    const struct {
+        Ports present;
+        std::string selected;
+        Ports shown;
+    } cases[] = {
+        {{"COM3", "COM1", "COM3"}, "", {"COM3", "COM1", "COM3"}},  // the library's order, duplicates too
+        {{}, "", {}},
+        {{"COM3", "COM1", "COM3"}, "COM1", {"COM3", "COM1", "COM3"}},  // present: nothing added
+        {{"COM7", "COM12"}, "COM9", {"COM7", "COM9", "COM12"}},        // gone, kept between
+        {{"COM2", "COM10"}, "COM1", {"COM1", "COM2", "COM10"}},        // before all
+        {{"COM2", "COM10"}, "COM11", {"COM2", "COM10", "COM11"}},      // after all
+        {{"COM9", "COM3"}, "COM5", {"COM5", "COM9", "COM3"}},          // before the first higher one
+        {{}, "COM255", {"COM255"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FollowedPortList(c.present, c.selected), c.shown) << c.selected;
+    EXPECT_EQ(ComPortName(1), "COM1");
+    EXPECT_EQ(ComPortName(255), "COM255");
 }

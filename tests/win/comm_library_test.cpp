@@ -1,8 +1,7 @@
 // The library binding: all-or-nothing loading, the wrappers, and the port list that
-// start-up builds through the library.
+// start-up and the main window build through the library.
 #include <gtest/gtest.h>
 
-#include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
@@ -85,11 +84,11 @@ TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)
     const int ports[] = {3, 1, 3};
     setPorts(ports, 3);
     std::vector<std::string>& list = TestApp().m_comPortList;
-    EXPECT_TRUE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
+    EXPECT_TRUE(ListInstalledPorts(TestApp().m_commLibrary, list));
     EXPECT_EQ(list, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
     setPorts(nullptr, 0);
-    EXPECT_TRUE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
+    EXPECT_TRUE(ListInstalledPorts(TestApp().m_commLibrary, list));
     EXPECT_TRUE(list.empty()) << "no ports reported: no fallback list";
     TestApp().m_commLibrary.FreeDll();
-    EXPECT_FALSE(CReaderApp::EnumerateComPorts(TestApp().m_commLibrary, list));
+    EXPECT_FALSE(ListInstalledPorts(TestApp().m_commLibrary, list));
 }

@@ -444,3 +444,30 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
     for (UINT id : kSkinnedIds)
         EXPECT_EQ(SkinnedRegionMismatches(::GetDlgItem(window, id)), 0) << "button " << id;
 }
+
+TEST_F(AtScaleMainWindow, AChangeOfScaleWhileMinimizedRestoresAtTheSuggestedSizeLaidOutForIt)
+{
+    CReaderDlg& dlg = Open();
+    const int systemDpi = SystemDpi();
+    if (m_natural.cx * 100 < 480 * systemDpi / 96 * 97)
+        GTEST_SKIP() << "the dialog's layout did not grow with the " << systemDpi << " DPI scale";
+    HWND window = dlg.m_hWnd;
+    int from = dlg.CurrentDpi();
+    for (int dpi : {144, 96}) {
+        SCOPED_TRACE("to " + std::to_string(dpi) + " DPI");
+        // Suggested elsewhere on the screen, at the size scaled from the one shown.
+        const RECT shown = WindowRectOf(window);
+        const RECT suggested = {shown.left + 30, shown.top + 20,
+                                shown.left + 30 + ::MulDiv(shown.right - shown.left, dpi, from),
+                                shown.top + 20 + ::MulDiv(shown.bottom - shown.top, dpi, from)};
+        ::ShowWindow(window, SW_MINIMIZE);
+        ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_TRUE(::IsIconic(window)) << "the window stays minimized";
+        ::ShowWindow(window, SW_RESTORE);
+        PumpFor(20);
+        EXPECT_TRUE(SameRect(WindowRectOf(window), suggested));
+        EXPECT_EQ(Listed(LayoutFaults(dlg, dpi, true)), "");
+        ExpectScaledPartsAt(dpi);
+        from = dpi;
+    }
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <dbt.h>
 
 #include <cstring>
 #include <memory>
@@ -166,6 +167,27 @@ protected:
         ::GetWindowRect(Item(id), &r);
         ::MapWindowPoints(nullptr, m_dlg->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
         return r;
+    }
+    std::vector<std::string> PortItems() const
+    {
+        std::vector<std::string> items;
+        for (int i = 0; i < ComboCount(IDC_COM_PORT); ++i) {
+            char text[64] = "";
+            ::SendMessageA(Item(IDC_COM_PORT), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            items.push_back(text);
+        }
+        return items;
+    }
+    std::string SelectedPort() const
+    {
+        const int sel = ComboSel(IDC_COM_PORT);
+        return sel < 0 ? "(none)" : PortItems()[sel];
+    }
+    // The operator opens the COM port list and closes it again.
+    void DropDownPortList() const
+    {
+        ::SendMessageA(Item(IDC_COM_PORT), CB_SHOWDROPDOWN, TRUE, 0);
+        ::SendMessageA(Item(IDC_COM_PORT), CB_SHOWDROPDOWN, FALSE, 0);
     }
     bool WaitLines(int n) const
     {
@@ -348,6 +370,75 @@ TEST_F(ReaderDlgTest, AMissingPortIsNamedAndNotOpenedAndCountsAboveTheBufferAreC
     EXPECT_EQ(TestApp().m_settings.comPort, 3);
     EXPECT_EQ(m_dlg->View().GetLine(0), std::string(100, 'x'));
     EXPECT_EQ(m_dlg->View().GetLine(1), std::string(411, 'x'));
+}
+
+// The port list asks the library as it opens, on a device change, and every few seconds
+// while it is empty; the rules of the list itself are tested natively.
+TEST_F(ReaderDlgTest, ThePortListFollowsTheAdaptersAndStartNeedsAPort)
+{
+    using Ports = std::vector<std::string>;
+    enum Ask { kOpeningTheList, kDeviceArrival, kPollWhileEmpty };
+    for (Ask ask : {kOpeningTheList, kDeviceArrival, kPollWhileEmpty}) {
+        SCOPED_TRACE("asked by " + std::to_string(ask));
+        s_lib.reset();
+        s_lib.setPorts(nullptr, 0);
+        ResetTestApp({}, m_dir.Path());  // start-up found no port
+        TestApp().m_settings.comPort = 5;
+        Open();
+        ASSERT_EQ(ComboCount(IDC_COM_PORT), 0);
+        {
+            DialogWatcher watcher;
+            Command(IDC_START);
+            EXPECT_EQ(watcher.Texts(), Ports{"No COM port is present.\nConnect the register's adapter, then open "
+                                             "the COM Port list."});
+        }
+        EXPECT_EQ(Text(IDC_START), "Start");
+        EXPECT_FALSE(m_dlg->IsRunning());
+        EXPECT_EQ(s_lib.Stats().openCalls, 0);
+
+        const int ports[] = {12, 5};
+        s_lib.setPorts(ports, 2);
+        if (ask == kOpeningTheList)
+            DropDownPortList();
+        else if (ask == kDeviceArrival)
+            ::SendMessageA(m_dlg->m_hWnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+        else
+            PumpUntil([&] { return ComboCount(IDC_COM_PORT) > 0; }, 6000);
+        ASSERT_EQ(PortItems(), (Ports{"COM12", "COM5"}));
+        ASSERT_EQ(SelectedPort(), "COM5") << "the configured port is chosen as it appears";
+        Command(IDC_START);
+        EXPECT_TRUE(PumpUntil([&] { return s_lib.Stats().openCalls == 1; }, 5000));
+        EXPECT_EQ(s_lib.Stats().lastOpenPort, 5);
+        Command(IDC_START);
+    }
+
+    // The chosen port stays listed while it is chosen; the list keeps the choice.
+    const int com12[] = {12};
+    s_lib.setPorts(com12, 1);
+    DropDownPortList();
+    EXPECT_EQ(PortItems(), (Ports{"COM5", "COM12"}));
+    EXPECT_EQ(SelectedPort(), "COM5");
+    ::SendMessageA(Item(IDC_COM_PORT), CB_SETCURSEL, 1, 0);
+    const int present[] = {3, 12};
+    s_lib.setPorts(present, 2);
+    DropDownPortList();
+    EXPECT_EQ(PortItems(), (Ports{"COM3", "COM12"}));
+    ASSERT_EQ(SelectedPort(), "COM12");
+
+    // While a run reads, the library is not asked and the list stays.
+    Command(IDC_START);
+    const int asked = s_lib.Stats().getComInstalledCalls;
+    const int com20[] = {20};
+    s_lib.setPorts(com20, 1);
+    DropDownPortList();
+    ::SendMessageA(m_dlg->m_hWnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    EXPECT_EQ(s_lib.Stats().getComInstalledCalls, asked);
+    EXPECT_EQ(PortItems(), (Ports{"COM3", "COM12"}));
+    Command(IDC_START);
+    EXPECT_EQ(s_lib.Stats().lastOpenPort, 12);
+    ::SendMessageA(m_dlg->m_hWnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_EQ(PortItems(), (Ports{"COM12", "COM20"}));
+    EXPECT_EQ(SelectedPort(), "COM12");
 }
 
 TEST_F(ReaderDlgTest, OpenFailureIsReportedOnceAndTheNextStartTriesAgain)
