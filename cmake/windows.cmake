@@ -61,7 +61,7 @@ target_precompile_headers(korvex_win_tests REUSE_FROM win_test_support)
 # process per test would cost minutes. The suites that leave their process unfit for
 # the next test are listed here and run a process per test.
 set(KORVEX_WIN_PROCESS_PER_TEST "" CACHE STRING "Windows test suites that run one process per test")
-set(KORVEX_WIN_PRINTING AllocFailureTest ModalOwner PrintPreviewTest AtScalePreview PrintProgressTest)
+set(KORVEX_WIN_PRINTING PrintPreviewTest PrintProgressTest)  # the suites that print PDFs
 set(KORVEX_PRINT_LOCK /tmp/korvex-print.lock CACHE FILEPATH "The lock that printing tests take")
 foreach(src ${KORVEX_WIN_TESTS})
     file(STRINGS ${src} heads REGEX "^TEST(_F|_P)?\\(")
