@@ -21,8 +21,9 @@ start_korvex() {
 # Start, the whole dump, Stop.
 receive() {
     ctl click 1005
-    # The whole dump is through once the record of the run holds it.
-    wait_for 60 cmp -s "$dir/Korvex_LastRun.txt" "$work/expected.txt"
+    # The whole dump is through once the record of this run holds it.
+    timeout 60 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
+    wait_for 10 cmp -s "$dir/Korvex_LastRun.txt" "$work/expected.txt"
     ctl click 1005
 }
 # The output box shows the path, or, when it is too long for the box, its drive, "..."
