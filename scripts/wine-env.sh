@@ -77,8 +77,24 @@ wine_server_up() {
         setsid "$WINE64" "$keep" </dev/null >/dev/null 2>&1 &
     fi
     # The first program after a server start also starts the prefix's services, which
-    # inherit its output: let a detached one pay for that, not a test under ctest.
+    # inherit its output: let a detached one pay for that, not a test under ctest. The
+    # desktop process comes with the first window (the keep-alive's): wait for it too,
+    # or a test's first window starts it with the test's output, which ctest then waits
+    # for until its time-out.
     "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    if [ -f "$keep" ]; then
+        local _
+        for _ in $(seq 300); do wine_desktop_up && break; sleep 0.05; done
+    fi
+}
+
+# Whether this prefix's desktop process runs.
+wine_desktop_up() {
+    local p
+    for p in $(pgrep -f 'explorer.exe /desktop'); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
 }
 
 # A prefix of its own for tests that run beside others (each needs its own server, and
