@@ -67,26 +67,13 @@ std::string WindowTextOf(HWND window)
     return std::string(text, copied < sizeof text ? copied : 0);
 }
 
-bool AnswerPrinterDialog(DWORD ms, const std::string& printer)
+bool AnswerPrinterDialog(DWORD ms)
 {
     if (!WaitFor([] { return !PrinterDialogs().empty(); }, ms))
         return false;
     ::Sleep(100);  // let it fill itself
     const std::vector<HWND> dialogs = PrinterDialogs();
-    if (dialogs.empty())
-        return false;
-    if (!printer.empty()) {
-        HWND list = ::GetDlgItem(dialogs.front(), cmb4);
-        const LRESULT at = ::SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                          reinterpret_cast<LPARAM>(printer.c_str()));
-        if (at == CB_ERR) {
-            ::PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            return false;
-        }
-        ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-        ::SendMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(cmb4, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    }
-    return ::PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return !dialogs.empty() && ::PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD ms)

@@ -27,10 +27,8 @@ HWND PrintingBox();
 // A window's text, asked from another thread (empty when its thread does not answer
 // within a second).
 std::string WindowTextOf(HWND window);
-// From a helper thread: presses OK in the next printer dialog, with `printer` chosen in
-// it when one is named; false when none showed, or when it does not list that printer
-// (it is cancelled then).
-bool AnswerPrinterDialog(DWORD ms, const std::string& printer = "");
+// From a helper thread: presses OK in the next printer dialog; false when none showed.
+bool AnswerPrinterDialog(DWORD ms);
 // Polls from a helper thread, at most `ms`.
 bool WaitFor(const std::function<bool()>& done, DWORD ms);
 // The PDF printer's output folder as this program sees it (ends in a backslash), and
