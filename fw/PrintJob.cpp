@@ -246,7 +246,7 @@ HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive, PrintOutcome& ou
         const auto* mode = pd.hDevMode ? static_cast<const DEVMODEA*>(::GlobalLock(pd.hDevMode)) : nullptr;
         if (names) {
             const char* base = reinterpret_cast<const char*>(names);
-            Succeeds(outcome, PrintOutcome::CreateDC, [&] {
+            Succeeds(outcome, PrintOutcome::AtCreateDC, [&] {
                 return (dc = ::CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset,
                                          base + names->wOutputOffset, mode)) != nullptr;
             });
@@ -280,9 +280,9 @@ void PrintPages(CPageSource& source, PrintingJob& job, PrintOutcome& outcome, co
             outcome = PrintOutcome();
             return;  // the source may be gone: it is not touched again
         }
-        if (Succeeds(outcome, PrintOutcome::StartPage, [&] { return calls.startPage(job.dc) > 0; })) {
+        if (Succeeds(outcome, PrintOutcome::AtStartPage, [&] { return calls.startPage(job.dc) > 0; })) {
             source.PrintPage(job.dc, page);
-            if (Succeeds(outcome, PrintOutcome::EndPage, [&] { return calls.endPage(job.dc) > 0; }))
+            if (Succeeds(outcome, PrintOutcome::AtEndPage, [&] { return calls.endPage(job.dc) > 0; }))
                 ++outcome.pagesOut;
         }
         // The system fails the call whose abort procedure stopped the job: not a fault.
@@ -335,7 +335,7 @@ PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const Printe
     {
         JobRegistration registered(job);
         ::SetAbortProc(dc, AbortProc);
-        Succeeds(outcome, PrintOutcome::StartDoc, [&] { return calls.startDoc(dc, &doc) > 0; });
+        Succeeds(outcome, PrintOutcome::AtStartDoc, [&] { return calls.startDoc(dc, &doc) > 0; });
         PrintPages(source, job, outcome, calls, source.m_bPrintingBox);
     }
     if (!alive.expired()) {
@@ -344,7 +344,7 @@ PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const Printe
     }
     if (outcome.result != PrintOutcome::Done)
         calls.abortDoc(dc);
-    else if (!Succeeds(outcome, PrintOutcome::EndDoc, [&] { return calls.endDoc(dc) > 0; }))
+    else if (!Succeeds(outcome, PrintOutcome::AtEndDoc, [&] { return calls.endDoc(dc) > 0; }))
         outcome.pagesOut = 0;  // the printer refused the document as a whole
     return outcome;
 }

@@ -13,7 +13,7 @@ struct PrintOutcome {
     // box cancelled, the window closed, or a print already under way).
     enum Result { Done, Cancelled, Failed };
     // The call that failed.
-    enum Step { NoStep, CreateDC, StartDoc, StartPage, EndPage, EndDoc };
+    enum Step { NoStep, AtCreateDC, AtStartDoc, AtStartPage, AtEndPage, AtEndDoc };
     Result result = Cancelled;
     Step step = NoStep;
     DWORD error = 0;   // the system's error at the failing call; 0 when it gave none

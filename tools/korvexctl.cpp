@@ -234,7 +234,8 @@ int main(int argc, char** argv)
                 if (at == CB_ERR)
                     return Fail("no such printer");
                 ::SendMessageW(printers, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-                ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x473, CBN_SELCHANGE), reinterpret_cast<LPARAM>(printers));
+                ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x473, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(printers));
             } else {
                 // The file name box of the explorer-style and the old-style file dialogs.
                 HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);

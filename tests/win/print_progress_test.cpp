@@ -78,7 +78,8 @@ const DWORD kLeftByWork = ERROR_MORE_DATA, kLeftByAbort = ERROR_BUSY, kLeftByEnd
 int Scripted(PrintOutcome::Step step, const char* letter)
 {
     ScriptedPrinter& p = g_printer;
-    p.log += letter + (step == PrintOutcome::StartPage || step == PrintOutcome::EndPage ? std::to_string(p.current) : "") + " ";
+    const bool pageCall = step == PrintOutcome::AtStartPage || step == PrintOutcome::AtEndPage;
+    p.log += letter + (pageCall ? std::to_string(p.current) : "") + " ";
     const bool scripted = step == p.at && (p.page == 0 || p.page == p.current);
     if (scripted && p.cancel != ScriptedPrinter::NoCancel) {
         HWND box = PrintingBox();
@@ -94,10 +95,10 @@ int Scripted(PrintOutcome::Step step, const char* letter)
         ::SetLastError(p.error);
     return scripted && p.fails ? 0 : 1;
 }
-int WINAPI ScriptedStartDoc(HDC, const DOCINFOA*) { return Scripted(PrintOutcome::StartDoc, "D"); }
-int WINAPI ScriptedStartPage(HDC) { return ++g_printer.current, Scripted(PrintOutcome::StartPage, "S"); }
-int WINAPI ScriptedEndPage(HDC) { return Scripted(PrintOutcome::EndPage, "E"); }
-int WINAPI ScriptedEndDoc(HDC) { return Scripted(PrintOutcome::EndDoc, "F"); }
+int WINAPI ScriptedStartDoc(HDC, const DOCINFOA*) { return Scripted(PrintOutcome::AtStartDoc, "D"); }
+int WINAPI ScriptedStartPage(HDC) { return ++g_printer.current, Scripted(PrintOutcome::AtStartPage, "S"); }
+int WINAPI ScriptedEndPage(HDC) { return Scripted(PrintOutcome::AtEndPage, "E"); }
+int WINAPI ScriptedEndDoc(HDC) { return Scripted(PrintOutcome::AtEndDoc, "F"); }
 int WINAPI ScriptedAbortDoc(HDC)
 {
     g_printer.log += "A";
@@ -414,21 +415,21 @@ TEST(PrintJob, AFailingCallEndsTheJobAndTheOutcomeSaysWhereWithItsErrorAndThePag
     } rows[] = {
         {"every call works", S::NoStep, 0, false, 0, P::NoCancel, S::Done, 3,
          "D S1 p1 E1 S2 p2 E2 S3 p3 E3 F "},
-        {"StartDoc fails", S::StartDoc, 0, true, ERROR_PATH_NOT_FOUND, P::NoCancel, S::Failed, 0, "D A"},
-        {"StartPage fails on the first page", S::StartPage, 1, true, ERROR_NOT_ENOUGH_MEMORY, P::NoCancel, S::Failed, 0,
-         "D S1 A"},
-        {"StartPage fails after a page", S::StartPage, 2, true, ERROR_OUTOFMEMORY, P::NoCancel, S::Failed, 1,
+        {"StartDoc fails", S::AtStartDoc, 0, true, ERROR_PATH_NOT_FOUND, P::NoCancel, S::Failed, 0, "D A"},
+        {"StartPage fails on the first page", S::AtStartPage, 1, true, ERROR_NOT_ENOUGH_MEMORY, P::NoCancel,
+         S::Failed, 0, "D S1 A"},
+        {"StartPage fails after a page", S::AtStartPage, 2, true, ERROR_OUTOFMEMORY, P::NoCancel, S::Failed, 1,
          "D S1 p1 E1 S2 A"},
-        {"EndPage fails without an error", S::EndPage, 1, true, kNoError, P::NoCancel, S::Failed, 0, "D S1 p1 E1 A"},
-        {"EndPage fails on the last page", S::EndPage, 3, true, ERROR_HANDLE_DISK_FULL, P::NoCancel, S::Failed, 2,
+        {"EndPage fails without an error", S::AtEndPage, 1, true, kNoError, P::NoCancel, S::Failed, 0, "D S1 p1 E1 A"},
+        {"EndPage fails on the last page", S::AtEndPage, 3, true, ERROR_HANDLE_DISK_FULL, P::NoCancel, S::Failed, 2,
          "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
-        {"EndPage fails on the last page, a Cancel right behind", S::EndPage, 3, true, ERROR_WRITE_FAULT,
+        {"EndPage fails on the last page, a Cancel right behind", S::AtEndPage, 3, true, ERROR_WRITE_FAULT,
          P::CancelPosted, S::Failed, 2, "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
-        {"EndDoc fails: the printer refused the document", S::EndDoc, 0, true, ERROR_INVALID_HANDLE, P::NoCancel,
+        {"EndDoc fails: the printer refused the document", S::AtEndDoc, 0, true, ERROR_INVALID_HANDLE, P::NoCancel,
          S::Failed, 0, "D S1 p1 E1 S2 p2 E2 S3 p3 E3 F "},
-        {"Cancel stops EndPage", S::EndPage, 2, true, ERROR_PRINT_CANCELLED, P::CancelSent, S::Cancelled, 0,
+        {"Cancel stops EndPage", S::AtEndPage, 2, true, ERROR_PRINT_CANCELLED, P::CancelSent, S::Cancelled, 0,
          "D S1 p1 E1 S2 p2 E2 A"},
-        {"Cancel while the last page goes out", S::EndPage, 3, false, 0, P::CancelPosted, S::Cancelled, 0,
+        {"Cancel while the last page goes out", S::AtEndPage, 3, false, 0, P::CancelPosted, S::Cancelled, 0,
          "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
     };
     const PrinterCalls scripted = {ScriptedStartDoc, ScriptedStartPage, ScriptedEndPage, ScriptedEndDoc,
