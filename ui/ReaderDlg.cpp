@@ -539,10 +539,14 @@ void CReaderDlg::PrintView(bool preview)
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
     m_report.SetDocumentName("Korvex");
     m_report.SetHeader("", "Korvex", "Pag. ", true);
+    m_report.SetTexts(m_context.m_uiText);
     // An unattended run has nobody to show the printing box to.
     m_report.ShowPrintingBox(!m_startOptions.unattended);
-    m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(),
-                 m_view.GetListFont().size);
+    const PrintOutcome outcome = m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr,
+                                              m_view.GetTextColor(), m_view.GetListFont().size);
+    if (outcome.result == PrintOutcome::Failed)
+        Tell(m_context.m_uiText.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
+             MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CReaderDlg::OnExit()
