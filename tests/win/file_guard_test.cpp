@@ -24,7 +24,7 @@
 
 using namespace wintest;
 
-namespace {
+namespace file_guard_test {
 
 std::wstring Wide(const std::string& ascii)
 {
@@ -46,6 +46,38 @@ DWORD LinkCount(const std::string& path)
 bool WaitFile(const std::string& path, const std::string& bytes)
 {
     return PumpUntil([&] { return FileExists(path) && ReadFileBytes(path) == bytes; }, 3000);
+}
+
+bool UnderWine()
+{
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Plants a symbolic link at `link` to `target` in the same folder. Wine shows no links
+// to Windows programs and makes none, so there the host's ln makes a host link, which
+// Windows programs then meet as an ordinary file: Wine starts a host program given by
+// its path on Z:, the host's root. On Windows a Windows link is made, where this user
+// may make one.
+bool PlantLink(const std::string& link, const std::string& target)
+{
+    const std::string folder = link.substr(0, link.rfind('\\') + 1);
+    if (!UnderWine())
+        return ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
+                                     0x2 /* SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE */) &&
+               (::GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    std::wstring command = L"Z:\\bin\\ln -s \"" + Wide(target.substr(folder.size())) + L"\" \"" +
+                           Wide(link.substr(folder.size())) + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(L"Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
+                          &si, &pi))
+        return false;
+    // A host program may come without a handle to wait on: the link shows when it is made.
+    for (HANDLE h : {pi.hThread, pi.hProcess})
+        if (h)
+            ::CloseHandle(h);
+    return PumpUntil([&] { return FileExists(link); }, 5000);
 }
 
 class FileGuardTest : public ::testing::Test {
@@ -115,8 +147,6 @@ protected:
 
 PFN_Test_Reset FileGuardTest::s_reset;
 PFN_Test_QueueRead FileGuardTest::s_queue;
-
-}  // namespace
 
 TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAWrittenName)
 {
@@ -321,27 +351,31 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     WriteFileBytes(victim, "victim's own");
     const std::string record = m_dir.File(CLastRunRecord::kFileName);
     const std::string out = m_dir.File("Out.txt");
-    const DWORD flags = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    if (!::CreateSymbolicLinkW(Wide(record).c_str(), Wide(victim).c_str(), flags) ||
-        !(::GetFileAttributesA(record.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        ::GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "no symbolic links on this system (Wine has none; its tests plant Unix links)";
-    ASSERT_TRUE(::CreateSymbolicLinkW(Wide(out).c_str(), Wide(victim).c_str(), flags));
-    ASSERT_TRUE(::CreateSymbolicLinkW(Wide(m_dir.File("B.txt.bak")).c_str(), Wide(victim).c_str(), flags));
+    const std::string backup = m_dir.File("B.txt.bak");
+    if (!PlantLink(record, victim) && !UnderWine())
+        GTEST_SKIP() << "this Windows makes no symbolic links for this user";
+    ASSERT_EQ(ReadFileBytes(record), "victim's own") << "the link leads to the victim";
+    ASSERT_TRUE(PlantLink(out, victim));
+    ASSERT_TRUE(PlantLink(backup, victim));
 
     // The link at the record's name stays; the run records under its port's name.
     CLastRunRecord run;
     run.BeginRun(m_dir.Path(), 3);
     run.AppendLine("line");
     ASSERT_TRUE(WaitFile(m_dir.File(CLastRunRecord::PortFileName(3)), "line\r\n"));
-    EXPECT_TRUE(::GetFileAttributesA(record.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     run.EndRun();
+    EXPECT_EQ(ReadFileBytes(record), "victim's own") << "still the link";
 
     EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(ReadFileBytes(out), "victim's own") << "still the link";
+    // A link at the backup's name is replaced by the backup, never followed.
     WriteFileBytes(m_dir.File("B.txt"), "old");
     EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OUTPUT_OK);
-    EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt.bak")), "old");
-    EXPECT_FALSE(::GetFileAttributesA(m_dir.File("B.txt.bak").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt")), "B\r\n");
+    EXPECT_EQ(ReadFileBytes(backup), "old");
     EXPECT_EQ(ReadFileBytes(victim), "victim's own");
-    ::DeleteFileA(out.c_str());
+    for (const std::string& link : {record, out})
+        ::DeleteFileA(link.c_str());
 }
+
+}  // namespace file_guard_test
