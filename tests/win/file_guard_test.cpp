@@ -88,6 +88,7 @@ protected:
         ASSERT_NE(m, nullptr);
         s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
         s_queue = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
+        s_stats = ExportOf<PFN_Test_GetStats>(m, "Test_GetStats");
     }
     static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
@@ -141,12 +142,14 @@ protected:
 
     static PFN_Test_Reset s_reset;
     static PFN_Test_QueueRead s_queue;
+    static PFN_Test_GetStats s_stats;
     TempDir m_dir;
     std::unique_ptr<CReaderDlg> m_dlg;
 };
 
 PFN_Test_Reset FileGuardTest::s_reset;
 PFN_Test_QueueRead FileGuardTest::s_queue;
+PFN_Test_GetStats FileGuardTest::s_stats;
 
 TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAWrittenName)
 {
@@ -221,8 +224,12 @@ TEST_F(FileGuardTest, ClosingDuringARunHandsEveryAssembledLineToTheRecord)
     Queue(dump + "partial");
     Command(IDC_START);
     // The window handles no message meanwhile: every line waits in the queue, none has
-    // reached the view when it is closed.
-    ::Sleep(300);
+    // reached the view when it is closed. (Waited for, not timed: a busy machine may
+    // give the worker little time.)
+    QuorlinkTestStats stats = {};
+    for (int i = 0; i < 500 && (s_stats(&stats), stats.pendingReads > 0); ++i)
+        ::Sleep(10);
+    ::Sleep(50);
     EXPECT_TRUE(m_dlg->IsRunning());
     Close();
     EXPECT_EQ(ReadFileBytes(m_dir.File(CLastRunRecord::kFileName)), expected);
