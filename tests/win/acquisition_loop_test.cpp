@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ReaderApp.h"
 #include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ReaderApp.h"
 #include "quorlink/QuorlinkTest.h"
 #include "skin/SkinButton.h"
 #include "support/MainWindowTest.h"

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ReaderApp.h"
 #include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"

@@ -60,11 +60,11 @@ bool UnderWine()
 // may make one.
 bool PlantLink(const std::string& link, const std::string& target)
 {
-    const std::string folder = link.substr(0, link.rfind('\\') + 1);
     if (!UnderWine())
         return ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
                                      0x2 /* SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE */) &&
                (::GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    const std::string folder = link.substr(0, link.rfind('\\') + 1);
     std::wstring command = L"Z:\\bin\\ln -s \"" + Wide(target.substr(folder.size())) + L"\" \"" +
                            Wide(link.substr(folder.size())) + L"\"";
     STARTUPINFOW si = {};
@@ -229,7 +229,6 @@ TEST_F(FileGuardTest, ClosingDuringARunHandsEveryAssembledLineToTheRecord)
     QuorlinkTestStats stats = {};
     for (int i = 0; i < 500 && (s_stats(&stats), stats.pendingReads > 0); ++i)
         ::Sleep(10);
-    ::Sleep(50);
     EXPECT_TRUE(m_dlg->IsRunning());
     Close();
     EXPECT_EQ(ReadFileBytes(m_dir.File(CLastRunRecord::kFileName)), expected);

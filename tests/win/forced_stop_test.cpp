@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
