@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/AppSettings.h"
 #include "app/ReaderApp.h"
@@ -53,32 +55,63 @@ bool UnderWine()
     return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// Plants a symbolic link at `link` to `target` in the same folder. Wine shows no links
-// to Windows programs and makes none, so there the host's ln makes a host link, which
-// Windows programs then meet as an ordinary file: Wine starts a host program given by
-// its path on Z:, the host's root. On Windows a Windows link is made, where this user
-// may make one.
-bool PlantLink(const std::string& link, const std::string& target)
-{
-    if (!UnderWine())
-        return ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
-                                     0x2 /* SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE */) &&
-               (::GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-    const std::string folder = link.substr(0, link.rfind('\\') + 1);
-    std::wstring command = L"Z:\\bin\\ln -s \"" + Wide(target.substr(folder.size())) + L"\" \"" +
-                           Wide(link.substr(folder.size())) + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(L"Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
-                          &si, &pi))
-        return false;
-    // A host program may come without a handle to wait on: the link shows when it is made.
-    for (HANDLE h : {pi.hThread, pi.hProcess})
-        if (h)
-            ::CloseHandle(h);
-    return PumpUntil([&] { return FileExists(link); }, 5000);
-}
+// Symbolic links planted for a test, removed again when it ends. Wine shows no links to
+// Windows programs and makes none, so there the host's ln makes host links, which
+// Windows programs meet as ordinary files; Wine runs a host program given by its path on
+// Z:, the host's root. Such a link is removed by the host's rm too: Wine's DeleteFile
+// would delete the file it points to and leave the link. On Windows, Windows links are
+// made, where this user may make them.
+class PlantedLinks {
+public:
+    explicit PlantedLinks(std::string folder) : m_folder(std::move(folder)) {}
+    ~PlantedLinks()
+    {
+        for (const std::string& name : m_names) {
+            const std::string link = m_folder + name;
+            if (UnderWine())
+                RunOnHost(L"Z:\\bin\\rm -f \"" + Wide(name) + L"\"", [&] { return !FileExists(link); });
+            else
+                ::DeleteFileW(Wide(link).c_str());
+        }
+    }
+    PlantedLinks(const PlantedLinks&) = delete;
+    PlantedLinks& operator=(const PlantedLinks&) = delete;
+
+    // A link of this name to the file of that name, both in the folder.
+    bool Plant(const std::string& name, const std::string& target)
+    {
+        const std::string link = m_folder + name;
+        const bool made = UnderWine() ? RunOnHost(L"Z:\\bin\\ln -s \"" + Wide(target) + L"\" \"" + Wide(name) + L"\"",
+                                                  [&] { return FileExists(link); })
+                                      : ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(m_folder + target).c_str(),
+                                                              0x2 /* SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE */) &&
+                                            (::GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (made)
+            m_names.push_back(name);
+        return made;
+    }
+
+private:
+    // Runs the host program in the folder until `done` holds: Wine may give no handle of
+    // a host process to wait on.
+    bool RunOnHost(std::wstring command, const std::function<bool()>& done) const
+    {
+        const std::wstring program = command.substr(0, command.find(L' '));
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              Wide(m_folder).c_str(), &si, &pi))
+            return false;
+        for (HANDLE h : {pi.hThread, pi.hProcess})
+            if (h)
+                ::CloseHandle(h);
+        return PumpUntil(done, 5000);
+    }
+
+    std::string m_folder;
+    std::vector<std::string> m_names;
+};
 
 class FileGuardTest : public ::testing::Test {
 protected:
@@ -358,11 +391,12 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     const std::string record = m_dir.File(CLastRunRecord::kFileName);
     const std::string out = m_dir.File("Out.txt");
     const std::string backup = m_dir.File("B.txt.bak");
-    if (!PlantLink(record, victim) && !UnderWine())
+    PlantedLinks links(m_dir.Path());
+    if (!links.Plant(CLastRunRecord::kFileName, "victim.txt") && !UnderWine())
         GTEST_SKIP() << "this Windows makes no symbolic links for this user";
     ASSERT_EQ(ReadFileBytes(record), "victim's own") << "the link leads to the victim";
-    ASSERT_TRUE(PlantLink(out, victim));
-    ASSERT_TRUE(PlantLink(backup, victim));
+    ASSERT_TRUE(links.Plant("Out.txt", "victim.txt"));
+    ASSERT_TRUE(links.Plant("B.txt.bak", "victim.txt"));
 
     // The link at the record's name stays; the run records under its port's name.
     CLastRunRecord run;
@@ -380,8 +414,6 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt")), "B\r\n");
     EXPECT_EQ(ReadFileBytes(backup), "old");
     EXPECT_EQ(ReadFileBytes(victim), "victim's own");
-    for (const std::string& link : {record, out})
-        ::DeleteFileA(link.c_str());
 }
 
 }  // namespace file_guard_test
