@@ -764,13 +764,18 @@ void CReaderDlg::StopAcquisition()
     m_bStopRequested = true;
     // The window's thread handles no messages during this wait; a worker that sees
     // the flag ends well inside it, so the wait ends as soon as the worker has.
-    if (::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT) {
+    const bool forced = ::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT;
+    if (forced) {
         ::TerminateThread(m_pWorker->thread, 0);
         ::WaitForSingleObject(m_pWorker->thread, INFINITE);
     }
     ::CloseHandle(m_pWorker->thread);
     m_pWorker.reset();
     m_bStopRequested = false;
+    // A worker ended by force never queues its run's end: without it the record of the
+    // run would stay held as if the run went on.
+    if (forced)
+        m_lineQueue.PushRunEnded(std::string());
     // A worker ended between queuing an item and posting its wake-up leaves the queue
     // non-empty with no wake-up on the way; later pushes would then never post one.
     if (!m_lineQueue.IsEmpty() && m_hWnd)
