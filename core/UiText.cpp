@@ -31,7 +31,7 @@ const char* const DEFAULT_TEXTS[TXT_COUNT] = {
     "ERROR load file.",
     "ERROR save file.",
     "Cannot find \"%s\".",
-    "The document could not be printed.\n%s",
+    "The document could not be printed.",
     "The document could not be printed to the end: %s page(s) went out.",
     "No COM port is present.\nConnect the register's adapter, then open the COM Port list.",
 };
@@ -94,6 +94,14 @@ std::string UiTextTable::With(UiTextId id, const std::string& value) const
     const size_t at = text.find("%s");
     if (at != std::string::npos)
         text.replace(at, 2, value);
+    return text;
+}
+
+std::string UiTextTable::PrintFailed(int pagesOut, const std::string& reason) const
+{
+    std::string text = pagesOut > 0 ? With(TXT_ERR_PRINT_PARTIAL, std::to_string(pagesOut)) : m_texts[TXT_ERR_PRINT];
+    if (!reason.empty())
+        text += "\n" + reason;
     return text;
 }
 

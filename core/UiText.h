@@ -28,7 +28,7 @@ enum UiTextId {
     TXT_ERR_SAVE_FILE,
     // Texts that came later: a language file may carry them after the ones above.
     TXT_FIND_NOT_FOUND,
-    TXT_ERR_PRINT,          // %s: the reason the system gives, or nothing
+    TXT_ERR_PRINT,
     TXT_ERR_PRINT_PARTIAL,  // %s: how many pages went out before the failure
     TXT_NO_PORT,
     TXT_COUNT
@@ -54,6 +54,9 @@ public:
     // The entry with its first %s replaced by `value` (taken as it is, never as a
     // pattern); an entry without %s is returned unchanged.
     std::string With(UiTextId id, const std::string& value) const;
+    // The message for a print that failed after `pagesOut` pages went out (0: none) and,
+    // on a line of its own, the reason the system gave (none when empty).
+    std::string PrintFailed(int pagesOut, const std::string& reason) const;
 
 private:
     std::string m_texts[TXT_COUNT];

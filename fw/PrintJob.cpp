@@ -213,8 +213,24 @@ private:
     PrintingJob& m_job;
 };
 
-// The printer chosen in the printer dialog, or null.
-HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive)
+// Makes one of the system's printing calls; true when it worked. A failure becomes the
+// outcome, with the error the system gave at that call (0 when it gave none, never one
+// left from before), read before anything else can change it.
+template <typename Call>
+bool Succeeds(PrintOutcome& outcome, PrintOutcome::Step step, Call call)
+{
+    ::SetLastError(0);
+    if (call())
+        return true;
+    outcome.error = ::GetLastError();
+    outcome.result = PrintOutcome::Failed;
+    outcome.step = step;
+    return false;
+}
+
+// The printer chosen in the printer dialog, or null: the dialog cancelled (the outcome
+// stays Cancelled) or the printer not to be had (Failed).
+HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive, PrintOutcome& outcome)
 {
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
@@ -230,8 +246,10 @@ HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive)
         const auto* mode = pd.hDevMode ? static_cast<const DEVMODEA*>(::GlobalLock(pd.hDevMode)) : nullptr;
         if (names) {
             const char* base = reinterpret_cast<const char*>(names);
-            dc = ::CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, base + names->wOutputOffset,
-                             mode);
+            Succeeds(outcome, PrintOutcome::AtCreateDC, [&] {
+                return (dc = ::CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset,
+                                         base + names->wOutputOffset, mode)) != nullptr;
+            });
         }
         if (mode)
             ::GlobalUnlock(pd.hDevMode);
@@ -244,48 +262,67 @@ HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive)
     return dc;
 }
 
-// Every page of the source to the job's printer, under the box; false when the job
-// stopped or failed on the way. The box closes when it returns.
-bool PrintPages(CPageSource& source, PrintingJob& job, bool ok, bool withBox)
+// Every page of the source to the job's printer, under the box, while the outcome is
+// Done: it stays so when all went out. The box closes when it returns.
+void PrintPages(CPageSource& source, PrintingJob& job, PrintOutcome& outcome, const PrinterCalls& calls,
+                bool withBox)
 {
     std::unique_ptr<PrintingBox> box;
     const std::string name = source.DocumentName();
     const int pages = source.BeginJob(job.dc);
-    if (ok && withBox)
+    if (outcome.result == PrintOutcome::Done && withBox)
         box = std::make_unique<PrintingBox>(job, name);
-    for (int page = 1; ok && page <= pages; ++page) {
+    for (int page = 1; outcome.result == PrintOutcome::Done && page <= pages; ++page) {
         if (box)
             box->ShowPage(page, pages);
         PumpMessages(job);
-        if (Stopped(job))
-            return false;  // the source may be gone: it is not touched again
-        ok = ::StartPage(job.dc) > 0;
-        if (ok) {
-            source.PrintPage(job.dc, page);
-            ok = ::EndPage(job.dc) > 0;
+        if (Stopped(job)) {
+            outcome = PrintOutcome();
+            return;  // the source may be gone: it is not touched again
         }
+        if (Succeeds(outcome, PrintOutcome::AtStartPage, [&] { return calls.startPage(job.dc) > 0; })) {
+            source.PrintPage(job.dc, page);
+            if (Succeeds(outcome, PrintOutcome::AtEndPage, [&] { return calls.endPage(job.dc) > 0; }))
+                ++outcome.pagesOut;
+        }
+        // The system fails the call whose abort procedure stopped the job: not a fault.
+        if (outcome.result == PrintOutcome::Failed && Stopped(job))
+            outcome = PrintOutcome();
     }
-    // A Cancel pressed while the last page went out is heeded too.
+    // A Cancel pressed while the last page went out is heeded too; it does not hide a
+    // failure.
     PumpMessages(job);
-    return ok && !Stopped(job);
+    if (outcome.result == PrintOutcome::Done && Stopped(job))
+        outcome = PrintOutcome();
 }
 }  // namespace
 
-void PrintDirect(CPageSource& source, HWND owner)
+const PrinterCalls kSystemPrinterCalls = {::StartDocA, ::StartPage, ::EndPage, ::EndDoc, ::AbortDoc};
+
+PrintOutcome PrintDirect(CPageSource& source, HWND owner)
 {
     // One job at a time: a second request while the dialog or the box is open (a
     // command sent to a window they have disabled) is not a second job.
     if (source.m_bPrinting)
-        return;
+        return PrintOutcome();
     const std::weak_ptr<bool> alive = source.m_alive;
     source.m_bPrinting = true;
-    HDC dc = ChoosePrinter(owner, alive);
+    PrintOutcome outcome;
+    HDC dc = ChoosePrinter(owner, alive, outcome);
     if (!dc) {
         if (!alive.expired())
             source.m_bPrinting = false;
-        return;
+        return outcome;
     }
+    outcome = PrintDocument(source, dc, owner);
+    ::DeleteDC(dc);
+    return outcome;
+}
 
+PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const PrinterCalls& calls)
+{
+    const std::weak_ptr<bool> alive = source.m_alive;
+    source.m_bPrinting = true;
     const std::string name = source.DocumentName();
     DOCINFOA doc = {};
     doc.cbSize = sizeof doc;
@@ -294,20 +331,31 @@ void PrintDirect(CPageSource& source, HWND owner)
     job.sourceAlive = alive;
     // The box belongs to the window the dialog belonged to, when that is still there.
     job.owner = AfxGetModalOwner(owner);
-    bool ok;
+    PrintOutcome outcome{PrintOutcome::Done};
     {
         JobRegistration registered(job);
         ::SetAbortProc(dc, AbortProc);
-        ok = ::StartDocA(dc, &doc) > 0;
-        ok = PrintPages(source, job, ok, source.m_bPrintingBox);
+        Succeeds(outcome, PrintOutcome::AtStartDoc, [&] { return calls.startDoc(dc, &doc) > 0; });
+        PrintPages(source, job, outcome, calls, source.m_bPrintingBox);
     }
     if (!alive.expired()) {
         source.EndJob();
         source.m_bPrinting = false;
     }
-    if (ok)
-        ::EndDoc(dc);
-    else
-        ::AbortDoc(dc);
-    ::DeleteDC(dc);
+    if (outcome.result != PrintOutcome::Done)
+        calls.abortDoc(dc);
+    else if (!Succeeds(outcome, PrintOutcome::AtEndDoc, [&] { return calls.endDoc(dc) > 0; }))
+        outcome.pagesOut = 0;  // the printer refused the document as a whole
+    return outcome;
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    char text[512] = "";
+    DWORD n = error ? ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                       text, sizeof text, nullptr)
+                    : 0;
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+        --n;
+    return std::string(text, n);
 }

@@ -196,9 +196,12 @@ void CMyPrintPreview::PrintFromPreview()
     if (!m_pSource || m_pSource->IsPrinting())
         return;
     const std::weak_ptr<bool> alive = m_alive;
-    PrintDirect(*m_pSource, m_hWnd);
-    // The dialog's message loop, or the messages handled between pages, may have
-    // closed the preview meanwhile.
+    const PrintOutcome outcome = PrintDirect(*m_pSource, m_hWnd);
+    // The dialog's message loop, the messages handled between pages, or those of the
+    // message box may have closed the preview meanwhile.
+    if (!alive.expired() && outcome.result == PrintOutcome::Failed)
+        AfxMessageBox(m_hWnd, m_texts.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
     if (!alive.expired())
         ClosePreview();
 }

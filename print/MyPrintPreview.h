@@ -4,6 +4,7 @@
 // back when it closes.
 #pragma once
 
+#include "core/UiText.h"
 #include "fw/PrintJob.h"
 #include "print/MyPreviewView.h"
 
@@ -28,12 +29,15 @@ public:
     void Show(CWnd* host);
     // The window hidden for the preview, shown again when it ends.
     void SetHostWindow(CWnd* host) { m_pHost = host; }
+    // The words of a print that failed (the English defaults until then).
+    void SetTexts(const UiTextTable& texts) { m_texts = texts; }
     // The default printer, the toolbar and the page view. When they cannot be had the
     // host comes back and is told why (unless the system has said it), and the window
     // closes: this object may be gone when it returns.
     void StartPreview();
     // The source's printer dialog, owned by this window, then the preview closes,
-    // printed or not. This object is gone when it returns.
+    // printed or not, once a print that failed has said so. This object is gone when it
+    // returns.
     void PrintFromPreview();
     // Ends the job, gives the host back and closes the window; this object is gone.
     void ClosePreview();
@@ -68,6 +72,7 @@ private:
     CMyPreviewView m_view;
     CPageSource* m_pSource = nullptr;
     CWnd* m_pHost = nullptr;
+    UiTextTable m_texts;
     HWND m_hToolbar = nullptr;
     bool m_bJobOpen = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

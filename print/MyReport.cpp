@@ -73,12 +73,13 @@ void CMyReport::AbandonPreview()
         m_pPreview->Abandon();
 }
 
-void CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size)
+PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size)
 {
     // What a preview changes, to be put back should memory run out on the way.
     CWinApp* app = AfxGetApp();
     CWnd* mainWindow = app ? app->m_pMainWnd : nullptr;
     const bool mainShown = mainWindow && ::IsWindowVisible(mainWindow->m_hWnd);
+    PrintOutcome outcome;
     try {
         SetupPageDefaults();
         if (font)
@@ -89,7 +90,7 @@ void CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font,
         if (preview)
             ShowPreview();
         else
-            PrintDirect();
+            outcome = PrintDirect();
     } catch (const std::bad_alloc&) {
         // Whatever was begun is undone, the main window is back, and the lines are as
         // they were.
@@ -100,11 +101,12 @@ void CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font,
         if (mainShown)
             ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
         AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return PrintOutcome();
     }
     // The lines stay with the report only while its preview shows them.
     if (!IsPreviewOpen())
         ReleaseLines();
+    return outcome;
 }
 
 void CMyReport::SetupPageDefaults()
@@ -268,6 +270,7 @@ void CMyReport::ShowPreview()
         AfxMessageBox(host ? host->m_hWnd : nullptr, CMyPrintPreview::kNoWindowText, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    preview->SetTexts(m_texts);
     m_pPreview = preview.release();  // its window's end deletes it
     m_previewAlive = m_pPreview->AliveToken();
     m_pPreview->Show(host);  // may close the preview again

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/LineStore.h"
+#include "core/UiText.h"
 #include "fw/PrintJob.h"
 
 #include <memory>
@@ -24,6 +25,8 @@ public:
     // character height taken as points, 0 for 10).
     void SetBodyFont(const LOGFONTA& font, COLORREF color, int size);
     void SetDocumentName(const std::string& name) { m_documentName = name; }
+    // The words its preview tells a print that failed in.
+    void SetTexts(const UiTextTable& texts) { m_texts = texts; }
     void SetHeader(const std::string& left, const std::string& centre, const std::string& pagePrefix, bool show);
     // Holds the lines the store has now, without copying them (the store's copies share
     // its lines): a running acquisition, a Clear or a Load does not change the report.
@@ -34,11 +37,12 @@ public:
 
     // A whole request of the main window: the page defaults, the view's font (when it
     // has one), its lines as they are now, then the printer dialog or the preview.
-    // Memory that runs out on the way undoes what was begun and says so.
-    void Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size);
+    // Memory that runs out on the way undoes what was begun and says so. Returns how
+    // the print went (Cancelled for a preview).
+    PrintOutcome Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size);
     // The printer dialog, owned by `owner` (null: the application's main window), then
     // every page to the chosen printer.
-    void PrintDirect(HWND owner = nullptr) { ::PrintDirect(*this, owner); }
+    PrintOutcome PrintDirect(HWND owner = nullptr) { return ::PrintDirect(*this, owner); }
     // The preview window in place of the application's main window.
     void ShowPreview();
     bool IsPreviewOpen() const { return !m_previewAlive.expired(); }
@@ -77,6 +81,7 @@ private:
     int m_bodySize = 10;
     int m_pages = 1;
     std::string m_documentName;
+    UiTextTable m_texts;
     CMyPrintPreview* m_pPreview = nullptr;  // the preview showing this report, while it lives
     std::weak_ptr<bool> m_previewAlive;
 };

@@ -21,6 +21,13 @@ struct QuorlinkTestStats {
     int lastReadOption;
     int lastCloseOption;
     int pendingReads;    // scripted reads not yet handed out
+    int lastPortCapacity;  // the count GetCOM_Installed was handed, before it wrote it
+    int portOpen;          // 1 from an Open that returned 0 until the next Close
+    // The shortest time, in microseconds, from the return of a ReadComBuffer call to
+    // the next call, since the last Open: after a call that returned non-zero, and
+    // after one that returned 0; -1 while there was none.
+    int minGapAfterDeliveryUs;
+    int minGapAfterNothingUs;
 };
 
 // Back to the defaults: ports {1, 2}, Open returns 0, no scripted reads, counters 0.
@@ -45,3 +52,6 @@ typedef void(QUORLINK_CALL* PFN_Test_GetStats)(QuorlinkTestStats* stats);
 
 // How long a ReadComBuffer with nothing scripted waits before it returns 0.
 #define QUORLINK_TEST_IDLE_WAIT_MS 5
+// Queued with Test_QueueRawRead as the result: that read never returns, as a driver
+// call that hangs (the thread can only be ended by force).
+#define QUORLINK_TEST_STALL (-7007)

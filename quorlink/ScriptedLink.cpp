@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
 #include <initializer_list>
 
@@ -20,6 +21,21 @@ struct ScriptedRead {
 // Outside the class so that they stay zero-initialised and cost nothing in the file.
 ScriptedRead g_scriptReads[CScriptedLink::kMaxEntries];
 unsigned char g_scriptData[CScriptedLink::kDataSize];
+
+int64_t NowUs()
+{
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void KeepShorter(std::atomic<int>& shortest, int64_t gap)
+{
+    const int us = gap < INT_MAX ? static_cast<int>(gap) : INT_MAX;
+    if (shortest.load() < 0 || us < shortest.load())
+        shortest.store(us);
+}
 }  // namespace
 
 int CScriptedLink::SetInterface(int iface, int option)
@@ -33,6 +49,7 @@ int CScriptedLink::SetInterface(int iface, int option)
 int CScriptedLink::ListPorts(int* ports, int* count)
 {
     ++m_getComInstalledCalls;
+    m_lastPortCapacity.store(count ? *count : 0);
     int capacity = 0;
     if (!TakePortCapacity(ports, count, capacity))
         return QUORLINK_ERR_BAD_ARGUMENT;
@@ -49,14 +66,30 @@ int CScriptedLink::Open(int port, int baud, int option)
     m_lastOpenPort.store(port);
     m_lastOpenBaud.store(baud);
     m_lastOpenOption.store(option);
-    return m_openResult.load();
+    m_lastReadEnd = 0;
+    m_minGapAfterDelivery.store(-1);
+    m_minGapAfterNothing.store(-1);
+    const int result = m_openResult.load();
+    if (result == QUORLINK_OK)
+        m_portOpen.store(1);
+    return result;
 }
 
 int CScriptedLink::Read(unsigned char* buffer, int size, unsigned int* count, int option)
 {
+    if (m_lastReadEnd)
+        KeepShorter(m_lastReadDelivered ? m_minGapAfterDelivery : m_minGapAfterNothing, NowUs() - m_lastReadEnd);
     ++m_readCalls;
     m_lastReadSize.store(size);
     m_lastReadOption.store(option);
+    const int result = Take(buffer, size, count);
+    m_lastReadDelivered = result != 0;
+    m_lastReadEnd = NowUs();
+    return result;
+}
+
+int CScriptedLink::Take(unsigned char* buffer, int size, unsigned int* count)
+{
     if (count)
         *count = 0;
     const uint32_t next = m_next.load(std::memory_order_relaxed);
@@ -68,6 +101,11 @@ int CScriptedLink::Read(unsigned char* buffer, int size, unsigned int* count, in
         return 0;
 
     const ScriptedRead& e = g_scriptReads[next % kMaxEntries];
+    if (e.raw && e.result == QUORLINK_TEST_STALL) {
+        m_next.store(next + 1, std::memory_order_release);
+        for (;;)
+            Sleep(INFINITE);
+    }
     const uint32_t left = e.length - m_entryDone;
     const uint32_t n = left < static_cast<uint32_t>(size) ? left : static_cast<uint32_t>(size);
     std::memcpy(buffer, g_scriptData + e.offset + m_entryDone, n);
@@ -99,6 +137,7 @@ int CScriptedLink::Close(int option)
 {
     ++m_closeCalls;
     m_lastCloseOption.store(option);
+    m_portOpen.store(0);
     return QUORLINK_OK;
 }
 
@@ -115,8 +154,12 @@ void CScriptedLink::Reset()
     for (std::atomic<int>* counter :
          {&m_setInterfaceCalls, &m_getComInstalledCalls, &m_openCalls, &m_closeCalls, &m_readCalls,
           &m_lastInterface, &m_lastInterfaceOption, &m_lastOpenPort, &m_lastOpenBaud,
-          &m_lastOpenOption, &m_lastReadSize, &m_lastReadOption, &m_lastCloseOption})
+          &m_lastOpenOption, &m_lastReadSize, &m_lastReadOption, &m_lastCloseOption, &m_lastPortCapacity,
+          &m_portOpen})
         counter->store(0);
+    m_lastReadEnd = 0;
+    m_minGapAfterDelivery.store(-1);
+    m_minGapAfterNothing.store(-1);
 }
 
 void CScriptedLink::SetPorts(const int* ports, int count)
@@ -174,4 +217,8 @@ void CScriptedLink::GetStats(QuorlinkTestStats* stats) const
     stats->lastCloseOption = m_lastCloseOption.load();
     stats->pendingReads =
         static_cast<int>(m_queued.load() - m_next.load());
+    stats->lastPortCapacity = m_lastPortCapacity.load();
+    stats->portOpen = m_portOpen.load();
+    stats->minGapAfterDeliveryUs = m_minGapAfterDelivery.load();
+    stats->minGapAfterNothingUs = m_minGapAfterNothing.load();
 }

@@ -32,6 +32,9 @@ public:
     static constexpr uint32_t kDataSize = 1u << 20;
 
 private:
+    // One read as scripted (Read adds the timing around it).
+    int Take(unsigned char* buffer, int size, unsigned int* count);
+
     // The test thread appends scripted reads (kept in zero-initialised storage of the
     // .cpp) and publishes them through m_queued; the thread calling ReadComBuffer
     // consumes them through m_next. No lock: the program may end its reading thread by
@@ -58,4 +61,11 @@ private:
     std::atomic<int> m_lastReadSize{0};
     std::atomic<int> m_lastReadOption{0};
     std::atomic<int> m_lastCloseOption{0};
+    std::atomic<int> m_lastPortCapacity{0};
+    std::atomic<int> m_portOpen{0};
+    // The gaps between reads; m_lastReadEnd (0: none since Open) is the reader's own.
+    int64_t m_lastReadEnd = 0;
+    bool m_lastReadDelivered = false;
+    std::atomic<int> m_minGapAfterDelivery{-1};
+    std::atomic<int> m_minGapAfterNothing{-1};
 };

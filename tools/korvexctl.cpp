@@ -12,7 +12,8 @@
 //                                      answer the next other dialog (printer, file):
 //                                      types FILE into a file dialog's name first
 //                                      (any characters: it is taken from the wide
-//                                      command line)
+//                                      command line), or chooses the printer FILE in
+//                                      the printer dialog
 //   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl close-window TITLE SECONDS
@@ -223,15 +224,25 @@ int main(int argc, char** argv)
             return Fail("no dialog");
         ::Sleep(200);  // let the dialog fill itself
         if (argc > 4) {
-            // The file name box of the explorer-style and the old-style file dialogs.
-            HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
-            if (!name)
-                return Fail("not a file dialog");
             int count = 0;
             LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
             if (!wide || count < 5)
                 return Fail("no file name");
-            ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[4]));
+            const auto text = reinterpret_cast<LPARAM>(wide[4]);
+            if (HWND printers = ::GetDlgItem(dialog, 0x473)) {  // the printer dialog's list
+                const LRESULT at = ::SendMessageW(printers, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text);
+                if (at == CB_ERR)
+                    return Fail("no such printer");
+                ::SendMessageW(printers, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+                ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x473, CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(printers));
+            } else {
+                // The file name box of the explorer-style and the old-style file dialogs.
+                HWND name = ::GetDlgItem(dialog, 0x47C) ? ::GetDlgItem(dialog, 0x47C) : ::GetDlgItem(dialog, 0x480);
+                if (!name)
+                    return Fail("not a file dialog");
+                ::SendMessageW(name, WM_SETTEXT, 0, text);
+            }
             ::LocalFree(wide);
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;

@@ -539,10 +539,14 @@ void CReaderDlg::PrintView(bool preview)
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
     m_report.SetDocumentName("Korvex");
     m_report.SetHeader("", "Korvex", "Pag. ", true);
+    m_report.SetTexts(m_context.m_uiText);
     // An unattended run has nobody to show the printing box to.
     m_report.ShowPrintingBox(!m_startOptions.unattended);
-    m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr, m_view.GetTextColor(),
-                 m_view.GetListFont().size);
+    const PrintOutcome outcome = m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr,
+                                              m_view.GetTextColor(), m_view.GetListFont().size);
+    if (outcome.result == PrintOutcome::Failed)
+        Tell(m_context.m_uiText.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
+             MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CReaderDlg::OnExit()
@@ -760,13 +764,18 @@ void CReaderDlg::StopAcquisition()
     m_bStopRequested = true;
     // The window's thread handles no messages during this wait; a worker that sees
     // the flag ends well inside it, so the wait ends as soon as the worker has.
-    if (::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT) {
+    const bool forced = ::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT;
+    if (forced) {
         ::TerminateThread(m_pWorker->thread, 0);
         ::WaitForSingleObject(m_pWorker->thread, INFINITE);
     }
     ::CloseHandle(m_pWorker->thread);
     m_pWorker.reset();
     m_bStopRequested = false;
+    // A worker ended by force never queues its run's end: without it the record of the
+    // run would stay held as if the run went on.
+    if (forced)
+        m_lineQueue.PushRunEnded(std::string());
     // A worker ended between queuing an item and posting its wake-up leaves the queue
     // non-empty with no wake-up on the way; later pushes would then never post one.
     if (!m_lineQueue.IsEmpty() && m_hWnd)

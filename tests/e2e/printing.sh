@@ -2,8 +2,9 @@
 # End to end under Wine: the real program prints to the PDF printer through its Print
 # button and the real printer dialog; the PDFs are read back with pdfinfo and pdftotext.
 # Pagination at the edges of a page, header and page labels, every line once and in
-# order, body font sizes, a repeated print, a print during a running acquisition, and
-# both print commands on a machine without any printer.
+# order, body font sizes, a repeated print, a print during a running acquisition, prints
+# that fail (a queue that refuses the job, the spool folder unusable), and both print
+# commands on a machine without any printer.
 source "$(dirname "$0")/e2e-common.bash"
 
 work="$root/build/e2e/printing"
@@ -141,6 +142,33 @@ if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 
 else
     check "simulated register for the running acquisition" 1
 fi
+
+# --- a print that fails says so, and the program prints as before afterwards ---------
+dir="$work/failing"
+start i686 "$dir"
+lines_file "$dir/lines.txt" 30
+load "$dir/lines.txt"
+rm -f "$spool"/*.pdf
+failed_print() {  # [printer]: Print, OK in the printer dialog (with that printer), then
+                  # the message that follows, answered
+    ctl click 1018
+    ctl dialog ok 15 "$@" >/dev/null && ctl answer ok 30
+}
+says_failed() {  # message: the text for a failed print over the system's reason
+    [ "$(sed -n 1p <<<"$1")" = "The document could not be printed." ] && [ -n "$(sed -n 2p <<<"$1")" ] &&
+        [ "$(wc -l <<<"$1")" -eq 2 ]
+}
+said=$(failed_print KorvexRefusing)
+says_failed "$said"; check "a print to a queue that refuses it says so: ${said//$'\n'/ | }" $?
+spooldir="$WINEPREFIX/drive_c/windows/system32/spool/printers"
+mv "$spooldir" "$spooldir.away" && touch "$spooldir"
+said=$(failed_print)
+rm -f "$spooldir"; mv "$spooldir.away" "$spooldir"
+says_failed "$said"; check "a print with the spool folder unusable says so: ${said//$'\n'/ | }" $?
+! ls "$spool"/*.pdf >/dev/null 2>&1; check "neither printed anything" $?
+print_to "$dir/after.pdf"; facts=$(report "$dir/after.pdf" "$dir/lines.txt")
+check "the print after them prints every line: $facts" $?
+stop
 
 # --- no printer at all ---------------------------------------------------------------
 dir="$work/noprinter"

@@ -153,6 +153,29 @@ TEST_F(UiTextTest, AValueTakesThePlaceOfTheFirstPercentS)
     EXPECT_EQ(m_texts.With(TXT_START, "x"), "Start");
 }
 
+// A failed print's message: how far it got, then the system's reason on a line of its
+// own, taken as it is; in a language file's words where it has them.
+TEST_F(UiTextTest, AFailedPrintSaysHowFarItGotAndTheSystemsReason)
+{
+    const struct {
+        int pagesOut;
+        const char* reason;
+        const char* text;
+    } rows[] = {
+        {0, "", "The document could not be printed."},
+        {0, "Path not found.", "The document could not be printed.\nPath not found."},
+        {1, "", "The document could not be printed to the end: 1 page(s) went out."},
+        {37, "Disk full %s.", "The document could not be printed to the end: 37 page(s) went out.\nDisk full %s."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(m_texts.PrintFailed(row.pagesOut, row.reason), row.text) << row.pagesOut << " " << row.reason;
+
+    Put(NumberedFile(22) + ":>\"Nicht gedruckt.\"<: :>\"Nach %s Seiten abgebrochen.\"<:");
+    m_texts.LoadLanguage(m_path);
+    EXPECT_EQ(m_texts.PrintFailed(0, "Kein Pfad."), "Nicht gedruckt.\nKein Pfad.");
+    EXPECT_EQ(m_texts.PrintFailed(12, ""), "Nach 12 Seiten abgebrochen.");
+}
+
 TEST_F(UiTextTest, EachTableKeepsItsOwnTexts)
 {
     Put(NumberedFile(TXT_COUNT));

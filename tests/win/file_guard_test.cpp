@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/AppSettings.h"
 #include "app/ReaderApp.h"
@@ -24,7 +26,7 @@
 
 using namespace wintest;
 
-namespace {
+namespace file_guard_test {
 
 std::wstring Wide(const std::string& ascii)
 {
@@ -48,6 +50,69 @@ bool WaitFile(const std::string& path, const std::string& bytes)
     return PumpUntil([&] { return FileExists(path) && ReadFileBytes(path) == bytes; }, 3000);
 }
 
+bool UnderWine()
+{
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Symbolic links planted for a test, removed again when it ends. Wine shows no links to
+// Windows programs and makes none, so there the host's ln makes host links, which
+// Windows programs meet as ordinary files; Wine runs a host program given by its path on
+// Z:, the host's root. Such a link is removed by the host's rm too: Wine's DeleteFile
+// would delete the file it points to and leave the link. On Windows, Windows links are
+// made, where this user may make them.
+class PlantedLinks {
+public:
+    explicit PlantedLinks(std::string folder) : m_folder(std::move(folder)) {}
+    ~PlantedLinks()
+    {
+        for (const std::string& name : m_names) {
+            const std::string link = m_folder + name;
+            if (UnderWine())
+                RunOnHost(L"Z:\\bin\\rm -f \"" + Wide(name) + L"\"", [&] { return !FileExists(link); });
+            else
+                ::DeleteFileW(Wide(link).c_str());
+        }
+    }
+    PlantedLinks(const PlantedLinks&) = delete;
+    PlantedLinks& operator=(const PlantedLinks&) = delete;
+
+    // A link of this name to the file of that name, both in the folder.
+    bool Plant(const std::string& name, const std::string& target)
+    {
+        const std::string link = m_folder + name;
+        const bool made = UnderWine() ? RunOnHost(L"Z:\\bin\\ln -s \"" + Wide(target) + L"\" \"" + Wide(name) + L"\"",
+                                                  [&] { return FileExists(link); })
+                                      : ::CreateSymbolicLinkW(Wide(link).c_str(), Wide(m_folder + target).c_str(),
+                                                              0x2 /* SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE */) &&
+                                            (::GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (made)
+            m_names.push_back(name);
+        return made;
+    }
+
+private:
+    // Runs the host program in the folder until `done` holds: Wine may give no handle of
+    // a host process to wait on.
+    bool RunOnHost(std::wstring command, const std::function<bool()>& done) const
+    {
+        const std::wstring program = command.substr(0, command.find(L' '));
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              Wide(m_folder).c_str(), &si, &pi))
+            return false;
+        for (HANDLE h : {pi.hThread, pi.hProcess})
+            if (h)
+                ::CloseHandle(h);
+        return PumpUntil(done, 5000);
+    }
+
+    std::string m_folder;
+    std::vector<std::string> m_names;
+};
+
 class FileGuardTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -56,6 +121,7 @@ protected:
         ASSERT_NE(m, nullptr);
         s_reset = ExportOf<PFN_Test_Reset>(m, "Test_Reset");
         s_queue = ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead");
+        s_stats = ExportOf<PFN_Test_GetStats>(m, "Test_GetStats");
     }
     static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
 
@@ -109,14 +175,14 @@ protected:
 
     static PFN_Test_Reset s_reset;
     static PFN_Test_QueueRead s_queue;
+    static PFN_Test_GetStats s_stats;
     TempDir m_dir;
     std::unique_ptr<CReaderDlg> m_dlg;
 };
 
 PFN_Test_Reset FileGuardTest::s_reset;
 PFN_Test_QueueRead FileGuardTest::s_queue;
-
-}  // namespace
+PFN_Test_GetStats FileGuardTest::s_stats;
 
 TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAWrittenName)
 {
@@ -191,8 +257,11 @@ TEST_F(FileGuardTest, ClosingDuringARunHandsEveryAssembledLineToTheRecord)
     Queue(dump + "partial");
     Command(IDC_START);
     // The window handles no message meanwhile: every line waits in the queue, none has
-    // reached the view when it is closed.
-    ::Sleep(300);
+    // reached the view when it is closed. (Waited for, not timed: a busy machine may
+    // give the worker little time.)
+    QuorlinkTestStats stats = {};
+    for (int i = 0; i < 500 && (s_stats(&stats), stats.pendingReads > 0); ++i)
+        ::Sleep(10);
     EXPECT_TRUE(m_dlg->IsRunning());
     Close();
     EXPECT_EQ(ReadFileBytes(m_dir.File(CLastRunRecord::kFileName)), expected);
@@ -321,27 +390,30 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     WriteFileBytes(victim, "victim's own");
     const std::string record = m_dir.File(CLastRunRecord::kFileName);
     const std::string out = m_dir.File("Out.txt");
-    const DWORD flags = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    if (!::CreateSymbolicLinkW(Wide(record).c_str(), Wide(victim).c_str(), flags) ||
-        !(::GetFileAttributesA(record.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        ::GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "no symbolic links on this system (Wine has none; its tests plant Unix links)";
-    ASSERT_TRUE(::CreateSymbolicLinkW(Wide(out).c_str(), Wide(victim).c_str(), flags));
-    ASSERT_TRUE(::CreateSymbolicLinkW(Wide(m_dir.File("B.txt.bak")).c_str(), Wide(victim).c_str(), flags));
+    const std::string backup = m_dir.File("B.txt.bak");
+    PlantedLinks links(m_dir.Path());
+    if (!links.Plant(CLastRunRecord::kFileName, "victim.txt") && !UnderWine())
+        GTEST_SKIP() << "this Windows makes no symbolic links for this user";
+    ASSERT_EQ(ReadFileBytes(record), "victim's own") << "the link leads to the victim";
+    ASSERT_TRUE(links.Plant("Out.txt", "victim.txt"));
+    ASSERT_TRUE(links.Plant("B.txt.bak", "victim.txt"));
 
     // The link at the record's name stays; the run records under its port's name.
     CLastRunRecord run;
     run.BeginRun(m_dir.Path(), 3);
     run.AppendLine("line");
     ASSERT_TRUE(WaitFile(m_dir.File(CLastRunRecord::PortFileName(3)), "line\r\n"));
-    EXPECT_TRUE(::GetFileAttributesA(record.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     run.EndRun();
+    EXPECT_EQ(ReadFileBytes(record), "victim's own") << "still the link";
 
     EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(ReadFileBytes(out), "victim's own") << "still the link";
+    // A link at the backup's name is replaced by the backup, never followed.
     WriteFileBytes(m_dir.File("B.txt"), "old");
     EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OUTPUT_OK);
-    EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt.bak")), "old");
-    EXPECT_FALSE(::GetFileAttributesA(m_dir.File("B.txt.bak").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt")), "B\r\n");
+    EXPECT_EQ(ReadFileBytes(backup), "old");
     EXPECT_EQ(ReadFileBytes(victim), "victim's own");
-    ::DeleteFileA(out.c_str());
 }
+
+}  // namespace file_guard_test

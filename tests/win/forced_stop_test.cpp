@@ -1,42 +1,175 @@
-// Stop with a library call that never returns: the worker is ended by force and the
-// window goes on working.
+// Stop, or closing the window, while the library is held up in a call that never
+// returns: the worker is ended by force within bounds, and everything a stop promises
+// holds: the caption is back, the lines received so far stay, the next run opens the
+// port again and delivers, and nothing of the ended run is left running or held.
 #include <gtest/gtest.h>
 
-#include "core/AppSettings.h"
-#include "app/ReaderApp.h"
+#include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
+
+#include <memory>
+#include <string>
+
 #include "link/CommLibrary.h"
-#include "res/resource.h"
+#include "link/LastRunRecord.h"
+#include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
 using namespace wintest;
 
+namespace forced_stop_test {
+
+const int kStartStop = 1005;
+
+size_t ThreadCount()
+{
+    size_t n = 0;
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    for (BOOL ok = ::Thread32First(snap, &te); ok; ok = ::Thread32Next(snap, &te))
+        n += te.th32OwnerProcessID == ::GetCurrentProcessId();
+    ::CloseHandle(snap);
+    return n;
+}
+
+DWORD HandleCount()
+{
+    DWORD n = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &n);
+    return n;
+}
+
+// Whether another program could now replace the file (no one holds it against writing).
+bool Writable(const std::string& path)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(h);
+    return true;
+}
+
+void Click(HWND window, int id)
+{
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+}
+
+std::string Caption(HWND window, int id)
+{
+    char text[64] = "";
+    ::GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
 TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
 {
-    const std::string lib = ExeDir() + "testlibs\\hang\\Quorlink.dll";
-    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
-    ResetTestApp({"COM1"});
+    ScriptedLibrary lib = LoadScriptedControls();
+    ASSERT_NE(lib.reset, nullptr);
+    const auto stall = ExportOf<PFN_Test_QueueRawRead>(::GetModuleHandleA("Quorlink.dll"), "Test_QueueRawRead");
+    lib.reset();
+    TempDir dir;
+    ResetTestApp({"COM3", "COM9"}, dir.Path());
+    TestApp().m_settings.comPort = 9;
+    TestApp().m_settings.baudRate = 57600;
+    TestApp().m_settings.tabFile = dir.File("Tab.txt");
+    WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
+    const std::string record = dir.File(CLastRunRecord::kFileName);
+    auto stats = [&] {
+        QuorlinkTestStats s = {};
+        lib.getStats(&s);
+        return s;
+    };
     {
         CReaderDlg dlg(TestApp());
         ASSERT_TRUE(dlg.Create());
-        HWND start = ::GetDlgItem(dlg.m_hWnd, IDC_START);
-        for (int run = 0; run < 2; ++run) {
-            ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), reinterpret_cast<LPARAM>(start));
+        HWND w = dlg.m_hWnd;
+        auto lines = [&] { return dlg.View().GetLineCount(); };
+        // The test framework starts a thread of its own at the first trace or failure of
+        // a thread: that happens here, before the threads are counted.
+        SCOPED_TRACE("a window with its first run");
+        // One plain run first, so that what lasts as long as the window exists already.
+        Click(w, kStartStop);
+        PumpFor(100);
+        Click(w, kStartStop);
+        ASSERT_TRUE(PumpUntil([&] { return Writable(record); }, 3000));
+        const size_t threads = ThreadCount();
+        const DWORD handles = HandleCount();
+
+        for (int run = 1; run <= 2; ++run) {
+            SCOPED_TRACE("run " + std::to_string(run));
+            const std::string held = "held" + std::to_string(run), next = "next" + std::to_string(run);
+            lib.Queue(held + "\r");
+            stall(QUORLINK_TEST_STALL, nullptr, 0, 0);
+            Click(w, kStartStop);
+            ASSERT_TRUE(PumpUntil([&] { return lines() == 2 * run - 1 && stats().pendingReads == 0; }, 5000));
             PumpFor(100);  // the worker is now inside the read that never returns
             const DWORD t0 = ::GetTickCount();
-            ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), reinterpret_cast<LPARAM>(start));
+            Click(w, kStartStop);
             const DWORD took = ::GetTickCount() - t0;
             EXPECT_GE(took, 250u) << "the worker gets its 300 ms to see the stop";
             EXPECT_LT(took, 3000u) << "a hanging library call must not hold up Stop";
             EXPECT_FALSE(dlg.IsRunning());
-            char caption[32] = "";
-            ::GetWindowTextA(start, caption, sizeof caption);
-            EXPECT_STREQ(caption, "Start");
+            EXPECT_EQ(Caption(w, kStartStop), "Start");
+            // The record is let go by a thread of its own, soon after.
+            EXPECT_TRUE(PumpUntil([&] { return Writable(record); }, 3000)) << "the ended run's record is let go";
+            EXPECT_EQ(dlg.View().GetLine(2 * run - 2), held) << "what arrived before the stop stays";
+            EXPECT_EQ(ThreadCount(), threads) << "the worker is gone";
+            EXPECT_EQ(HandleCount(), handles) << "nothing of the ended run is held";
+
+            // The next run opens the port again, receives, and closes it at its Stop.
+            const int opens = stats().openCalls;
+            lib.Queue(next + "\r");
+            Click(w, kStartStop);
+            EXPECT_EQ(Caption(w, kStartStop), "Stop");
+            ASSERT_TRUE(PumpUntil([&] { return lines() == 2 * run; }, 5000));
+            EXPECT_EQ(dlg.View().GetLine(2 * run - 1), next);
+            const DWORD t1 = ::GetTickCount();
+            Click(w, kStartStop);
+            EXPECT_LT(::GetTickCount() - t1, 250u) << "a worker that is not held up ends by itself";
+            const QuorlinkTestStats s = stats();
+            EXPECT_EQ(s.openCalls, opens + 1);
+            EXPECT_EQ(s.lastOpenPort, 9);
+            EXPECT_EQ(s.lastOpenBaud, 57600);
+            EXPECT_EQ(s.portOpen, 0) << "the port is closed for whatever comes next";
+            EXPECT_EQ(s.closeCalls, run + 1) << "every run that ended by itself closed the port once";
         }
-        PumpFor(50);
     }
-    // Shutdown closes the port once more; the library must still answer.
-    TestApp().m_commLibrary.Close(0);
     TestApp().m_commLibrary.FreeDll();
 }
+
+TEST(ForcedStop, ClosingTheWindowDuringAHangingReadLeavesNothingRunning)
+{
+    const std::string lib = ExeDir() + "testlibs\\hang\\Quorlink.dll";
+    ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
+    const auto getStats = ExportOf<PFN_Test_GetStats>(::GetModuleHandleA(lib.c_str()), "Test_GetStats");
+    ResetTestApp({"COM1"});
+    auto dlg = std::make_unique<CReaderDlg>(TestApp());
+    ASSERT_TRUE(dlg->Create());
+    const size_t threads = ThreadCount();
+    Click(dlg->m_hWnd, kStartStop);
+    QuorlinkTestStats s = {};
+    ASSERT_TRUE(PumpUntil([&] { return getStats(&s), s.readCalls == 1; }, 5000));
+    {
+        DialogWatcher watcher;
+        watcher.QueueAnswer(IDYES);
+        const DWORD t0 = ::GetTickCount();
+        Click(dlg->m_hWnd, IDCANCEL);
+        EXPECT_FALSE(dlg->IsWindow());
+        EXPECT_LT(::GetTickCount() - t0, 3000u);
+        EXPECT_EQ(watcher.Count(), 1u) << "closing during a run asks first";
+    }
+    EXPECT_EQ(ThreadCount(), threads) << "the worker is gone with the window";
+    dlg.reset();
+    // Shutdown closes the port once more; the library must still answer.
+    EXPECT_EQ(TestApp().m_commLibrary.Close(0), 0);
+    getStats(&s);
+    EXPECT_EQ(s.closeCalls, 1);
+    TestApp().m_commLibrary.FreeDll();
+}
+
+}  // namespace forced_stop_test

@@ -1,6 +1,6 @@
 // Long work seen by the operator: the printing box of a direct print (document, page
-// being printed, Cancel) owned by the window that printed, which waits for it, and the
-// wait cursor while a file loads or saves.
+// being printed, Cancel) owned by the window that printed, which waits for it, what a
+// print that fails tells, and the wait cursor while a file loads or saves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/LineStore.h"
+#include "core/UiText.h"
 #include "fw/App.h"
 #include "fw/PrintJob.h"
 #include "print/MyPrintPreview.h"
@@ -55,6 +56,72 @@ std::function<void(HWND, int)> CloseAtPage2(HWND window)
             ::PostMessageA(window, WM_CLOSE, 0, 0);
     };
 }
+
+// A printer that takes every call, except that the call named by a test fails; a
+// Cancel may be pressed in the printing box at that call. It logs the calls: D StartDoc,
+// S<n> StartPage, E<n> EndPage, F EndDoc, A AbortDoc (and p<n>, the page drawn).
+struct ScriptedPrinter {
+    enum Cancel { NoCancel, CancelSent, CancelPosted };  // handled within the call, or after it
+    PrintOutcome::Step at = PrintOutcome::NoStep;
+    int page = 0;      // the page of a page call
+    bool fails = false;
+    DWORD error = 0;   // the error a failing call gives (0: it gives none)
+    Cancel cancel = NoCancel;
+    int current = 0;
+    std::string log;
+};
+ScriptedPrinter g_printer;
+// What the calls that work leave behind (Wine's EndDoc leaves an error when it works),
+// what AbortDoc leaves, and what the end of the page source's job leaves.
+const DWORD kLeftByWork = ERROR_MORE_DATA, kLeftByAbort = ERROR_BUSY, kLeftByEndJob = ERROR_INVALID_DATA;
+
+int Scripted(PrintOutcome::Step step, const char* letter)
+{
+    ScriptedPrinter& p = g_printer;
+    const bool pageCall = step == PrintOutcome::AtStartPage || step == PrintOutcome::AtEndPage;
+    p.log += letter + (pageCall ? std::to_string(p.current) : "") + " ";
+    const bool scripted = step == p.at && (p.page == 0 || p.page == p.current);
+    if (scripted && p.cancel != ScriptedPrinter::NoCancel) {
+        HWND box = PrintingBox();
+        EXPECT_NE(box, nullptr);
+        if (p.cancel == ScriptedPrinter::CancelSent)
+            ::SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        else
+            ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    }
+    if (!(scripted && p.fails))
+        ::SetLastError(kLeftByWork);
+    else if (p.error)
+        ::SetLastError(p.error);
+    return scripted && p.fails ? 0 : 1;
+}
+int WINAPI ScriptedStartDoc(HDC, const DOCINFOA*) { return Scripted(PrintOutcome::AtStartDoc, "D"); }
+int WINAPI ScriptedStartPage(HDC) { return ++g_printer.current, Scripted(PrintOutcome::AtStartPage, "S"); }
+int WINAPI ScriptedEndPage(HDC) { return Scripted(PrintOutcome::AtEndPage, "E"); }
+int WINAPI ScriptedEndDoc(HDC) { return Scripted(PrintOutcome::AtEndDoc, "F"); }
+int WINAPI ScriptedAbortDoc(HDC)
+{
+    g_printer.log += "A";
+    ::SetLastError(kLeftByAbort);
+    return 1;
+}
+
+// Three pages, each logged as it is drawn.
+class ThreePages : public CPageSource {
+public:
+    int BeginJob(HDC) override { return ++m_open, 3; }
+    void PrintPage(HDC, int page) override { g_printer.log += "p" + std::to_string(page) + " "; }
+    void EndJob() override
+    {
+        --m_open;
+        ::SetLastError(kLeftByEndJob);
+    }
+    const std::string& DocumentName() const override { return m_name; }
+    int m_open = 0;
+
+private:
+    std::string m_name = "KvxScripted";
+};
 
 class MainWindowWorkTest : public ::testing::Test {
 protected:
@@ -164,6 +231,23 @@ protected:
         helper.join();
         scene.goneAtReturn = gone;
         return scene;
+    }
+
+    // Runs `print` while a helper thread presses OK in the printer dialog; tells the
+    // message boxes shown meanwhile, answered with OK, and the owner of the last.
+    struct Told {
+        std::vector<std::string> texts;
+        HWND owner = nullptr;
+    };
+    static Told PrintTold(const std::function<void()>& print)
+    {
+        std::atomic<HWND> owner{nullptr};
+        DialogWatcher watcher;
+        watcher.SetHandler([&](HWND box) { return owner = ::GetWindow(box, GW_OWNER), false; });
+        std::thread chooser([] { AnswerPrinterDialog(20000); });
+        print();
+        chooser.join();
+        return {watcher.Texts(), owner};
     }
 
     // A PDF printed under `document` once the spooler has written it (with `pages`
@@ -306,6 +390,137 @@ TEST_F(PrintProgressTest, AStoppedPrintLeavesNothingPrintedAndThePrintThatFollow
     ::DeleteFileA(pdf.c_str());
     for (const std::string& document : stopped)
         EXPECT_TRUE(WaitForPdf(document, 0).empty()) << document << " was printed";
+    EXPECT_EQ(QueuedPrintJobs(), 0);
+}
+
+// Each printing call that fails ends the job there: no page is started after it, the
+// job is aborted, and the outcome names the call with the error the system gave at it
+// (none when it gave none), which nothing after it replaces, and the pages that went out.
+// A Cancel is no failure, and a failure is not taken for one.
+TEST(PrintJob, AFailingCallEndsTheJobAndTheOutcomeSaysWhereWithItsErrorAndThePagesOut)
+{
+    using S = PrintOutcome;
+    using P = ScriptedPrinter;
+    const DWORD kNoError = 0;
+    const struct {
+        const char* what;
+        S::Step at;
+        int page;
+        bool fails;
+        DWORD error;
+        P::Cancel cancel;
+        S::Result result;
+        int pagesOut;
+        const char* calls;
+    } rows[] = {
+        {"every call works", S::NoStep, 0, false, 0, P::NoCancel, S::Done, 3,
+         "D S1 p1 E1 S2 p2 E2 S3 p3 E3 F "},
+        {"StartDoc fails", S::AtStartDoc, 0, true, ERROR_PATH_NOT_FOUND, P::NoCancel, S::Failed, 0, "D A"},
+        {"StartPage fails on the first page", S::AtStartPage, 1, true, ERROR_NOT_ENOUGH_MEMORY, P::NoCancel,
+         S::Failed, 0, "D S1 A"},
+        {"StartPage fails after a page", S::AtStartPage, 2, true, ERROR_OUTOFMEMORY, P::NoCancel, S::Failed, 1,
+         "D S1 p1 E1 S2 A"},
+        {"EndPage fails without an error", S::AtEndPage, 1, true, kNoError, P::NoCancel, S::Failed, 0, "D S1 p1 E1 A"},
+        {"EndPage fails on the last page", S::AtEndPage, 3, true, ERROR_HANDLE_DISK_FULL, P::NoCancel, S::Failed, 2,
+         "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
+        {"EndPage fails on the last page, a Cancel right behind", S::AtEndPage, 3, true, ERROR_WRITE_FAULT,
+         P::CancelPosted, S::Failed, 2, "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
+        {"EndDoc fails: the printer refused the document", S::AtEndDoc, 0, true, ERROR_INVALID_HANDLE, P::NoCancel,
+         S::Failed, 0, "D S1 p1 E1 S2 p2 E2 S3 p3 E3 F "},
+        {"Cancel stops EndPage", S::AtEndPage, 2, true, ERROR_PRINT_CANCELLED, P::CancelSent, S::Cancelled, 0,
+         "D S1 p1 E1 S2 p2 E2 A"},
+        {"Cancel while the last page goes out", S::AtEndPage, 3, false, 0, P::CancelPosted, S::Cancelled, 0,
+         "D S1 p1 E1 S2 p2 E2 S3 p3 E3 A"},
+    };
+    const PrinterCalls scripted = {ScriptedStartDoc, ScriptedStartPage, ScriptedEndPage, ScriptedEndDoc,
+                                   ScriptedAbortDoc};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        g_printer = {row.at, row.page, row.fails, row.error, row.cancel, 0, ""};
+        ThreePages source;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const PrintOutcome outcome = PrintDocument(source, dc, nullptr, scripted);
+        ::DeleteDC(dc);
+        const bool failed = row.result == S::Failed;
+        EXPECT_EQ(outcome.result, row.result);
+        EXPECT_EQ(outcome.step, failed ? row.at : S::NoStep);
+        EXPECT_EQ(outcome.error, failed ? row.error : kNoError);
+        EXPECT_EQ(outcome.pagesOut, row.pagesOut);
+        EXPECT_EQ(g_printer.log, row.calls);
+        EXPECT_EQ(source.m_open, 0) << "the source's job was not ended";
+        EXPECT_FALSE(source.IsPrinting());
+        EXPECT_EQ(PrintingBox(), nullptr);
+    }
+
+    // The system's words for the error, on a line of their own in the message.
+    EXPECT_EQ(SystemErrorText(kNoError), "");
+    const std::string reason = SystemErrorText(ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
+    EXPECT_NE(reason.back(), ' ');
+}
+
+namespace {
+// The spool folder of this prefix made unusable while it lives: a file takes its place.
+const char kSpool[] = "C:\\windows\\system32\\spool\\printers", kSpoolAway[] = "C:\\windows\\system32\\spool\\away";
+struct SpoolFolderAway {
+    SpoolFolderAway() : moved(::MoveFileA(kSpool, kSpoolAway) && (WriteFileBytes(kSpool, ""), true)) {}
+    ~SpoolFolderAway()
+    {
+        if (moved && ::DeleteFileA(kSpool))
+            ::MoveFileA(kSpoolAway, kSpool);
+    }
+    const bool moved;
+};
+}  // namespace
+
+// A print that fails says so in a message box over the window that printed (the main
+// window, the preview), in the words of the program's text table with the system's
+// reason on a line of its own, and the program prints as before afterwards. (A queue
+// that refuses the job: tests/e2e/printing.sh.)
+TEST_F(PrintProgressTest, AFailedPrintSaysSoOverTheWindowThatPrintedAndThePrintThatFollowsWorks)
+{
+    TestApp().m_uiText[TXT_ERR_PRINT] = "Stampa non riuscita.";
+    const int perPage = LinesPerPage();
+    ASSERT_GT(perPage, 2);
+    m_dlg->View().AddLines(Lines(perPage + 2), false);  // two pages
+    HWND main = m_dlg->m_hWnd;
+    // The table's text, then the system's reason on a line of its own.
+    auto saysFailed = [&](const Told& told) {
+        const std::string text = told.texts.size() == 1 ? told.texts[0] : "";
+        const size_t end = text.find('\n');
+        return text.substr(0, end) == "Stampa non riuscita." && end != std::string::npos && end + 1 < text.size() &&
+               text.find('\n', end + 1) == std::string::npos;
+    };
+    {
+        SpoolFolderAway away;
+        ASSERT_TRUE(away.moved && FileExists(kSpool));
+        Told told = PrintTold([&] { ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0); });
+        EXPECT_EQ(told.owner, main);
+        EXPECT_TRUE(saysFailed(told)) << ::testing::PrintToString(told.texts);
+
+        ::SendMessageA(::GetDlgItem(main, IDC_PRINT_PREVIEW), BM_CLICK, 0, 0);
+        PumpFor(50);
+        ASSERT_NE(CurrentPreview(), nullptr);
+        HWND frame = CurrentPreview()->m_hWnd;
+        told = PrintTold([&] { ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_PREVIEW_PRINT, BN_CLICKED), 0); });
+        EXPECT_EQ(told.owner, frame);
+        EXPECT_TRUE(saysFailed(told)) << ::testing::PrintToString(told.texts);
+        EXPECT_FALSE(::IsWindow(frame));
+    }
+    EXPECT_TRUE(::IsWindowVisible(main) && ::IsWindowEnabled(main));
+    EXPECT_EQ(m_app.m_pMainWnd, m_dlg.get());
+
+    // The main window's Print to the default printer.
+    for (const std::string& pdf : SpoolPdfs(m_spool))
+        if (pdf.compare(m_spool.size(), 6, "Korvex") == 0)
+            ::DeleteFileA(pdf.c_str());
+    const BoxScene scene = PrintWatched(2, [&] { ::SendMessageA(::GetDlgItem(main, IDC_PRINT), BM_CLICK, 0, 0); });
+    EXPECT_TRUE(scene.shown);
+    const std::string pdf = WaitForPdf("Korvex", 60000);
+    ASSERT_FALSE(pdf.empty()) << "the print after the failed ones printed nothing";
+    EXPECT_EQ(PdfPages(pdf), 2);
+    ::DeleteFileA(pdf.c_str());
     EXPECT_EQ(QueuedPrintJobs(), 0);
 }
 
