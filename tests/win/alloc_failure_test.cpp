@@ -179,7 +179,7 @@ private:
     std::thread m_thread;
 };
 
-struct Scripted {
+struct ScriptedControls {
     PFN_Test_Reset reset;
     PFN_Test_QueueRead queueRead;
 };
@@ -353,7 +353,7 @@ TEST_F(AllocFailureTest, AFullViewLetsTheRunGoOnIntoTheRecord)
 {
     HMODULE m = LoadScriptedLibrary();
     ASSERT_NE(m, nullptr);
-    const Scripted scripted = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),
+    const ScriptedControls scripted = {ExportOf<PFN_Test_Reset>(m, "Test_Reset"),
                                ExportOf<PFN_Test_QueueRead>(m, "Test_QueueRead")};
     scripted.reset();
     Kept(150);

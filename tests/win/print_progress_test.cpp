@@ -75,7 +75,7 @@ ScriptedPrinter g_printer;
 // what AbortDoc leaves, and what the end of the page source's job leaves.
 const DWORD kLeftByWork = ERROR_MORE_DATA, kLeftByAbort = ERROR_BUSY, kLeftByEndJob = ERROR_INVALID_DATA;
 
-int Scripted(PrintOutcome::Step step, const char* letter)
+int ScriptedCall(PrintOutcome::Step step, const char* letter)
 {
     ScriptedPrinter& p = g_printer;
     const bool pageCall = step == PrintOutcome::AtStartPage || step == PrintOutcome::AtEndPage;
@@ -95,10 +95,10 @@ int Scripted(PrintOutcome::Step step, const char* letter)
         ::SetLastError(p.error);
     return scripted && p.fails ? 0 : 1;
 }
-int WINAPI ScriptedStartDoc(HDC, const DOCINFOA*) { return Scripted(PrintOutcome::AtStartDoc, "D"); }
-int WINAPI ScriptedStartPage(HDC) { return ++g_printer.current, Scripted(PrintOutcome::AtStartPage, "S"); }
-int WINAPI ScriptedEndPage(HDC) { return Scripted(PrintOutcome::AtEndPage, "E"); }
-int WINAPI ScriptedEndDoc(HDC) { return Scripted(PrintOutcome::AtEndDoc, "F"); }
+int WINAPI ScriptedStartDoc(HDC, const DOCINFOA*) { return ScriptedCall(PrintOutcome::AtStartDoc, "D"); }
+int WINAPI ScriptedStartPage(HDC) { return ++g_printer.current, ScriptedCall(PrintOutcome::AtStartPage, "S"); }
+int WINAPI ScriptedEndPage(HDC) { return ScriptedCall(PrintOutcome::AtEndPage, "E"); }
+int WINAPI ScriptedEndDoc(HDC) { return ScriptedCall(PrintOutcome::AtEndDoc, "F"); }
 int WINAPI ScriptedAbortDoc(HDC)
 {
     g_printer.log += "A";
