@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end under Wine (i686, as operators run it), files far larger than any dump:
 # - a 1000 MB file whose lines end in LF alone (one line for Load, which ends lines only
-#   at CR LF) loads or is refused with "ERROR load file.", and the program lives on;
+#   at CR LF) loads (the 32-bit program has room for files up to about 1.9 GB), and the
+#   program lives on;
 # - loaded, that line prints without being copied (a second copy would not fit);
 # - the next Load works and lets the big line go;
 # - with 600 MB of lines loaded, a cancelled Print and a closed Print Preview leave the
@@ -74,34 +75,32 @@ pid=$(korvex_pid); [ -n "$pid" ]; check "the program runs ($pid)" $?
 repeat_block "$big/lf1000.txt" 1000 'b"".join(b"%079d\n" % i for i in range(16384))' "HUGE LINE START "
 before=$(private_kb)
 result=$(load "$big/lf1000.txt")
-[ "$result" = loaded ] || [ "$result" = "ERROR load file." ]
+[ "$result" = loaded ]
 check "1000 MB in one line: $result" $?
 [ -n "$(korvex_pid)" ] && [ "$(ctl visible)" = 1 ]
 check "the program lives on after it" $?
 
-if [ "$result" = loaded ]; then
-    # The view holds the line once; Print must not need it twice.
-    held=$(private_kb)
-    # The spool folder may hold other jobs' PDFs: ours is the one with the line in it.
-    ctl click 1018
-    ctl dialog ok 15 >/dev/null
-    printed=
-    for _ in $(seq 300); do
-        for f in "$spool"/Korvex*.pdf; do
-            if [ -s "$f" ] && [ -z "$(lpstat -o 2>/dev/null)" ] && pdftotext "$f" - 2>/dev/null | grep -q "HUGE LINE START"; then
-                printed=$f
-            fi
-        done
-        [ -n "$printed" ] && break
-        sleep 0.2
+# The view holds the line once; Print must not need it twice.
+held=$(private_kb)
+# The spool folder may hold other jobs' PDFs: ours is the one with the line in it.
+ctl click 1018
+ctl dialog ok 15 >/dev/null
+printed=
+for _ in $(seq 300); do
+    for f in "$spool"/Korvex*.pdf; do
+        if [ -s "$f" ] && [ -z "$(lpstat -o 2>/dev/null)" ] && pdftotext "$f" - 2>/dev/null | grep -q "HUGE LINE START"; then
+            printed=$f
+        fi
     done
-    [ -n "$printed" ] && [ "$(pdfinfo "$printed" | awk '/^Pages:/ {print $2}')" = 1 ]
-    check "the 1000 MB line prints on one page" $?
-    rm -f "$printed"
-    after=$(private_kb)
-    within_5_percent "$held" "$after"
-    check "printing it held no copy (private memory $((held / 1024)) MB, then $((after / 1024)) MB)" $?
-fi
+    [ -n "$printed" ] && break
+    sleep 0.2
+done
+[ -n "$printed" ] && [ "$(pdfinfo "$printed" | awk '/^Pages:/ {print $2}')" = 1 ]
+check "the 1000 MB line prints on one page" $?
+rm -f "$printed"
+after=$(private_kb)
+within_5_percent "$held" "$after"
+check "printing it held no copy (private memory $((held / 1024)) MB, then $((after / 1024)) MB)" $?
 
 printf 'small 1\r\nsmall 2\r\nsmall 3\r\n' >"$work/small.txt"
 result=$(load "$work/small.txt")
