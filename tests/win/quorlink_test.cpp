@@ -314,15 +314,73 @@ TEST(QuorlinkVariants, ScriptedReportsWhatTheTestSets)
 
 // The ring between the reader thread and ReadComBuffer, under a small capacity so that
 // it wraps and fills constantly: every byte arrives once and in order.
+// On one thread, every edge in turn: full, empty, a write that only partly fits, the
+// contiguous space that ends at the end of the storage, and takes across it. The
+// expected figures are worked out by hand for a ring of 8.
+TEST(QuorlinkRing, WrapsAndFillsAtItsEdgesOnOneThread)
+{
+    static unsigned char storage[8];
+    CByteRing ring(storage, sizeof storage);
+    unsigned char written = 0, taken = 0;  // the stream is 1, 2, 3... as bytes
+    struct Step {
+        char op;  // 'w': write up to n bytes into the contiguous space; 't': take up to n
+        uint32_t n, done, available, contiguous;
+    };
+    const Step steps[] = {
+        {'w', 8, 8, 8, 0},  // fills it exactly
+        {'w', 1, 0, 8, 0},  // nothing fits when full
+        {'t', 3, 3, 5, 3},  // the freed room is at the start of the storage
+        {'w', 5, 3, 8, 0},  // only that room is taken
+        {'t', 8, 8, 0, 5},  // a take across the end of the storage empties it
+        {'w', 8, 5, 5, 3},  // a write stops at the end of the storage
+        {'t', 1, 1, 4, 4},
+        {'w', 4, 4, 8, 0},
+        {'t', 8, 8, 0, 4},  // across the end again, from the middle
+        {'w', 2, 2, 2, 2},
+        {'t', 5, 2, 0, 2},  // asking for more than there is
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(1, step.op) + std::to_string(step.n) + " after byte " + std::to_string(written));
+        uint32_t done = 0;
+        if (step.op == 'w') {
+            uint32_t space = 0;
+            unsigned char* p = ring.WriteSpace(&space);
+            done = step.n < space ? step.n : space;
+            for (uint32_t i = 0; i < done; ++i)
+                p[i] = ++written;
+            EXPECT_TRUE(ring.Commit(done, 0));
+        } else {
+            unsigned char out[16] = {};
+            done = ring.Take(out, step.n);
+            for (uint32_t i = 0; i < done; ++i)
+                EXPECT_EQ(out[i], ++taken) << "byte " << i << " of the take";
+        }
+        EXPECT_EQ(done, step.done);
+        EXPECT_EQ(ring.Available(), step.available);
+        EXPECT_EQ(ring.Free(), 8 - step.available);
+        uint32_t contiguous = 99;
+        ring.WriteSpace(&contiguous);
+        EXPECT_EQ(contiguous, step.contiguous);
+    }
+}
+
+// Two threads through a small ring, each giving up after a deadline rather than waiting
+// for ever on a ring that no longer moves.
 TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
 {
     static unsigned char storage[64];
     CByteRing ring(storage, sizeof storage);
     const uint32_t total = 200000;
+    const ULONGLONG deadline = ::GetTickCount64() + 20000;
+    std::atomic<bool> producerStuck{false};
     std::thread producer([&] {
         uint32_t next = 0;
         unsigned seed = 1;
         while (next < total) {
+            if (::GetTickCount64() > deadline) {
+                producerStuck = true;
+                return;
+            }
             uint32_t space = 0;
             unsigned char* p = ring.WriteSpace(&space);
             seed = seed * 1103515245u + 12345u;
@@ -343,7 +401,7 @@ TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
     bool inOrder = true;
     unsigned char out[50];
     unsigned seed = 2;
-    while (received < total && inOrder) {
+    while (received < total && inOrder && ::GetTickCount64() <= deadline) {
         seed = seed * 1103515245u + 12345u;
         const uint32_t n = ring.Take(out, 1 + (seed >> 16) % 50);
         for (uint32_t i = 0; i < n; ++i)
@@ -353,6 +411,7 @@ TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
             std::this_thread::yield();
     }
     producer.join();
+    EXPECT_FALSE(producerStuck) << "the producer found no room for 20 s";
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(received, total);
     EXPECT_EQ(ring.Available(), 0u);
