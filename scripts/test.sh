@@ -150,7 +150,7 @@ while [ ${#remaining[@]} -gt 0 ]; do
         rc=0; wait "${lane_pid[$name]}" || rc=$?
         echo "######## lane $name"
         cat "$logs/$name.log"
-        sed -n 's/^-- //p' "$logs/$name.log" >"$logs/$name.times"
+        sed -nE 's/^-- (.*: (passed|FAILED) in [0-9]+ s)$/\1/p' "$logs/$name.log" >"$logs/$name.times"
         passed=$((passed + $(grep -c ': passed in ' "$logs/$name.times" || true)))
         lane_failed=$(grep -c ': FAILED in ' "$logs/$name.times" || true)
         if [ $rc -ne 0 ]; then

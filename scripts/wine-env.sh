@@ -135,7 +135,7 @@ wine_scale_grid() {
     for dpi in $dpis; do
         local dir="$KORVEX_ROOT/build/wineprefix-dpi$dpi"
         wine_scale_prefix "$dpi" "$base" "$dir" || { echo "no prefix at $dpi DPI"; status=1; continue; }
-        echo "-- $build at $dpi DPI"
+        echo "$build at $dpi DPI:"
         (
             export WINEPREFIX=$dir
             wine_server_up
