@@ -438,7 +438,7 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
         // The size grip is a scroll bar's width wide: its width at 100 %, scaled.
         RECT client;
         ::GetClientRect(window, &client);
-        const int bar96 = ::MulDiv(::GetSystemMetrics(SM_CXVSCROLL), 96, ScreenDpi());
+        const int bar96 = ::MulDiv(::GetSystemMetrics(SM_CXVSCROLL), 96, systemDpi);
         const int gripLeft = client.right - ::MulDiv(bar96, dpi, 96);
         for (int x : {gripLeft - 1, gripLeft}) {
             const POINT at = ClientPoint(window, x, client.bottom - 1);
