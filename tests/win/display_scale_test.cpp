@@ -1,6 +1,7 @@
 // Display scales: the program's manifest, the scaling arithmetic against the system's
-// own, the skinned buttons' choice among the pictures drawn for each scale, and the
-// main window laid out at the system's scale and after a change of scale.
+// own, a window's own scale, the skinned buttons' choice among the pictures drawn for
+// each scale, and the main window laid out at the system's scale and after a change of
+// scale.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 #include "fw/Gdi.h"
 #include "res/resource.h"
 #include "skin/SkinButton.h"
+#include "support/ExpectedGeometry.h"
 #include "support/MainWindowTest.h"
 #include "support/MouseInput.h"
 #include "support/ScreenImage.h"
@@ -56,8 +58,34 @@ TEST(DisplayScale, ScalingRoundsAsTheSystemsMulDiv)
         for (int n : factors)
             for (int d : factors)
                 EXPECT_EQ(MulDivRound(v, n, d), ::MulDiv(v, n, d)) << v << " * " << n << " / " << d;
-    EXPECT_GT(WindowDpi(nullptr), 0);
-    EXPECT_EQ(WindowDpi(::GetDesktopWindow()), SystemDpi());
+}
+
+// Runs at every display scale: a window's DPI is the system's answer for that window,
+// not the screen's, so a window made while its thread ignores scaling is at 100 % on a
+// screen at any scale. (At 100 % the two agree: the other scales tell them apart.)
+TEST(AtScaleWindowDpi, IsTheWindowsOwnScaleNotTheScreens)
+{
+    const int screen = ScreenDpi();
+    ASSERT_GT(screen, 0);
+    const auto setContext = ExportOf<DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)>(
+        ::GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
+    ASSERT_NE(setContext, nullptr);
+    auto topLevel = [] {
+        return ::CreateWindowExA(0, "STATIC", "dpi", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    };
+    HWND aware = topLevel();
+    const DPI_AWARENESS_CONTEXT before = setContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+    HWND unaware = topLevel();
+    setContext(before);
+    ASSERT_TRUE(aware && unaware);
+    EXPECT_EQ(WindowDpi(aware), screen);
+    EXPECT_EQ(WindowDpi(::GetDesktopWindow()), screen);
+    EXPECT_EQ(WindowDpi(unaware), 96);
+    EXPECT_EQ(WindowDpi(nullptr), screen);
+    EXPECT_EQ(SystemDpi(), screen);
+    ::DestroyWindow(aware);
+    ::DestroyWindow(unaware);
 }
 
 namespace {
@@ -221,7 +249,7 @@ std::set<std::string> LayoutFaults(CReaderDlg& dlg, int dpi, bool captionsAndRow
         RECT rc;
         ::GetClientRect(shown[i], &rc);
         // A check box's caption starts after its box.
-        const int box = ::GetDlgCtrlID(shown[i]) == IDC_UPDATE_BAR ? ScaleForDpi(16, dpi) : 0;
+        const int box = ::GetDlgCtrlID(shown[i]) == IDC_UPDATE_BAR ? ::MulDiv(16, dpi, 96) : 0;
         if (extent.cx + box > rc.right || extent.cy > rc.bottom)
             faults.insert("caption " + Id(shown[i]));
     }
@@ -243,7 +271,8 @@ std::string Listed(const std::set<std::string>& faults)
 }
 
 // Pixels where a skinned button's region and the picture it must have been shaped
-// from disagree: the rendering nearest its size, stretched to it.
+// from disagree: the rendering (100, 150 or 200 %) nearest the smaller of its stretches
+// from the 100 % picture (the smaller rendering on a tie), stretched to it.
 int SkinnedRegionMismatches(HWND button)
 {
     static const UINT renderings[][3] = {{IDB_BUTTON_STRIP, IDB_BUTTON_STRIP_150, IDB_BUTTON_STRIP_200},
@@ -256,7 +285,9 @@ int SkinnedRegionMismatches(HWND button)
     BITMAP bm = {};
     ::GetObjectA(base, sizeof bm, &bm);
     ::DeleteObject(base);
-    const size_t nearest = ClosestRendering(rc.right, rc.bottom, bm.bmWidth / 4, bm.bmHeight, {100, 150, 200});
+    const double stretch = std::min(static_cast<double>(rc.right) / (bm.bmWidth / 4),
+                                    static_cast<double>(rc.bottom) / bm.bmHeight);
+    const size_t nearest = stretch <= 1.25 ? 0 : stretch <= 1.75 ? 1 : 2;
     return RegionMismatches(button, *NormalCell(strip[nearest], rc.right, rc.bottom));
 }
 
@@ -311,7 +342,7 @@ protected:
         // scale (480 x 510 at 96 DPI).
         MINMAXINFO info = {};
         ::SendMessageA(m_dlg->m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-        const int systemDpi = SystemDpi();
+        const int systemDpi = ScreenDpi();
         const double across = std::max(1.0, m_natural.cx / (480.0 * systemDpi / 96));
         const double down = std::max(1.0, m_natural.cy / (510.0 * systemDpi / 96));
         EXPECT_NEAR(info.ptMinTrackSize.x, 420.0 * dpi / 96 * across, 1.0);
@@ -337,7 +368,8 @@ const std::set<std::string> kFaultsAtMinimum96 = {
 
 TEST_F(AtScaleMainWindow, NaturalRestoredAndMinimumLayoutsHoldAtTheSystemsScale)
 {
-    const int dpi = SystemDpi();
+    const int dpi = ScreenDpi();
+    ASSERT_GT(dpi, 0);
     CReaderDlg& dlg = Open();
     EXPECT_EQ(WindowDpi(dlg.m_hWnd), dpi);
     EXPECT_EQ(dlg.CurrentDpi(), dpi);
@@ -376,7 +408,7 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
     CReaderDlg& dlg = Open();
     // Wine's dialog font has no sizes past 150 %: at 200 % the template is laid out as at
     // 150 %, and no layout scaled from it can fit the font of another scale.
-    const int systemDpi = SystemDpi();
+    const int systemDpi = ScreenDpi();
     if (m_natural.cx * 100 < 480 * systemDpi / 96 * 97)
         GTEST_SKIP() << "the dialog's layout did not grow with the " << systemDpi << " DPI scale";
     HWND window = dlg.m_hWnd;
@@ -402,11 +434,12 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
         EXPECT_EQ(dlg.CurrentDpi(), dpi);
         EXPECT_EQ(Listed(LayoutFaults(dlg, dpi, true)), "");
         ExpectScaledPartsAt(dpi);
-        EXPECT_EQ(dlg.View().GetBarThickness(), ScaleForDpi(CDataView::kBarThickness, dpi));
-        // The size grip is a scroll bar's width wide at the new scale.
+        EXPECT_EQ(dlg.View().GetBarThickness(), ::MulDiv(CDataView::kBarThickness, dpi, 96));
+        // The size grip is a scroll bar's width wide: its width at 100 %, scaled.
         RECT client;
         ::GetClientRect(window, &client);
-        const int gripLeft = client.right - SystemMetricForDpi(SM_CXVSCROLL, dpi);
+        const int bar96 = ::MulDiv(::GetSystemMetrics(SM_CXVSCROLL), 96, systemDpi);
+        const int gripLeft = client.right - ::MulDiv(bar96, dpi, 96);
         for (int x : {gripLeft - 1, gripLeft}) {
             const POINT at = ClientPoint(window, x, client.bottom - 1);
             const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
@@ -448,7 +481,7 @@ TEST_F(AtScaleMainWindow, AChangeOfScaleRemakesFontsLayoutAndPicturesAndComesBac
 TEST_F(AtScaleMainWindow, AChangeOfScaleWhileMinimizedRestoresAtTheSuggestedSizeLaidOutForIt)
 {
     CReaderDlg& dlg = Open();
-    const int systemDpi = SystemDpi();
+    const int systemDpi = ScreenDpi();
     if (m_natural.cx * 100 < 480 * systemDpi / 96 * 97)
         GTEST_SKIP() << "the dialog's layout did not grow with the " << systemDpi << " DPI scale";
     HWND window = dlg.m_hWnd;

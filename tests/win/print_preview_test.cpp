@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "core/AppSettings.h"
-#include "core/DpiScale.h"
 #include "app/ReaderApp.h"
 #include "core/UiText.h"
 #include "fw/App.h"
@@ -24,6 +23,7 @@
 #include "print/MyPreviewView.h"
 #include "print/MyPrintPreview.h"
 #include "res/resource.h"
+#include "support/ExpectedGeometry.h"
 #include "support/MainWindowTest.h"
 #include "support/PreviewSupport.h"
 #include "support/ScreenImage.h"
@@ -235,14 +235,34 @@ TEST_F(PrintPreviewTest, PagingStopsAtTheEndsInOneAndTwoPageLayouts)
     EXPECT_EQ(view->GetCurrentPage(), 3u);
 }
 
+namespace print_preview_test {
+// The width of a page on the screen (its frame and shadow included) at each zoom state,
+// for a view at `dpi` whose client area was `client` while it showed one page at a
+// time: the paper fitted into the room the gaps leave, halfway from there to the
+// paper's own size, that size, then one and a half, two and a half and four times it.
+std::vector<double> PageWidths(const RECT& client, int dpi)
+{
+    const SIZE paper = DefaultPaper();  // hundredths of a millimetre
+    const double width = paper.cx * dpi / 2540.0, height = paper.cy * dpi / 2540.0;
+    const int gap = ::MulDiv(8, dpi, 96), edge = 3 * std::max(1, ::MulDiv(1, dpi, 96));
+    const double fit = std::min((client.right - 2 * gap) / width, (client.bottom - 2 * gap) / height);
+    std::vector<double> widths;
+    for (double scale : {fit, (fit + 1) / 2, 1.0, 1.5, 2.5, 4.0})
+        widths.push_back(scale * width + edge);
+    return widths;
+}
+}  // namespace print_preview_test
+
 // Runs at every display scale: the toolbar's buttons keep their captions and their
 // order, and the room round the pages, their frame and shadow grow with the scale.
 class AtScalePreview : public PrintPreviewTest {};
 
 TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
 {
-    const int dpi = SystemDpi();
-    const int gap = ScaleForDpi(8, dpi), line = std::max(1, ScaleForDpi(1, dpi));
+    // Sizes at 100 %, scaled by the screen's ratio to it.
+    const int dpi = ScreenDpi();
+    ASSERT_GT(dpi, 0);
+    const int gap = ::MulDiv(8, dpi, 96), line = std::max(1, ::MulDiv(1, dpi, 96));
     AddLines(200);  // three pages
     CMyPreviewView* view = OpenPreview();
     ASSERT_NE(view, nullptr);
@@ -273,7 +293,7 @@ TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
         // Room for the button's edges (two lines each side) round the caption.
         EXPECT_LE(caption.right + 4 * line, r.right - r.left) << text;
         EXPECT_LE(caption.bottom + 2 * line, r.bottom - r.top) << text;
-        EXPECT_GE(r.bottom - r.top, ScaleForDpi(18, dpi)) << "as tall as the scale makes it";
+        EXPECT_GE(r.bottom - r.top, ::MulDiv(18, dpi, 96)) << "as tall as the scale makes it";
     }
     EXPECT_EQ(placed.size(), 7u);
 
@@ -303,14 +323,15 @@ TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
     EXPECT_EQ(shown->At(page.right - 1, page.top + 2 * line), shadow);
     EXPECT_EQ(shown->At(page.right - 1, page.top + 2 * line - 1), Pixel(::GetSysColor(COLOR_APPWORKSPACE)));
 
-    // Zoomed: the page starts a gap from the corner and ends its frame and shadow on.
+    // Zoomed one step: the page starts a gap from the corner, halfway between the fitted
+    // page and the paper's size.
+    const double halfway = print_preview_test::PageWidths(ClientOf(view), dpi)[1];
     Command(ID_PREVIEW_ZOOMIN);
     Paint(view);
-    const CMyPreviewView::PageInfo& zoomed = view->GetPageInfo(0);
-    EXPECT_EQ(zoomed.rectScreen.left, gap);
-    EXPECT_EQ(zoomed.rectScreen.top, gap);
-    EXPECT_EQ(zoomed.rectScreen.right - zoomed.rectScreen.left,
-              ::MulDiv(zoomed.sizeUnscaled.cx, zoomed.sizeScaleRatio.num, zoomed.sizeScaleRatio.den) + 3 * line);
+    const RECT zoomed = view->GetPageInfo(0).rectScreen;
+    EXPECT_EQ(zoomed.left, gap);
+    EXPECT_EQ(zoomed.top, gap);
+    EXPECT_NEAR(zoomed.right - zoomed.left, halfway, 2);
 }
 
 // Many pages, two shown: every input ends on the last pair (the last two pages side
@@ -674,7 +695,9 @@ TEST_F(PrintPreviewTest, SixClicksOnAPageGoThroughEveryZoomAndBack)
     Paint(view);
     EXPECT_FALSE(::IsWindowEnabled(Button(ID_PREVIEW_ZOOMOUT)));
     const RECT fitted = view->GetPageInfo(0).rectScreen;
-    int lastWidth = fitted.right - fitted.left;
+    const std::vector<double> widths = print_preview_test::PageWidths(ClientOf(view), ScreenDpi());
+    ASSERT_LT(widths[0], widths[2]) << "the test's window is smaller than the paper";
+    EXPECT_NEAR(fitted.right - fitted.left, widths[0], 2);
     for (UINT state = 1; state <= 6; ++state) {
         SCOPED_TRACE(state);
         // Click on the middle of the page as it is shown now.
@@ -687,10 +710,7 @@ TEST_F(PrintPreviewTest, SixClicksOnAPageGoThroughEveryZoomAndBack)
         Paint(view);
         EXPECT_EQ(view->GetZoomState(), state % 6);
         page = view->GetPageInfo(0).rectScreen;
-        if (state < 6) {
-            EXPECT_GT(page.right - page.left, lastWidth);  // every state shows the page larger
-            lastWidth = page.right - page.left;
-        }
+        EXPECT_NEAR(page.right - page.left, widths[state % 6], 2);
         EXPECT_EQ(::IsWindowEnabled(Button(ID_PREVIEW_ZOOMIN)) != 0, state % 6 != 5);
         EXPECT_EQ(::IsWindowEnabled(Button(ID_PREVIEW_ZOOMOUT)) != 0, state % 6 != 0);
         if (state == 5) {

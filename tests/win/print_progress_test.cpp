@@ -1,12 +1,15 @@
 // Long work seen by the operator: the printing box of a direct print (document, page
 // being printed, Cancel) owned by the window that printed, which waits for it, what a
-// print that fails tells, and the wait cursor while a file loads or saves.
+// print that fails tells, the pages a report takes, and the wait cursor while a file
+// loads or saves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +23,7 @@
 #include "print/MyPrintPreview.h"
 #include "print/MyReport.h"
 #include "res/resource.h"
+#include "support/ExpectedGeometry.h"
 #include "support/MainWindowTest.h"
 #include "support/PreviewSupport.h"
 #include "support/WinTestSupport.h"
@@ -181,25 +185,13 @@ protected:
         report.SetHeader("", "Korvex", "Pag. ", true);
         report.SetLines(Lines(lines));
     }
-    // The lines a page of that report holds on the default printer.
-    int LinesPerPage()
+    // The lines a page of that report holds, from the default printer's paper and the
+    // view's font.
+    int LinesPerPage() const
     {
-        PRINTDLGA pd = {sizeof pd};
-        pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-        if (!::PrintDlgA(&pd))
-            return 0;
-        int fits = 1, over = 400;
-        while (over - fits > 1) {
-            const int mid = (fits + over) / 2;
-            CMyReport report;
-            Prepare(report, mid, "measure");
-            (report.BeginJob(pd.hDC) == 1 ? fits : over) = mid;
-            report.EndJob();
-        }
-        ::DeleteDC(pd.hDC);
-        ::GlobalFree(pd.hDevMode);
-        ::GlobalFree(pd.hDevNames);
-        return fits;
+        LOGFONTA font;
+        ::GetObjectA(m_dlg->View().GetFontHandle(), sizeof font, &font);
+        return ReportLinesPerPage(font, m_dlg->View().GetListFont().size);
     }
 
     // Runs `print` while a helper thread presses OK in the printer dialog and reads the
@@ -391,6 +383,47 @@ TEST_F(PrintProgressTest, AStoppedPrintLeavesNothingPrintedAndThePrintThatFollow
     for (const std::string& document : stopped)
         EXPECT_TRUE(WaitForPdf(document, 0).empty()) << document << " was printed";
     EXPECT_EQ(QueuedPrintJobs(), 0);
+}
+
+// The report's pages follow from the default printer's paper and the body font: the L
+// lines a page holds there fill one page, one more starts a second, 2L fill two and
+// 2L + 1 need three; at the smallest size, the default size (0) and a character height
+// (a negative size, taken as points).
+TEST(ReportPages, FollowFromThePaperAndTheBodyFont)
+{
+    PRINTDLGA pd = {};
+    pd.lStructSize = sizeof pd;
+    pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+    ASSERT_TRUE(::PrintDlgA(&pd)) << "no default printer";
+    LOGFONTA font = {};
+    font.lfCharSet = DEFAULT_CHARSET;
+    std::strcpy(font.lfFaceName, "Courier New");
+    const struct {
+        int size, points;
+    } sizes[] = {{1, 1}, {0, 10}, {-13, 13}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.size);
+        const int perPage = ReportLinesPerPage(font, s.points);
+        ASSERT_GT(perPage, 1);
+        const struct {
+            int lines, pages;
+        } counts[] = {{perPage, 1}, {perPage + 1, 2}, {2 * perPage, 2}, {2 * perPage + 1, 3}};
+        for (const auto& c : counts) {
+            CLineStore store;
+            for (int i = 0; i < c.lines; ++i)
+                store.AddLine("TOTALE");
+            CMyReport report;
+            report.SetupPageDefaults();
+            report.SetBodyFont(font, RGB(0, 0, 0), s.size);
+            report.SetHeader("", "Korvex", "Pag. ", true);
+            report.SetLines(store);
+            EXPECT_EQ(report.BeginJob(pd.hDC), c.pages) << c.lines << " lines";
+            report.EndJob();
+        }
+    }
+    ::DeleteDC(pd.hDC);
+    ::GlobalFree(pd.hDevMode);
+    ::GlobalFree(pd.hDevNames);
 }
 
 // Each printing call that fails ends the job there: no page is started after it, the
