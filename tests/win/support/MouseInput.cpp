@@ -53,9 +53,19 @@ void ClickAt(POINT p)
 void DragFromAnotherThread(POINT from, POINT to, int steps)
 {
     std::atomic<bool> done{false};
+    const DWORD windowThread = ::GetCurrentThreadId();
     std::thread mouse([&] {
         MouseTo(from);
         LeftButton(true);
+        // The moves start once the press has been taken: the system's loop or the
+        // program's own drag holds the capture then. (On a busy machine a move sent
+        // before that counts as part of the press.)
+        for (int waited = 0; waited < 1000; waited += 5) {
+            GUITHREADINFO info = {sizeof info};
+            if (::GetGUIThreadInfo(windowThread, &info) && info.hwndCapture)
+                break;
+            ::Sleep(5);
+        }
         for (int i = 1; i <= steps; ++i) {
             ::Sleep(20);
             MouseTo({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
