@@ -323,6 +323,68 @@ TEST(RegisterSimulator, IdlesWithoutSpinningAndStopsOnSignals)
     EXPECT_FALSE(sim.LinkExists());
 }
 
+// Reads what the port holds now, without waiting; false when the other end has hung up.
+bool ReadWaiting(int fd, std::string* got)
+{
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        got->append(buffer, static_cast<size_t>(n));
+    return n < 0 && errno == EAGAIN;
+}
+
+// The adapter is pulled out right after the first chunk, which a reader that looks only
+// every 100 ms has not taken yet: the simulator waits for it before it hangs up. The
+// adapter comes back holding the next bytes or not, with the register sending on at
+// once or waiting for the reader; either way the reader gets the whole dump in order.
+TEST(RegisterSimulator, UnplugLosesNoByteAndComesBackAsAsked)
+{
+    const struct {
+        std::vector<std::string> replug;
+        size_t holding;
+        bool sendsAtOnce;
+    } cases[] = {
+        {{}, 0, false},
+        {{"--replug-no-wait"}, 0, true},
+        {{"--replug-holding", "1"}, 1, false},
+        {{"--replug-holding", "8192", "--replug-no-wait"}, 8192, true},
+    };
+    const std::string expected = CFiscalDump::Encode(CFiscalDump(1).FirstLines(700), LineEnd::Cr);
+    ASSERT_GT(expected.size(), 8192u + 4096u);
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--generate", "700", "--wait-open", "--open-delay", "300", "--bps",
+                                         "0", "--chunk", "40:40", "--unplug", "40:200", "--once-then-exit"};
+        args.insert(args.end(), c.replug.begin(), c.replug.end());
+        Simulator sim(args);
+        ASSERT_TRUE(sim.WaitForLink());
+        int fd = OpenPort(sim.Link());
+        ASSERT_GE(fd, 0);
+        std::string got;
+        long arrivedAtOnce = -1;  // what the port held 100 ms after it came back
+        for (const long long end = NowMs() + 10000; got.size() < expected.size() && NowMs() < end;) {
+            usleep(100000);
+            if (ReadWaiting(fd, &got))
+                continue;
+            close(fd);
+            if (arrivedAtOnce >= 0)
+                break;  // the adapter comes back once; now the simulator has ended
+            while ((fd = OpenPort(sim.Link())) < 0 && NowMs() < end)
+                usleep(10000);
+            usleep(100000);
+            const size_t before = got.size();
+            ReadWaiting(fd, &got);
+            arrivedAtOnce = static_cast<long>(got.size() - before);
+        }
+        const std::string name = "replug options:" + ::testing::PrintToString(c.replug);
+        EXPECT_TRUE(SameBytes(got, expected)) << name;
+        if (c.sendsAtOnce)
+            EXPECT_GT(arrivedAtOnce, static_cast<long>(c.holding)) << name;
+        else
+            EXPECT_EQ(arrivedAtOnce, static_cast<long>(c.holding)) << name;
+        close(fd);
+    }
+}
+
 TEST(RegisterSimulator, RefusesBadCommandLines)
 {
     EXPECT_EQ(RunToExit({"--generate", "5", "--chunk", "5:2"}), 2);
@@ -331,4 +393,5 @@ TEST(RegisterSimulator, RefusesBadCommandLines)
     EXPECT_EQ(RunToExit({"--generate", "0"}), 2);
     EXPECT_EQ(RunToExit({"--generate", "5", "--line-end", "lf"}), 2);
     EXPECT_EQ(RunToExit({"--generate", "5", "--bps"}), 2);
+    EXPECT_EQ(RunToExit({"--generate", "5", "--unplug", "9:9", "--replug-holding", "8193"}), 2);
 }
