@@ -43,12 +43,18 @@ done
 "$root/scripts/setup-printer.sh"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/regsim-env.sh"
-trap 'regsim_stop "$root/build/regsim/com8"; wine_env_down' EXIT
+trap 'regsim_stop "$root/build/regsim/com8" "$root/build/regsim/com7"; wine_env_down' EXIT
 wine_env_up
-# The library's serial tests read the sample dump from a simulated register on COM8.
+# The library's serial tests read the sample dump from a simulated register on COM8,
+# and across a replug from one on COM7 whose adapter is pulled out in the middle of
+# each dump and comes back holding the next 4 KB, the register sending on at once. That
+# port names the simulator's symlink itself, so that Wine finds the device that returns.
 regsim_up 8 "$root/build/regsim/com8" --file "$root/samples/fiscal_dump.bin" \
     --wait-open --repeat --bps 11520 --chunk 1:200 || { status=1 failed=$((failed + 1)); }
-export KORVEX_TEST_COM=8 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
+regsim_start "$root/build/regsim/com7" --file "$root/samples/fiscal_dump.bin" --wait-open --repeat \
+    --bps 11520 --chunk 1:200 --unplug 6000:600 --replug-no-wait --replug-holding 4096 &&
+    wine_map_com_as_named 7 "$root/build/regsim/com7" && wine_server_up || { status=1 failed=$((failed + 1)); }
+export KORVEX_TEST_COM=8 KORVEX_TEST_REPLUG_COM=7 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
 for arch in i686 x86_64; do
     run ctest --test-dir "build/$arch" --output-on-failure --timeout 300
 done
@@ -57,7 +63,8 @@ for arch in i686 x86_64; do
     run wine_scale_grid "build/$arch"
 done
 regsim_down 8 "$root/build/regsim/com8"
-unset KORVEX_TEST_COM KORVEX_TEST_DUMP
+regsim_down 7 "$root/build/regsim/com7"
+unset KORVEX_TEST_COM KORVEX_TEST_REPLUG_COM KORVEX_TEST_DUMP
 for t in "$root"/tests/e2e/*.sh; do
     if [ -f "$t" ]; then run bash "$t"; fi
 done

@@ -42,9 +42,14 @@ xvfb_up() {
 
 # Maps a device (a pty or /dev/ttyUSB0) as COMn; Wine reads the mapping when its
 # server starts, so the server is restarted.
-wine_map_com() {
-    local n=$1 dev=$2
-    wine_reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$(readlink -f "$dev")" /f
+wine_map_com() { wine_map_com_as_named "$1" "$(readlink -f "$2")"; }
+
+# Maps the path as it is named, without following a symlink: Wine looks the path up
+# at each open of the port, so it finds the device that the simulator publishes anew
+# after an unplug (or an adapter that a /dev/serial/by-id/ name follows).
+wine_map_com_as_named() {
+    local n=$1 path; path=$(realpath -s "$2")
+    wine_reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$path" /f
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
 }
