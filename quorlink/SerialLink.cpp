@@ -289,9 +289,9 @@ void CSerialLink::RunReader(unsigned session)
     int status = QUORLINK_ERR_OPEN_FAILED;
     HANDLE port = OpenPortAs(session, &status);
     if (port) {
-        // What waited in the port before the operator's Start is not part of the run.
-        // (When the device comes back after a loss, what it holds is: that reopen keeps
-        // every byte.)
+        // Bytes that waited in the port before the operator's Start are not part of this
+        // run. (When the device comes back after a loss, the reopen below keeps every
+        // byte it holds: those are.)
         PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
         HANDLE empty = nullptr;
         if (!m_port.compare_exchange_strong(empty, port)) {

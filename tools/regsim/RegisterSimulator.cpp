@@ -230,6 +230,7 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
             watchReader = m_options.waitOpen && !m_options.replugNoWait;
             if (m_options.bytesPerSecond > 0)  // go on at the pace, without a burst
                 start = NowNs() - static_cast<long long>(pos) * 1000000000LL / m_options.bytesPerSecond;
+            continue;  // the adapter may have come back holding all the rest
         }
         if (m_options.waitOpen && !watchReader)
             watchReader = ReaderPresent();
@@ -270,6 +271,10 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
         if ((revents & POLLHUP) && !SleepMs(kOpenPollMs))
             return SendResult::Stopped;
     }
+    // Everything went out before the reader came back for it: the pass is not over (nor
+    // the reader gone) until it has the port open again.
+    if (m_options.waitOpen && !watchReader && !WaitForReader())
+        return SendResult::Stopped;
     return SendResult::Complete;
 }
 
@@ -309,8 +314,13 @@ bool CRegisterSimulator::WaitUntilTaken()
 {
     // Closing the master hangs up the other end and throws away what it has not read,
     // so wait (5 s at most) until the reader has taken every byte written, or has gone.
-    for (int i = 0; i < 250; ++i) {
-        if ((m_options.waitOpen && !ReaderPresent()) || UnreadBytes() <= 0)
+    // A read at the moment of a check can empty that side just before the kernel hands
+    // it the next bytes: it counts as empty only when it is so twice, 20 ms apart.
+    for (int i = 0, empty = 0; i < 250; ++i) {
+        if (m_options.waitOpen && !ReaderPresent())
+            return true;
+        empty = UnreadBytes() > 0 ? 0 : empty + 1;
+        if (empty == 2)
             return true;
         if (!SleepMs(20))
             return false;
