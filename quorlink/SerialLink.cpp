@@ -137,7 +137,6 @@ bool CSerialLink::Configure(HANDLE port, int baud)
     if (!SetCommTimeouts(port, &timeouts))
         return false;
     SetupComm(port, 65536, 4096);
-    PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
     return true;
 }
 
@@ -290,6 +289,10 @@ void CSerialLink::RunReader(unsigned session)
     int status = QUORLINK_ERR_OPEN_FAILED;
     HANDLE port = OpenPortAs(session, &status);
     if (port) {
+        // Bytes that waited in the port before the operator's Start are not part of this
+        // run. (When the device comes back after a loss, the reopen below keeps every
+        // byte it holds: those are.)
+        PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
         HANDLE empty = nullptr;
         if (!m_port.compare_exchange_strong(empty, port)) {
             CloseHandle(port);

@@ -323,6 +323,71 @@ TEST(RegisterSimulator, IdlesWithoutSpinningAndStopsOnSignals)
     EXPECT_FALSE(sim.LinkExists());
 }
 
+// Reads what the port holds now, without waiting; false when the other end has hung up.
+bool ReadWaiting(int fd, std::string* got)
+{
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        got->append(buffer, static_cast<size_t>(n));
+    return n < 0 && errno == EAGAIN;
+}
+
+// The adapter is pulled out right after the first chunk, which a reader that looks only
+// every 100 ms has not taken yet: the simulator waits for it before it hangs up. The
+// adapter comes back holding the next bytes or not, with the register sending on at
+// once or waiting for the reader; either way the reader gets the whole dump in order,
+// also when the adapter held all the rest and the simulator is to exit once it is read.
+TEST(RegisterSimulator, UnplugLosesNoByteAndComesBackAsAsked)
+{
+    const std::string expected = CFiscalDump::Encode(CFiscalDump(1).FirstLines(700), LineEnd::Cr);
+    ASSERT_GT(expected.size(), 8192u + 4096u);
+    const std::string nearTheEnd = std::to_string(expected.size() - 100) + ":200";
+    const struct {
+        std::vector<std::string> args;
+        long atOnce;  // what the port holds 100 ms after it came back...
+        bool orMore;  // ... or at least one byte more
+    } cases[] = {
+        {{"--unplug", "40:200"}, 0, false},
+        {{"--unplug", "40:200", "--replug-no-wait"}, 0, true},
+        {{"--unplug", "40:200", "--replug-holding", "1"}, 1, false},
+        {{"--unplug", "40:200", "--replug-holding", "8192", "--replug-no-wait"}, 8192, true},
+        {{"--unplug", nearTheEnd, "--replug-holding", "8192", "--replug-no-wait"}, 100, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--generate", "700", "--wait-open", "--open-delay", "300", "--bps",
+                                         "0", "--chunk", "40:40", "--once-then-exit"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Simulator sim(args);
+        ASSERT_TRUE(sim.WaitForLink());
+        int fd = OpenPort(sim.Link());
+        ASSERT_GE(fd, 0);
+        std::string got;
+        long atOnce = -1;
+        for (const long long end = NowMs() + 10000; got.size() < expected.size() && NowMs() < end;) {
+            usleep(100000);
+            if (ReadWaiting(fd, &got))
+                continue;
+            close(fd);
+            if (atOnce >= 0)
+                break;  // the adapter comes back once; now the simulator has ended
+            while ((fd = OpenPort(sim.Link())) < 0 && NowMs() < end)
+                usleep(10000);
+            usleep(100000);
+            const size_t before = got.size();
+            ReadWaiting(fd, &got);
+            atOnce = static_cast<long>(got.size() - before);
+        }
+        const std::string name = ::testing::PrintToString(c.args);
+        EXPECT_TRUE(SameBytes(got, expected)) << name;
+        if (c.orMore)
+            EXPECT_GT(atOnce, c.atOnce) << name;
+        else
+            EXPECT_EQ(atOnce, c.atOnce) << name;
+        close(fd);
+    }
+}
+
 TEST(RegisterSimulator, RefusesBadCommandLines)
 {
     EXPECT_EQ(RunToExit({"--generate", "5", "--chunk", "5:2"}), 2);
@@ -331,4 +396,5 @@ TEST(RegisterSimulator, RefusesBadCommandLines)
     EXPECT_EQ(RunToExit({"--generate", "0"}), 2);
     EXPECT_EQ(RunToExit({"--generate", "5", "--line-end", "lf"}), 2);
     EXPECT_EQ(RunToExit({"--generate", "5", "--bps"}), 2);
+    EXPECT_EQ(RunToExit({"--generate", "5", "--unplug", "9:9", "--replug-holding", "8193"}), 2);
 }

@@ -1,7 +1,8 @@
 // Our Quorlink.dll and its test variants, loaded the way the program loads them: by
 // LoadLibrary and GetProcAddress of every export name. With KORVEX_TEST_COM set (a COM
 // number mapped to korvex-regsim sending KORVEX_TEST_DUMP on every open), the library
-// also reads a real dump over a serial line.
+// also reads a real dump over a serial line; with KORVEX_TEST_REPLUG_COM (the same, but
+// the adapter is pulled out in the middle of each dump), across a replug.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -423,12 +424,14 @@ TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
 namespace {
 class QuorlinkSerial : public ::testing::Test {
 protected:
+    virtual const char* PortVariable() const { return "KORVEX_TEST_COM"; }
+
     void SetUp() override
     {
-        const char* com = std::getenv("KORVEX_TEST_COM");
+        const char* com = std::getenv(PortVariable());
         const char* dump = std::getenv("KORVEX_TEST_DUMP");
         if (!com || !dump)
-            GTEST_SKIP() << "KORVEX_TEST_COM / KORVEX_TEST_DUMP not set";
+            GTEST_SKIP() << PortVariable() << " / KORVEX_TEST_DUMP not set";
         m_port = std::atoi(com);
         FILE* f = std::fopen(dump, "rb");
         ASSERT_NE(f, nullptr) << dump;
@@ -586,4 +589,38 @@ TEST_F(QuorlinkSerial, OpenWhileOpenStartsAfresh)
     EXPECT_TRUE(got == m_expected);
     EXPECT_EQ(e.close(0), QUORLINK_OK);
     EXPECT_EQ(e.close(0), QUORLINK_OK);
+}
+
+// --- Across a replug: korvex-regsim on KORVEX_TEST_REPLUG_COM pulls the adapter out in
+// the middle of every dump; the adapter comes back already holding the next bytes, and
+// the register sends on at once, before the library has opened the port again.
+
+namespace {
+class QuorlinkReplug : public QuorlinkSerial {
+protected:
+    const char* PortVariable() const override { return "KORVEX_TEST_REPLUG_COM"; }
+};
+
+// Where two byte strings first differ, without printing thousands of bytes.
+::testing::AssertionResult SameBytes(const std::vector<unsigned char>& got,
+                                     const std::vector<unsigned char>& expected)
+{
+    if (got == expected)
+        return ::testing::AssertionSuccess();
+    const size_t at = static_cast<size_t>(
+        std::mismatch(got.begin(), got.begin() + std::min(got.size(), expected.size()), expected.begin()).first -
+        got.begin());
+    return ::testing::AssertionFailure() << got.size() << " bytes instead of " << expected.size()
+                                         << ", first difference at offset " << at;
+}
+}  // namespace
+
+TEST_F(QuorlinkReplug, DeliversWhatWaitedInTheReturningPortAndWhatFollowed)
+{
+    Entry e(m_lib);
+    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
+    bool within = false;
+    const std::vector<unsigned char> got = ReadDump(512, 50, &within);
+    EXPECT_TRUE(within);
+    EXPECT_TRUE(SameBytes(got, m_expected));
 }

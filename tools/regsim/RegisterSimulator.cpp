@@ -216,17 +216,25 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
     m_sent = 0;
     int chunkLeft = NextChunk();
     bool unplugged = m_options.unplugAt < 0;
+    // Whether a reader closing the port ends this pass.
+    bool watchReader = m_options.waitOpen;
     while (pos < m_stream.size()) {
         if (g_stopRequested)
             return SendResult::Stopped;
         if (!unplugged && pos >= static_cast<size_t>(m_options.unplugAt)) {
             unplugged = true;
-            if (!Unplug())
+            if (!Unplug(&pos))
                 return SendResult::Stopped;
+            // A register that did not wait for the reader to come back: the port is
+            // watched again once the reader has it open.
+            watchReader = m_options.waitOpen && !m_options.replugNoWait;
             if (m_options.bytesPerSecond > 0)  // go on at the pace, without a burst
                 start = NowNs() - static_cast<long long>(pos) * 1000000000LL / m_options.bytesPerSecond;
+            continue;  // the adapter may have come back holding all the rest
         }
-        if (m_options.waitOpen && !ReaderPresent())
+        if (m_options.waitOpen && !watchReader)
+            watchReader = ReaderPresent();
+        else if (watchReader && !ReaderPresent())
             return SendResult::ReaderLeft;
         if (m_options.bytesPerSecond > 0) {
             const long long due =
@@ -237,7 +245,7 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
                 short revents = 0;
                 // Sleeping on the master wakes at once if the reader closes; with nobody
                 // there (no --wait-open) a hang-up is the normal state, so plain sleep.
-                if (m_options.waitOpen ? !Wait(0, ms, &revents) : !SleepMs(ms))
+                if (watchReader ? !Wait(0, ms, &revents) : !SleepMs(ms))
                     return SendResult::Stopped;
                 continue;
             }
@@ -263,6 +271,10 @@ CRegisterSimulator::SendResult CRegisterSimulator::SendDump()
         if ((revents & POLLHUP) && !SleepMs(kOpenPollMs))
             return SendResult::Stopped;
     }
+    // Everything went out before the reader came back for it: the pass is not over (nor
+    // the reader gone) until it has the port open again.
+    if (m_options.waitOpen && !watchReader && !WaitForReader())
+        return SendResult::Stopped;
     return SendResult::Complete;
 }
 
@@ -287,6 +299,10 @@ int CRegisterSimulator::UnreadBytes() const
     const int slave = open(m_slaveName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (slave < 0)
         return -1;
+    // A write reaches the reader's side a moment later, through a kernel worker; a poll
+    // of that side finishes the hand-over, so that the count includes every byte written.
+    pollfd p = {slave, POLLIN, 0};
+    poll(&p, 1, 0);
     int n = -1;
     if (ioctl(slave, TIOCINQ, &n) != 0)
         n = -1;
@@ -294,27 +310,29 @@ int CRegisterSimulator::UnreadBytes() const
     return n;
 }
 
-bool CRegisterSimulator::Drain()
+bool CRegisterSimulator::WaitUntilTaken()
 {
     // Closing the master hangs up the other end and throws away what it has not read,
-    // so wait until the reader has taken everything (or has gone).
-    for (int empty = 0; empty < 3;) {
+    // so wait (5 s at most) until the reader has taken every byte written, or has gone.
+    // A read at the moment of a check can empty that side just before the kernel hands
+    // it the next bytes: it counts as empty only when it is so twice, 20 ms apart.
+    for (int i = 0, empty = 0; i < 250; ++i) {
         if (m_options.waitOpen && !ReaderPresent())
             return true;
         empty = UnreadBytes() > 0 ? 0 : empty + 1;
-        if (!SleepMs(50))
+        if (empty == 2)
+            return true;
+        if (!SleepMs(20))
             return false;
     }
     return true;
 }
 
-bool CRegisterSimulator::Unplug()
+bool CRegisterSimulator::Unplug(size_t* pos)
 {
     // What the reader has not taken yet would be lost with the pty: let it arrive first.
-    for (int i = 0; i < 250 && UnreadBytes() > 0; ++i) {
-        if (!SleepMs(20))
-            return false;
-    }
+    if (!WaitUntilTaken())
+        return false;
     // The adapter goes: the reader's end hangs up and the port's name disappears.
     Unpublish();
     close(m_master);
@@ -322,11 +340,25 @@ bool CRegisterSimulator::Unplug()
     Log("unplugged");
     if (!SleepMs(m_options.unplugMs))
         return false;
-    // It comes back as a new device under the same name.
-    if (!CreatePty() || !Publish())
+    // It comes back as a new device under the same name, holding what the register sent
+    // while it was away (written before the name is published, so that it is there
+    // before anyone can open the port).
+    if (!CreatePty())
         return false;
-    Log("plugged in again");
-    if (!m_options.waitOpen)
+    const size_t held = std::min(static_cast<size_t>(m_options.replugHolding), m_stream.size() - *pos);
+    for (const size_t end = *pos + held; *pos < end;) {
+        const ssize_t n = write(m_master, m_stream.data() + *pos, end - *pos);
+        if (n <= 0) {
+            Log("the new pty does not take %zu bytes: %s", held, std::strerror(errno));
+            return false;
+        }
+        *pos += static_cast<size_t>(n);
+    }
+    m_sent = *pos;
+    if (!Publish())
+        return false;
+    Log("plugged in again, holding %zu bytes", held);
+    if (!m_options.waitOpen || m_options.replugNoWait)
         return true;
     return WaitForReader() && (WaitWhileReaderStays(m_options.openDelayMs) || !g_stopRequested);
 }
@@ -369,7 +401,7 @@ int CRegisterSimulator::Run()
         }
         Log("dump sent");
         if (m_options.onceThenExit) {
-            Drain();
+            WaitUntilTaken();
             break;
         }
         if (!m_options.repeat) {

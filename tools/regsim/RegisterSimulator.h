@@ -20,6 +20,8 @@ struct SimOptions {
     int openDelayMs = 300;    // after an open, leave the reader time to set up the port
     long unplugAt = -1;       // after this many bytes of each dump, the adapter is pulled out
     int unplugMs = 0;         // ... and plugged in again after this long
+    bool replugNoWait = false;  // ... and the register sends on at once, reader or not
+    int replugHolding = 0;    // ... holding this many bytes of the dump already
     bool quiet = false;
 };
 
@@ -52,8 +54,8 @@ private:
     SendResult SendDump();
     void DiscardUnread();
     int UnreadBytes() const;
-    bool Drain();
-    bool Unplug();
+    bool WaitUntilTaken();
+    bool Unplug(size_t* pos);
     int NextChunk();
     void Log(const char* format, ...) const;
 

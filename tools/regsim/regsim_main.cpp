@@ -26,6 +26,8 @@ const char kUsage[] =
     "  --open-delay MS     then wait MS so the reader can set up the port (default 300)\n"
     "  --repeat            send the dump again at every new open (implies --wait-open)\n"
     "  --unplug AT:MS      pull the adapter out after AT bytes of each dump, back after MS\n"
+    "  --replug-no-wait    then send on at once, without waiting for the reader to open it\n"
+    "  --replug-holding N  the adapter comes back holding the next N bytes (at most 8192)\n"
     "  --once-then-exit    exit once one dump has been read (status 3: port closed mid-dump)\n"
     "  --quiet             no progress messages\n";
 
@@ -63,6 +65,8 @@ int main(int argc, char** argv)
             options.waitOpen = true;
         } else if (arg == "--repeat") {
             options.repeat = true;
+        } else if (arg == "--replug-no-wait") {
+            options.replugNoWait = true;
         } else if (arg == "--once-then-exit") {
             options.onceThenExit = true;
         } else if (arg == "--quiet") {
@@ -112,6 +116,10 @@ int main(int argc, char** argv)
                 return Usage("--unplug needs AT:MS, a byte count and milliseconds");
             options.unplugAt = at;
             options.unplugMs = static_cast<int>(n);
+        } else if (arg == "--replug-holding") {
+            if (!ToNumber(value, 0, 8192, &n))
+                return Usage("--replug-holding needs a byte count of at most 8192");
+            options.replugHolding = static_cast<int>(n);
         } else if (arg == "--open-delay") {
             if (!ToNumber(value, 0, 60000, &n))
                 return Usage("--open-delay needs milliseconds");
