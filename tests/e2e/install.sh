@@ -124,10 +124,10 @@ check "uninstall from the chosen folder removes all but the settings, and its en
 shared="$WINEPREFIX/drive_c/Shared"
 mkdir -p "$shared"
 printf 'another program' >"$shared/Uninstall.exe"
-printf 'notes the owner of the folder keeps' >"$shared/notes.txt"
+printf "the folder owner's own data" >"$shared/ledger.txt"
 "$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Shared' </dev/null >/dev/null 2>&1
 code=$?
-[ "$code" -ne 0 ] && [ "$(LC_ALL=C ls "$shared" | tr '\n' ' ')" = "Uninstall.exe notes.txt " ] &&
+[ "$code" -ne 0 ] && [ "$(LC_ALL=C ls "$shared" | tr '\n' ' ')" = "Uninstall.exe ledger.txt " ] &&
     [ "$(cat "$shared/Uninstall.exe")" = 'another program' ] && [ -z "$(reg_value "$key" DisplayName)" ]
 check "a folder with another program's files is refused (exit code $code), nothing written there" $?
 
