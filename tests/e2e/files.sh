@@ -32,6 +32,16 @@ start_korvex() {  # dir
 wait_log() {  # text count seconds
     timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
 }
+# Starts the program in DIR, lets the whole dump arrive, then Stop and Save.
+record_and_save() {  # dir
+    start_korvex "$1"
+    ctl click 1005
+    wait_log 'dump sent' 1 30
+    sleep 1.5  # the pty may still hold the end of the dump
+    ctl click 1005
+    sleep 0.5
+    ctl click 1009
+}
 # Lines of random length in the register's coding, with NUL, LF and invalid bytes.
 make_dump() {  # file bytes seed
     python3 - "$1" "$2" "$3" <<'PY'
@@ -158,13 +168,7 @@ for d in "$dir" "$out"; do
     (cd "$d" && for pid in $(seq 4 4 4096); do for n in 0 1 2; do
         ln -s "$outside/tmp-$pid-$n" "~kvx${pid}_$n.tmp"; done; done)
 done
-start_korvex "$dir"
-ctl click 1005
-wait_log 'dump sent' 1 30
-sleep 1.5
-ctl click 1005
-sleep 0.5
-ctl click 1009
+record_and_save "$dir"
 sleep 1
 box=$(ctl answer ok 0.5)
 ctl click 1010
@@ -193,13 +197,7 @@ mkdir -p "$dir/x"
 listen_port 5 "$dir/com5.bytes"
 listen_port 11 "$dir/com11.bytes"
 regsim_up 9 "$link" --file "$work/dump3.bin" --wait-open --bps 8000 --chunk 1:64 || { check "simulator" 1; exit 1; }
-start_korvex "$dir"
-ctl click 1005
-wait_log 'dump sent' 1 30
-sleep 1.5
-ctl click 1005
-sleep 0.5
-ctl click 1009
+record_and_save "$dir"
 boxes=("$(ctl answer ok 5)")
 for name in "$(win "$dir/x/COM5.txt")" "$(win "$dir/COM5")"; do
     ctl click 1010

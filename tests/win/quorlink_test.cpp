@@ -422,6 +422,18 @@ TEST(QuorlinkRing, CarriesAStreamInOrderWhileWrappingAndFull)
 // --- Over a serial line: korvex-regsim sends KORVEX_TEST_DUMP each time the port opens.
 
 namespace {
+// Where two byte strings first differ, without printing thousands of bytes.
+::testing::AssertionResult SameBytes(const std::vector<unsigned char>& got,
+                                     const std::vector<unsigned char>& expected)
+{
+    if (got == expected)
+        return ::testing::AssertionSuccess();
+    const size_t at = static_cast<size_t>(
+        std::mismatch(got.begin(), got.begin() + std::min(got.size(), expected.size()), expected.begin()).first -
+        got.begin());
+    return ::testing::AssertionFailure() << got.size() << " bytes instead of " << expected.size()
+                                         << ", first difference at offset " << at;
+}
 class QuorlinkSerial : public ::testing::Test {
 protected:
     virtual const char* PortVariable() const { return "KORVEX_TEST_COM"; }
@@ -471,6 +483,18 @@ protected:
         return got;
     }
 
+    // Opens the port and reads the whole dump as the program does (512 bytes, 50 ms
+    // after each delivery, slower than the line): every byte in order, no count beyond
+    // the buffer.
+    void ReadsTheWholeDumpAtTheProgramsPace()
+    {
+        ASSERT_EQ(Entry(m_lib).open(m_port, 115200, 0), QUORLINK_OK);
+        bool within = false;
+        const std::vector<unsigned char> got = ReadDump(512, 50, &within);
+        EXPECT_TRUE(within);
+        ASSERT_TRUE(SameBytes(got, m_expected));
+    }
+
     Library m_lib{"Quorlink.dll"};
     int m_port = 0;
     std::vector<unsigned char> m_expected;
@@ -479,14 +503,9 @@ protected:
 
 TEST_F(QuorlinkSerial, ReadsTheDumpByteForByteAtTheProgramsPace)
 {
+    // The library must buffer what the program's pace leaves behind.
+    ASSERT_NO_FATAL_FAILURE(ReadsTheWholeDumpAtTheProgramsPace());
     Entry e(m_lib);
-    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
-    // 512 bytes every 50 ms is slower than the line: the library must buffer the rest.
-    bool within = false;
-    const std::vector<unsigned char> got = ReadDump(512, 50, &within);
-    EXPECT_TRUE(within);
-    ASSERT_EQ(got.size(), m_expected.size());
-    EXPECT_TRUE(got == m_expected);
 
     // Idle: each read waits for data instead of returning at once.
     int calls = 0;
@@ -601,26 +620,9 @@ protected:
     const char* PortVariable() const override { return "KORVEX_TEST_REPLUG_COM"; }
 };
 
-// Where two byte strings first differ, without printing thousands of bytes.
-::testing::AssertionResult SameBytes(const std::vector<unsigned char>& got,
-                                     const std::vector<unsigned char>& expected)
-{
-    if (got == expected)
-        return ::testing::AssertionSuccess();
-    const size_t at = static_cast<size_t>(
-        std::mismatch(got.begin(), got.begin() + std::min(got.size(), expected.size()), expected.begin()).first -
-        got.begin());
-    return ::testing::AssertionFailure() << got.size() << " bytes instead of " << expected.size()
-                                         << ", first difference at offset " << at;
-}
 }  // namespace
 
 TEST_F(QuorlinkReplug, DeliversWhatWaitedInTheReturningPortAndWhatFollowed)
 {
-    Entry e(m_lib);
-    ASSERT_EQ(e.open(m_port, 115200, 0), QUORLINK_OK);
-    bool within = false;
-    const std::vector<unsigned char> got = ReadDump(512, 50, &within);
-    EXPECT_TRUE(within);
-    EXPECT_TRUE(SameBytes(got, m_expected));
+    ReadsTheWholeDumpAtTheProgramsPace();
 }
