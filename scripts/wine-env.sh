@@ -111,6 +111,11 @@ wine_prefix_copy() {
     tar -C "$base" "${linked[@]/#/--exclude=./}" -cf - . | tar -C "$dir" -xf - || return 1
     for d in "${linked[@]}"; do
         if [ -d "$base/$d" ]; then cp -al "$base/$d" "$dir/$d" || return 1; fi
+        # Wine rewrites the printer drivers' files in place each time a printer is
+        # opened: shared, one prefix would truncate a file that another is reading.
+        if [ -d "$base/$d/spool" ]; then
+            rm -rf "${dir:?}/$d/spool" && cp -a "$base/$d/spool" "$dir/$d/spool" || return 1
+        fi
     done
     rm -f "$dir/.korvex-ready"
     if [ -n "$dpi" ]; then
