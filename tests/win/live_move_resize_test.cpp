@@ -174,7 +174,11 @@ TEST_F(LiveMoveResizeTest, TheCaptionAndTheSettingsAtZeroGiveTheSystemsWay)
     ASSERT_EQ(HitTest(caption), HTCAPTION);
     DragFromAnotherThread(caption, {caption.x + 60, caption.y + 50}, 5);
     const RECT r = WindowRectOf(m_wnd);
-    EXPECT_TRUE(SameRect(r, {s.left + 60, s.top + 50, s.right + 60, s.bottom + 50}));
+    // Moved, not sized; Wine's loop may land a pixel past the pointer on a busy machine.
+    EXPECT_EQ(r.right - r.left, s.right - s.left);
+    EXPECT_EQ(r.bottom - r.top, s.bottom - s.top);
+    EXPECT_NEAR(r.left, s.left + 60, 1);
+    EXPECT_NEAR(r.top, s.top + 50, 1);
 
     TestApp().m_settings.showDlgDataOnMove = 0;
     MoveTo(Blank());
