@@ -2,7 +2,8 @@
 ;   VERSION  the version text ("1.0")
 ;   STAGE    the folder with the files to install (the same as in the portable zip)
 ;   FILES    a list of File lines for them, UNFILES the matching lines that remove them
-;   CONFIG   the configuration a fresh install starts from (without OUTPUT_FILE)
+;   CONFIG   the configuration a fresh install starts from (without OUTPUT_FILE and
+;            LANGUAGE_FILE)
 ;   OUTFILE  the installer to write
 ;
 ; The install is per user, in %LOCALAPPDATA%\Programs\Korvex by default, and needs no
@@ -15,14 +16,19 @@
 ; place only where they are missing, and the uninstaller leaves the configuration and
 ; every table that differs from the one shipped.
 ;
-; /S installs silently, /D=FOLDER (the last argument, unquoted) chooses the folder. A
-; folder that holds files of something else is refused (exit code 2 when silent).
+; The installer asks for English or Italiano and a fresh install reads in that language
+; (its LANGUAGE_FILE); an upgrade keeps the operator's choice with the configuration.
+;
+; /S installs silently, /LANG=it or /LANG=en chooses the language without asking, /D=FOLDER
+; (the last argument, unquoted) chooses the folder. A folder that holds files of something
+; else is refused (exit code 2 when silent).
 
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvex"
 ; Named after the program: a folder may hold another program's Uninstall.exe.
@@ -52,6 +58,27 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Velto"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_RESERVEFILE_LANGDLL
+
+; The language file a fresh install names in its configuration.
+LangString LANGUAGE_FILE ${LANG_ENGLISH} "Korvex_Language_Eng.txt"
+LangString LANGUAGE_FILE ${LANG_ITALIAN} "Korvex_Language_Ita.txt"
+
+Function .onInit
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/LANG=" $1
+    IfErrors ask
+    StrCmp $1 "it" 0 +3
+        StrCpy $LANGUAGE ${LANG_ITALIAN}
+        Return
+    StrCmp $1 "en" 0 ask
+        StrCpy $LANGUAGE ${LANG_ENGLISH}
+        Return
+    ask:
+    !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
 
 ; $R0 = 1 when $INSTDIR may take Korvex: a folder not made yet, an empty one, or one
 ; that Korvex has been in (its program, uninstaller or configuration is there).
@@ -76,12 +103,13 @@ Function CheckFolder
     done:
 FunctionEnd
 
-!define FOREIGN_FOLDER_TEXT "The folder $INSTDIR already holds files of another program. Korvex is not installed there: choose a new or empty folder, or the folder of an earlier Korvex."
+LangString FOREIGN_FOLDER_TEXT ${LANG_ENGLISH} "The folder $INSTDIR already holds files of another program. Korvex is not installed there: choose a new or empty folder, or the folder of an earlier Korvex."
+LangString FOREIGN_FOLDER_TEXT ${LANG_ITALIAN} "La cartella $INSTDIR contiene già file di un altro programma. Korvex non viene installato lì: scegliere una cartella nuova o vuota, oppure la cartella di un Korvex precedente."
 
 Function DirectoryLeave
     Call CheckFolder
     StrCmp $R0 1 +3
-        MessageBox MB_OK|MB_ICONEXCLAMATION "${FOREIGN_FOLDER_TEXT}"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$(FOREIGN_FOLDER_TEXT)"
         Abort
 FunctionEnd
 
@@ -112,7 +140,7 @@ Section "Korvex"
     SetShellVarContext current
     Call CheckFolder
     StrCmp $R0 1 folder_ok
-        MessageBox MB_OK|MB_ICONSTOP "${FOREIGN_FOLDER_TEXT}" /SD IDOK
+        MessageBox MB_OK|MB_ICONSTOP "$(FOREIGN_FOLDER_TEXT)" /SD IDOK
         SetErrorLevel 2
         Quit
     folder_ok:
@@ -120,10 +148,19 @@ Section "Korvex"
     SetOutPath "$INSTDIR"
     !include "${FILES}"
 
-    ; A fresh install: the configuration, with the dumps saved into Documents\Korvex.
-    ; An existing one is the operator's and stays as it is.
+    ; A fresh install: the configuration, in the language chosen, with the dumps saved
+    ; into Documents\Korvex. An existing one is the operator's and stays as it is.
     IfFileExists "$INSTDIR\Korvex_Config.txt" config_done
         File "/oname=Korvex_Config.txt" "${CONFIG}"
+        FileOpen $0 "$INSTDIR\Korvex_Config.txt" a
+        FileSeek $0 0 END
+        FileWriteByte $0 1
+        FileWrite $0 "LANGUAGE_FILE"
+        FileWriteByte $0 2
+        FileWrite $0 "$\r$\n$(LANGUAGE_FILE)"
+        FileWriteByte $0 3
+        FileWrite $0 "$\r$\n$\r$\n"
+        FileClose $0
         CreateDirectory "$DOCUMENTS\Korvex"
         StrCpy $R0 "$DOCUMENTS\Korvex"
         Call ConfigFolderText

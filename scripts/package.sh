@@ -4,7 +4,8 @@
 #   Korvex-VERSION-portable.zip  the same files in a folder Korvex\, to unzip and run
 #   SHA256SUMS                   the sums of both
 # The files are the 32-bit program and our Quorlink.dll as built, the sample
-# translation and invalid-character tables, and a configuration that names them.
+# translation and invalid-character tables, the English and Italian language files, and
+# a configuration that names them.
 set -euo pipefail
 trap 'echo "package.sh: failed at line $LINENO" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,7 +23,7 @@ stage="$dist/stage/Korvex"
 rm -rf "$dist"
 make_program_dir "$stage" i686 TAB_FILE=Korvex_Tab.txt INVALID_CHAR_FILE=Korvex_Invalid.txt \
     OUTPUT_FILE=Out.txt LANGUAGE_FILE=Korvex_Language_Eng.txt UPDATE_LIST_POSITION=1
-cp samples/Korvex_Tab.txt samples/Korvex_Invalid.txt "$stage/"
+cp samples/Korvex_Tab.txt samples/Korvex_Invalid.txt res/lang/Korvex_Language_*.txt "$stage/"
 # The symbols of the static runtime are half the size of the files.
 i686-w64-mingw32-strip "$stage/Korvex.exe" "$stage/Quorlink.dll"
 
@@ -46,12 +47,13 @@ for f in "$stage"/*; do
         printf 'Delete "$INSTDIR\\%s"\n' "$name" >>"$unfiles" ;;
     esac
 done
-# The installer's configuration: the zip's, without its OUTPUT_FILE record.
+# The installer's configuration: the zip's, without its OUTPUT_FILE and LANGUAGE_FILE
+# records (the installer writes both).
 python3 - "$stage/Korvex_Config.txt" "$config" <<'PY'
 import sys
 data = open(sys.argv[1], 'rb').read()
 records = [r for r in data.split(b'\x03\r\n\r\n') if r]
-kept = [r for r in records if not r.startswith(b'\x01OUTPUT_FILE\x02')]
+kept = [r for r in records if not r.startswith((b'\x01OUTPUT_FILE\x02', b'\x01LANGUAGE_FILE\x02'))]
 open(sys.argv[2], 'wb').write(b''.join(r + b'\x03\r\n\r\n' for r in kept))
 PY
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Korvex and runs it under Wine with the simulated register on COM5, or with a
 # real register: KORVEX_DEVICE=/dev/ttyUSB0 scripts/run.sh maps that device as COM5.
+# KORVEX_LANGUAGE=Ita runs it in Italian.
 # Without a display it runs a short demonstration on a private Xvfb display instead
 # (Start, the dump, Stop, Save) and leaves a screenshot and the saved text.
 set -euo pipefail
@@ -17,7 +18,7 @@ source "$root/scripts/program-dir.sh"
 run="$root/build/run"
 port=5
 make_program_dir "$run" i686
-cp "$root/samples/Korvex_Tab.txt" "$root/samples/Korvex_Invalid.txt" "$run/"
+cp "$root/samples/Korvex_Tab.txt" "$root/samples/Korvex_Invalid.txt" "$root"/res/lang/Korvex_Language_*.txt "$run/"
 demo=0
 [ -n "${DISPLAY:-}" ] || demo=1
 # The text is saved where an operator would keep it, C:\Korvex\Out.txt in the prefix.
@@ -25,7 +26,7 @@ demo=0
 if [ $demo -eq 1 ] || [ ! -f "$run/Korvex_Config.txt" ]; then
     make_program_dir "$run" i686 COM_PORT=$port BAUD_RATE=115200 TAB_FILE=Korvex_Tab.txt \
         INVALID_CHAR_FILE=Korvex_Invalid.txt 'OUTPUT_FILE=C:\Korvex\Out.txt' UPDATE_LIST_POSITION=1 \
-        LANGUAGE_FILE=Korvex_Language_Eng.txt
+        "LANGUAGE_FILE=Korvex_Language_${KORVEX_LANGUAGE:-Eng}.txt"
 fi
 
 [ $demo -eq 1 ] && xvfb_up

@@ -70,15 +70,21 @@ done
 lnk=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Korvex.lnk)
 [ -f "$lnk" ]
 check "Start-menu shortcut" $?
-# The configuration of a fresh install saves into Documents\Korvex, made by the installer.
-output_win=$(python3 - "$inst/Korvex_Config.txt" <<'PY'
+config_value() {  # file key: the record's value, nothing when the file has no such record
+    python3 - "$1" "$2" <<'PY'
 import sys
 data = open(sys.argv[1], 'rb').read()
-head = b'\x01OUTPUT_FILE\x02\r\n'
+head = b'\x01' + sys.argv[2].encode() + b'\x02\r\n'
 at = data.find(head)
 print(data[at + len(head):data.index(b'\x03', at)].decode('cp1252') if at >= 0 else '')
 PY
-)
+}
+# The configuration of a fresh install saves into Documents\Korvex, made by the installer,
+# and reads in English unless the operator chose Italiano; both language files ship.
+output_win=$(config_value "$inst/Korvex_Config.txt" OUTPUT_FILE)
+[ "$(config_value "$inst/Korvex_Config.txt" LANGUAGE_FILE)" = Korvex_Language_Eng.txt ] &&
+    [ -f "$inst/Korvex_Language_Eng.txt" ] && [ -f "$inst/Korvex_Language_Ita.txt" ]
+check "a fresh install in English names Korvex_Language_Eng.txt, and both language files are there" $?
 docs=$(dirname "$(unix_path "$output_win")")
 [[ $output_win == 'C:\users\'*'\Documents\Korvex\Out.txt' ]] && [ -d "$docs" ]
 check "a fresh install saves into Documents\\Korvex ($output_win)" $?
@@ -111,10 +117,11 @@ check "uninstall removes the shortcut and the uninstall entry" $?
 # A folder of the operator's choice, with a space in its name: /D= takes the rest of
 # the raw command line, so it goes through cmd, as an operator would type it.
 cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
-"$WINE64" cmd /c 'C:\setup.exe /S /D=C:\Tools\Korvex Reader' </dev/null >/dev/null 2>&1
+"$WINE64" cmd /c 'C:\setup.exe /S /LANG=it /D=C:\Tools\Korvex Reader' </dev/null >/dev/null 2>&1
 chosen="$WINEPREFIX/drive_c/Tools/Korvex Reader"
-[ -f "$chosen/Korvex.exe" ] && [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ]
-check "silent install into a chosen folder" $?
+[ -f "$chosen/Korvex.exe" ] && [ "$(reg_value "$key" InstallLocation)" = 'C:\Tools\Korvex Reader' ] &&
+    [ "$(config_value "$chosen/Korvex_Config.txt" LANGUAGE_FILE)" = Korvex_Language_Ita.txt ]
+check "silent install in Italiano into a chosen folder names Korvex_Language_Ita.txt" $?
 /usr/lib/wine/wine 'C:\Tools\Korvex Reader\Uninstall Korvex.exe' /S </dev/null >/dev/null 2>&1
 wait_until 30 "[ ! -e '$chosen/Uninstall Korvex.exe' ]" && [ -z "$(reg_value "$key" DisplayName)" ] &&
     [ "$(ls "$chosen")" = Korvex_Config.txt ]
