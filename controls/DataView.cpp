@@ -1,6 +1,5 @@
 // The text view control: line store, double-buffered painting, own scroll bars, marks.
 #include "controls/DataView.h"
-#include "ui/ReaderDlg.h"
 
 #include "fw/Gdi.h"
 #include "controls/ViewClipboard.h"
