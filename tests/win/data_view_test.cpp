@@ -587,9 +587,9 @@ TEST_F(DataViewTest, ItsLinesSaveAsTheyStand)
     m_view.AddLine("", false);
     m_view.AddLine("B", false);
     TempDir dir;
-    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OutputResult::CannotCreate);
 }
 
 TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
