@@ -172,7 +172,7 @@ TEST_F(AnchorLayoutTest, ProportionalEdgesScaleWithTheWindow)
     ASSERT_TRUE(wnd.SubclassWindow(parent));
     CAnchorLayout layout;
     layout.Init(&wnd);
-    ASSERT_TRUE(layout.AddControl(7, AnchorRule::Proportional, AnchorRule::Proportional, AnchorRule::Near, AnchorRule::Near));
+    ASSERT_TRUE(layout.AddControl(7, AnchorRule::Proportional, AnchorRule::Proportional, N, N));
     layout.ApplyLayout(300, 100);
     const RECT rc = ChildRect(parent, 7);
     EXPECT_EQ(rc.left, 15);
