@@ -4,6 +4,7 @@
 #include "fw/Gdi.h"
 #include "controls/ViewClipboard.h"
 #include "core/DpiScale.h"
+#include "core/LineHeightSample.h"
 #include "core/ViewMath.h"
 #include "fw/App.h"
 
@@ -13,7 +14,6 @@
 #include <new>
 
 namespace {
-const char kSampleText[] = "ABCDEFGHILMNOPQRSTUVZXYJKWabcdefghilmnopqrstuvzxyjkw01234567890";
 constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
 const char kNoMemoryToCopy[] = "There is not enough memory to copy the lines. The clipboard is unchanged.";
 
@@ -165,7 +165,7 @@ void CDataView::CreateListFont()
     if (m_hFont) {
         HGDIOBJ old = ::SelectObject(dc, m_hFont);
         RECT rc = {0, 0, 0, 0};
-        ::DrawTextA(dc, kSampleText, -1, &rc, DT_CALCRECT);
+        ::DrawTextA(dc, kLineHeightSample, -1, &rc, DT_CALCRECT);
         m_lineHeight = rc.bottom - rc.top + ScaleForDpi(2, m_dpi > 0 ? m_dpi : ::GetDeviceCaps(dc, LOGPIXELSY));
         ::SelectObject(dc, old);
     }

@@ -65,18 +65,13 @@ public:
     int HitTestLine(int x, int y) const;
 
     // Read-only state, for the main window, the printer and the tests.
-    bool IsListMode() const { return m_bListMode; }
     int GetLineCount() const { return m_store.Count(); }
-    int GetCapacity() const { return m_store.Capacity(); }
-    int GetLongestLine() const { return m_store.Longest(); }
     std::string_view GetLine(int i) const { return m_store.Line(i); }
     const CLineStore& Lines() const { return m_store; }
     int GetTopLine() const { return m_topLine; }
     int GetHorizontalOffset() const { return m_hOffset; }
     int VerticalMax() const { return m_vMax; }
     int HorizontalMax() const { return m_hMax; }
-    bool IsVScrollShown() const { return m_bVBarShown; }
-    bool IsHScrollShown() const { return m_bHBarShown; }
     int GetLineHeight() const { return m_lineHeight; }
     int GetBarThickness() const { return m_barThickness; }
     bool IsMarked(int line) const { return m_marks.count(line) != 0; }
@@ -86,7 +81,6 @@ public:
     const DataViewFont& GetListFont() const { return m_font; }
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }
-    UINT GetTextFormat() const { return m_textFormat; }
 
 protected:
     void PreSubclassWindow() override;

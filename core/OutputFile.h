@@ -8,17 +8,17 @@
 
 #include "core/LineStore.h"
 
-enum OutputFileStatus {
-    OUTPUT_OK = 1,
-    OUTPUT_CANNOT_CREATE = -3,
-    OUTPUT_WRITE_FAILED = -50,  // an existing file keeps its old contents
+enum class OutputResult {
+    Ok,
+    CannotCreate,
+    WriteFailed,  // an existing file keeps its old contents
 };
 
 // Writes the first count lines (at most lines.size()). A non-empty file that is replaced
 // is kept as "<path>.bak" first.
-OutputFileStatus WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
+OutputResult WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
 // Writes every line of the store.
-OutputFileStatus WriteTextLines(const std::string& path, const CLineStore& lines);
+OutputResult WriteTextLines(const std::string& path, const CLineStore& lines);
 
 // Reads the file's lines into the store: only CR LF ends a line, other CR and LF bytes
 // are dropped, and a line ends at its first NUL. False, with the store empty, when the

@@ -1,4 +1,4 @@
-list(APPEND KORVEX_WIN_SRC
+set(KORVEX_FW_SRC
     ${CMAKE_CURRENT_LIST_DIR}/App.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp

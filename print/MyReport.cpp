@@ -4,6 +4,7 @@
 #include "fw/Gdi.h"
 #include "fw/App.h"
 #include "print/MyPrintPreview.h"
+#include "core/LineHeightSample.h"
 #include "core/ReportMath.h"
 
 #include <commdlg.h>
@@ -12,10 +13,6 @@
 #include <string_view>
 
 namespace {
-// Measured for the line height: capitals, small letters, digits and the accented and
-// other characters of Italian text (Windows-1252).
-const char kSample[] = "ABCDEFGHILMNOPQRSTUVZJKXYabcdefghilmnopqrstuvzjkxy0123456789!\xA3$/()=?^\xE8+\xF9\xE0\xF2-.,*"
-                       "\xE9\xA7\xB0\xE7_:;";
 const int kHeaderPoints = 10;
 // Characters of a line handed to the printer: a row at the smallest font holds a few
 // hundred.
@@ -47,7 +44,7 @@ int TextHeight(HDC dc, HFONT font)
 {
     CSelectObject select(dc, font);
     RECT r = {0, 0, 0, 0};
-    ::DrawTextA(dc, kSample, -1, &r, DT_CALCRECT);
+    ::DrawTextA(dc, kLineHeightSample, -1, &r, DT_CALCRECT);
     return r.bottom - r.top;
 }
 

@@ -1,4 +1,4 @@
-list(APPEND KORVEX_WIN_SRC
+set(KORVEX_PRINT_SRC
     ${CMAKE_CURRENT_LIST_DIR}/MyReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MyPrintPreview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MyPreviewView.cpp)

@@ -202,30 +202,30 @@ void CReaderDlg::SetupAnchors()
 {
     struct Rule {
         UINT id;
-        int left, right, top, bottom;
+        AnchorRule left, right, top, bottom;
     };
     static const Rule rules[] = {
-        {IDC_COM_PORT_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_COM_PORT, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_BAUD_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_BAUD_RATE, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_HIDDEN_STATIC, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_DATA_VIEW, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_NEAR, ANCHOR_FAR},
-        {IDC_OUTPUT_GROUP, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_OUTPUT_PATH, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_SAVE, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_SAVE_AS, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_LOAD, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_CLEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_START, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_PRINT_PREVIEW, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_PRINT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_EXIT, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_COM_PORT_LABEL, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_COM_PORT, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_BAUD_LABEL, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_BAUD_RATE, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_HIDDEN_STATIC, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_DATA_VIEW, AnchorRule::Near, AnchorRule::Far, AnchorRule::Near, AnchorRule::Far},
+        {IDC_OUTPUT_GROUP, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
+        {IDC_OUTPUT_PATH, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
+        {IDC_SAVE, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_SAVE_AS, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_LOAD, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_CLEAR, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_START, AnchorRule::Center, AnchorRule::Center, AnchorRule::Far, AnchorRule::Far},
+        {IDC_PRINT_PREVIEW, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_PRINT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_EXIT, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
         // Where they were made: registered so that a change of scale moves them too.
-        {IDC_UPDATE_BAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_FONT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_INDENT_LABEL, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_INDENT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_UPDATE_BAR, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_FONT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_INDENT_LABEL, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_INDENT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
     };
     if (m_anchors.IsInitialized())
         m_anchors.Reset();
@@ -379,7 +379,7 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
     bool written;
     {
         CWaitCursor wait;  // the arrow again for the message
-        written = WriteTextLines(path, m_view.Lines()) == OUTPUT_OK;
+        written = WriteTextLines(path, m_view.Lines()) == OutputResult::Ok;
     }
     if (!written) {
         Tell(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);

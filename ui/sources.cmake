@@ -1,4 +1,4 @@
-list(APPEND KORVEX_WIN_SRC
+set(KORVEX_UI_SRC
     ${CMAKE_CURRENT_LIST_DIR}/FileDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputPathBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortBaudSelector.cpp

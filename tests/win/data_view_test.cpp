@@ -221,7 +221,7 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     EXPECT_EQ(m_view.AddLine("first", true), 0);
     EXPECT_EQ(m_view.AddLine(nullptr, true), 1);
     EXPECT_EQ(m_view.GetLine(1), "");
-    EXPECT_EQ(m_view.GetLongestLine(), 5);
+    EXPECT_EQ(m_view.Lines().Longest(), 5);
     // Everything fits: following the end leaves the top line at 0 and the bar hidden.
     EXPECT_EQ(m_view.GetTopLine(), 0);
     EXPECT_FALSE(BarVisible(1));
@@ -229,7 +229,6 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     AddNumbered(23);
     EXPECT_EQ(m_view.GetLineCount(), 25);
     EXPECT_EQ(m_view.VerticalMax(), 15);
-    EXPECT_TRUE(m_view.IsVScrollShown());
     ASSERT_TRUE(BarVisible(1));
     RECT rc = BarRect(1);
     RECT client;
@@ -248,7 +247,7 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     std::vector<std::string> batch(1100, "x");
     EXPECT_TRUE(m_view.AddLines(batch, true));
     EXPECT_EQ(m_view.GetLineCount(), 1126);
-    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.Lines().Capacity(), 2048);
     EXPECT_EQ(m_view.GetTopLine(), 1116);
 
     // A taller view keeps the top line within the new, smaller range.
@@ -261,7 +260,7 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     EXPECT_EQ(m_view.GetMarkCount(), 1);
     m_view.ResetContent();
     EXPECT_EQ(m_view.GetLineCount(), 0);
-    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.Lines().Capacity(), 2048);
     EXPECT_EQ(m_view.GetMarkCount(), 0);
     EXPECT_EQ(m_view.GetTopLine(), 0);
     EXPECT_EQ(m_view.VerticalMax(), 0);
@@ -587,9 +586,9 @@ TEST_F(DataViewTest, ItsLinesSaveAsTheyStand)
     m_view.AddLine("", false);
     m_view.AddLine("B", false);
     TempDir dir;
-    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OutputResult::CannotCreate);
 }
 
 TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
@@ -600,7 +599,7 @@ TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
     for (size_t i = 0; i < lines.size(); ++i)
         lines[i] = "line " + std::to_string(i);
     ASSERT_TRUE(m_view.AddLines(lines, true));
-    EXPECT_EQ(m_view.GetCapacity(), 1000448);
+    EXPECT_EQ(m_view.Lines().Capacity(), 1000448);
     EXPECT_EQ(m_view.GetTopLine(), 1000000 - 20);
 
     // Appends one by one stay cheap at this size.
@@ -638,7 +637,7 @@ TEST_F(DataViewTest, AHugeLineIsReachableEverywhereAndPaintsOnlyWhatShows)
     m_view.AddLine("short", false);
     ASSERT_EQ(m_view.AddLine(text.c_str(), false), 1);
     text = std::string();
-    EXPECT_EQ(m_view.GetLongestLine(), static_cast<int>(huge));
+    EXPECT_EQ(m_view.Lines().Longest(), static_cast<int>(huge));
 
     // The range covers the whole line; the bar gets its own shorter range.
     const int max = m_view.HorizontalMax();

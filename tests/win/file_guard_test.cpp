@@ -406,11 +406,11 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     run.EndRun();
     EXPECT_EQ(ReadFileBytes(record), "victim's own") << "still the link";
 
-    EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OutputResult::CannotCreate);
     EXPECT_EQ(ReadFileBytes(out), "victim's own") << "still the link";
     // A link at the backup's name is replaced by the backup, never followed.
     WriteFileBytes(m_dir.File("B.txt"), "old");
-    EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt")), "B\r\n");
     EXPECT_EQ(ReadFileBytes(backup), "old");
     EXPECT_EQ(ReadFileBytes(victim), "victim's own");
