@@ -162,9 +162,8 @@ void UiTextTable::LoadLanguage(const std::string& path)
         m_texts[i].swap(texts[i]);
 }
 
-std::string UiTextTable::Format(UiTextId id, std::initializer_list<std::string> values) const
+std::string UiTextTable::Fill(std::string text, std::initializer_list<std::string> values)
 {
-    std::string text = m_texts[id];
     size_t at = 0;
     for (const std::string& value : values) {
         at = text.find("%s", at);

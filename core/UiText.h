@@ -127,7 +127,12 @@ public:
     std::string With(UiTextId id, const std::string& value) const { return Format(id, {value}); }
     // The entry with each %s replaced in turn by the next value (values taken as they
     // are); a %s beyond the values stays, values beyond the %s are left out.
-    std::string Format(UiTextId id, std::initializer_list<std::string> values) const;
+    std::string Format(UiTextId id, std::initializer_list<std::string> values) const
+    {
+        return Fill(m_texts[id], values);
+    }
+    // The same for a text taken from a table earlier.
+    static std::string Fill(std::string text, std::initializer_list<std::string> values);
     // A failure and its cause: the entry, then on a line of its own the file or port it
     // was about and the reason the system gave ("C:\Out.txt: Access is denied."); the
     // subject or the reason alone when the other is empty, the entry alone when both are.
