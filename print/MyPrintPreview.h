@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/UiText.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 #include "print/MyPreviewView.h"
 
 #include <memory>

@@ -6,7 +6,7 @@
 
 #include "core/LineStore.h"
 #include "core/UiText.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/UiText.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 
 #include <memory>
 #include <string>

@@ -2,4 +2,5 @@ list(APPEND KORVEX_WIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/MyReport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MyPrintPreview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MyPreviewView.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PrintingBox.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/PrintingBox.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PrintJob.cpp)

@@ -19,7 +19,7 @@
 #include "core/LineStore.h"
 #include "core/UiText.h"
 #include "fw/App.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 #include "print/MyPrintPreview.h"
 #include "print/MyReport.h"
 #include "print/PrintingBox.h"

@@ -1,5 +1,5 @@
 // Direct printing of a page source: the printer dialog, then the job, page by page.
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 
 #include "fw/App.h"
 
