@@ -73,14 +73,9 @@ StartOptions ReadStartOptions(const AppContext& c)
 
 std::string CReaderApp::GetProgramDirectory()
 {
-    // A long buffer: a module path beyond 260 characters would otherwise come back
-    // cut off and give a directory that does not exist.
     // The wide name, as UTF-8: the ANSI one would put a look-alike (or '?') in place of
     // a character outside the code page, and name another folder or none.
-    std::wstring path(32768, L'\0');
-    DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
-    return DirectoryPart(PathFromWide(path));
+    return DirectoryPart(PathFromWide(AfxModulePath()));
 }
 
 BOOL CReaderApp::StartUp()
@@ -95,6 +90,7 @@ BOOL CReaderApp::StartUp()
     c.m_settings.languageFile = c.m_programDir + "Korvex_Language_Eng.txt";
     LoadSettings(c.m_configFilePath, c.m_settings, c.m_programDir);
     c.m_uiText.LoadLanguage(c.m_settings.languageFile);
+    SetTexts(&c.m_uiText);  // the window layer's notices in the same words
 
     if (!c.m_commLibrary.LoadDll(kLibraryName)) {
         // Unattended, nothing can be recorded: the exit code says so without a box.

@@ -15,7 +15,6 @@
 
 namespace {
 constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-const char kNoMemoryToCopy[] = "There is not enough memory to copy the lines. The clipboard is unchanged.";
 
 std::string TrimSpaces(const std::string& text)
 {
@@ -555,7 +554,7 @@ void CDataView::OnKeyDown(UINT key)
     if (m_bListMode && (key == 'C' || key == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_MENU) >= 0) {
         if (CopyViewText(*this) == CopyResult::NoMemory)
-            AfxMessageBox(kNoMemoryToCopy, MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(AfxGetUiText()[TXT_NO_MEMORY_COPY].c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     // Ctrl+Home and Ctrl+End show the first and the last line; a mark stays where it is.

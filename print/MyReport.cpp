@@ -5,6 +5,7 @@
 #include "fw/App.h"
 #include "print/MyPrintPreview.h"
 #include "core/LineHeightSample.h"
+#include "print/PrintingBox.h"
 #include "core/ReportMath.h"
 
 #include <commdlg.h>
@@ -18,8 +19,6 @@ const int kHeaderPoints = 10;
 // hundred.
 const size_t kLongestPrinted = 16384;
 const int kReportFontWeight = 500;
-const char kNoMemoryToPrint[] = "There is not enough memory to print. The lines stay as they are.";
-const char kNoMemoryToPreview[] = "There is not enough memory for the print preview. The lines stay as they are.";
 
 LOGFONTA DefaultBodyLogFont()
 {
@@ -97,7 +96,8 @@ PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONT
             app->m_pMainWnd = mainWindow;
         if (mainShown)
             ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
-        AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(m_texts[preview ? TXT_NO_MEMORY_PREVIEW : TXT_NO_MEMORY_PRINT].c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
         return PrintOutcome();
     }
     // The lines stay with the report only while its preview shows them.
@@ -254,6 +254,13 @@ void CMyReport::EndJob()
     m_bodyLogFont = DefaultBodyLogFont();
 }
 
+std::unique_ptr<CPrintProgress> CMyReport::OpenProgress(HWND owner)
+{
+    if (!m_bPrintingBox)
+        return nullptr;
+    return CPrintingBox::Open(owner, m_documentName, m_texts);
+}
+
 void CMyReport::ShowPreview()
 {
     // Not while this report is printing (its printer dialog or printing box open): the
@@ -264,7 +271,8 @@ void CMyReport::ShowPreview()
     CWinApp* app = AfxGetApp();
     CWnd* host = app ? app->m_pMainWnd : nullptr;
     if (!preview->Create(this)) {
-        AfxMessageBox(host ? host->m_hWnd : nullptr, CMyPrintPreview::kNoWindowText, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(host ? host->m_hWnd : nullptr, m_texts[TXT_PREVIEW_NO_WINDOW].c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     preview->SetTexts(m_texts);
