@@ -1,1 +1,1 @@
-list(APPEND KORVEX_WIN_SRC ${CMAKE_CURRENT_LIST_DIR}/CommLibrary.cpp ${CMAKE_CURRENT_LIST_DIR}/LastRunRecord.cpp)
+list(APPEND KORVEX_WIN_SRC ${CMAKE_CURRENT_LIST_DIR}/AcquisitionSession.cpp ${CMAKE_CURRENT_LIST_DIR}/CommLibrary.cpp ${CMAKE_CURRENT_LIST_DIR}/LastRunRecord.cpp)

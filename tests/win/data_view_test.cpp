@@ -218,8 +218,9 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
 {
     SetUpLikeMainWindow();
     SetRows(10);
-    EXPECT_EQ(m_view.AddLine("first", true), 0);
-    EXPECT_EQ(m_view.AddLine(nullptr, true), 1);
+    EXPECT_EQ(m_view.AddLine("first", true), ViewAdd::Added);
+    EXPECT_EQ(m_view.AddLine(nullptr, true), ViewAdd::Added);
+    EXPECT_EQ(m_view.GetLineCount(), 2);
     EXPECT_EQ(m_view.GetLine(1), "");
     EXPECT_EQ(m_view.GetLongestLine(), 5);
     // Everything fits: following the end leaves the top line at 0 and the bar hidden.
@@ -246,7 +247,7 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
 
     // A batch grows the store in whole steps and follows the end too.
     std::vector<std::string> batch(1100, "x");
-    EXPECT_TRUE(m_view.AddLines(batch, true));
+    EXPECT_EQ(m_view.AddLines(batch, true), ViewAdd::Added);
     EXPECT_EQ(m_view.GetLineCount(), 1126);
     EXPECT_EQ(m_view.GetCapacity(), 2048);
     EXPECT_EQ(m_view.GetTopLine(), 1116);
@@ -432,8 +433,8 @@ TEST_F(DataViewTest, WindowTextIsIgnoredAndCopiedSafely)
     EXPECT_STREQ(buffer, "");
 
     // Outside list mode a line becomes the single text.
-    EXPECT_EQ(m_view.AddLine("Hello world", false), 0);
-    EXPECT_FALSE(m_view.AddLines({"a"}, false));
+    EXPECT_EQ(m_view.AddLine("Hello world", false), ViewAdd::NotListMode);
+    EXPECT_EQ(m_view.AddLines({"a"}, false), ViewAdd::NotListMode);
     EXPECT_EQ(m_view.GetLineCount(), 0);
     EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)), 11);
     EXPECT_STREQ(buffer, "Hello world");
@@ -599,7 +600,7 @@ TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
     std::vector<std::string> lines(1000000);
     for (size_t i = 0; i < lines.size(); ++i)
         lines[i] = "line " + std::to_string(i);
-    ASSERT_TRUE(m_view.AddLines(lines, true));
+    ASSERT_EQ(m_view.AddLines(lines, true), ViewAdd::Added);
     EXPECT_EQ(m_view.GetCapacity(), 1000448);
     EXPECT_EQ(m_view.GetTopLine(), 1000000 - 20);
 
@@ -636,7 +637,8 @@ TEST_F(DataViewTest, AHugeLineIsReachableEverywhereAndPaintsOnlyWhatShows)
     // 400 spaces in the middle: that part looks different.
     std::fill(text.begin() + huge / 2, text.begin() + huge / 2 + 400, ' ');
     m_view.AddLine("short", false);
-    ASSERT_EQ(m_view.AddLine(text.c_str(), false), 1);
+    ASSERT_EQ(m_view.AddLine(text.c_str(), false), ViewAdd::Added);
+    ASSERT_EQ(m_view.GetLineCount(), 2);
     text = std::string();
     EXPECT_EQ(m_view.GetLongestLine(), static_cast<int>(huge));
 
