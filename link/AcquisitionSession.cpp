@@ -16,7 +16,7 @@ const char kRunFaultText[] = "Recording stopped because of an internal error. Pr
 
 void Post(const AcquisitionRun& run, bool wasEmpty)
 {
-    if (wasEmpty)
+    if (wasEmpty && run.wakeWindow)
         ::PostMessageA(run.wakeWindow, run.wakeMessage, 0, 0);
 }
 

@@ -425,6 +425,37 @@ TEST_F(DataViewTest, ClickMarksFocusesAndReachesTheParent)
     EXPECT_EQ(m_view.GetMarkCount(), 0);
 }
 
+// A view given a document shows and fills the document's lines, its own store left
+// aside; without one it is back on its own store, which kept its lines.
+TEST_F(DataViewTest, ADocumentIsShownAndFilledInPlaceOfTheViewsOwnStore)
+{
+    SetUpLikeMainWindow();
+    SetRows(4);
+    m_view.AddLine("own", false);
+    CLineStore document;
+    for (const char* line : {"d0", "d1", "d2", "d3", "d4", "d5"})
+        document.AddLine(line);
+    m_view.ShowMarkedLine(0);
+    m_view.SetDocument(&document);
+    EXPECT_EQ(m_view.GetMarkCount(), 0) << "a mark of the other lines goes";
+    EXPECT_EQ(m_view.GetLineCount(), 6);
+    EXPECT_EQ(m_view.VerticalMax(), 2) << "the bar follows the document's lines";
+    EXPECT_TRUE(BarVisible(1));
+    EXPECT_EQ(m_view.AddLine("d6", true), ViewAdd::Added);
+    EXPECT_EQ(m_view.AddLines(std::vector<std::string>{"d7"}, true), ViewAdd::Added);
+    EXPECT_EQ(document.Count(), 8);
+    EXPECT_EQ(document.Line(7), "d7");
+    EXPECT_EQ(m_view.GetTopLine(), 4);
+    m_view.ResetContent();
+    EXPECT_EQ(document.Count(), 0) << "Clear empties the document shown";
+
+    m_view.SetDocument(nullptr);
+    EXPECT_EQ(m_view.GetLineCount(), 1);
+    EXPECT_EQ(m_view.GetLine(0), "own");
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    EXPECT_FALSE(BarVisible(1));
+}
+
 TEST_F(DataViewTest, WindowTextIsIgnoredAndCopiedSafely)
 {
     ::SetWindowTextA(m_view.m_hWnd, "ignored");
