@@ -28,6 +28,7 @@ void CReaderDlg::StartAcquisition()
     if (m_session.HasWorker())
         m_session.Stop();
     ControlsToSettings();
+    PublishLineFormat();
     AcquisitionRun run;
     run.port = m_settings.comPort;
     run.baud = m_settings.baudRate;
