@@ -89,11 +89,13 @@ void CDialogScale::SetRestoredRect(HWND window, const RECT& onScreen)
 {
     // The rectangle of a placement counts from the corner of the monitor's work area,
     // not the screen's.
-    WINDOWPLACEMENT placement = {sizeof placement};
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
     if (!::GetWindowPlacement(window, &placement))
         return;
     placement.rcNormalPosition = onScreen;
-    MONITORINFO monitor = {sizeof monitor};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
     if (::GetMonitorInfoA(::MonitorFromRect(&onScreen, MONITOR_DEFAULTTONEAREST), &monitor))
         ::OffsetRect(&placement.rcNormalPosition, monitor.rcMonitor.left - monitor.rcWork.left,
                      monitor.rcMonitor.top - monitor.rcWork.top);
