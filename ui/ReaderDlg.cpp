@@ -4,19 +4,16 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <new>
 
 #include "core/AppSettings.h"
-#include "core/DpiScale.h"
 #include "core/PathParts.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
 #include "fw/App.h"
 #include "fw/Gdi.h"
 #include "fw/WaitCursor.h"
-#include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
 #include "ui/AppContext.h"
