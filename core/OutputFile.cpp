@@ -161,11 +161,11 @@ bool ReadTextLines(const std::string& path, CLineStore& lines)
         char* data = nullptr;
         ok = ReadRegularFile(path, SIZE_MAX - 1,
                              [&](size_t size) { return data = lines.Buffer(size + 1); }, got) &&
-             SplitLines(data, got, lines);
+             (SplitLines(data, got, lines) || NoteFileError(OutOfMemoryError()));
     } catch (const std::bad_alloc&) {
-        ok = false;
+        ok = NoteFileError(OutOfMemoryError());
     } catch (const std::length_error&) {
-        ok = false;
+        ok = NoteFileError(OutOfMemoryError());
     }
     if (!ok)
         lines = CLineStore();

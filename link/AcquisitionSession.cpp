@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/UiText.h"
 #include "fw/App.h"
 #include "link/CommLibrary.h"
 
@@ -11,13 +12,21 @@ namespace {
 const DWORD kStopWaitMs = 300;
 const DWORD kReadPauseMs = 50;
 const int kReceiveBufferSize = 512;
-// Shown once when the worker meets an exception: the run ends as after a failed read.
-const char kRunFaultText[] = "Recording stopped because of an internal error. Press Start to record again.";
 
 void Post(const AcquisitionRun& run, bool wasEmpty)
 {
     if (wasEmpty && run.wakeWindow)
         ::PostMessageA(run.wakeWindow, run.wakeMessage, 0, 0);
+}
+
+// "ERROR open COM port." and, on its own line, "COM5: " with the system's reason, if the
+// library left one, and the library's answer.
+std::string OpenFailedText(const AcquisitionRun& run, const OpenResult& opened, DWORD systemError)
+{
+    const std::string answered = UiTextTable::Fill(run.libraryAnsweredText, {std::to_string(opened.code)});
+    const std::string reason = SystemErrorText(systemError);
+    return run.openErrorText + "\nCOM" + std::to_string(run.port) + ": " +
+           (reason.empty() ? answered : reason + " (" + answered + ")");
 }
 
 // One whole run, on the worker: open, read until the stop flag, close.
@@ -32,8 +41,10 @@ void AcquireDump(const AcquisitionRun& run)
     unsigned int count = 0;
 
     CommLibrary& library = *run.library;
-    if (!library.Open(run.port, run.baud, 0).Opened()) {
-        errorText = run.openErrorText;
+    ::SetLastError(ERROR_SUCCESS);
+    const OpenResult opened = library.Open(run.port, run.baud, 0);
+    if (!opened.Opened()) {
+        errorText = OpenFailedText(run, opened, ::GetLastError());
     } else {
         Post(run, shared.queue.PushRunStarted());
         while (!shared.stopRequested) {
@@ -58,7 +69,7 @@ void EndRunAfterFault(const AcquisitionRun& run)
     run.library->Close(0);
     run.shared->running = false;
     try {
-        Post(run, run.shared->queue.PushRunEnded(kRunFaultText));
+        Post(run, run.shared->queue.PushRunEnded(run.faultText));
     } catch (...) {
         // Not even the message could be made: the run has ended all the same.
     }

@@ -40,7 +40,12 @@ struct AcquisitionRun {
     TranslationTables translation;
     TranslationTables invalidChars;
     CommLibrary* library = nullptr;  // the program's; only this run calls it while it lasts
-    std::string openErrorText;       // told when the port does not open
+    // Told when the port does not open, with the port and why on a line of their own:
+    // the system's reason where the library left one, and always the library's answer
+    // (a pattern whose %s takes the number).
+    std::string openErrorText;
+    std::string libraryAnsweredText;
+    std::string faultText;  // told when the worker meets an exception
     // Filled in by the session.
     CAcquisitionShared* shared = nullptr;
     HWND wakeWindow = nullptr;

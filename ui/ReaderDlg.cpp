@@ -20,6 +20,7 @@
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
 #include "core/OutputFile.h"
+#include "core/SafeFile.h"
 #include "ui/OutputPathBox.h"
 #include "ui/WindowPlacementStore.h"
 
@@ -107,11 +108,10 @@ BOOL CReaderDlg::OnInitDialog()
     m_scale.Attach(m_hWnd);
     m_session.SetWakeUp(m_hWnd, WM_APP_ACQUISITION);
 
-    char about[256] = "";
     HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE);
-    if (sysMenu && ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+    if (sysMenu && !m_context.m_uiText[TXT_ABOUT_MENU].empty()) {
         ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
+        ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, m_context.m_uiText[TXT_ABOUT_MENU].c_str());
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -326,9 +326,7 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
     // The running acquisition's record (Load makes it the output file) is never
     // replaced: the run goes on writing it, and the save would cut it short.
     if (m_session.IsLiveRecord(path)) {
-        Tell("This file is the record of the acquisition that is running, so it can't be replaced "
-             "until the run stops.\nUse Save As... to save the lines to another file.",
-             MB_OK | MB_ICONEXCLAMATION);
+        Tell(m_context.m_uiText[TXT_LIVE_RECORD_REFUSED].c_str(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     bool written;
@@ -337,7 +335,7 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
         written = WriteTextLines(path, m_document) == OutputResult::Ok;
     }
     if (!written) {
-        Tell(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText.Because(TXT_ERR_SAVE_FILE, path, SystemErrorText(LastFileError())).c_str(), MB_OK);
         return false;
     }
     return true;
@@ -367,11 +365,12 @@ bool CReaderDlg::LoadOutputFile(const std::string& path)
         name = path;
         read = ReadTextLines(path, lines);
     } catch (const std::bad_alloc&) {
-        read = false;
+        read = NoteFileError(OutOfMemoryError());
     }
     if (!read) {
+        const std::string reason = SystemErrorText(LastFileError());
         wait.Restore();  // the message comes with the arrow
-        Tell(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText.Because(TXT_ERR_LOAD_FILE, path, reason).c_str(), MB_OK);
         return false;
     }
     m_view.ResetContent();
@@ -492,8 +491,9 @@ void CReaderDlg::PrintView(bool preview)
     LOGFONTA font;
     HFONT viewFont = m_view.GetFontHandle();
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
-    m_report.SetDocumentName("Korvex");
-    m_report.SetHeader("", "Korvex", "Pag. ", true);
+    const UiTextTable& texts = m_context.m_uiText;
+    m_report.SetDocumentName(texts[TXT_REPORT_TITLE]);
+    m_report.SetHeader("", texts[TXT_REPORT_TITLE], texts[TXT_PAGE_PREFIX], true);
     m_report.SetTexts(m_context.m_uiText);
     // An unattended run has nobody to show the printing box to.
     m_report.ShowPrintingBox(!m_startRun.Unattended());

@@ -13,12 +13,6 @@
 #include "ui/Messages.h"
 #include "ui/OutputPathBox.h"
 
-namespace {
-const char kViewFullText[] =
-    "The view cannot hold more lines. The run goes on, and every line is still written to "
-    "Korvex_LastRun.txt.";
-}  // namespace
-
 // --- acquisition ------------------------------------------------------------------
 
 void CReaderDlg::StartAcquisition()
@@ -37,6 +31,8 @@ void CReaderDlg::StartAcquisition()
     run.invalidChars = m_invalidChars;
     run.library = &m_context.m_commLibrary;
     run.openErrorText = m_context.m_uiText[TXT_ERR_OPEN_COM];
+    run.libraryAnsweredText = m_context.m_uiText[TXT_LIBRARY_ANSWERED];
+    run.faultText = m_context.m_uiText[TXT_RUN_FAULT];
     if (!m_session.Start(std::move(run), m_context.m_programDir))
         SetStartCaption(false);
 }
@@ -59,7 +55,7 @@ bool CReaderDlg::OnLine(const std::string& text, bool follow)
 
 void CReaderDlg::OnDocumentFull()
 {
-    Tell(kViewFullText, MB_OK | MB_ICONEXCLAMATION);
+    Tell(m_context.m_uiText[TXT_VIEW_FULL].c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CReaderDlg::OnRunEnded(const std::string& errorText)
@@ -83,9 +79,8 @@ bool CReaderDlg::PortPresentForStart()
         Tell(m_context.m_uiText[TXT_NO_PORT].c_str(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(m_settings.comPort));
-    Tell(text, MB_OK | MB_ICONEXCLAMATION);
+    Tell(m_context.m_uiText.With(TXT_PORT_NOT_PRESENT, std::to_string(m_settings.comPort)).c_str(),
+         MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -53,7 +53,8 @@ void CStartOptionsRun::OnMessage(HWND window, WPARAM wp)
         if (m_startOptions.unattended)
             m_window.CloseWindow();
         else
-            AfxMessageBox((m_startOptions.error + "\n\n" + CommandLineUsage()).c_str(), MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox((m_startOptions.error + "\n\n" + CommandLineUsage(AfxGetUiText())).c_str(),
+                          MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (!o.file.empty() && !m_window.LoadFile(o.file)) {
