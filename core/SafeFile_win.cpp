@@ -176,6 +176,10 @@ bool CSafeFileWriter::OpenBesideTarget()
         ::CloseHandle(probe);
         if (!known || link || IsLinkOrFolder(info.dwFileAttributes))
             return Fail(RESULT_CANNOT_CREATE);
+        // As Windows refuses to write a read-only file, also to an administrator (a
+        // system that let the probe through, as Wine run by root does, would replace it).
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            return Fail(RESULT_CANNOT_CREATE, ERROR_ACCESS_DENIED);
         m_bTargetNonEmpty = SizeOf(info) > 0;
         m_targetMode = info.dwFileAttributes;
     }

@@ -68,7 +68,7 @@ TEST_F(AcquisitionSessionTest, ARunEndsOnceAndOnlyAnOpenedPortStartsARecord)
         bool recorded;
     };
     const Case cases[] = {
-        {5, "lost\r", {}, "port refused", false},
+        {5, "lost\r", {}, "port refused\nCOM6: library said 5", false},
         {0, "Z1\rq\r\rtail", {"Z1", "q", ""}, "", true},
     };
     SessionDriver run(TestApp().m_commLibrary);
@@ -106,6 +106,20 @@ TEST_F(AcquisitionSessionTest, ARunEndsOnceAndOnlyAnOpenedPortStartsARecord)
         else
             EXPECT_FALSE(FileExists(Record())) << "a run whose port did not open records nothing";
     }
+}
+
+// The program's own library on a port that does not exist: the port, the system's reason
+// and the library's answer.
+TEST_F(AcquisitionSessionTest, APortThatDoesNotExistIsToldWithTheSystemsReason)
+{
+    CommLibrary real;  // by its path: the scripted one of the same name is loaded too
+    ASSERT_EQ(real.LoadDll((ExeDir() + "Quorlink.dll").c_str()), 1);
+    SessionDriver run(real);
+    ASSERT_TRUE(run.Start(250, 9600, m_tab));
+    ASSERT_TRUE(run.WaitEnded(1, 5000));
+    run.Stop();
+    EXPECT_EQ(run.ends, std::vector<std::string>{MessageWithReason("port refused", "COM250", ERROR_FILE_NOT_FOUND) +
+                                                 " (library said 3)"});
 }
 
 TEST_F(AcquisitionSessionTest, AFullDocumentTakesNoMoreLinesOfTheRunButTheRecordGetsThemAll)

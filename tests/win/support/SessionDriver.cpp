@@ -21,6 +21,7 @@ bool SessionDriver::Start(int port, int baud, const std::string& tabFile, const 
         run.invalidChars.LoadInvalidCharFile(invalidFile);
     run.library = &m_library;
     run.openErrorText = "port refused";
+    run.libraryAnsweredText = "library said %s";
     return session.Start(std::move(run), recordFolder);
 }
 
