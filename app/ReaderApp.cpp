@@ -29,12 +29,12 @@ bool SameLetters(const std::string& a, const char* b)
     return i == a.size() && !b[i];
 }
 
-std::string ListText(const std::vector<std::string>& items)
+std::string ListText(const std::vector<std::string>& items, const UiTextTable& texts)
 {
     std::string text;
     for (const std::string& item : items)
         text += (text.empty() ? "" : ", ") + item;
-    return text.empty() ? "(none)" : text;
+    return text.empty() ? texts[TXT_CMD_NONE] : text;
 }
 
 // The options of the command line, with the port and baud rate checked against the
@@ -50,7 +50,7 @@ StartOptions ReadStartOptions(const AppContext& c)
     for (const std::string& arg : SplitCommandLine(tail))
         if (SameLetters(arg, "/exit"))
             start.unattended = true;
-    CommandLineResult parsed = ParseCommandLine(tail);
+    CommandLineResult parsed = ParseCommandLine(tail, c.m_uiText);
     if (!parsed.ok) {
         start.error = parsed.error;
         return start;
@@ -59,28 +59,21 @@ StartOptions ReadStartOptions(const AppContext& c)
     const CommandLineOptions& o = start.options;
     const auto& ports = c.m_comPortList;
     if (o.port && std::find(ports.begin(), ports.end(), ComPortName(*o.port)) == ports.end()) {
-        start.error = "The port " + ComPortName(*o.port) + " given with /port is not one of the ports present: " +
-                      ListText(ports) + ".";
+        start.error = c.m_uiText.Format(TXT_CMD_PORT_ABSENT, {ComPortName(*o.port), ListText(ports, c.m_uiText)});
         return start;
     }
     const auto& bauds = c.m_baudRateList;
     if (o.baud && std::find(bauds.begin(), bauds.end(), std::to_string(*o.baud)) == bauds.end())
-        start.error = "The baud rate " + std::to_string(*o.baud) + " given with /baud is not one of " +
-                      ListText(bauds) + ".";
+        start.error = c.m_uiText.Format(TXT_CMD_BAUD_ABSENT, {std::to_string(*o.baud), ListText(bauds, c.m_uiText)});
     return start;
 }
 }  // namespace
 
 std::string CReaderApp::GetProgramDirectory()
 {
-    // A long buffer: a module path beyond 260 characters would otherwise come back
-    // cut off and give a directory that does not exist.
     // The wide name, as UTF-8: the ANSI one would put a look-alike (or '?') in place of
     // a character outside the code page, and name another folder or none.
-    std::wstring path(32768, L'\0');
-    DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
-    return DirectoryPart(PathFromWide(path));
+    return DirectoryPart(PathFromWide(AfxModulePath()));
 }
 
 BOOL CReaderApp::StartUp()
@@ -95,6 +88,7 @@ BOOL CReaderApp::StartUp()
     c.m_settings.languageFile = c.m_programDir + "Korvex_Language_Eng.txt";
     LoadSettings(c.m_configFilePath, c.m_settings, c.m_programDir);
     c.m_uiText.LoadLanguage(c.m_settings.languageFile);
+    SetTexts(&c.m_uiText);  // the window layer's notices in the same words
 
     if (!c.m_commLibrary.LoadDll(kLibraryName)) {
         // Unattended, nothing can be recorded: the exit code says so without a box.
@@ -137,7 +131,7 @@ int CReaderApp::ExitInstance()
     std::vector<std::string> notKept;
     SaveSettings(c.m_configFilePath, c.m_settings, c.m_programDir, &notKept);
     if (!notKept.empty() && !m_unattended)
-        AfxMessageBox(NotRememberedMessage(notKept).c_str(), MB_OK | MB_ICONWARNING);
+        AfxMessageBox(NotRememberedMessage(notKept, c.m_uiText).c_str(), MB_OK | MB_ICONWARNING);
     CWinApp::ExitInstance();
     return m_exitCode;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ReaderApp.h"
+#include "fw/App.h"
 
 namespace {
 // Takes the current directory out of the library search path before any library is
@@ -15,9 +16,7 @@ namespace {
 // out alike.
 void KeepCurrentDirectoryOutOfLibrarySearch()
 {
-    std::wstring path(32768, L'\0');
-    const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
+    std::wstring path = AfxModulePath();
     const size_t slash = path.find_last_of(L"\\/");
     path.resize(slash == std::wstring::npos ? 0 : slash + 1);  // a root folder keeps its backslash
     if (path.empty() || !::SetDllDirectoryW(path.c_str()))

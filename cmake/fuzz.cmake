@@ -1,10 +1,11 @@
 # libFuzzer build (clang): one fuzzer per parser, run in a short smoke mode by the tests.
 set(KORVEX_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -g)
-target_compile_options(korvex_portable PUBLIC ${KORVEX_FUZZ_FLAGS})
+target_compile_options(korvex_core PUBLIC ${KORVEX_FUZZ_FLAGS})
 file(GLOB KORVEX_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
 foreach(src ${KORVEX_FUZZ_TARGETS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE korvex_portable)
+    target_link_libraries(${name} PRIVATE korvex_core)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
 endforeach()

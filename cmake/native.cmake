@@ -1,10 +1,10 @@
 # Native build of the portable code: unit tests under ASan/UBSan, benchmarks, tools.
 set(KORVEX_SAN -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 if(NOT CMAKE_BUILD_TYPE STREQUAL "Release")
-    target_compile_options(korvex_portable PUBLIC ${KORVEX_SAN})
-    target_link_options(korvex_portable PUBLIC ${KORVEX_SAN})
+    target_compile_options(korvex_core PUBLIC ${KORVEX_SAN})
+    target_link_options(korvex_core PUBLIC ${KORVEX_SAN})
 endif()
-target_compile_options(korvex_portable PRIVATE -Wall -Wextra)
+target_compile_options(korvex_core PRIVATE -Wall -Wextra)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -13,9 +13,9 @@ file(GLOB KORVEX_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native
 foreach(src ${KORVEX_NATIVE_TESTS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE korvex_portable GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE korvex_core GTest::gtest GTest::gtest_main)
     target_compile_options(${name} PRIVATE -Wall -Wextra)
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/native)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/native)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endforeach()
 
@@ -25,7 +25,8 @@ file(GLOB KORVEX_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*
 foreach(src ${KORVEX_FUZZ_TARGETS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name}_random ${src} ${CMAKE_SOURCE_DIR}/tests/fuzz/random_driver.cpp)
-    target_link_libraries(${name}_random PRIVATE korvex_portable)
+    target_link_libraries(${name}_random PRIVATE korvex_core)
+    target_include_directories(${name}_random PRIVATE ${CMAKE_SOURCE_DIR})
     add_test(NAME ${name}_random COMMAND ${name}_random 20000)
 endforeach()
 

@@ -3,11 +3,22 @@
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 STRICT NOMINMAX)
 add_compile_options(-Wall -Wextra -Wno-cast-function-type)
 
-add_library(korvex_win STATIC ${KORVEX_WIN_SRC})
-target_link_libraries(korvex_win PUBLIC korvex_portable comdlg32 comctl32 gdi32 user32 advapi32 winspool shell32)
-# windows.h and the standard library are parsed once per target, not once per file.
+korvex_layer(fw core)
+target_link_libraries(korvex_fw PUBLIC comdlg32 comctl32 gdi32 user32 advapi32 winspool shell32)
+foreach(part link controls print skin)
+    korvex_layer(${part} fw)
+endforeach()
+# The link builds against our library's own header, and nothing else does.
+file(CREATE_LINK ${CMAKE_SOURCE_DIR}/quorlink ${CMAKE_BINARY_DIR}/layers/link/quorlink SYMBOLIC)
+korvex_layer(ui link controls print skin)
+korvex_layer(app ui)
+# windows.h and the standard library are parsed once, not once per file: the folders
+# share one precompiled header (their flags are the same).
 set(KORVEX_PCH <windows.h> <algorithm> <atomic> <memory> <string> <vector>)
-target_precompile_headers(korvex_win PRIVATE ${KORVEX_PCH})
+target_precompile_headers(korvex_fw PRIVATE ${KORVEX_PCH})
+foreach(part link controls print skin ui app)
+    target_precompile_headers(korvex_${part} REUSE_FROM korvex_fw)
+endforeach()
 
 # Resources in an OBJECT library: a static library would silently drop them.
 add_library(korvex_res OBJECT ${CMAKE_SOURCE_DIR}/res/Korvex.rc)
@@ -19,7 +30,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/Korvex.rc APPEND PROPERTY OBJECT_DEP
     "${CMAKE_SOURCE_DIR}/res/Korvex.manifest")
 
 add_executable(Korvex WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp $<TARGET_OBJECTS:korvex_res>)
-target_link_libraries(Korvex PRIVATE korvex_win)
+target_link_libraries(Korvex PRIVATE korvex_app)
 # A 32-bit Korvex may use the whole 4 GB address space on 64-bit Windows: big dumps.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(Korvex PRIVATE -Wl,--large-address-aware)
@@ -43,10 +54,11 @@ target_compile_options(gtest_main PRIVATE -w -O0)
 # Shared helpers of the Windows tests (main with a watchdog, message-box answering...).
 file(GLOB KORVEX_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
 add_library(win_test_support STATIC ${KORVEX_WIN_TEST_SUPPORT})
-target_link_libraries(win_test_support PUBLIC korvex_win gtest)
+target_link_libraries(win_test_support PUBLIC korvex_app gtest)
 target_compile_options(win_test_support PRIVATE -O0)
 target_precompile_headers(win_test_support PRIVATE ${KORVEX_PCH} <gtest/gtest.h>)
-target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/res)
+target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/win
+                           ${CMAKE_SOURCE_DIR}/res)
 
 # One test program for every file: the program links once, not once per file. Each
 # test still runs in a process of its own.

@@ -22,7 +22,8 @@ void CAnchorLayout::Init(CWnd* parent)
     m_naturalHeight = m_initialHeight;
 }
 
-AnchorRecord* CAnchorLayout::AddControl(UINT id, int leftRule, int rightRule, int topRule, int bottomRule)
+AnchorRecord* CAnchorLayout::AddControl(UINT id, AnchorRule leftRule, AnchorRule rightRule, AnchorRule topRule,
+                                         AnchorRule bottomRule)
 {
     if (!m_pParent)
         return nullptr;

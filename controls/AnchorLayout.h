@@ -15,10 +15,10 @@ struct AnchorRecord {
     int top;
     int right;
     int bottom;
-    int leftRule;
-    int rightRule;
-    int topRule;
-    int bottomRule;
+    AnchorRule leftRule;
+    AnchorRule rightRule;
+    AnchorRule topRule;
+    AnchorRule bottomRule;
 };
 
 class CAnchorLayout {
@@ -32,7 +32,8 @@ public:
     void Init(CWnd* parent);
     // Registers the parent's child with this id, or gives an already registered one new
     // rules (keeping its first rectangle). None without a parent or without such a child.
-    AnchorRecord* AddControl(UINT id, int leftRule, int rightRule, int topRule, int bottomRule);
+    AnchorRecord* AddControl(UINT id, AnchorRule leftRule, AnchorRule rightRule, AnchorRule topRule,
+                             AnchorRule bottomRule);
     // Moves every registered control for the new client size; 0 in either direction
     // (a minimised window) leaves them where they are.
     void ApplyLayout(int width, int height);

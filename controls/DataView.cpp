@@ -4,6 +4,7 @@
 #include "fw/Gdi.h"
 #include "controls/ViewClipboard.h"
 #include "core/DpiScale.h"
+#include "core/LineHeightSample.h"
 #include "core/ViewMath.h"
 #include "fw/App.h"
 
@@ -13,9 +14,7 @@
 #include <new>
 
 namespace {
-const char kSampleText[] = "ABCDEFGHILMNOPQRSTUVZXYJKWabcdefghilmnopqrstuvzxyjkw01234567890";
 constexpr LRESULT kListDlgCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-const char kNoMemoryToCopy[] = "There is not enough memory to copy the lines. The clipboard is unchanged.";
 
 std::string TrimSpaces(const std::string& text)
 {
@@ -165,7 +164,7 @@ void CDataView::CreateListFont()
     if (m_hFont) {
         HGDIOBJ old = ::SelectObject(dc, m_hFont);
         RECT rc = {0, 0, 0, 0};
-        ::DrawTextA(dc, kSampleText, -1, &rc, DT_CALCRECT);
+        ::DrawTextA(dc, kLineHeightSample, -1, &rc, DT_CALCRECT);
         m_lineHeight = rc.bottom - rc.top + ScaleForDpi(2, m_dpi > 0 ? m_dpi : ::GetDeviceCaps(dc, LOGPIXELSY));
         ::SelectObject(dc, old);
     }
@@ -175,57 +174,68 @@ void CDataView::CreateListFont()
 
 // --- lines --------------------------------------------------------------------------
 
-int CDataView::AddLine(const char* text, bool autoScroll)
+void CDataView::SetDocument(CLineStore* lines)
+{
+    m_pLines = lines ? lines : &m_ownStore;
+    m_marks.clear();
+    m_topLine = m_hOffset = 0;
+    m_vMax = m_hMax = 0;
+    m_measuredLongest = -1;
+    UpdateVScrollBar();
+    UpdateHScrollBar();
+    InvalidateView();
+}
+
+ViewAdd CDataView::AddLine(const char* text, bool autoScroll)
 {
     if (!m_bListMode) {
         try {
             m_singleText = text ? text : "";
         } catch (const std::bad_alloc&) {
-            return -1;
+            return ViewAdd::NoRoom;
         }
-        m_store.NoteLength(text);
+        m_pLines->NoteLength(text);
         InvalidateView();
-        return 0;
+        return ViewAdd::NotListMode;
     }
-    const int index = m_store.AddLine(text);
-    if (index < 0)
-        return -1;
+    if (m_pLines->AddLine(text) < 0)
+        return ViewAdd::NoRoom;
     UpdateVScrollBar();
     UpdateHScrollBar();
     if (autoScroll)
         ScrollLines(0, false, true, false);
     InvalidateView();
-    return index;
+    return ViewAdd::Added;
 }
 
-bool CDataView::AddLines(std::vector<std::string> lines, bool autoScroll)
+ViewAdd CDataView::AddLines(std::vector<std::string> lines, bool autoScroll)
 {
     if (!m_bListMode)
-        return false;
-    return LinesAdded(m_store.AddLines(lines), autoScroll);
+        return ViewAdd::NotListMode;
+    return LinesAdded(m_pLines->AddLines(lines), autoScroll);
 }
 
-bool CDataView::AddLines(CLineStore&& lines, bool autoScroll)
+ViewAdd CDataView::AddLines(CLineStore&& lines, bool autoScroll)
 {
     if (!m_bListMode)
-        return false;
-    return LinesAdded(m_store.AddLines(std::move(lines)), autoScroll);
+        return ViewAdd::NotListMode;
+    return LinesAdded(m_pLines->AddLines(std::move(lines)), autoScroll);
 }
 
-bool CDataView::LinesAdded(bool all, bool autoScroll)
+ViewAdd CDataView::LinesAdded(bool all, bool autoScroll)
 {
     UpdateVScrollBar();
     UpdateHScrollBar();
     if (autoScroll)
         ScrollLines(0, false, true, false);
     InvalidateView();
-    return all;
+    return all ? ViewAdd::Added : ViewAdd::NoRoom;
 }
 
 void CDataView::ResetContent()
 {
     m_singleText.clear();
-    m_store.Reset();
+    m_pLines->Reset();
     m_marks.clear();
     m_topLine = m_hOffset = 0;
     m_vMax = m_hMax = 0;
@@ -340,7 +350,7 @@ void CDataView::UpdateVScrollBar()
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     const int rows = ViewMath::VisibleRows(client.bottom - client.top, m_lineHeight);
-    const int lines = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    const int lines = m_pLines->Count() < m_pLines->Capacity() ? m_pLines->Count() : m_pLines->Capacity();
     m_vMax = ViewMath::VerticalMax(lines, rows);
     if (m_vMax <= 0) {
         HideVScrollBar();
@@ -355,7 +365,7 @@ void CDataView::UpdateVScrollBar()
 
 int64_t CDataView::MeasureLongestLine(const RECT& client)
 {
-    const int longest = m_store.Longest();
+    const int longest = m_pLines->Longest();
     if (longest == m_measuredLongest)
         return m_measuredWidth;
     HDC dc = ::GetDC(m_hWnd);
@@ -392,7 +402,7 @@ void CDataView::UpdateHScrollBar()
     m_bHBarShown = false;
     if (!m_hHBar)
         return;
-    if (m_store.Longest() == 0) {
+    if (m_pLines->Longest() == 0) {
         HideHScrollBar();
         return;
     }
@@ -400,7 +410,7 @@ void CDataView::UpdateHScrollBar()
     ::GetClientRect(m_hWnd, &client);
     const int clientWidth = client.right - client.left;
     const int64_t textWidth = clientWidth > 0 ? MeasureLongestLine(client) : 0;
-    m_hMax = ViewMath::HorizontalMax(clientWidth, textWidth, m_store.Longest());
+    m_hMax = ViewMath::HorizontalMax(clientWidth, textWidth, m_pLines->Longest());
     if (m_hMax <= 0) {
         HideHScrollBar();
         return;
@@ -480,7 +490,7 @@ int CDataView::HitTestLine(int, int y) const
 
 void CDataView::AddHighlight(int line, bool redraw)
 {
-    const int limit = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    const int limit = m_pLines->Count() < m_pLines->Capacity() ? m_pLines->Count() : m_pLines->Capacity();
     if (!m_bListMode || !m_bHighlight || line < 0 || line >= limit)
         return;
     m_marks[line] = kHighlightColor;
@@ -502,7 +512,7 @@ void CDataView::ClearHighlights()
 
 void CDataView::ShowMarkedLine(int line)
 {
-    const int limit = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    const int limit = m_pLines->Count() < m_pLines->Capacity() ? m_pLines->Count() : m_pLines->Capacity();
     if (!m_bListMode || !m_bHighlight || line < 0 || line >= limit)
         return;
     m_marks.clear();
@@ -527,7 +537,7 @@ void CDataView::OnLButtonDown(UINT flags, POINT point)
         ::SetFocus(m_hWnd);
     const int hit = HitTestLine(point.x, point.y);
     if (hit >= 0) {
-        const int mark = ViewMath::MarkAfterClick(hit, IsMarked(hit), m_store.Count());
+        const int mark = ViewMath::MarkAfterClick(hit, IsMarked(hit), m_pLines->Count());
         ClearHighlights();
         if (mark >= 0)
             AddHighlight(mark, false);
@@ -555,7 +565,7 @@ void CDataView::OnKeyDown(UINT key)
     if (m_bListMode && (key == 'C' || key == VK_INSERT) && ::GetKeyState(VK_CONTROL) < 0 &&
         ::GetKeyState(VK_MENU) >= 0) {
         if (CopyViewText(*this) == CopyResult::NoMemory)
-            AfxMessageBox(kNoMemoryToCopy, MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(AfxGetUiText()[TXT_NO_MEMORY_COPY].c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     // Ctrl+Home and Ctrl+End show the first and the last line; a mark stays where it is.
@@ -568,11 +578,11 @@ void CDataView::OnKeyDown(UINT key)
         if (m_marks.size() == 1) {
             const int marked = m_marks.begin()->first;
             RemoveHighlight(marked, true);
-            const ViewMath::KeyAction action = ViewMath::KeyDown(static_cast<int>(key), 1, marked, m_store.Count());
+            const ViewMath::KeyAction action = ViewMath::KeyDown(static_cast<int>(key), 1, marked, m_pLines->Count());
             AddHighlight(action.value, false);
         } else {
             const ViewMath::KeyAction action =
-                ViewMath::KeyDown(static_cast<int>(key), static_cast<int>(m_marks.size()), -1, m_store.Count());
+                ViewMath::KeyDown(static_cast<int>(key), static_cast<int>(m_marks.size()), -1, m_pLines->Count());
             switch (action.kind) {
             case ViewMath::KeyAction::Scroll:
                 ScrollLines(action.value, false, false, true);
@@ -673,7 +683,7 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
 {
     if (m_lineHeight <= 0)
         return;
-    const int last = m_store.Count() < m_store.Capacity() ? m_store.Count() : m_store.Capacity();
+    const int last = m_pLines->Count() < m_pLines->Capacity() ? m_pLines->Count() : m_pLines->Capacity();
     RECT row = {client.left, client.top, client.right, client.top};
     const size_t offset = m_hOffset > 0 ? static_cast<size_t>(m_hOffset) : 0;
     // Only the rows from the top line down to the last one that fits are touched, so a
@@ -681,7 +691,7 @@ void CDataView::DrawRows(HDC dc, const RECT& client)
     // can show, so a line of megabytes paints as fast as a short one.
     const int end = m_topLine + ViewMath::RowsDrawn(client.bottom - client.top, m_lineHeight, m_topLine, last);
     for (int i = m_topLine; i < end; ++i) {
-        const std::string_view line = m_store.Line(i);
+        const std::string_view line = m_pLines->Line(i);
         const size_t rest = offset < line.size() ? line.size() - offset : 0;
         const std::string_view part =
             rest ? line.substr(offset, static_cast<size_t>(ViewMath::CharsDrawn(static_cast<int64_t>(rest),

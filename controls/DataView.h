@@ -23,6 +23,11 @@ struct DataViewFont {
     int strikeout = 0;
 };
 
+// What adding lines came to: all added; the store could take no more (no memory or no
+// capacity left; AddLines may have added some); or the view is not in list mode (AddLine
+// then shows the text as its single text).
+enum class ViewAdd { Added, NoRoom, NotListMode };
+
 class CDataView : public CStatic {
 public:
     static constexpr UINT kVBarId = 1;
@@ -45,13 +50,17 @@ public:
     void SetDpi(int dpi);
     void SetTextColor(COLORREF color);
 
-    // Appends a line (null: an empty line) and returns its index; with autoScroll the
-    // view shows the last page.
-    int AddLine(const char* text, bool autoScroll);
-    // Appends every line; false when the view is not in list mode or not all fitted.
-    bool AddLines(std::vector<std::string> lines, bool autoScroll);
+    // The lines to show and to add to: a document that outlives the view, or null for
+    // the view's own store (its default). Marks and scrolling start again.
+    void SetDocument(CLineStore* lines);
+
+    // Appends a line (null: an empty line) to the lines shown; with autoScroll the view
+    // shows the last page.
+    ViewAdd AddLine(const char* text, bool autoScroll);
+    // Appends every line.
+    ViewAdd AddLines(std::vector<std::string> lines, bool autoScroll);
     // The same for a whole store (a loaded file): an empty view takes it over as it is.
-    bool AddLines(CLineStore&& lines, bool autoScroll);
+    ViewAdd AddLines(CLineStore&& lines, bool autoScroll);
     // Removes all lines and marks; the bars hide and the view returns to the top.
     void ResetContent();
 
@@ -65,18 +74,13 @@ public:
     int HitTestLine(int x, int y) const;
 
     // Read-only state, for the main window, the printer and the tests.
-    bool IsListMode() const { return m_bListMode; }
-    int GetLineCount() const { return m_store.Count(); }
-    int GetCapacity() const { return m_store.Capacity(); }
-    int GetLongestLine() const { return m_store.Longest(); }
-    std::string_view GetLine(int i) const { return m_store.Line(i); }
-    const CLineStore& Lines() const { return m_store; }
+    int GetLineCount() const { return m_pLines->Count(); }
+    std::string_view GetLine(int i) const { return m_pLines->Line(i); }
+    const CLineStore& Lines() const { return *m_pLines; }
     int GetTopLine() const { return m_topLine; }
     int GetHorizontalOffset() const { return m_hOffset; }
     int VerticalMax() const { return m_vMax; }
     int HorizontalMax() const { return m_hMax; }
-    bool IsVScrollShown() const { return m_bVBarShown; }
-    bool IsHScrollShown() const { return m_bHBarShown; }
     int GetLineHeight() const { return m_lineHeight; }
     int GetBarThickness() const { return m_barThickness; }
     bool IsMarked(int line) const { return m_marks.count(line) != 0; }
@@ -86,7 +90,6 @@ public:
     const DataViewFont& GetListFont() const { return m_font; }
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }
-    UINT GetTextFormat() const { return m_textFormat; }
 
 protected:
     void PreSubclassWindow() override;
@@ -109,8 +112,8 @@ private:
     void CreateListFont();
     void CreateScrollBars();
     void DestroyScrollBars();
-    // Scroll ranges, follow and redraw after lines were added; returns all.
-    bool LinesAdded(bool all, bool autoScroll);
+    // Scroll ranges, follow and redraw after lines were added.
+    ViewAdd LinesAdded(bool all, bool autoScroll);
     void UpdateVScrollBar();
     void UpdateHScrollBar();
     void HideVScrollBar();
@@ -141,7 +144,8 @@ private:
 
     // Content.
     bool m_bListMode = false;
-    CLineStore m_store;
+    CLineStore m_ownStore;
+    CLineStore* m_pLines = &m_ownStore;  // what the view shows: its own store or a document
     std::string m_singleText;
 
     // Scrolling and marks.

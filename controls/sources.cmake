@@ -1,4 +1,4 @@
-list(APPEND KORVEX_WIN_SRC
+set(KORVEX_CONTROLS_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AnchorLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewClipboard.cpp)

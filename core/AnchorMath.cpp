@@ -29,37 +29,37 @@ int Sum(int64_t value)
 }
 
 // One axis: the near edge (left or top) and the far edge (right or bottom).
-void ApplyAxis(int nearEdge, int farEdge, int nearRule, int farRule, int delta, double factor,
+void ApplyAxis(int nearEdge, int farEdge, AnchorRule nearRule, AnchorRule farRule, int delta, double factor,
                int* newNear, int* newFar)
 {
     const int64_t size = static_cast<int64_t>(farEdge) - nearEdge;
 
-    if (nearRule == ANCHOR_FAR)
+    if (nearRule == AnchorRule::Far)
         *newNear = Sum(static_cast<int64_t>(nearEdge) + delta);
-    else if (nearRule == ANCHOR_CENTER && farRule == ANCHOR_CENTER)
+    else if (nearRule == AnchorRule::Center && farRule == AnchorRule::Center)
         *newNear = Sum(static_cast<int64_t>(nearEdge) + delta / 2);
-    else if (nearRule == ANCHOR_PROPORTIONAL)
+    else if (nearRule == AnchorRule::Proportional)
         *newNear = Scaled(nearEdge, factor);
     else
         *newNear = nearEdge;
 
-    if (farRule == ANCHOR_FAR)
+    if (farRule == AnchorRule::Far)
         *newFar = Sum(static_cast<int64_t>(farEdge) + delta);
-    else if (farRule == ANCHOR_CENTER)
+    else if (farRule == AnchorRule::Center)
         *newFar = Sum(*newNear + size);
-    else if (farRule == ANCHOR_PROPORTIONAL)
+    else if (farRule == AnchorRule::Proportional)
         *newFar = Scaled(farEdge, factor);
     else
         *newFar = farEdge;
 
     // A centred near edge next to a scaled far edge keeps the control's size.
-    if (farRule == ANCHOR_PROPORTIONAL && nearRule == ANCHOR_CENTER)
+    if (farRule == AnchorRule::Proportional && nearRule == AnchorRule::Center)
         *newNear = Sum(*newFar - size);
 }
 }  // namespace
 
-AnchorRect ApplyAnchor(const AnchorRect& initial, int leftRule, int rightRule, int topRule,
-                       int bottomRule, int initialW, int initialH, int newW, int newH)
+AnchorRect ApplyAnchor(const AnchorRect& initial, AnchorRule leftRule, AnchorRule rightRule, AnchorRule topRule,
+                       AnchorRule bottomRule, int initialW, int initialH, int newW, int newH)
 {
     const int dW = Sum(static_cast<int64_t>(newW) - initialW);
     const int dH = Sum(static_cast<int64_t>(newH) - initialH);

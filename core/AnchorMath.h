@@ -2,11 +2,11 @@
 // always computed from the control's rectangle and the window size at registration.
 #pragma once
 
-enum AnchorRule {
-    ANCHOR_NEAR = 1,          // keeps its distance from the left / top edge
-    ANCHOR_FAR = 2,           // keeps its distance from the right / bottom edge
-    ANCHOR_CENTER = 4,        // stays centred, or keeps the size next to a moving edge
-    ANCHOR_PROPORTIONAL = 8,  // scales with the window
+enum class AnchorRule {
+    Near,          // keeps its distance from the left / top edge
+    Far,           // keeps its distance from the right / bottom edge
+    Center,        // stays centred, or keeps the size next to a moving edge
+    Proportional,  // scales with the window
 };
 
 struct AnchorRect {
@@ -16,6 +16,5 @@ struct AnchorRect {
     int bottom = 0;
 };
 
-// Any rule value other than the four above behaves like ANCHOR_NEAR.
-AnchorRect ApplyAnchor(const AnchorRect& initial, int leftRule, int rightRule, int topRule,
-                       int bottomRule, int initialW, int initialH, int newW, int newH);
+AnchorRect ApplyAnchor(const AnchorRect& initial, AnchorRule leftRule, AnchorRule rightRule, AnchorRule topRule,
+                       AnchorRule bottomRule, int initialW, int initialH, int newW, int newH);

@@ -121,7 +121,7 @@ std::vector<std::string> SplitCommandLine(std::string_view tail)
     }
 }
 
-CommandLineResult ParseCommandLine(std::string_view tail)
+CommandLineResult ParseCommandLine(std::string_view tail, const UiTextTable& texts)
 {
     CommandLineResult result;
     CommandLineOptions& o = result.options;
@@ -137,26 +137,25 @@ CommandLineResult ParseCommandLine(std::string_view tail)
         const std::string& arg = args[i];
         if (arg.empty() || arg[0] != '/') {
             if (fileSeen)
-                return fail("Only one file can be given: " + Quoted(arg) + " is a second one after " +
-                            Quoted(o.file) + ".");
+                return fail(texts.Format(TXT_CMD_SECOND_FILE, {Quoted(arg), Quoted(o.file)}));
             if (arg.empty())
-                return fail("An empty file name was given.");
+                return fail(texts[TXT_CMD_EMPTY_FILE]);
             o.file = arg;
             fileSeen = true;
             continue;
         }
         const SwitchName* s = FindSwitch(arg);
         if (!s)
-            return fail("Unknown option " + arg + ".");
+            return fail(texts.With(TXT_CMD_UNKNOWN, arg));
         bool& given = seen[static_cast<int>(s->which)];
         if (given)
-            return fail("The option " + std::string(s->name) + " is given twice.");
+            return fail(texts.With(TXT_CMD_TWICE, s->name));
         given = true;
         std::string value;
         if (s->takesValue) {
             // A switch where the value should be means that the value is missing.
             if (i + 1 >= args.size() || FindSwitch(args[i + 1]))
-                return fail("The option " + std::string(s->name) + " needs a value.");
+                return fail(texts.With(TXT_CMD_NO_VALUE, s->name));
             value = args[++i];
         }
         switch (s->which) {
@@ -166,14 +165,14 @@ CommandLineResult ParseCommandLine(std::string_view tail)
                 digits.remove_prefix(3);
             const std::optional<int> port = Number(digits);
             if (!port || *port < 1)
-                return fail("The port " + Quoted(value) + " is neither a number nor COMn.");
+                return fail(texts.With(TXT_CMD_BAD_PORT, Quoted(value)));
             o.port = port;
             break;
         }
         case Switch::Baud: {
             const std::optional<int> baud = Number(value);
             if (!baud || *baud < 1)
-                return fail("The baud rate " + Quoted(value) + " is not a number.");
+                return fail(texts.With(TXT_CMD_BAD_BAUD, Quoted(value)));
             o.baud = baud;
             break;
         }
@@ -181,15 +180,14 @@ CommandLineResult ParseCommandLine(std::string_view tail)
         case Switch::IdleStop: {
             const std::optional<int> seconds = Number(value);
             if (!seconds || *seconds < 1 || *seconds > kMaxCommandLineSeconds)
-                return fail("The time " + Quoted(value) + " of " + s->name +
-                            " is not a whole number of seconds from 1 to " + std::to_string(kMaxCommandLineSeconds) +
-                            ".");
+                return fail(texts.Format(TXT_CMD_BAD_TIME,
+                                         {Quoted(value), s->name, std::to_string(kMaxCommandLineSeconds)}));
             (s->which == Switch::Wait ? o.waitSeconds : o.idleStopSeconds) = seconds;
             break;
         }
         case Switch::Save:
             if (value.empty())
-                return fail("The option /save needs a file name.");
+                return fail(texts[TXT_CMD_SAVE_NO_FILE]);
             o.savePath = value;
             break;
         case Switch::Start:
@@ -204,18 +202,4 @@ CommandLineResult ParseCommandLine(std::string_view tail)
     }
     result.ok = true;
     return result;
-}
-
-const char* CommandLineUsage()
-{
-    return "Usage: Korvex.exe [options] [file]\n"
-           "  file           the dump file to open\n"
-           "  /port N        the COM port by number; /port COMn by name\n"
-           "  /baud N        the baud rate\n"
-           "  /start         start recording\n"
-           "  /wait S        a time in whole seconds (1 to 86400)\n"
-           "  /idle-stop S   a time in whole seconds without data (1 to 86400)\n"
-           "  /save PATH     the output file\n"
-           "  /exit          close the program at the end\n"
-           "Put a path with spaces in double quotes.";
 }

@@ -13,6 +13,8 @@
 // what it is given; whether the port exists or the baud rate is offered is for the caller.
 #pragma once
 
+#include "core/UiText.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,8 +52,11 @@ std::string_view CommandLineTail(std::string_view whole);
 // argument.
 std::vector<std::string> SplitCommandLine(std::string_view tail);
 
-// Parses the arguments after the program's name.
-CommandLineResult ParseCommandLine(std::string_view tail);
+// Parses the arguments after the program's name; an error is in the words of `texts`.
+CommandLineResult ParseCommandLine(std::string_view tail, const UiTextTable& texts = EnglishUiText());
 
 // The usage text shown with an error.
-const char* CommandLineUsage();
+inline const std::string& CommandLineUsage(const UiTextTable& texts = EnglishUiText())
+{
+    return texts[TXT_USAGE];
+}

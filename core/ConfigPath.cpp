@@ -68,21 +68,17 @@ bool PathToConfig(const std::string& path, const std::string& programDir, const 
     return codec.ToStored(shortPath, stored);
 }
 
-std::string NotRememberedMessage(const std::vector<std::string>& keys)
+std::string NotRememberedMessage(const std::vector<std::string>& keys, const UiTextTable& texts)
 {
     std::string files;
     for (size_t i = 0; i < keys.size(); ++i) {
         const std::string& key = keys[i];
-        const char* what = key == "OUTPUT_FILE"         ? "the output file"
-                           : key == "TAB_FILE"          ? "the translation table"
-                           : key == "INVALID_CHAR_FILE" ? "the invalid-character table"
-                           : key == "LANGUAGE_FILE"     ? "the language file"
-                                                        : key.c_str();
-        files += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + std::string(what);
+        const std::string& what = key == "OUTPUT_FILE"         ? texts[TXT_OUTPUT_FILE]
+                                  : key == "TAB_FILE"          ? texts[TXT_TRANSLATION_TABLE]
+                                  : key == "INVALID_CHAR_FILE" ? texts[TXT_INVALID_CHAR_TABLE]
+                                  : key == "LANGUAGE_FILE"     ? texts[TXT_LANGUAGE_FILE]
+                                                               : key;
+        files += (i == 0 ? "" : texts[i + 1 == keys.size() ? TXT_LIST_AND : TXT_LIST_COMMA]) + what;
     }
-    return "The name of " + files +
-           " has characters that Korvex_Config.txt cannot hold, so Korvex will not remember " +
-           (keys.size() > 1 ? "them" : "it") +
-           " at the next start. Choose a file in a folder whose name uses only the characters of the "
-           "system's language setting.";
+    return texts.With(keys.size() > 1 ? TXT_NOT_KEPT_MANY : TXT_NOT_KEPT_ONE, files);
 }

@@ -4,6 +4,8 @@
 // makes of such names; a path without one cannot be kept.
 #pragma once
 
+#include "core/UiText.h"
+
 #include <string>
 #include <vector>
 
@@ -39,4 +41,4 @@ bool PathToConfig(const std::string& path, const std::string& programDir, const 
                   std::string& stored);
 
 // The operator's message when paths could not be kept: keys as SaveSettings reports them.
-std::string NotRememberedMessage(const std::vector<std::string>& keys);
+std::string NotRememberedMessage(const std::vector<std::string>& keys, const UiTextTable& texts = EnglishUiText());

@@ -121,27 +121,27 @@ bool SplitLines(char* data, size_t size, CLineStore& lines)
 }
 
 template <typename Lines>
-OutputFileStatus WriteLines(const std::string& path, const Lines& lines, size_t count)
+OutputResult WriteLines(const std::string& path, const Lines& lines, size_t count)
 {
     CSafeFileWriter file;
     // An earlier dump that this save replaces is kept beside it.
     if (!file.Open(path, true))
-        return OUTPUT_CANNOT_CREATE;
+        return OutputResult::CannotCreate;
     for (size_t i = 0; i < count; ++i) {
         const std::string_view line = lines[i];
         if (!file.Write(line.data(), line.size()) || !file.Write("\r\n", 2))
-            return OUTPUT_WRITE_FAILED;
+            return OutputResult::WriteFailed;
     }
-    return file.Commit() ? OUTPUT_OK : OUTPUT_WRITE_FAILED;
+    return file.Commit() ? OutputResult::Ok : OutputResult::WriteFailed;
 }
 }  // namespace
 
-OutputFileStatus WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
+OutputResult WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count)
 {
     return WriteLines(path, lines, count < lines.size() ? count : lines.size());
 }
 
-OutputFileStatus WriteTextLines(const std::string& path, const CLineStore& lines)
+OutputResult WriteTextLines(const std::string& path, const CLineStore& lines)
 {
     struct ByIndex {
         const CLineStore& store;
@@ -161,11 +161,11 @@ bool ReadTextLines(const std::string& path, CLineStore& lines)
         char* data = nullptr;
         ok = ReadRegularFile(path, SIZE_MAX - 1,
                              [&](size_t size) { return data = lines.Buffer(size + 1); }, got) &&
-             SplitLines(data, got, lines);
+             (SplitLines(data, got, lines) || NoteFileError(OutOfMemoryError()));
     } catch (const std::bad_alloc&) {
-        ok = false;
+        ok = NoteFileError(OutOfMemoryError());
     } catch (const std::length_error&) {
-        ok = false;
+        ok = NoteFileError(OutOfMemoryError());
     }
     if (!ok)
         lines = CLineStore();

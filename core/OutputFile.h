@@ -8,21 +8,21 @@
 
 #include "core/LineStore.h"
 
-enum OutputFileStatus {
-    OUTPUT_OK = 1,
-    OUTPUT_CANNOT_CREATE = -3,
-    OUTPUT_WRITE_FAILED = -50,  // an existing file keeps its old contents
+enum class OutputResult {
+    Ok,
+    CannotCreate,
+    WriteFailed,  // an existing file keeps its old contents
 };
 
 // Writes the first count lines (at most lines.size()). A non-empty file that is replaced
-// is kept as "<path>.bak" first.
-OutputFileStatus WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
+// is kept as "<path>.bak" first. A failure leaves its cause in LastFileError.
+OutputResult WriteTextLines(const std::string& path, const std::vector<std::string>& lines, size_t count);
 // Writes every line of the store.
-OutputFileStatus WriteTextLines(const std::string& path, const CLineStore& lines);
+OutputResult WriteTextLines(const std::string& path, const CLineStore& lines);
 
 // Reads the file's lines into the store: only CR LF ends a line, other CR and LF bytes
 // are dropped, and a line ends at its first NUL. False, with the store empty, when the
-// file can't be opened, read or held in memory.
+// file can't be opened, read or held in memory (LastFileError then tells why).
 bool ReadTextLines(const std::string& path, CLineStore& lines);
 
 // The path, or the path with "..." after its drive prefix and characters cut from the

@@ -21,7 +21,20 @@ bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
 }
+
+thread_local uint32_t t_lastFileError = 0;
 }  // namespace
+
+uint32_t LastFileError()
+{
+    return t_lastFileError;
+}
+
+bool NoteFileError(uint32_t code)
+{
+    t_lastFileError = code;
+    return false;
+}
 
 CSafeFileWriter::~CSafeFileWriter()
 {
@@ -32,6 +45,7 @@ bool CSafeFileWriter::Open(const std::string& path, bool keepBackup)
 {
     Discard();
     m_result = RESULT_OK;
+    m_systemError = 0;
     m_bInPlace = false;
     m_bKeepBackup = keepBackup;
     m_bTargetNonEmpty = false;
@@ -40,7 +54,7 @@ bool CSafeFileWriter::Open(const std::string& path, bool keepBackup)
     // A device is not even opened: opening a serial port may already signal the
     // equipment behind it, and a write would send it the bytes.
     if (path.empty() || IsDeviceName(path))
-        return Fail(RESULT_CANNOT_CREATE);
+        return Fail(RESULT_CANNOT_CREATE, InvalidNameError());
     return OpenBesideTarget();
 }
 
@@ -95,9 +109,13 @@ void CSafeFileWriter::Discard()
     m_buffer.clear();
 }
 
-bool CSafeFileWriter::Fail(Result result)
+bool CSafeFileWriter::Fail(Result result, uint32_t systemError)
 {
+    // The first failure is the cause; what follows from it keeps that reason.
+    if (m_result == RESULT_OK || m_systemError == 0)
+        m_systemError = systemError;
     m_result = result;
+    NoteFileError(m_systemError);
     Discard();
     return false;
 }

@@ -49,6 +49,8 @@ public:
     void Discard();
 
     Result GetResult() const { return m_result; }
+    // The system's error code behind the failure (also LastFileError()); 0 when none.
+    uint32_t SystemError() const { return m_systemError; }
     bool IsInPlace() const { return m_bInPlace; }
 
     // A name for a new file in the folder (ending in a separator, or empty): the prefix,
@@ -58,7 +60,12 @@ public:
 private:
     bool IsOpen() const { return m_handle != -1; }
     bool Flush();
-    bool Fail(Result result);
+    // Notes the failure with the system's error code, taken before anything is cleaned up.
+    bool Fail(Result result, uint32_t systemError = SystemErrorNow());
+    // The platform's error code of the call that just failed (GetLastError, errno), and
+    // the one that stands for a name the writer refuses (a device).
+    static uint32_t SystemErrorNow();
+    static uint32_t InvalidNameError();
 
     // The platform's side, in SafeFile_posix.cpp and SafeFile_win.cpp.
     // Opens a new file beside m_target, or m_target itself where it can't be replaced.
@@ -88,7 +95,17 @@ private:
     bool m_bTargetNonEmpty = false;
     uint32_t m_targetMode = 0;
     Result m_result = RESULT_OK;
+    uint32_t m_systemError = 0;
 };
+
+// The system's error code (GetLastError on Windows, errno elsewhere) behind the last
+// failure of this thread's file writer or whole-file reading; 0 when the failure had no
+// cause the system can name. Read it at once, as GetLastError.
+uint32_t LastFileError();
+// Notes the code for LastFileError (the platform's side, where a call fails); false.
+bool NoteFileError(uint32_t code);
+// The platform's code for "not enough memory" (ENOMEM, ERROR_NOT_ENOUGH_MEMORY).
+uint32_t OutOfMemoryError();
 
 // Tables and the language file are small: anything larger is not one of them.
 const uint64_t SMALL_FILE_LIMIT = 1024 * 1024;

@@ -32,6 +32,21 @@ int CreateNew(const std::string& path, mode_t mode)
 }
 }  // namespace
 
+uint32_t OutOfMemoryError()
+{
+    return ENOMEM;
+}
+
+uint32_t CSafeFileWriter::SystemErrorNow()
+{
+    return static_cast<uint32_t>(errno);
+}
+
+uint32_t CSafeFileWriter::InvalidNameError()
+{
+    return EINVAL;
+}
+
 bool CSafeFileWriter::OpenBesideTarget()
 {
     struct stat st;
@@ -167,30 +182,37 @@ bool ReadRegularFile(const std::string& path, uint64_t maxSize, const std::funct
 {
     got = 0;
     if (path.empty())
-        return false;
+        return NoteFileError(ENOENT);
     // Without waiting: opening a pipe nobody writes to would block.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    bool ok = false;
+        return NoteFileError(static_cast<uint32_t>(errno));
+    int error = 0;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= maxSize &&
-        static_cast<uint64_t>(st.st_size) < static_cast<uint64_t>(SIZE_MAX)) {
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if (static_cast<uint64_t>(st.st_size) > maxSize || static_cast<uint64_t>(st.st_size) >= SIZE_MAX)
+        error = EFBIG;
+    if (error == 0) {
         const size_t size = static_cast<size_t>(st.st_size);
         char* data = buffer(size);
-        ok = data != nullptr;
-        while (ok && got < size) {
+        if (!data)
+            error = ENOMEM;
+        while (error == 0 && got < size) {
             const ssize_t done = ::read(fd, data + got, size - got);
             if (done < 0 && errno == EINTR)
                 continue;
-            ok = done >= 0;
+            if (done < 0)
+                error = errno;
             if (done <= 0)
                 break;
             got += static_cast<size_t>(done);
         }
     }
     ::close(fd);
-    return ok;
+    return error == 0 || NoteFileError(static_cast<uint32_t>(error));
 }
 
 std::FILE* OpenCFile(const std::string& path, const char* mode)

@@ -143,6 +143,21 @@ bool LeadsElsewhere(const std::string& path)
     return link;
 }
 
+uint32_t OutOfMemoryError()
+{
+    return ERROR_NOT_ENOUGH_MEMORY;
+}
+
+uint32_t CSafeFileWriter::SystemErrorNow()
+{
+    return ::GetLastError();
+}
+
+uint32_t CSafeFileWriter::InvalidNameError()
+{
+    return ERROR_INVALID_NAME;
+}
+
 bool CSafeFileWriter::OpenBesideTarget()
 {
     // Replacing needs the right to delete the target: another program may hold it open
@@ -161,6 +176,10 @@ bool CSafeFileWriter::OpenBesideTarget()
         ::CloseHandle(probe);
         if (!known || link || IsLinkOrFolder(info.dwFileAttributes))
             return Fail(RESULT_CANNOT_CREATE);
+        // As Windows refuses to write a read-only file, also to an administrator (a
+        // system that let the probe through, as Wine run by root does, would replace it).
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            return Fail(RESULT_CANNOT_CREATE, ERROR_ACCESS_DENIED);
         m_bTargetNonEmpty = SizeOf(info) > 0;
         m_targetMode = info.dwFileAttributes;
     }
@@ -288,32 +307,42 @@ bool ReadRegularFile(const std::string& path, uint64_t maxSize, const std::funct
     got = 0;
     // A device is not even opened: opening a serial port may already signal the
     // equipment behind it.
-    if (path.empty() || IsDeviceName(path))
-        return false;
+    if (path.empty())
+        return NoteFileError(ERROR_FILE_NOT_FOUND);
+    if (IsDeviceName(path))
+        return NoteFileError(ERROR_INVALID_NAME);
     const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = false;
+        return NoteFileError(::GetLastError());
+    DWORD error = ERROR_SUCCESS;
     BY_HANDLE_FILE_INFORMATION info;
-    if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &info) &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && SizeOf(info) <= maxSize &&
-        SizeOf(info) < static_cast<uint64_t>(SIZE_MAX)) {
+    if (::GetFileType(file) != FILE_TYPE_DISK)
+        error = ERROR_INVALID_NAME;
+    else if (!::GetFileInformationByHandle(file, &info))
+        error = ::GetLastError();
+    else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        error = ERROR_ACCESS_DENIED;
+    else if (SizeOf(info) > maxSize || SizeOf(info) >= static_cast<uint64_t>(SIZE_MAX))
+        error = ERROR_FILE_TOO_LARGE;
+    if (error == ERROR_SUCCESS) {
         const size_t size = static_cast<size_t>(SizeOf(info));
         char* data = buffer(size);
-        ok = data != nullptr;
-        while (ok && got < size) {
+        if (!data)
+            error = ERROR_NOT_ENOUGH_MEMORY;
+        while (error == ERROR_SUCCESS && got < size) {
             const size_t left = size - got;
             DWORD done = 0;
-            ok = ::ReadFile(file, data + got, left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left), &done,
-                            nullptr) != FALSE;
+            if (!::ReadFile(file, data + got, left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left), &done,
+                            nullptr))
+                error = ::GetLastError();
             if (done == 0)
                 break;
             got += done;
         }
     }
     ::CloseHandle(file);
-    return ok;
+    return error == ERROR_SUCCESS || NoteFileError(error);
 }
 
 std::FILE* OpenCFile(const std::string& path, const char* mode)

@@ -1,7 +1,7 @@
 # The portable core: no windows.h in any header. Two files have a Windows and a POSIX
 # variant (how a file is opened, replaced and identified; how a configuration path is
 # spelt); everything else builds and is tested natively.
-list(APPEND KORVEX_PORTABLE_SRC
+set(KORVEX_CORE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AnchorMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
@@ -27,9 +27,9 @@ list(APPEND KORVEX_PORTABLE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/ViewMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowRectMath.cpp)
 if(WIN32)
-    list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/SafeFile_win.cpp
+    list(APPEND KORVEX_CORE_SRC ${CMAKE_CURRENT_LIST_DIR}/SafeFile_win.cpp
                                     ${CMAKE_CURRENT_LIST_DIR}/ConfigPath_win.cpp)
 else()
-    list(APPEND KORVEX_PORTABLE_SRC ${CMAKE_CURRENT_LIST_DIR}/SafeFile_posix.cpp
+    list(APPEND KORVEX_CORE_SRC ${CMAKE_CURRENT_LIST_DIR}/SafeFile_posix.cpp
                                     ${CMAKE_CURRENT_LIST_DIR}/ConfigPath_posix.cpp)
 endif()

@@ -15,9 +15,7 @@ std::string ExeBaseName()
     // The wide name in a long buffer: a folder name outside the code page or a path
     // beyond MAX_PATH must not spoil the file's own name. The name serves ANSI calls
     // (registry key, caption), so it is given in the ANSI code page.
-    std::wstring path(32768, L'\0');
-    DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
+    std::wstring path = AfxModulePath();
     path.erase(0, path.find_last_of(L"\\/") + 1);  // npos + 1: nothing
     path.resize(std::min(path.rfind(L'.'), path.size()));
     // Room for the widest code page (UTF-8: three bytes for a UTF-16 unit).
@@ -118,6 +116,32 @@ bool CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 CWinApp* AfxGetApp()
 {
     return g_app;
+}
+
+const UiTextTable& AfxGetUiText()
+{
+    const CWinApp* app = AfxGetApp();
+    return app && app->Texts() ? *app->Texts() : EnglishUiText();
+}
+
+std::wstring AfxModulePath()
+{
+    // A long buffer: a path beyond MAX_PATH would otherwise come back cut off.
+    std::wstring path(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(n < path.size() ? n : 0);
+    return path;
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    char text[512] = "";
+    DWORD n = error ? ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                       text, sizeof text, nullptr)
+                    : 0;
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+        --n;
+    return std::string(text, n);
 }
 
 HINSTANCE AfxGetResourceHandle()

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <string>
 
+#include "core/UiText.h"
+
 class CWnd;
 
 class CWinApp {
@@ -29,6 +31,10 @@ public:
     bool WriteProfileInt(const char* section, const char* entry, int value) const;
 
     const std::string& AppName() const { return m_appName; }
+    // The table the window layer takes its texts from; the program installs its own at
+    // start-up, and keeps it for as long as this object lives.
+    void SetTexts(const UiTextTable* texts) { m_pTexts = texts; }
+    const UiTextTable* Texts() const { return m_pTexts; }
 
     CWnd* m_pMainWnd = nullptr;
 
@@ -36,9 +42,18 @@ private:
     std::string ProfileSubKey(const char* section) const;
     std::string m_appName;
     std::string m_registryKey;
+    const UiTextTable* m_pTexts = nullptr;
 };
 
 CWinApp* AfxGetApp();
+// The application's texts, or the English ones when it has installed none.
+const UiTextTable& AfxGetUiText();
+// The running executable's full path, wide (no length limit, nothing lost to a code
+// page); empty when the system gives none.
+std::wstring AfxModulePath();
+// The system's own text for an error code, in the user's language, without its line
+// end; empty when it has none.
+std::string SystemErrorText(DWORD error);
 HINSTANCE AfxGetResourceHandle();
 // The window that should own a modal dialog or message box opened now by this thread:
 // the top-level window of `preferred`, else of the active window, else the main window,

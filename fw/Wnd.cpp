@@ -26,9 +26,6 @@ thread_local CWnd* t_creating = nullptr;
 // A C++ exception must never unwind through the system's code that called a window
 // procedure: it would end the process there. The procedures catch everything, give the
 // message a harmless answer and tell the operator once, from a message of its own.
-const char kOutOfMemoryText[] =
-    "There was not enough memory to finish the last action. The program goes on running.";
-const char kFaultText[] = "An internal error stopped the last action. The program goes on running.";
 
 UINT FaultNoticeMessage()
 {
@@ -44,9 +41,10 @@ void ShowFaultNotice(HWND hwnd, WPARAM outOfMemory)
     t_noticeWindow = nullptr;
     // Texts and caption without allocating: memory may still be short.
     const CWinApp* app = AfxGetApp();
-    const char* caption = app && !app->AppName().empty() ? app->AppName().c_str() : "Error";
-    ::MessageBoxA(::IsWindowVisible(hwnd) ? hwnd : nullptr, outOfMemory ? kOutOfMemoryText : kFaultText, caption,
-                  MB_OK | MB_ICONEXCLAMATION);
+    const UiTextTable& texts = AfxGetUiText();
+    const char* caption = app && !app->AppName().empty() ? app->AppName().c_str() : texts[TXT_FAULT_CAPTION].c_str();
+    ::MessageBoxA(::IsWindowVisible(hwnd) ? hwnd : nullptr, texts[outOfMemory ? TXT_NO_MEMORY : TXT_FAULT].c_str(),
+                  caption, MB_OK | MB_ICONEXCLAMATION);
 }
 }  // namespace
 

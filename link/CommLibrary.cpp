@@ -110,30 +110,47 @@ void CommLibrary::FreeDll()
     m_hLibrary = nullptr;
 }
 
-int CommLibrary::SetInterface(int iface, int option)
+LibraryCall CommLibrary::SetInterface(int iface, int option)
 {
-    return IsLoaded() ? Call<PFN_SetInterface>(m_table.Quorlink_SetInterface, iface, option) : 0;
+    if (!IsLoaded())
+        return LibraryCall::NotLoaded;
+    Call<PFN_SetInterface>(m_table.Quorlink_SetInterface, iface, option);
+    return LibraryCall::Called;
 }
 
-int CommLibrary::GetCOM_Installed(int* ports, int* count)
+LibraryCall CommLibrary::GetCOM_Installed(int* ports, int* count)
 {
-    return IsLoaded() ? Call<PFN_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed, ports, count) : 0;
+    if (!IsLoaded())
+        return LibraryCall::NotLoaded;
+    Call<PFN_GetCOM_Installed>(m_table.Quorlink_GetCOM_Installed, ports, count);
+    return LibraryCall::Called;
 }
 
-int CommLibrary::Open(int port, int baud, int option)
+OpenResult CommLibrary::Open(int port, int baud, int option)
 {
-    return IsLoaded() ? Call<PFN_Open>(m_table.Quorlink_Open, port, baud, option) : 0;
+    OpenResult result;
+    if (!IsLoaded())
+        return result;
+    result.code = Call<PFN_Open>(m_table.Quorlink_Open, port, baud, option);
+    result.status = result.code == 0 ? OpenResult::Status::Opened : OpenResult::Status::Refused;
+    return result;
 }
 
-int CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
+ReadResult CommLibrary::ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option)
 {
-    return IsLoaded() ? Call<PFN_ReadComBuffer>(m_table.Quorlink_ReadComBuffer, buffer, size, count, option)
-                      : 0;
+    if (!IsLoaded())
+        return ReadResult::NotLoaded;
+    return Call<PFN_ReadComBuffer>(m_table.Quorlink_ReadComBuffer, buffer, size, count, option) != 0
+               ? ReadResult::Delivered
+               : ReadResult::Nothing;
 }
 
-int CommLibrary::Close(int option)
+LibraryCall CommLibrary::Close(int option)
 {
-    return IsLoaded() ? Call<PFN_Close>(m_table.Quorlink_Close, option) : 0;
+    if (!IsLoaded())
+        return LibraryCall::NotLoaded;
+    Call<PFN_Close>(m_table.Quorlink_Close, option);
+    return LibraryCall::Called;
 }
 
 bool ListInstalledPorts(CommLibrary& library, std::vector<std::string>& list)

@@ -18,6 +18,24 @@ struct QuorlinkTable {
 #undef QUORLINK_SLOT
 };
 
+// What a wrapper came to: nothing was called because the library is not loaded, or
+// the library was called (its own answer, where it has one worth reading, is below).
+enum class LibraryCall { NotLoaded, Called };
+
+// The answer of Open: the port opened, the library refused it with a status code of
+// its own (kept as the number it is, for the operator to be told), or nothing was
+// called.
+struct OpenResult {
+    enum class Status { NotLoaded, Opened, Refused };
+    Status status = Status::NotLoaded;
+    int code = 0;  // the library's raw answer; 0 when it opened or was not called
+    bool Opened() const { return status == Status::Opened; }
+};
+
+// The answer of ReadComBuffer: bytes were delivered (their count, which may be 0, is in
+// the caller's count), nothing was, or nothing was called.
+enum class ReadResult { NotLoaded, Nothing, Delivered };
+
 class CommLibrary {
 public:
     CommLibrary() = default;
@@ -31,12 +49,12 @@ public:
     bool IsLoaded() const { return m_hLibrary != nullptr; }
     virtual void FreeDll();
 
-    // Each wrapper returns 0 without calling anything while the library is not loaded.
-    int SetInterface(int iface, int option);
-    int GetCOM_Installed(int* ports, int* count);
-    int Open(int port, int baud, int option);
-    int ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option);
-    int Close(int option);
+    // Each wrapper calls nothing while the library is not loaded, and says so.
+    LibraryCall SetInterface(int iface, int option);
+    LibraryCall GetCOM_Installed(int* ports, int* count);
+    OpenResult Open(int port, int baud, int option);
+    ReadResult ReadComBuffer(unsigned char* buffer, int size, unsigned int* count, int option);
+    LibraryCall Close(int option);
 
     // Diagnostic sink of the loader; its output goes nowhere.
     static void Trace(const char* format, ...);

@@ -229,7 +229,8 @@ void CMyPreviewView::UpdateToolbar()
     for (UINT id = ID_PREVIEW_CLOSE; id <= ID_PREVIEW_ZOOMOUT; ++id)
         if (HWND button = ::GetDlgItem(toolbar, static_cast<int>(id)))
             ::EnableWindow(button, IsCommandEnabled(id));
-    ::SetDlgItemTextA(toolbar, ID_PREVIEW_NUMPAGE, pagesAcross == 1 ? "&Two Page" : "&One Page");
+    ::SetDlgItemTextA(toolbar, ID_PREVIEW_NUMPAGE,
+                      m_pFrame->Texts()[pagesAcross == 1 ? TXT_PREVIEW_TWO_PAGES : TXT_PREVIEW_ONE_PAGE].c_str());
 }
 
 void CMyPreviewView::OnClose()
@@ -273,24 +274,25 @@ void CMyPreviewView::OnZoomOut()
 LRESULT CMyPreviewView::OnNotify(WPARAM, LPARAM lp)
 {
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-    if (!hdr || !hdr->hwndFrom || hdr->code != TTN_NEEDTEXTA)
+    if (!hdr || !hdr->hwndFrom || hdr->code != TTN_NEEDTEXTA || !m_pFrame)
         return FALSE;
     auto* tip = reinterpret_cast<NMTTDISPINFOA*>(lp);
     if (!(tip->uFlags & TTF_IDISHWND))
         return FALSE;
-    const char* text;
+    UiTextId text;
     switch (::GetDlgCtrlID(reinterpret_cast<HWND>(hdr->idFrom))) {
-    case ID_PREVIEW_CLOSE: text = "Close print preview mode"; break;
-    case ID_PREVIEW_NEXT: text = "Move to next page"; break;
-    case ID_PREVIEW_PREV: text = "Move to previous page"; break;
+    case ID_PREVIEW_CLOSE: text = TXT_TIP_CLOSE; break;
+    case ID_PREVIEW_NEXT: text = TXT_TIP_NEXT; break;
+    case ID_PREVIEW_PREV: text = TXT_TIP_PREV; break;
     // The button toggles: its tip says what it does now, as its caption does.
-    case ID_PREVIEW_NUMPAGE: text = pagesAcross == 1 ? "Show two pages side by side" : "Show one page"; break;
-    case ID_PREVIEW_PRINT: text = "Print the report"; break;
-    case ID_PREVIEW_ZOOMIN: text = "Zoom in"; break;
-    case ID_PREVIEW_ZOOMOUT: text = "Zoom out"; break;
-    default: text = "Unrecognised control ID"; break;
+    case ID_PREVIEW_NUMPAGE: text = pagesAcross == 1 ? TXT_TIP_TWO_PAGES : TXT_TIP_ONE_PAGE; break;
+    case ID_PREVIEW_PRINT: text = TXT_TIP_PRINT; break;
+    case ID_PREVIEW_ZOOMIN: text = TXT_TIP_ZOOM_IN; break;
+    case ID_PREVIEW_ZOOMOUT: text = TXT_TIP_ZOOM_OUT; break;
+    default: text = TXT_TIP_UNKNOWN; break;
     }
-    tip->lpszText = const_cast<char*>(text);
+    // The frame's table outlives the tip's use of the text.
+    tip->lpszText = const_cast<char*>(m_pFrame->Texts()[text].c_str());
     return TRUE;
 }
 

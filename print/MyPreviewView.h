@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/PreviewMath.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 #include "fw/Wnd.h"
 
 class CMyPrintPreview;

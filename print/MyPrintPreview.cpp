@@ -57,6 +57,20 @@ INT_PTR CALLBACK ToolbarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp)
     return FALSE;
 }
 
+// The toolbar's captions in the table's words; the one/two-page button's follows the
+// pages shown (CMyPreviewView::UpdateToolbar).
+void SetToolbarTexts(HWND toolbar, const UiTextTable& texts)
+{
+    const struct {
+        int id;
+        UiTextId text;
+    } captions[] = {{ID_PREVIEW_PRINT, TXT_PREVIEW_PRINT},      {ID_PREVIEW_NEXT, TXT_PREVIEW_NEXT},
+                    {ID_PREVIEW_PREV, TXT_PREVIEW_PREV},        {ID_PREVIEW_ZOOMIN, TXT_PREVIEW_ZOOM_IN},
+                    {ID_PREVIEW_ZOOMOUT, TXT_PREVIEW_ZOOM_OUT}, {ID_PREVIEW_CLOSE, TXT_PREVIEW_CLOSE}};
+    for (const auto& c : captions)
+        ::SetDlgItemTextA(toolbar, c.id, texts[c.text].c_str());
+}
+
 // Every tool of the toolbar asks the page view for its text.
 void AddToolTips(HWND toolbar, HWND view)
 {
@@ -110,7 +124,7 @@ void CMyPrintPreview::Show(CWnd* host)
     SetHostWindow(host);
     if (CWinApp* app = AfxGetApp())
         app->m_pMainWnd = this;
-    SetWindowText("Print Preview");
+    SetWindowText(m_texts[TXT_PRINT_PREVIEW].c_str());
     if (HICON icon = host ? reinterpret_cast<HICON>(host->SendMessage(WM_GETICON, ICON_BIG)) : nullptr)
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ::ShowWindow(m_hWnd, SW_SHOWMAXIMIZED);
@@ -164,6 +178,7 @@ void CMyPrintPreview::StartPreview()
                                           ToolbarProc, 0);
         if (m_hToolbar && m_view.Create(this, printer, kViewId)) {
             OnSize(0, 0, 0);
+            SetToolbarTexts(m_hToolbar, m_texts);
             AddToolTips(m_hToolbar, m_view.m_hWnd);
             m_bJobOpen = true;
             m_view.Start(m_pSource, m_pSource->BeginJob(printer));
@@ -183,10 +198,11 @@ void CMyPrintPreview::StartPreview()
     MSG pending;
     const bool told = ::PeekMessageA(&pending, m_hWnd, notice, notice, PM_REMOVE) && host &&
                       ::PostMessageA(host, notice, pending.wParam, pending.lParam);
+    const std::string text = m_texts[why == Failure::NoWindow ? TXT_PREVIEW_NO_WINDOW : TXT_PREVIEW_NO_PRINTER];
     GiveBackHost();
     DestroyWindow();  // deletes this object: nothing of it is used below
     if (why != Failure::NoPrinter && !told)
-        AfxMessageBox(host, why == Failure::NoWindow ? kNoWindowText : kPrinterErrorText, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(host, text.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CMyPrintPreview::PrintFromPreview()

@@ -5,22 +5,13 @@
 #pragma once
 
 #include "core/UiText.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 #include "print/MyPreviewView.h"
 
 #include <memory>
 
 class CMyPrintPreview : public CWnd {
 public:
-    // Why a preview could not start, in the user's words (no text for a missing
-    // printer: the system says so itself).
-    static constexpr const char* kNoWindowText =
-        "The print preview cannot be shown: its window could not be created. Close some windows or programs and "
-        "try again.";
-    static constexpr const char* kPrinterErrorText =
-        "The print preview cannot be shown: the default printer cannot be used. Check that it is installed and "
-        "ready, then try again.";
-
     // The window, not shown yet, for the pages of `source`, which closes the preview
     // (Abandon) before it goes. The object deletes itself when its window is gone.
     bool Create(CPageSource* source);
@@ -29,10 +20,13 @@ public:
     void Show(CWnd* host);
     // The window hidden for the preview, shown again when it ends.
     void SetHostWindow(CWnd* host) { m_pHost = host; }
-    // The words of a print that failed (the English defaults until then).
+    // The words of its caption, its toolbar and its messages (the English defaults
+    // until then).
     void SetTexts(const UiTextTable& texts) { m_texts = texts; }
+    const UiTextTable& Texts() const { return m_texts; }
     // The default printer, the toolbar and the page view. When they cannot be had the
-    // host comes back and is told why (unless the system has said it), and the window
+    // host comes back and is told why (unless the system has said it: a missing
+    // printer), and the window
     // closes: this object may be gone when it returns.
     void StartPreview();
     // The source's printer dialog, owned by this window, then the preview closes,

@@ -4,6 +4,8 @@
 #include "fw/Gdi.h"
 #include "fw/App.h"
 #include "print/MyPrintPreview.h"
+#include "core/LineHeightSample.h"
+#include "print/PrintingBox.h"
 #include "core/ReportMath.h"
 
 #include <commdlg.h>
@@ -12,17 +14,11 @@
 #include <string_view>
 
 namespace {
-// Measured for the line height: capitals, small letters, digits and the accented and
-// other characters of Italian text (Windows-1252).
-const char kSample[] = "ABCDEFGHILMNOPQRSTUVZJKXYabcdefghilmnopqrstuvzjkxy0123456789!\xA3$/()=?^\xE8+\xF9\xE0\xF2-.,*"
-                       "\xE9\xA7\xB0\xE7_:;";
 const int kHeaderPoints = 10;
 // Characters of a line handed to the printer: a row at the smallest font holds a few
 // hundred.
 const size_t kLongestPrinted = 16384;
 const int kReportFontWeight = 500;
-const char kNoMemoryToPrint[] = "There is not enough memory to print. The lines stay as they are.";
-const char kNoMemoryToPreview[] = "There is not enough memory for the print preview. The lines stay as they are.";
 
 LOGFONTA DefaultBodyLogFont()
 {
@@ -47,7 +43,7 @@ int TextHeight(HDC dc, HFONT font)
 {
     CSelectObject select(dc, font);
     RECT r = {0, 0, 0, 0};
-    ::DrawTextA(dc, kSample, -1, &r, DT_CALCRECT);
+    ::DrawTextA(dc, kLineHeightSample, -1, &r, DT_CALCRECT);
     return r.bottom - r.top;
 }
 
@@ -100,7 +96,8 @@ PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONT
             app->m_pMainWnd = mainWindow;
         if (mainShown)
             ::ShowWindow(mainWindow->m_hWnd, SW_SHOW);
-        AfxMessageBox(preview ? kNoMemoryToPreview : kNoMemoryToPrint, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(m_texts[preview ? TXT_NO_MEMORY_PREVIEW : TXT_NO_MEMORY_PRINT].c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
         return PrintOutcome();
     }
     // The lines stay with the report only while its preview shows them.
@@ -257,6 +254,13 @@ void CMyReport::EndJob()
     m_bodyLogFont = DefaultBodyLogFont();
 }
 
+std::unique_ptr<CPrintProgress> CMyReport::OpenProgress(HWND owner)
+{
+    if (!m_bPrintingBox)
+        return nullptr;
+    return CPrintingBox::Open(owner, m_documentName, m_texts);
+}
+
 void CMyReport::ShowPreview()
 {
     // Not while this report is printing (its printer dialog or printing box open): the
@@ -267,7 +271,8 @@ void CMyReport::ShowPreview()
     CWinApp* app = AfxGetApp();
     CWnd* host = app ? app->m_pMainWnd : nullptr;
     if (!preview->Create(this)) {
-        AfxMessageBox(host ? host->m_hWnd : nullptr, CMyPrintPreview::kNoWindowText, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(host ? host->m_hWnd : nullptr, m_texts[TXT_PREVIEW_NO_WINDOW].c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     preview->SetTexts(m_texts);

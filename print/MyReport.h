@@ -6,7 +6,7 @@
 
 #include "core/LineStore.h"
 #include "core/UiText.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 
 #include <memory>
 #include <string>
@@ -25,8 +25,11 @@ public:
     // character height taken as points, 0 for 10).
     void SetBodyFont(const LOGFONTA& font, COLORREF color, int size);
     void SetDocumentName(const std::string& name) { m_documentName = name; }
-    // The words its preview tells a print that failed in.
+    // The words of its printing box, its preview and its messages.
     void SetTexts(const UiTextTable& texts) { m_texts = texts; }
+    // Whether a print shows the printing box (page count and Cancel) while it runs;
+    // not where nobody is there to see it.
+    void ShowPrintingBox(bool show) { m_bPrintingBox = show; }
     void SetHeader(const std::string& left, const std::string& centre, const std::string& pagePrefix, bool show);
     // Holds the lines the store has now, without copying them (the store's copies share
     // its lines): a running acquisition, a Clear or a Load does not change the report.
@@ -53,6 +56,7 @@ public:
     void PrintPage(HDC dc, int page) override;
     void EndJob() override;
     const std::string& DocumentName() const override { return m_documentName; }
+    std::unique_ptr<CPrintProgress> OpenProgress(HWND owner) override;
 
 private:
     struct HeaderLayout {
@@ -82,6 +86,7 @@ private:
     int m_pages = 1;
     std::string m_documentName;
     UiTextTable m_texts;
+    bool m_bPrintingBox = true;
     CMyPrintPreview* m_pPreview = nullptr;  // the preview showing this report, while it lives
     std::weak_ptr<bool> m_previewAlive;
 };

@@ -151,7 +151,9 @@ HANDLE CSerialLink::OpenDevice(int port, int baud, int* status)
         return nullptr;
     }
     if (!Configure(handle, baud)) {
+        const DWORD error = GetLastError();
         CloseHandle(handle);
+        SetLastError(error);
         *status = QUORLINK_ERR_CONFIG_FAILED;
         return nullptr;
     }
@@ -182,6 +184,7 @@ int CSerialLink::Open(int port, int baud)
     m_portNumber.store(port);
     m_baud.store(baud);
     m_openStatus.store(kOpenPending);
+    m_openError.store(ERROR_SUCCESS);
     ResetEvent(opened);
     ResetEvent(stop);
     const unsigned session = m_session.fetch_add(1) + 1;
@@ -202,8 +205,11 @@ int CSerialLink::Open(int port, int baud)
     int status = m_openStatus.load();
     if (status == kOpenPending)
         status = QUORLINK_ERR_OPEN_FAILED;  // the reader was ended before it knew
-    if (status != QUORLINK_OK)
+    if (status != QUORLINK_OK) {
         Close();
+        // The device was opened on the reader's thread: its reason is the caller's too.
+        SetLastError(m_openError.load());
+    }
     return status;
 }
 
@@ -225,6 +231,8 @@ HANDLE CSerialLink::OpenPortAs(unsigned session, int* status)
         return nullptr;
     m_readerOpening.store(true);
     HANDLE port = OpenDevice(m_portNumber.load(), m_baud.load(), status);
+    if (!port)
+        m_openError.store(GetLastError());
     m_readerOpening.store(false);
     return port;
 }

@@ -63,6 +63,7 @@ private:
     std::atomic<int> m_portNumber{0};
     std::atomic<int> m_baud{0};
     std::atomic<int> m_openStatus{0};
+    std::atomic<DWORD> m_openError{0};  // the system's error of a failed open, for the caller
     std::atomic<bool> m_readerOpening{false};
     // Created once and never closed: a caller ended by force inside the library may have
     // been waiting on one of them.

@@ -2,6 +2,9 @@
 # its own folder bin/testlibs/<variant>/. Included by cmake/windows.cmake.
 set(QUORLINK_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(QUORLINK_GEN_DIR ${CMAKE_BINARY_DIR}/quorlink)
+# It includes nothing of the program: its sources see only their own folder.
+korvex_include_root(quorlink quorlink)
+set(QUORLINK_INCLUDE ${CMAKE_BINARY_DIR}/layers/quorlink)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${QUORLINK_DIR}/Quorlink.def ${QUORLINK_DIR}/QuorlinkTest.def)
 
@@ -22,7 +25,7 @@ function(korvex_quorlink target outdir def define)
     add_library(${target} MODULE ${ARGN} ${def} ${QUORLINK_DIR}/Quorlink.rc)
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Quorlink SUFFIX .dll
                           LIBRARY_OUTPUT_DIRECTORY ${outdir} RUNTIME_OUTPUT_DIRECTORY ${outdir})
-    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_include_directories(${target} PRIVATE ${QUORLINK_INCLUDE})
     if(define)
         target_compile_definitions(${target} PRIVATE ${define})
     endif()
@@ -41,7 +44,7 @@ endfunction()
 set(QUORLINK_TESTLIBS ${CMAKE_BINARY_DIR}/bin/testlibs)
 # The real library and the one that lacks an export are the same code, compiled once.
 add_library(quorlink_serial OBJECT ${QUORLINK_SERIAL_SRC})
-target_include_directories(quorlink_serial PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(quorlink_serial PRIVATE ${QUORLINK_INCLUDE})
 korvex_quorlink(Quorlink ${CMAKE_BINARY_DIR}/bin ${QUORLINK_DIR}/Quorlink.def ""
                 $<TARGET_OBJECTS:quorlink_serial>)
 korvex_quorlink(quorlink_missing ${QUORLINK_TESTLIBS}/missing ${QUORLINK_GEN_DIR}/missing/Quorlink.def

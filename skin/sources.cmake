@@ -1,4 +1,4 @@
-list(APPEND KORVEX_WIN_SRC
+set(KORVEX_SKIN_SRC
     ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CreditsStatic.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SkinButton.cpp

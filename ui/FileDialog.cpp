@@ -6,12 +6,28 @@
 #include <commdlg.h>
 
 #include "core/PathText.h"
+#include "core/UiText.h"
+
+namespace {
+// A text of the table, in the ANSI code page, for a wide dialog.
+std::wstring WideText(const std::string& text)
+{
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+}  // namespace
 
 bool ShowFileDialog(HWND owner, FileDialogKind kind, const std::string& fileName, const std::string& initialDir,
                     std::string& chosenPath)
 {
     // The wide dialogs: any file the operator can pick has a name the program keeps.
-    static const wchar_t kFilter[] = L"Text File (*.txt)\0*.txt;\0All File (*.*)\0*.*\0";
+    // The filter is pairs of a name and its patterns, each ended by a 0, the list by two.
+    const UiTextTable& texts = AfxGetUiText();
+    std::wstring filter = WideText(texts[TXT_FILTER_TEXT_FILES]);
+    filter.append(L"\0*.txt;\0", 8).append(WideText(texts[TXT_FILTER_ALL_FILES])).append(L"\0*.*\0", 6);
     wchar_t file[MAX_PATH] = L"";
     const std::wstring name = WidePath(fileName);
     name.copy(file, MAX_PATH - 1);
@@ -22,7 +38,7 @@ bool ShowFileDialog(HWND owner, FileDialogKind kind, const std::string& fileName
     // The top-level window of the owner given (a control stands for its window), so
     // that the window it was asked from is disabled while it is open.
     ofn.hwndOwner = AfxGetModalOwner(owner);
-    ofn.lpstrFilter = kFilter;
+    ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;

@@ -6,12 +6,6 @@
 #include "core/DigitValue.h"
 #include "core/PortList.h"
 
-CPortBaudSelector::CPortBaudSelector()
-    : m_ports{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"},
-      m_bauds{"1200", "9600", "19200", "38400"}
-{
-}
-
 void CPortBaudSelector::Fill(const CComboBox* combo, const std::vector<std::string>& items)
 {
     if (!combo)

@@ -6,10 +6,10 @@
 
 #include "fw/Controls.h"
 
+// It shows the lists of the program's state (SetPortList, SetBaudList) and has none of
+// its own.
 class CPortBaudSelector {
 public:
-    CPortBaudSelector();
-
     void AttachPortCombo(CComboBox* combo) { m_pPortCombo = combo; }
     void AttachBaudCombo(CComboBox* combo) { m_pBaudCombo = combo; }
     void SetPortList(const std::vector<std::string>& ports) { m_ports = ports; }

@@ -4,71 +4,32 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <new>
 
 #include "core/AppSettings.h"
-#include "core/DpiScale.h"
 #include "core/PathParts.h"
 #include "core/UiText.h"
 #include "core/PathText.h"
 #include "fw/App.h"
 #include "fw/Gdi.h"
 #include "fw/WaitCursor.h"
-#include "link/CommLibrary.h"
 #include "res/resource.h"
 #include "skin/AboutDlg.h"
 #include "ui/AppContext.h"
 #include "ui/FileDialog.h"
 #include "ui/Messages.h"
 #include "core/OutputFile.h"
+#include "core/SafeFile.h"
 #include "ui/OutputPathBox.h"
 #include "ui/WindowPlacementStore.h"
 
 namespace {
 const int kIndentItems = 51;       // "0" to "50"
-const DWORD kStopWaitMs = 300;
-const DWORD kReadPauseMs = 50;
-const int kReceiveBufferSize = 512;
 const char kPlacementSection[] = "Settings";
-const char kViewFullText[] =
-    "The view cannot hold more lines. The run goes on, and every line is still written to "
-    "Korvex_LastRun.txt.";
 // The bitmap buttons, in the order of m_skinButtons.
 const UINT kSkinButtonIds[] = {IDC_SAVE,  IDC_SAVE_AS,       IDC_LOAD,  IDC_CLEAR, IDC_START,
                                IDC_FONT, IDC_PRINT_PREVIEW, IDC_PRINT, IDC_EXIT};
-// Shown once when the worker meets an exception: the run ends as after a failed read.
-const char kRunFaultText[] = "Recording stopped because of an internal error. Press Start to record again.";
-
-// Windows 10 from 1703 on would resize the dialog and its fonts by itself on a change
-// of scale, and relay its controls from the template; the window does all of that
-// itself, from its anchoring. Found at run time: older systems lack it.
-void KeepDialogScalingToTheWindow(HWND dialog)
-{
-    using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    FARPROC proc = user32 ? ::GetProcAddress(user32, "SetDialogDpiChangeBehavior") : nullptr;
-    const int disableAll = 1;  // DDC_DISABLE_ALL
-    if (proc)
-        reinterpret_cast<SetBehavior>(reinterpret_cast<void*>(proc))(dialog, disableAll, disableAll);
-}
-
-// A minimized window's size is its icon's; the rectangle it comes back to is the one of
-// its placement, which counts from the corner of the monitor's work area, not the screen's.
-void SetRestoredRect(HWND window, const RECT& onScreen)
-{
-    WINDOWPLACEMENT placement = {sizeof placement};
-    if (!::GetWindowPlacement(window, &placement))
-        return;
-    placement.rcNormalPosition = onScreen;
-    MONITORINFO monitor = {sizeof monitor};
-    if (::GetMonitorInfoA(::MonitorFromRect(&onScreen, MONITOR_DEFAULTTONEAREST), &monitor))
-        ::OffsetRect(&placement.rcNormalPosition, monitor.rcMonitor.left - monitor.rcWork.left,
-                     monitor.rcMonitor.top - monitor.rcWork.top);
-    placement.showCmd = SW_SHOWMINNOACTIVE;
-    ::SetWindowPlacement(window, &placement);
-}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
@@ -107,11 +68,15 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_CONTROL(1, ID_FIND, OnFind)
     ON_CONTROL(1, ID_FIND_NEXT, OnFindNext)
     ON_CONTROL(1, ID_FIND_PREVIOUS, OnFindPrevious)
-    ON_MESSAGE(FindMessage(), OnFindMessage)
+    ON_MESSAGE(CFindPart::Message(), OnFindMessage)
 END_MESSAGE_MAP()
 
 CReaderDlg::CReaderDlg(AppContext& context, CWnd* parent)
-    : CDialog(IDD_READER_DIALOG, parent), m_context(context), m_settings(context.m_settings)
+    : CDialog(IDD_READER_DIALOG, parent),
+      m_context(context),
+      m_settings(context.m_settings),
+      m_find(m_document, m_view, context.m_uiText),
+      m_startRun(*this, m_session)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -122,8 +87,6 @@ CReaderDlg::~CReaderDlg()
     if (m_hWnd)
         ::DestroyWindow(m_hWnd);
     StopAcquisition();
-    if (m_hScaledFont)
-        ::DeleteObject(m_hScaledFont);
 }
 
 void CReaderDlg::DoDataExchange(bool save)
@@ -142,18 +105,13 @@ BOOL CReaderDlg::OnInitDialog()
     for (size_t i = 0; i < std::size(kSkinButtonIds); ++i)
         m_skinButtons[i].SubclassDlgItem(kSkinButtonIds[i], this);
     CDialog::OnInitDialog();
-    if (m_hScaledFont)
-        ::DeleteObject(m_hScaledFont);
-    m_hScaledFont = nullptr;
-    m_dpi = m_naturalDpi = WindowDpi(m_hWnd);
-    m_hNaturalFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-    KeepDialogScalingToTheWindow(m_hWnd);
+    m_scale.Attach(m_hWnd);
+    m_session.SetWakeUp(m_hWnd, WM_APP_ACQUISITION);
 
-    char about[256] = "";
     HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE);
-    if (sysMenu && ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+    if (sysMenu && !m_context.m_uiText[TXT_ABOUT_MENU].empty()) {
         ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
+        ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, m_context.m_uiText[TXT_ABOUT_MENU].c_str());
     }
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -175,6 +133,7 @@ BOOL CReaderDlg::OnInitDialog()
     ApplyUiTexts();
 
     m_view.SetListMode(TRUE);
+    m_view.SetDocument(&m_document);
     m_view.EnableHighlight(TRUE);
     m_view.SetTextFormat(0);
     ApplyViewFont();
@@ -189,11 +148,9 @@ BOOL CReaderDlg::OnInitDialog()
     SettingsToControls();
     PollPortsWhileNone();
     ::DragAcceptFiles(m_hWnd, TRUE);
-    SetupFind();
+    SetAccelerators(m_find.Keys());
     m_bInitDone = true;
-    if (m_startOptions.unattended || !m_startOptions.error.empty() || m_startOptions.options.start ||
-        !m_startOptions.options.file.empty() || m_startOptions.options.port || m_startOptions.options.baud ||
-        m_startOptions.options.savePath)
+    if (m_startRun.HasWork())
         ::PostMessageA(m_hWnd, WM_APP_START_OPTIONS, 0, 0);
     return TRUE;
 }
@@ -202,35 +159,35 @@ void CReaderDlg::SetupAnchors()
 {
     struct Rule {
         UINT id;
-        int left, right, top, bottom;
+        AnchorRule left, right, top, bottom;
     };
     static const Rule rules[] = {
-        {IDC_COM_PORT_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_COM_PORT, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_BAUD_LABEL, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_BAUD_RATE, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_HIDDEN_STATIC, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_DATA_VIEW, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_NEAR, ANCHOR_FAR},
-        {IDC_OUTPUT_GROUP, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_OUTPUT_PATH, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_SAVE, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_SAVE_AS, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_LOAD, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_CLEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_START, ANCHOR_CENTER, ANCHOR_CENTER, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_PRINT_PREVIEW, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_PRINT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_FAR, ANCHOR_FAR},
-        {IDC_EXIT, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR, ANCHOR_FAR},
+        {IDC_COM_PORT_LABEL, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_COM_PORT, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_BAUD_LABEL, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_BAUD_RATE, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_HIDDEN_STATIC, AnchorRule::Center, AnchorRule::Center, AnchorRule::Near, AnchorRule::Near},
+        {IDC_DATA_VIEW, AnchorRule::Near, AnchorRule::Far, AnchorRule::Near, AnchorRule::Far},
+        {IDC_OUTPUT_GROUP, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
+        {IDC_OUTPUT_PATH, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
+        {IDC_SAVE, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_SAVE_AS, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_LOAD, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_CLEAR, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_START, AnchorRule::Center, AnchorRule::Center, AnchorRule::Far, AnchorRule::Far},
+        {IDC_PRINT_PREVIEW, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_PRINT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Far, AnchorRule::Far},
+        {IDC_EXIT, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far, AnchorRule::Far},
         // Where they were made: registered so that a change of scale moves them too.
-        {IDC_UPDATE_BAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_FONT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_INDENT_LABEL, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
-        {IDC_INDENT, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR, ANCHOR_NEAR},
+        {IDC_UPDATE_BAR, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_FONT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_INDENT_LABEL, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
+        {IDC_INDENT, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near, AnchorRule::Near},
     };
     if (m_anchors.IsInitialized())
         m_anchors.Reset();
     m_anchors.Init(this);
-    m_naturalClient = {m_anchors.InitialWidth(), m_anchors.InitialHeight()};
+    m_scale.SetNaturalClient(m_anchors.InitialWidth(), m_anchors.InitialHeight());
     for (const Rule& r : rules)
         m_anchors.AddControl(r.id, r.left, r.right, r.top, r.bottom);
 }
@@ -317,7 +274,7 @@ void CReaderDlg::ControlsToSettings()
 
 void CReaderDlg::PublishLineFormat()
 {
-    m_lineFormat.Store(LineFormat{m_settings.indent, m_settings.updateListPosition != 0});
+    m_session.SetLineFormat(LineFormat{m_settings.indent, m_settings.updateListPosition != 0});
 }
 
 // --- commands ---------------------------------------------------------------------
@@ -329,15 +286,13 @@ void CReaderDlg::SetStartCaption(bool running)
 
 void CReaderDlg::OnStartStop()
 {
-    if (!m_bRunning) {
+    if (!m_session.IsRunning()) {
         if (!PortPresentForStart())
             return;
-        m_bRunning = true;
         SetStartCaption(true);
         StartAcquisition();
     } else {
         StopAcquisition();
-        m_bRunning = false;
         SetStartCaption(false);
     }
 }
@@ -370,19 +325,17 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
 {
     // The running acquisition's record (Load makes it the output file) is never
     // replaced: the run goes on writing it, and the save would cut it short.
-    if (m_lastRun.IsLiveFile(path)) {
-        Tell("This file is the record of the acquisition that is running, so it can't be replaced "
-             "until the run stops.\nUse Save As... to save the lines to another file.",
-             MB_OK | MB_ICONEXCLAMATION);
+    if (m_session.IsLiveRecord(path)) {
+        Tell(m_context.m_uiText[TXT_LIVE_RECORD_REFUSED].c_str(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     bool written;
     {
         CWaitCursor wait;  // the arrow again for the message
-        written = WriteTextLines(path, m_view.Lines()) == OUTPUT_OK;
+        written = WriteTextLines(path, m_document) == OutputResult::Ok;
     }
     if (!written) {
-        Tell(m_context.m_uiText[TXT_ERR_SAVE_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText.Because(TXT_ERR_SAVE_FILE, path, SystemErrorText(LastFileError())).c_str(), MB_OK);
         return false;
     }
     return true;
@@ -412,11 +365,12 @@ bool CReaderDlg::LoadOutputFile(const std::string& path)
         name = path;
         read = ReadTextLines(path, lines);
     } catch (const std::bad_alloc&) {
-        read = false;
+        read = NoteFileError(OutOfMemoryError());
     }
     if (!read) {
+        const std::string reason = SystemErrorText(LastFileError());
         wait.Restore();  // the message comes with the arrow
-        Tell(m_context.m_uiText[TXT_ERR_LOAD_FILE].c_str(), MB_OK);
+        Tell(m_context.m_uiText.Because(TXT_ERR_LOAD_FILE, path, reason).c_str(), MB_OK);
         return false;
     }
     m_view.ResetContent();
@@ -537,12 +491,13 @@ void CReaderDlg::PrintView(bool preview)
     LOGFONTA font;
     HFONT viewFont = m_view.GetFontHandle();
     const bool hasFont = viewFont && ::GetObjectA(viewFont, sizeof font, &font) == sizeof font;
-    m_report.SetDocumentName("Korvex");
-    m_report.SetHeader("", "Korvex", "Pag. ", true);
+    const UiTextTable& texts = m_context.m_uiText;
+    m_report.SetDocumentName(texts[TXT_REPORT_TITLE]);
+    m_report.SetHeader("", texts[TXT_REPORT_TITLE], texts[TXT_PAGE_PREFIX], true);
     m_report.SetTexts(m_context.m_uiText);
     // An unattended run has nobody to show the printing box to.
-    m_report.ShowPrintingBox(!m_startOptions.unattended);
-    const PrintOutcome outcome = m_report.Run(preview, m_view.Lines(), hasFont ? &font : nullptr,
+    m_report.ShowPrintingBox(!m_startRun.Unattended());
+    const PrintOutcome outcome = m_report.Run(preview, m_document, hasFont ? &font : nullptr,
                                               m_view.GetTextColor(), m_view.GetListFont().size);
     if (outcome.result == PrintOutcome::Failed)
         Tell(m_context.m_uiText.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
@@ -561,7 +516,7 @@ void CReaderDlg::OnOK()
 
 void CReaderDlg::OnCancel()
 {
-    if (m_bRunning && !AskYesNo(m_context.m_uiText[TXT_CONFIRM_STOP_EXIT]))
+    if (m_session.IsRunning() && !AskYesNo(m_context.m_uiText[TXT_CONFIRM_STOP_EXIT]))
         return;
     // The question's message loop may have seen the window closed already.
     if (!IsWindow())
@@ -600,7 +555,8 @@ void CReaderDlg::OnPaint()
         return;
     }
     CPaintDC paint(m_hWnd);
-    ::DrawFrameControl(paint.Dc(), &m_gripRect, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    RECT grip = m_scale.GripRect();
+    ::DrawFrameControl(paint.Dc(), &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
 }
 
 LRESULT CReaderDlg::OnQueryDragIcon(WPARAM, LPARAM)
@@ -608,320 +564,16 @@ LRESULT CReaderDlg::OnQueryDragIcon(WPARAM, LPARAM)
     return reinterpret_cast<LRESULT>(m_hIcon);
 }
 
-void CReaderDlg::UpdateGripRect(bool invalidate)
-{
-    ::GetClientRect(m_hWnd, &m_gripRect);
-    m_gripRect.left = m_gripRect.right - SystemMetricForDpi(SM_CXVSCROLL, CurrentDpi());
-    m_gripRect.top = m_gripRect.bottom - SystemMetricForDpi(SM_CYHSCROLL, CurrentDpi());
-    if (invalidate)
-        ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
-}
-
-void CReaderDlg::OnSize(UINT type, int cx, int cy)
-{
-    if (m_anchors.IsInitialized())
-        m_anchors.ApplyLayout(cx, cy);
-    else
-        Default();
-    if (m_bSkinScaleDue && type != SIZE_MINIMIZED)
-        RescaleSkinButtons();
-    if (type != SIZE_MAXIMIZED && type != SIZE_MINIMIZED) {
-        ::InvalidateRect(m_hWnd, &m_gripRect, TRUE);
-        UpdateGripRect(true);
-    }
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
-
-LRESULT CReaderDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp)
-{
-    auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-    // 420 x 350 at 100 %, as many pixels more as the window's scale asks for.
-    // The template's layout may grow more than the scale (its font comes in fixed
-    // sizes): the minimum then grows with it, so that no control is cut more than at 100 %.
-    const TrackSize minimum = m_naturalDpi > 0 ? MinTrackSizeForLayout(CurrentDpi(), m_naturalDpi, m_naturalClient.cx,
-                                                                       m_naturalClient.cy)
-                                               : MinTrackSizeForDpi(CurrentDpi());
-    info->ptMinTrackSize.x = minimum.width;
-    info->ptMinTrackSize.y = minimum.height;
-    return Default();
-}
-
-int CReaderDlg::CurrentDpi() const
-{
-    return m_dpi > 0 ? m_dpi : WindowDpi(m_hWnd);
-}
-
-LRESULT CReaderDlg::OnDpiChanged(WPARAM wp, LPARAM lp)
-{
-    // Before the window is set up its template is laid out at the scale it is made at.
-    if (m_naturalDpi <= 0)
-        return Default();
-    // The scale comes from the message: the system may still report the old one.
-    m_dpi = UsableDpi(LOWORD(wp));
-    ApplyDialogFont();
-    m_view.SetDpi(m_dpi);
-    // The first layout, grown as the scale did.
-    m_anchors.Rescale(m_dpi, m_naturalDpi, m_dpi, m_naturalDpi);
-    if (const RECT* suggested = reinterpret_cast<const RECT*>(lp)) {
-        if (::IsIconic(m_hWnd))
-            SetRestoredRect(m_hWnd, *suggested);
-        else
-            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // Laid out here too: a suggested size that equals the old one sends no WM_SIZE.
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    if (m_anchors.IsInitialized() && !::IsIconic(m_hWnd))
-        m_anchors.ApplyLayout(client.right, client.bottom);
-    // The buttons have their new sizes: each takes the picture nearest to it. A
-    // minimized window lays its controls out when it is restored: they follow then.
-    m_bSkinScaleDue = ::IsIconic(m_hWnd) != 0;
-    if (!m_bSkinScaleDue)
-        RescaleSkinButtons();
-    UpdateGripRect(true);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-    return 0;
-}
-
-void CReaderDlg::RescaleSkinButtons()
-{
-    m_bSkinScaleDue = false;
-    for (CSkinButton& button : m_skinButtons)
-        button.SetDpi(m_dpi);
-}
-
-void CReaderDlg::ApplyDialogFont()
-{
-    HFONT font = m_hNaturalFont;
-    HFONT made = nullptr;
-    LOGFONTA lf;
-    if (m_hNaturalFont && m_dpi != m_naturalDpi && ::GetObjectA(m_hNaturalFont, sizeof lf, &lf) == sizeof lf) {
-        lf.lfHeight = ScaleForDpi(lf.lfHeight, m_dpi, m_naturalDpi);
-        lf.lfWidth = ScaleForDpi(lf.lfWidth, m_dpi, m_naturalDpi);
-        made = ::CreateFontIndirectA(&lf);
-        if (made)
-            font = made;
-    }
-    if (!font)
-        return;
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (child != m_view.m_hWnd)
-            ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-    if (m_hScaledFont)
-        ::DeleteObject(m_hScaledFont);
-    m_hScaledFont = made;
-}
-
 void CReaderDlg::OnDestroy()
 {
-    CloseFind();
+    SetAccelerators(nullptr);
+    m_find.Close();
     Default();
     if (m_bInitDone) {
         WindowPlacementStore placement;
         StoreWindowPlacement(placement, kPlacementSection, m_hWnd);
     }
-    StopAcquisition();
-    // The lines that had not reached the view yet still reach the record.
-    DrainAcquisitionQueue(false);
-    m_lastRun.EndRun();
-}
-
-// --- acquisition ------------------------------------------------------------------
-
-void CReaderDlg::StartAcquisition()
-{
-    UpdateData(true);
-    if (m_pWorker)
-        StopAcquisition();
-    ControlsToSettings();
-    PublishLineFormat();
-    m_params = AcquisitionParams();
-    m_params.owner = this;
-    m_params.port = m_settings.comPort;
-    m_params.baud = m_settings.baudRate;
-    // The run's own tables: the worker reads nothing that this thread may change.
-    m_params.translation = TranslationWith(m_context.m_sharedTranslation, m_translationTable);
-    m_params.invalidChars = m_invalidChars;
-    m_params.library = &m_context.m_commLibrary;
-    m_params.openErrorText = m_context.m_uiText[TXT_ERR_OPEN_COM];
-
-    auto worker = std::make_unique<WorkerRecord>();
-    worker->thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, &m_params, 0, &worker->id);
-    if (worker->thread) {
-        m_pWorker = std::move(worker);
-    } else {
-        m_bRunning = false;
-        SetStartCaption(false);
-    }
-}
-
-void CReaderDlg::StopAcquisition()
-{
-    if (!m_pWorker)
-        return;
-    m_bStopRequested = true;
-    // The window's thread handles no messages during this wait; a worker that sees
-    // the flag ends well inside it, so the wait ends as soon as the worker has.
-    const bool forced = ::WaitForSingleObject(m_pWorker->thread, kStopWaitMs) == WAIT_TIMEOUT;
-    if (forced) {
-        ::TerminateThread(m_pWorker->thread, 0);
-        ::WaitForSingleObject(m_pWorker->thread, INFINITE);
-    }
-    ::CloseHandle(m_pWorker->thread);
-    m_pWorker.reset();
-    m_bStopRequested = false;
-    // A worker ended by force never queues its run's end: without it the record of the
-    // run would stay held as if the run went on.
-    if (forced)
-        m_lineQueue.PushRunEnded(std::string());
-    // A worker ended between queuing an item and posting its wake-up leaves the queue
-    // non-empty with no wake-up on the way; later pushes would then never post one.
-    if (!m_lineQueue.IsEmpty() && m_hWnd)
-        ::PostMessageA(m_hWnd, WM_APP_ACQUISITION, 0, 0);
-}
-
-DWORD WINAPI CReaderDlg::AcquisitionThreadProc(void* arg)
-{
-    // No owner window: a box owned by a window of another thread would tie the two
-    // threads' input together.
-    auto critical = [](const char* text) {
-        ::MessageBoxA(nullptr, text, AfxGetApp() ? AfxGetApp()->AppName().c_str() : "", MB_OK);
-    };
-    auto* params = static_cast<const AcquisitionParams*>(arg);
-    if (!params) {
-        critical("CRITICAL ERROR ( 1 )!");
-        return 0;
-    }
-    if (!params->owner || !params->library) {
-        critical("CRITICAL ERROR ( 2 )!");
-        return 0;
-    }
-    // An exception must not leave the thread (that would end the program): the run ends
-    // as after a failed read, and the operator is told once.
-    try {
-        params->owner->AcquireDump(params);
-    } catch (...) {
-        params->owner->EndRunAfterFault(*params);
-    }
-    return 0;
-}
-
-void CReaderDlg::EndRunAfterFault(const AcquisitionParams& params)
-{
-    params.library->Close(0);
-    m_bRunning = false;
-    try {
-        if (m_lineQueue.PushRunEnded(kRunFaultText))
-            ::PostMessageA(m_hWnd, WM_APP_ACQUISITION, 0, 0);
-    } catch (...) {
-        // Not even the message could be made: the run has ended all the same.
-    }
-}
-
-bool CReaderDlg::PortPresentForStart()
-{
-    // A configured port missing from the list leaves nothing selected.
-    if (m_portCombo.GetCurSel() >= 0)
-        return true;
-    if (m_portCombo.GetCount() == 0) {
-        Tell(m_context.m_uiText[TXT_NO_PORT].c_str(), MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "COM%d is not present.", static_cast<int>(m_settings.comPort));
-    Tell(text, MB_OK | MB_ICONEXCLAMATION);
-    return false;
-}
-
-void CReaderDlg::AcquireDump(const AcquisitionParams* params)
-{
-    if (!params)
-        return;
-    std::string errorText;
-    HWND window = m_hWnd;
-    auto post = [window](bool wasEmpty) {
-        if (wasEmpty)
-            ::PostMessageA(window, WM_APP_ACQUISITION, 0, 0);
-    };
-    CLineAssembler assembler(
-        params->invalidChars, params->translation, [this] { return m_lineFormat.Load(); },
-        [this, &post](std::string&& text, bool follow) { post(m_lineQueue.PushLine(std::move(text), follow)); });
-    uint8_t buffer[kReceiveBufferSize] = {};
-    unsigned int count = 0;
-
-    CommLibrary& library = *params->library;
-    if (library.Open(params->port, params->baud, 0) != 0) {
-        errorText = params->openErrorText;
-    } else {
-        post(m_lineQueue.PushRunStarted());
-        while (!m_bStopRequested) {
-            if (library.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) == 0)
-                continue;
-            const size_t delivered = count < kReceiveBufferSize ? count : kReceiveBufferSize;
-            assembler.Feed(buffer, sizeof buffer, delivered);
-            // A full buffer means more is waiting: read again at once, or a fast line
-            // would outrun the polling and the driver's queue would overflow.
-            if (delivered < static_cast<size_t>(kReceiveBufferSize))
-                ::Sleep(kReadPauseMs);
-        }
-    }
-    library.Close(0);
-    m_bRunning = false;
-    post(m_lineQueue.PushRunEnded(errorText));
-}
-
-LRESULT CReaderDlg::OnAcquisitionMessage(WPARAM, LPARAM)
-{
-    DrainAcquisitionQueue(true);
-    return 0;
-}
-
-void CReaderDlg::DrainAcquisitionQueue(bool deliver)
-{
-    std::vector<LineQueueItem> items;
-    m_lineQueue.TakeAll(items);
-    bool viewFilled = false;
-    for (LineQueueItem& item : items) {
-        if (item.kind == LineQueueItem::Kind::Line) {
-            // A view that could not take a line (no memory left for it) takes no more in
-            // this run, so that it shows the run's start without gaps; the record on disk
-            // goes on with every line.
-            if (deliver && !m_bViewFull && m_view.AddLine(item.text.c_str(), item.follow) < 0)
-                viewFilled = m_bViewFull = true;
-            m_lastRun.AppendLine(item.text.c_str());
-            if (deliver && m_bStartRunWatched) {
-                ++m_startRunLines;
-                m_lastLineTick = ::GetTickCount64();
-            }
-            continue;
-        }
-        // Only a run whose port opened starts a record: a failed Start must not push a
-        // crashed run's record out of Korvex_LastRun.1.txt.
-        if (item.kind == LineQueueItem::Kind::RunStarted) {
-            m_bViewFull = false;
-            m_lastRun.BeginRun(m_context.m_programDir, m_params.port);
-            continue;
-        }
-        m_lastRun.EndRun();
-        if (!deliver)
-            continue;
-        // A new run may have started before this end of the previous one arrived
-        // (a click just after a failed Open): its caption stays.
-        if (!m_bRunning)
-            SetStartCaption(false);
-        // The command line's run ended by itself (or by Stop): what follows it comes
-        // after this delivery.
-        if (!m_bRunning && m_bStartRunWatched) {
-            m_bStartRunWatched = false;
-            ::PostMessageA(m_hWnd, WM_APP_START_OPTIONS, 1, 0);
-        }
-        if (!item.text.empty())
-            Tell(item.text.c_str(), MB_OK);
-    }
-    // Told once, after every line taken here is delivered: the box lets further
-    // deliveries run meanwhile, and they must not overtake these.
-    if (viewFilled)
-        Tell(kViewFullText, MB_OK | MB_ICONEXCLAMATION);
+    // The run stops; the lines that had not reached the document yet still reach the
+    // record.
+    m_session.Close();
 }

@@ -5,56 +5,41 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/AnchorLayout.h"
 #include "controls/DataView.h"
+#include "core/LineStore.h"
+#include "core/TranslationTables.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
-#include "link/LastRunRecord.h"
-#include "core/LineAssembler.h"
-#include "core/LineQueue.h"
-#include "core/TranslationTables.h"
+#include "link/AcquisitionSession.h"
 #include "print/MyReport.h"
-#include "ui/LiveMoveResize.h"
 #include "skin/SkinButton.h"
+#include "ui/DialogScale.h"
+#include "ui/FindPart.h"
+#include "ui/LiveMoveResize.h"
 #include "ui/PortBaudSelector.h"
 #include "ui/StartOptions.h"
+#include "ui/StartOptionsRun.h"
 
 struct AppContext;
 struct AppSettings;
-class CommLibrary;
-class CReaderDlg;
 
-// What the acquisition worker is started with. The tables and the text are the run's
-// own copies, made by the window's thread before the worker starts and read only by the
-// worker; the library is the program's, which only the worker calls during a run.
-struct AcquisitionParams {
-    CReaderDlg* owner = nullptr;
-    int32_t port = 1;
-    int32_t baud = 9600;
-    TranslationTables translation;
-    TranslationTables invalidChars;
-    CommLibrary* library = nullptr;
-    std::string openErrorText;  // shown when the port does not open
-};
-
-class CReaderDlg : public CDialog {
+// The window composes its parts: the acquisition session runs the worker and hands the
+// lines over, the document holds them, the view shows them, Find searches them and the
+// command line's run drives the window as the operator would.
+class CReaderDlg : public CDialog, private IAcquisitionSink, private IStartOptionsWindow {
 public:
     // The window reads and changes the program's state in context, which outlives it.
     explicit CReaderDlg(AppContext& context, CWnd* parent = nullptr);
     ~CReaderDlg() override;
 
-    // Acquisition (user-interface thread).
+    // Acquisition: a run on the selected port, and its stop.
     void StartAcquisition();
     void StopAcquisition();
-    // One whole acquisition run (worker thread).
-    void AcquireDump(const AcquisitionParams* params);
-    static DWORD WINAPI AcquisitionThreadProc(void* params);
 
     void ControlsToSettings();
     void SettingsToControls();
@@ -65,18 +50,20 @@ public:
     bool LoadOutputFile(const std::string& path);
 
     CDataView& View() { return m_view; }
+    // The received and loaded lines, which the view shows and Save, Print and Find read.
+    const CLineStore& Document() const { return m_document; }
     // The display scale the window is laid out for: the system's when the window was
     // made, then the one the last WM_DPICHANGED gave.
     int CurrentDpi() const;
-    bool IsRunning() const { return m_bRunning; }
+    bool IsRunning() const { return m_session.IsRunning(); }
     // The open Find box, or null.
-    HWND FindBox() const { return m_hFindBox; }
+    HWND FindBox() const { return m_find.Box(); }
 
     // What the command line asks for, acted on once the window is shown; set before
     // the window is created.
-    void SetStartOptions(const StartOptions& options) { m_startOptions = options; }
+    void SetStartOptions(const StartOptions& options) { m_startRun.Set(options); }
     // The program's exit code as the command line's run has left it.
-    int ExitCode() const { return m_exitCode; }
+    int ExitCode() const { return m_startRun.ExitCode(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -122,8 +109,7 @@ protected:
     // Print or Print Preview of the view's lines.
     void PrintView(bool preview);
     void OnExit();
-    // Find in the view (ReaderDlgFind.cpp).
-    static UINT FindMessage();
+    // Find in the document.
     void OnFind();
     void OnFindNext();
     void OnFindPrevious();
@@ -137,16 +123,11 @@ private:
     void ApplyUiTexts();
     void FillIndentCombo();
     void ApplyViewFont();
-    // The controls' font for the current scale: the dialog's own at the scale the
-    // window was made at, else one made from it for the scale.
-    void ApplyDialogFont();
     // Each skinned button's font and picture for the current scale and its size.
     void RescaleSkinButtons();
     void UpdateGripRect(bool invalidate);
     void SetStartCaption(bool running);
-    // Hands the queued lines to the view (deliver) and always to the record.
-    void DrainAcquisitionQueue(bool deliver);
-    // Hands the indentation and "Update bar position" settings to the worker.
+    // Hands the indentation and "Update bar position" settings to the session.
     void PublishLineFormat();
     // True when a port is selected; otherwise tells the operator that the list holds no
     // port, or that the configured one is not present.
@@ -158,20 +139,24 @@ private:
     // While the list holds no port, a timer looks for one.
     void PollPortsWhileNone();
     static constexpr UINT_PTR kPortPollTimer = 0x4B50;
-    // The end of a run whose worker met an exception: as a failed read ends it.
-    void EndRunAfterFault(const AcquisitionParams& params);
-    // Saves the view's lines; false, after telling the user, when they were not saved.
+    // Saves the document's lines; false, after telling the user, when they were not saved.
     bool SaveViewTo(const std::string& path);
     bool AskYesNo(const std::string& question);
     // A message box, or nothing when the command line asked for no one to be there.
     void Tell(const char* text, UINT type);
-    // The command line's steps: after Stop, save and close as asked.
-    void StopUnattendedRun();
-    void FinishStartOptions(bool received);
-    // Find: the keys, and the Find box with its search.
-    void SetupFind();
-    void CloseFind();
-    void FindInView(bool down);
+
+    // The session's deliveries (ReaderDlgRun.cpp).
+    bool OnLine(const std::string& text, bool follow) override;
+    void OnDocumentFull() override;
+    void OnRunEnded(const std::string& errorText) override;
+    // The command line's requests (ReaderDlgRun.cpp).
+    bool LoadFile(const std::string& path) override;
+    void SelectPortAndBaud(const CommandLineOptions& options) override;
+    void PressStartStop() override;
+    void StopRunAndDeliver() override;
+    int DocumentLines() const override;
+    bool SaveAs(const std::string& path) override;
+    void CloseWindow() override;
 
     AppContext& m_context;
     AppSettings& m_settings;
@@ -180,6 +165,8 @@ private:
     CComboBox m_portCombo;
     CComboBox m_baudCombo;
     CComboBox m_indentCombo;
+    // The document is made before the view that shows it and goes after it.
+    CLineStore m_document;
     CDataView m_view;
     CMyReport m_report;
     // The bitmap buttons: Save, Save As, Load, Clear, Start/Stop, Font, Print Preview,
@@ -187,51 +174,14 @@ private:
     CSkinButton m_skinButtons[9];
     int m_nUpdateBarPosition = 0;
     CAnchorLayout m_anchors;
-    RECT m_gripRect = {-1, -1, -1, -1};
-    int m_dpi = 0;         // 0 until the window exists
-    int m_naturalDpi = 0;  // the scale the window was made at
-    SIZE m_naturalClient = {0, 0};  // its client size as the template laid it out
-    HFONT m_hNaturalFont = nullptr;  // the dialog's font from its template (not ours)
-    HFONT m_hScaledFont = nullptr;   // ours, for a scale other than the window's first
-    bool m_bSkinScaleDue = false;    // the scale changed while the window was minimized
+    CDialogScale m_scale;
     bool m_bInitDone = false;
     CLiveMoveResize m_liveSizing;
 
-    // Acquisition. The flags are shared with the worker; the assembler is the
-    // worker's working state, kept here so that a worker ended by force leaves
-    // nothing behind that the next run could not reset.
-    AcquisitionParams m_params;
-    struct WorkerRecord {
-        HANDLE thread;
-        DWORD id;
-    };
-    std::unique_ptr<WorkerRecord> m_pWorker;
-    std::atomic<bool> m_bRunning{false};
-    std::atomic<bool> m_bStopRequested{false};
-    CSharedLineFormat m_lineFormat;
+    // The run's tables as loaded at start; each run takes copies of them.
     std::vector<uint8_t> m_translationTable;
     TranslationTables m_invalidChars;
-    CLineQueue m_lineQueue;
-    CLastRunRecord m_lastRun;
-    // The view could not take a line in this run; it takes no more until the next run.
-    bool m_bViewFull = false;
-
-    // Find. The box writes what it finds into m_findWhat; the last search is what F3
-    // and Shift+F3 look for again.
-    HACCEL m_hFindKeys = nullptr;
-    HWND m_hFindBox = nullptr;
-    FINDREPLACEA m_findRequest{};
-    char m_findWhat[256] = "";
-    std::string m_lastFind;
-    bool m_bFindMatchCase = false;
-    bool m_bFindDown = true;
-
-    // The command line's run: the quiet time is measured from Start, then from the
-    // last line to arrive.
-    StartOptions m_startOptions;
-    bool m_bStartRunWatched = false;
-    ULONGLONG m_startTick = 0;
-    ULONGLONG m_lastLineTick = 0;
-    size_t m_startRunLines = 0;
-    int m_exitCode = kExitDone;
+    CAcquisitionSession m_session;
+    CFindPart m_find;
+    CStartOptionsRun m_startRun;
 };

@@ -40,7 +40,7 @@ LRESULT CReaderDlg::OnNcHitTest(WPARAM, LPARAM lp)
     // The drawn size grip sizes the window like the bottom-right corner of its border,
     // rather than being client area that a press would move.
     const POINT screen = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-    const LRESULT grip = SizeGripHitTest(m_hWnd, m_gripRect, screen);
+    const LRESULT grip = SizeGripHitTest(m_hWnd, m_scale.GripRect(), screen);
     return grip != HTNOWHERE ? grip : Default();
 }
 

@@ -36,7 +36,7 @@ void CReaderDlg::RefreshPortList()
 {
     // The library hears from one thread at a time: while a run reads, the list stays.
     std::vector<std::string> present;
-    if (m_bRunning || !ListInstalledPorts(m_context.m_commLibrary, present))
+    if (m_session.IsRunning() || !ListInstalledPorts(m_context.m_commLibrary, present))
         return;
     // The configured port, missing until now, is chosen as it appears.
     if (m_selector.FollowPorts(present) && m_portCombo.GetCurSel() < 0)

@@ -176,6 +176,7 @@ ctl dialog ok 10 "$(win "$out/Link.txt")" >/dev/null
 ctl answer yes 5 >/dev/null
 sleep 1
 box_as=$(ctl answer ok 5)
+box_as=${box_as%%$'\n'*}  # the message; its second line names the file and the reason
 ctl close
 ctl wait-exit 10 >/dev/null
 (cd "$outside" && md5sum -c --quiet "$work/outside.md5") && [ -z "$(ls "$outside" | grep '^tmp-')" ]
@@ -198,14 +199,15 @@ listen_port 5 "$dir/com5.bytes"
 listen_port 11 "$dir/com11.bytes"
 regsim_up 9 "$link" --file "$work/dump3.bin" --wait-open --bps 8000 --chunk 1:64 || { check "simulator" 1; exit 1; }
 record_and_save "$dir"
-boxes=("$(ctl answer ok 5)")
+box=$(ctl answer ok 5)
+boxes=("${box%%$'\n'*}")
 for name in "$(win "$dir/x/COM5.txt")" "$(win "$dir/COM5")"; do
     ctl click 1010
     ctl dialog ok 10 "$name" >/dev/null
     # Wine's dialog takes a device name for a file there and asks before replacing it.
     box=$(ctl answer yes 5)
     [[ "$box" == *replace* ]] && box=$(ctl answer ok 5)
-    boxes+=("$box")
+    boxes+=("${box%%$'\n'*}")
 done
 ctl close
 ctl wait-exit 10 >/dev/null

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < lines.Count(); ++i)
         Check(lines.Line(i) == expected[static_cast<size_t>(i)] && lines.Line(i).data()[lines.Line(i).size()] == '\0');
 
-    Check(WriteTextLines(s_file.Path(), lines) == OUTPUT_OK);
+    Check(WriteTextLines(s_file.Path(), lines) == OutputResult::Ok);
     CLineStore back;
     Check(ReadTextLines(s_file.Path(), back));
     Check(back.Count() == lines.Count());

@@ -93,6 +93,15 @@ TEST(CommandLine, EachMistakeIsNamed)
     EXPECT_EQ(ErrorOf("\"\""), "An empty file name was given.");
     EXPECT_EQ(ErrorOf("/port 3 /Port 4"), "The option /port is given twice.");
     EXPECT_NE(std::string(CommandLineUsage()).find("/idle-stop S"), std::string::npos);
+
+    // In a language file's words, with the values where its %s stand.
+    UiTextTable texts;
+    texts[TXT_CMD_BAD_TIME] = "%s: %s non va (1-%s).";
+    texts[TXT_CMD_UNKNOWN] = "Opzione %s sconosciuta.";
+    texts[TXT_USAGE] = "Uso: Korvex.exe";
+    EXPECT_EQ(ParseCommandLine("/wait 0", texts).error, "\"0\": /wait non va (1-86400).");
+    EXPECT_EQ(ParseCommandLine("/x%s", texts).error, "Opzione /x%s sconosciuta.");
+    EXPECT_EQ(CommandLineUsage(texts), "Uso: Korvex.exe");
 }
 
 TEST(CommandLine, TimesAreWholeSecondsFromOneToADay)

@@ -177,6 +177,17 @@ TEST_F(ConfigPathTest, APathThatCannotBeKeptLeavesTheEarlierValueAndIsReported)
               std::string::npos)
         << three;
     EXPECT_NE(three.find("not remember them "), std::string::npos) << three;
+
+    // In a language file's words, the list joined as that language joins it.
+    UiTextTable texts;
+    texts[TXT_NOT_KEPT_MANY] = "Nomi non salvati: %s.";
+    texts[TXT_OUTPUT_FILE] = "uscita";
+    texts[TXT_TRANSLATION_TABLE] = "tabella";
+    texts[TXT_LANGUAGE_FILE] = "lingua";
+    texts[TXT_LIST_COMMA] = "; ";
+    texts[TXT_LIST_AND] = " e ";
+    EXPECT_EQ(NotRememberedMessage({"OUTPUT_FILE", "TAB_FILE", "LANGUAGE_FILE"}, texts),
+              "Nomi non salvati: uscita; tabella e lingua.");
 }
 
 }  // namespace

@@ -50,23 +50,23 @@ protected:
 
 TEST_F(OutputFileTest, EachLineIsWrittenWithCrLf)
 {
-    EXPECT_EQ(WriteTextLines(m_path, {"A", "", "B"}, 3), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_path, {"A", "", "B"}, 3), OutputResult::Ok);
     EXPECT_EQ(Get(), std::string("\x41\x0D\x0A\x0D\x0A\x42\x0D\x0A"));
 
     // Only the given count, never past the list.
-    EXPECT_EQ(WriteTextLines(m_path, {"A", "B", "C"}, 2), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_path, {"A", "B", "C"}, 2), OutputResult::Ok);
     EXPECT_EQ(Get(), "A\r\nB\r\n");
-    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 5), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 5), OutputResult::Ok);
     EXPECT_EQ(Get(), "A\r\n");
 
     // An existing longer file is replaced; an empty view gives 0 bytes.
-    EXPECT_EQ(WriteTextLines(m_path, {}, 0), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_path, {}, 0), OutputResult::Ok);
     EXPECT_TRUE(std::filesystem::exists(m_path));
     EXPECT_EQ(Get(), "");
 
-    EXPECT_EQ(WriteTextLines(m_dir + "/no/such/dir/Out.txt", {"A"}, 1), OUTPUT_CANNOT_CREATE);
-    EXPECT_EQ(WriteTextLines("", {"A"}, 1), OUTPUT_CANNOT_CREATE);
-    EXPECT_EQ(WriteTextLines(m_dir, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(m_dir + "/no/such/dir/Out.txt", {"A"}, 1), OutputResult::CannotCreate);
+    EXPECT_EQ(WriteTextLines("", {"A"}, 1), OutputResult::CannotCreate);
+    EXPECT_EQ(WriteTextLines(m_dir, {"A"}, 1), OutputResult::CannotCreate);
 }
 
 TEST_F(OutputFileTest, ASaveKeepsTheNonEmptyFileItReplacesAsBak)
@@ -74,22 +74,22 @@ TEST_F(OutputFileTest, ASaveKeepsTheNonEmptyFileItReplacesAsBak)
     const std::string bak = m_path + ".bak";
     const std::string dump("A\r\n\x00\xFF\rB\n\r\n" "end", 12);
     Put(dump);
-    ASSERT_EQ(WriteTextLines(m_path, {"new"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, {"new"}, 1), OutputResult::Ok);
     EXPECT_EQ(Get(), "new\r\n");
     EXPECT_EQ(GetFile(bak), dump);
 
     // One generation: the next save replaces the backup.
-    ASSERT_EQ(WriteTextLines(m_path, {"newer"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, {"newer"}, 1), OutputResult::Ok);
     EXPECT_EQ(GetFile(bak), "new\r\n");
     // An empty file carries nothing worth keeping: it does not push out the backup.
-    ASSERT_EQ(WriteTextLines(m_path, {}, 0), OUTPUT_OK);
-    ASSERT_EQ(WriteTextLines(m_path, {"x"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, {}, 0), OutputResult::Ok);
+    ASSERT_EQ(WriteTextLines(m_path, {"x"}, 1), OutputResult::Ok);
     EXPECT_EQ(GetFile(bak), "newer\r\n");
 
     // A backup that can't be made leaves the save as it was.
     std::filesystem::remove(bak);
     std::filesystem::create_directory(bak);
-    EXPECT_EQ(WriteTextLines(m_path, {"y"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_path, {"y"}, 1), OutputResult::Ok);
     EXPECT_EQ(Get(), "y\r\n");
     EXPECT_TRUE(std::filesystem::is_directory(bak));
 }
@@ -124,13 +124,13 @@ TEST_F(OutputFileTest, SaveAndLoadGiveBackTheLines)
     Lines lines{"first", "", "  indented", "", "", "last with \xE4"};
     for (int i = 0; i < 5000; ++i)
         lines.push_back(std::string(static_cast<size_t>(i % 97), static_cast<char>('a' + i % 26)));
-    ASSERT_EQ(WriteTextLines(m_path, lines, lines.size()), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, lines, lines.size()), OutputResult::Ok);
     CLineStore back;
     ASSERT_TRUE(ReadTextLines(m_path, back));
     EXPECT_EQ(ToLines(back), lines);  // the empty last line (i = 0 of a round of 97) doesn't end the file
     // The store writes the same bytes.
     const std::string bytes = Get();
-    ASSERT_EQ(WriteTextLines(m_path, back), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, back), OutputResult::Ok);
     EXPECT_TRUE(Get() == bytes);
 }
 

@@ -176,7 +176,7 @@ TEST_F(SafeFileTest, FailurePartWayKeepsTheOldFile)
     CSettingsFile records;
     records.SetString("BIG", std::string(2048, 'v'));
     EXPECT_FALSE(records.Write(config));
-    EXPECT_EQ(WriteTextLines(output, {std::string(500, 'a'), "b"}, 2), OUTPUT_WRITE_FAILED);
+    EXPECT_EQ(WriteTextLines(output, {std::string(500, 'a'), "b"}, 2), OutputResult::WriteFailed);
 
     EXPECT_EQ(GetFile(m_path), "old");
     EXPECT_EQ(GetFile(config), "old config");
@@ -207,7 +207,7 @@ TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
         EXPECT_FALSE(file.Open(path)) << path;
         EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE) << path;
         EXPECT_FALSE(file.Write("sent")) << path;
-        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OUTPUT_CANNOT_CREATE) << path;
+        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OutputResult::CannotCreate) << path;
         CSettingsFile records;
         records.SetInt("COM_PORT", 5);
         EXPECT_FALSE(records.Write(path)) << path;
@@ -250,7 +250,7 @@ TEST(SafeFileFallback, ReadOnlyFolderIsWrittenInPlace)
             result |= 8;
         if (file.Open(dir + "/new.txt") || file.GetResult() != CSafeFileWriter::RESULT_CANNOT_CREATE)
             result |= 16;
-        if (WriteTextLines(locked, {"A"}, 1) != OUTPUT_CANNOT_CREATE || GetFile(locked) != "locked")
+        if (WriteTextLines(locked, {"A"}, 1) != OutputResult::CannotCreate || GetFile(locked) != "locked")
             result |= 32;
         if (FilesIn(dir) != 2)
             result |= 64;
@@ -273,13 +273,13 @@ TEST_F(SafeFileTest, NothingIsWrittenThroughAPlantedLink)
 
     // The target a link, to a file or to nothing yet: refused, nothing made or changed.
     ASSERT_EQ(symlink(victim.c_str(), m_path.c_str()), 0);
-    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OutputResult::CannotCreate);
     CSettingsFile records;
     records.SetInt("COM_PORT", 4);
     EXPECT_FALSE(records.Write(m_path));
     ASSERT_EQ(unlink(m_path.c_str()), 0);
     ASSERT_EQ(symlink((outside + "/planted.txt").c_str(), m_path.c_str()), 0);
-    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(m_path, {"A"}, 1), OutputResult::CannotCreate);
     EXPECT_FALSE(fs::exists(outside + "/planted.txt"));
     ASSERT_EQ(unlink(m_path.c_str()), 0);
 
@@ -287,7 +287,7 @@ TEST_F(SafeFileTest, NothingIsWrittenThroughAPlantedLink)
     // is the old file itself, not a second name of the new one.
     Put("first dump");
     ASSERT_EQ(symlink(victim.c_str(), (m_path + ".bak").c_str()), 0);
-    ASSERT_EQ(WriteTextLines(m_path, {"second"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(m_path, {"second"}, 1), OutputResult::Ok);
     EXPECT_EQ(Get(), "second\r\n");
     EXPECT_FALSE(fs::is_symlink(m_path + ".bak"));
     EXPECT_EQ(GetFile(m_path + ".bak"), "first dump");

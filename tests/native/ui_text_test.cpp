@@ -44,20 +44,53 @@ protected:
     UiTextTable m_texts;
 };
 
-TEST_F(UiTextTest, DefaultsAndFixedTexts)
+// The 21 texts every language file holds, by position, with their English defaults;
+// then where the later ones begin, and the fixed texts.
+TEST_F(UiTextTest, TheTwentyOneComeFirstInTheirOrderWithTheirDefaults)
 {
+    const struct {
+        UiTextId id;
+        int position;
+        const char* text;
+    } rows[] = {
+        {TXT_COM_PORT, 0, "COM Port"},
+        {TXT_BAUD_RATE, 1, "Baud Rate"},
+        {TXT_UPDATE_BAR_POSITION, 2, "Update bar position"},
+        {TXT_FONT, 3, "Font"},
+        {TXT_INDENT, 4, "Rientry"},
+        {TXT_OUTPUT, 5, "Output"},
+        {TXT_SAVE, 6, "Save"},
+        {TXT_SAVE_AS, 7, "Save As..."},
+        {TXT_LOAD, 8, "Load"},
+        {TXT_CLEAR, 9, "Clear"},
+        {TXT_PRINT_PREVIEW, 10, "Print Preview"},
+        {TXT_PRINT, 11, "Print"},
+        {TXT_START, 12, "Start"},
+        {TXT_STOP, 13, "Stop"},
+        {TXT_EXIT_BUTTON, 14, ""},
+        {TXT_EXIT_TOOLTIP, 15, "Exit program"},
+        {TXT_CONFIRM_STOP_EXIT, 16, "ATTENTION! Communication is start!\nContinue?"},
+        {TXT_CONFIRM_CLEAR, 17, "Clear all data?"},
+        {TXT_ERR_OPEN_COM, 18, "ERROR open COM port."},
+        {TXT_ERR_LOAD_FILE, 19, "ERROR load file."},
+        {TXT_ERR_SAVE_FILE, 20, "ERROR save file."},
+        // The later ones keep the places that language files already use.
+        {TXT_FIND_NOT_FOUND, 21, "Cannot find \"%s\"."},
+        {TXT_ERR_PRINT, 22, "The document could not be printed."},
+        {TXT_NO_PORT, 24, "No COM port is present.\nConnect the register's adapter, then open the COM Port list."},
+        {TXT_PORT_NOT_PRESENT, 25, "COM%s is not present."},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(static_cast<int>(row.id), row.position) << row.text;
+        EXPECT_EQ(m_texts[row.id], row.text);
+        EXPECT_EQ(EnglishUiText()[row.id], row.text);
+    }
     EXPECT_EQ(TXT_BASE_COUNT, 21);
-    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
-    EXPECT_EQ(m_texts[TXT_SAVE_AS], "Save As...");
-    EXPECT_EQ(m_texts[TXT_START], "Start");
-    EXPECT_EQ(m_texts[TXT_STOP], "Stop");
-    EXPECT_EQ(m_texts[TXT_EXIT_BUTTON], "");
-    EXPECT_EQ(m_texts[TXT_EXIT_TOOLTIP], "Exit program");
-    EXPECT_EQ(m_texts[TXT_CONFIRM_STOP_EXIT], "ATTENTION! Communication is start!\nContinue?");
-    EXPECT_EQ(m_texts[TXT_ERR_LOAD_FILE], "ERROR load file.");
-    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
-    EXPECT_EQ(TXT_ERR_SAVE_FILE, 20);
-    EXPECT_EQ(m_texts[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
+    // A few of the later ones, as the program showed them before they joined the table.
+    EXPECT_EQ(m_texts[TXT_PAGE_PREFIX], "Pag. ");
+    EXPECT_EQ(m_texts[TXT_LIST_AND], " and ");
+    EXPECT_EQ(m_texts.Format(TXT_PRINTING_PAGE, {"3", "200"}), "Printing page 3 of 200");
+    EXPECT_EQ(m_texts[TXT_USAGE].substr(0, 35), "Usage: Korvex.exe [options] [file]\n");
     EXPECT_STREQ(ABOUT_CAPTION, "About Korvex");
     EXPECT_EQ(AboutTitle(KORVEX_VERSION_TEXT), "Korvex v. 1.0");
 }
@@ -106,34 +139,39 @@ TEST_F(UiTextTest, EscapesTakeNThenRThenTEachOnce)
     EXPECT_EQ(Texts(":>\"a\\n"), std::vector<std::string>{});
 }
 
+// A file replaces the table by position when it holds the 21 texts and at most all of
+// the later ones; those it stops short of keep their defaults. Any other count, a text
+// left open at the end, or no file at all changes nothing.
 TEST_F(UiTextTest, TheTwentyOneTextsAndAnyOfTheLaterOnesReplaceTheTable)
 {
-    Put(NumberedFile(20));
-    m_texts.LoadLanguage(m_path);
-    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port");
-
-    Put(NumberedFile(TXT_COUNT + 1));
-    m_texts.LoadLanguage(m_path);
-    EXPECT_EQ(m_texts[TXT_COM_PORT], "COM Port") << "more texts than the table has";
-
-    Put(NumberedFile(20) + "20 :>\"unterminated");
-    m_texts.LoadLanguage(m_path);
-    EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "ERROR save file.");
+    const struct {
+        std::string file;
+        int replaced;  // texts 0 to replaced - 1 are the file's
+    } rows[] = {
+        {NumberedFile(20), 0},
+        {NumberedFile(20) + "20 :>\"unterminated", 0},
+        {NumberedFile(TXT_COUNT + 1), 0},
+        {"", 0},
+        {NumberedFile(21), 21},
+        {NumberedFile(23), 23},
+        {NumberedFile(TXT_COUNT - 1), TXT_COUNT - 1},
+        {NumberedFile(TXT_COUNT), TXT_COUNT},
+    };
+    for (const auto& row : rows) {
+        Put(row.file);
+        m_texts.Reset();
+        m_texts.LoadLanguage(m_path);
+        for (int i = 0; i < TXT_COUNT; ++i)
+            ASSERT_EQ(m_texts[i], i < row.replaced ? "T" + std::to_string(i) : EnglishUiText()[i])
+                << "text " << i << " of a file of " << row.replaced << " texts";
+    }
 
     m_texts.LoadLanguage("");
     m_texts.LoadLanguage(m_dir + "/missing.txt");
-    EXPECT_EQ(m_texts[TXT_START], "Start");
-
-    // A file of the first 21 texts, as every file before the later ones were added.
-    Put(NumberedFile(21));
-    m_texts.LoadLanguage(m_path);
-    for (int i = 0; i < TXT_BASE_COUNT; ++i)
-        EXPECT_EQ(m_texts[i], "T" + std::to_string(i));
-    EXPECT_EQ(m_texts[TXT_FIND_NOT_FOUND], "Cannot find \"%s\".");
+    EXPECT_EQ(m_texts[TXT_CMD_NONE], "T" + std::to_string(TXT_CMD_NONE));
 
     // An empty text is a valid replacement.
-    std::string file = NumberedFile(20) + ":>\"\"<:";
-    Put(file);
+    Put(NumberedFile(20) + ":>\"\"<:");
     m_texts.LoadLanguage(m_path);
     EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "");
     EXPECT_EQ(m_texts[TXT_COM_PORT], "T0");
@@ -142,6 +180,43 @@ TEST_F(UiTextTest, TheTwentyOneTextsAndAnyOfTheLaterOnesReplaceTheTable)
     m_texts.LoadLanguage(m_path);
     EXPECT_EQ(m_texts[TXT_ERR_SAVE_FILE], "T20");
     EXPECT_EQ(m_texts.With(TXT_FIND_NOT_FOUND, "50%s"), "Kein 50%s gefunden, %s");
+}
+
+// A failure with its cause: the table's first line, then the file or port and the
+// system's reason; values go in as they are, a % or a %s of theirs included.
+TEST_F(UiTextTest, AFailureTellsTheFileOrPortAndTheReasonBelowTheTablesLine)
+{
+    const struct {
+        UiTextId id;
+        const char* subject;
+        const char* reason;
+        const char* text;
+    } rows[] = {
+        {TXT_ERR_SAVE_FILE, "C:\\Korvex\\Out.txt", "Access is denied.", "ERROR save file.\nC:\\Korvex\\Out.txt: Access is denied."},
+        {TXT_ERR_LOAD_FILE, "D:\\100% done\\%s.txt", "The system cannot find the path specified.",
+         "ERROR load file.\nD:\\100% done\\%s.txt: The system cannot find the path specified."},
+        {TXT_ERR_SAVE_FILE, "E:\\Out.txt", "", "ERROR save file.\nE:\\Out.txt"},
+        {TXT_ERR_OPEN_COM, "", "Access is denied.", "ERROR open COM port.\nAccess is denied."},
+        {TXT_ERR_OPEN_COM, "", "", "ERROR open COM port."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(m_texts.Because(row.id, row.subject, row.reason), row.text) << row.subject;
+
+    // The library's answer to Open, as a reason.
+    EXPECT_EQ(m_texts.Because(TXT_ERR_OPEN_COM, "COM7", m_texts.With(TXT_LIBRARY_ANSWERED, "-3")),
+              "ERROR open COM port.\nCOM7: the communication library answered -3");
+    // Several values go in in turn; a %s beyond them stays, values beyond the %s go.
+    EXPECT_EQ(m_texts.Format(TXT_CMD_BAD_TIME, {"\"9%s\"", "/wait", "86400"}),
+              "The time \"9%s\" of /wait is not a whole number of seconds from 1 to 86400.");
+    EXPECT_EQ(m_texts.Format(TXT_CMD_PORT_ABSENT, {"COM3"}),
+              "The port COM3 given with /port is not one of the ports present: %s.");
+    EXPECT_EQ(m_texts.Format(TXT_CMD_EMPTY_FILE, {"x", "y"}), "An empty file name was given.");
+    EXPECT_EQ(UiTextTable::Fill("%s%s%", {"%", "s"}), "%s%");
+
+    // In a language file's words.
+    m_texts[TXT_ERR_SAVE_FILE] = "ERRORE salvataggio.";
+    EXPECT_EQ(m_texts.Because(TXT_ERR_SAVE_FILE, "F:\\x.txt", "Disco pieno."),
+              "ERRORE salvataggio.\nF:\\x.txt: Disco pieno.");
 }
 
 TEST_F(UiTextTest, AValueTakesThePlaceOfTheFirstPercentS)

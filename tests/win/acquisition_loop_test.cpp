@@ -111,11 +111,11 @@ TEST_F(AcquisitionLoopTest, PausesAfterEveryDeliveryAndRetriesANothingAtOnce)
 
 TEST_F(AcquisitionLoopTest, TheThreadEntryRefusesAMissingRecordAndAMissingOwner)
 {
-    AcquisitionParams noOwner;
+    AcquisitionRun noOwner;
     noOwner.library = &TestApp().m_commLibrary;
     DialogWatcher watcher;
-    for (AcquisitionParams* record : {static_cast<AcquisitionParams*>(nullptr), &noOwner}) {
-        HANDLE thread = ::CreateThread(nullptr, 0, &CReaderDlg::AcquisitionThreadProc, record, 0, nullptr);
+    for (AcquisitionRun* record : {static_cast<AcquisitionRun*>(nullptr), &noOwner}) {
+        HANDLE thread = ::CreateThread(nullptr, 0, &CAcquisitionSession::WorkerProc, record, 0, nullptr);
         ASSERT_NE(thread, nullptr);
         EXPECT_EQ(::WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
         DWORD code = 99;

@@ -23,17 +23,19 @@ RECT ChildRect(HWND parent, int id)
 
 struct Registration {
     UINT id;
-    int left, right, top, bottom;
+    AnchorRule left, right, top, bottom;
 };
+
+constexpr AnchorRule N = AnchorRule::Near, F = AnchorRule::Far, C = AnchorRule::Center;
 
 // The main window's registrations, in its order.
 const Registration kMainWindow[] = {
-    {IDC_COM_PORT_LABEL, 4, 4, 1, 1}, {IDC_COM_PORT, 4, 4, 1, 1}, {IDC_BAUD_LABEL, 4, 4, 1, 1},
-    {IDC_BAUD_RATE, 4, 4, 1, 1},      {IDC_HIDDEN_STATIC, 4, 4, 1, 1}, {IDC_DATA_VIEW, 1, 2, 1, 2},
-    {IDC_OUTPUT_GROUP, 1, 2, 2, 2},   {IDC_OUTPUT_PATH, 1, 2, 2, 2}, {IDC_SAVE, 1, 1, 2, 2},
-    {IDC_SAVE_AS, 1, 1, 2, 2},        {IDC_LOAD, 1, 1, 2, 2},      {IDC_CLEAR, 1, 1, 2, 2},
-    {IDC_START, 4, 4, 2, 2},          {IDC_PRINT_PREVIEW, 1, 1, 2, 2}, {IDC_PRINT, 1, 1, 2, 2},
-    {IDC_EXIT, 2, 2, 2, 2},
+    {IDC_COM_PORT_LABEL, C, C, N, N}, {IDC_COM_PORT, C, C, N, N}, {IDC_BAUD_LABEL, C, C, N, N},
+    {IDC_BAUD_RATE, C, C, N, N},      {IDC_HIDDEN_STATIC, C, C, N, N}, {IDC_DATA_VIEW, N, F, N, F},
+    {IDC_OUTPUT_GROUP, N, F, F, F},   {IDC_OUTPUT_PATH, N, F, F, F}, {IDC_SAVE, N, N, F, F},
+    {IDC_SAVE_AS, N, N, F, F},        {IDC_LOAD, N, N, F, F},      {IDC_CLEAR, N, N, F, F},
+    {IDC_START, C, C, F, F},          {IDC_PRINT_PREVIEW, N, N, F, F}, {IDC_PRINT, N, N, F, F},
+    {IDC_EXIT, F, F, F, F},
 };
 
 class AnchorLayoutTest : public ::testing::Test {
@@ -118,13 +120,13 @@ TEST_F(AnchorLayoutTest, MainWindowGrowsBy100x50AndBack)
 TEST_F(AnchorLayoutTest, RegistrationRules)
 {
     // Nothing is registered before Init, nor for an id without a control.
-    EXPECT_FALSE(m_layout.AddControl(IDC_SAVE, 1, 1, 2, 2));
+    EXPECT_FALSE(m_layout.AddControl(IDC_SAVE, N, N, F, F));
     m_layout.ApplyLayout(m_width + 100, m_height + 50);
     ExpectMoved(IDC_SAVE, 0, 0, 0, 0);
 
     m_layout.Init(&m_dialog);
-    EXPECT_FALSE(m_layout.AddControl(4242, 1, 1, 2, 2));
-    AnchorRecord* first = m_layout.AddControl(IDC_SAVE, 1, 1, 2, 2);
+    EXPECT_FALSE(m_layout.AddControl(4242, N, N, F, F));
+    AnchorRecord* first = m_layout.AddControl(IDC_SAVE, N, N, F, F);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->control, ::GetDlgItem(m_dialog.m_hWnd, IDC_SAVE));
     EXPECT_EQ(first->left, m_template[IDC_SAVE].left);
@@ -132,11 +134,11 @@ TEST_F(AnchorLayoutTest, RegistrationRules)
 
     // Registered again after it moved: the first rectangle stays, the rules change.
     ::MoveWindow(first->control, 1, 1, 10, 10, FALSE);
-    AnchorRecord* again = m_layout.AddControl(IDC_SAVE, 2, 2, 1, 1);
+    AnchorRecord* again = m_layout.AddControl(IDC_SAVE, F, F, N, N);
     ASSERT_EQ(again, first);
     EXPECT_EQ(again->left, m_template[IDC_SAVE].left);
-    EXPECT_EQ(again->leftRule, 2);
-    EXPECT_EQ(again->bottomRule, 1);
+    EXPECT_EQ(again->leftRule, F);
+    EXPECT_EQ(again->bottomRule, N);
     m_layout.ApplyLayout(m_width + 30, m_height + 40);
     ExpectMoved(IDC_SAVE, 30, 0, 30, 0);
 
@@ -146,14 +148,14 @@ TEST_F(AnchorLayoutTest, RegistrationRules)
     ExpectMoved(IDC_SAVE, 30, 0, 30, 0);
 
     // A control whose window is gone is skipped; the others still move.
-    ASSERT_TRUE(m_layout.AddControl(IDC_CLEAR, 1, 1, 2, 2));
+    ASSERT_TRUE(m_layout.AddControl(IDC_CLEAR, N, N, F, F));
     ::DestroyWindow(::GetDlgItem(m_dialog.m_hWnd, IDC_SAVE));
     m_layout.ApplyLayout(m_width, m_height + 20);
     ExpectMoved(IDC_CLEAR, 0, 20, 0, 20);
 
     m_layout.Reset();
     EXPECT_FALSE(m_layout.IsInitialized());
-    EXPECT_FALSE(m_layout.AddControl(IDC_CLEAR, 1, 1, 2, 2));
+    EXPECT_FALSE(m_layout.AddControl(IDC_CLEAR, N, N, F, F));
     m_layout.ApplyLayout(m_width, m_height);
     ExpectMoved(IDC_CLEAR, 0, 20, 0, 20);
 }
@@ -170,7 +172,7 @@ TEST_F(AnchorLayoutTest, ProportionalEdgesScaleWithTheWindow)
     ASSERT_TRUE(wnd.SubclassWindow(parent));
     CAnchorLayout layout;
     layout.Init(&wnd);
-    ASSERT_TRUE(layout.AddControl(7, ANCHOR_PROPORTIONAL, ANCHOR_PROPORTIONAL, ANCHOR_NEAR, ANCHOR_NEAR));
+    ASSERT_TRUE(layout.AddControl(7, AnchorRule::Proportional, AnchorRule::Proportional, N, N));
     layout.ApplyLayout(300, 100);
     const RECT rc = ChildRect(parent, 7);
     EXPECT_EQ(rc.left, 15);

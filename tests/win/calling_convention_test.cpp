@@ -5,15 +5,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "core/AppSettings.h"
-#include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
-#include "res/resource.h"
 #include "support/MainWindowTest.h"
+#include "support/SessionDriver.h"
 #include "support/WinTestSupport.h"
-#include "ui/ReaderDlg.h"
 
 using namespace wintest;
 
@@ -49,8 +47,7 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
 #endif
 
     TempDir dir;
-    ResetTestApp({"COM1", "COM2"});
-    TestApp().m_settings.tabFile = dir.File("Tab.txt");
+    const std::string tabFile = dir.File("Tab.txt");
     std::string table = "hdr\n";  // identity for digits, zero elsewhere
     for (int row = 0; row < 16; ++row) {
         table += std::to_string(row);
@@ -58,11 +55,10 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
             table += ";" + std::to_string(row == 3 && col < 10 ? 0x30 + col : 0);
         table += "\n";
     }
-    WriteFileBytes(TestApp().m_settings.tabFile, table);
+    WriteFileBytes(tabFile, table);
     const int lines = 40;  // the worker pauses 50 ms after each read
     {
-        CReaderDlg dlg(TestApp());
-        ASSERT_TRUE(dlg.Create());
+        SessionDriver run(TestApp().m_commLibrary);
         // One line per read, and an empty read between them: each of these calls would
         // leave the worker's stack 16 bytes off if the caller did not restore it.
         for (int i = 0; i < lines; ++i) {
@@ -70,13 +66,14 @@ TEST(CallingConvention, AnAcquisitionThroughACdeclLibraryKeepsEveryLine)
             queue(reinterpret_cast<const unsigned char*>(line.data()), static_cast<int>(line.size()));
             queue(nullptr, 0);
         }
-        ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
-        EXPECT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= lines; }, 20000));
-        ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
-        ASSERT_EQ(dlg.View().GetLineCount(), lines);
+        ASSERT_TRUE(run.Start(2, 9600, tabFile));
+        EXPECT_TRUE(run.WaitLines(lines, 20000));
+        run.Stop();
+        ASSERT_EQ(run.lines.size(), static_cast<size_t>(lines));
         for (int i = 0; i < lines; ++i)
-            ASSERT_EQ(dlg.View().GetLine(i), std::to_string(i)) << "line " << i;
-        EXPECT_FALSE(dlg.IsRunning());
+            ASSERT_EQ(run.lines[i], std::to_string(i)) << "line " << i;
+        EXPECT_FALSE(run.session.IsRunning());
+        EXPECT_EQ(run.ends, std::vector<std::string>{""}) << "the run ended once, without an error";
     }
     QuorlinkTestStats s = {};
     stats(&s);

@@ -94,8 +94,11 @@ TEST(Captions, EachOfTheTwentyOneTextsShowsWhereItBelongs)
         TestApp().m_settings.outputFile = dir.File("no folder\\Out.txt");
         click(1009);  // Save
         ASSERT_TRUE(watcher.WaitForCount(5, 5000));
-        EXPECT_EQ(watcher.Texts(), (std::vector<std::string>{kTexts[16], kTexts[17], kTexts[18], kTexts[19],
-                                                              kTexts[20]}));
+        // The failures name their port or file on a line of their own, after the text.
+        std::vector<std::string> told = watcher.Texts();
+        for (size_t i = 2; i < told.size(); ++i)
+            told[i] = FirstLine(told[i]);
+        EXPECT_EQ(told, (std::vector<std::string>{kTexts[16], kTexts[17], kTexts[18], kTexts[19], kTexts[20]}));
     }
     TestApp().m_uiText.Reset();
     TestApp().m_commLibrary.FreeDll();

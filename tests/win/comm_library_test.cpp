@@ -53,18 +53,41 @@ TEST(CommLibrary, WrappersPassArgumentsThroughAndCallNothingWhenUnloaded)
     int count = 4;
     unsigned char buf[8];
     unsigned int got = 0;
-    EXPECT_EQ(lib.Open(3, 9600, 0), 0);
-    EXPECT_EQ(lib.ReadComBuffer(buf, 8, &got, 0), 0);
-    EXPECT_EQ(lib.GetCOM_Installed(ports, &count), 0);
+    // Not loaded is never read as success: Open says so rather than "opened".
+    const OpenResult unloaded = lib.Open(3, 9600, 0);
+    EXPECT_EQ(unloaded.status, OpenResult::Status::NotLoaded);
+    EXPECT_FALSE(unloaded.Opened());
+    EXPECT_EQ(lib.ReadComBuffer(buf, 8, &got, 0), ReadResult::NotLoaded);
+    EXPECT_EQ(lib.GetCOM_Installed(ports, &count), LibraryCall::NotLoaded);
+    EXPECT_EQ(lib.SetInterface(3, 0), LibraryCall::NotLoaded);
+    EXPECT_EQ(lib.Close(0), LibraryCall::NotLoaded);
     EXPECT_EQ(count, 4) << "nothing was called";
 
     const std::string path = Lib("scripted");
     ASSERT_EQ(lib.LoadDll(path.c_str()), 1);
     Proc<PFN_Test_Reset>(path, "Test_Reset")();
-    Proc<PFN_Test_SetOpenResult>(path, "Test_SetOpenResult")(7);
-    lib.SetInterface(3, 0);
-    EXPECT_EQ(lib.Open(4, 115200, 0), 7);
-    lib.Close(0);
+    const auto setOpenResult = Proc<PFN_Test_SetOpenResult>(path, "Test_SetOpenResult");
+    EXPECT_EQ(lib.SetInterface(3, 0), LibraryCall::Called);
+    // The library's answer names itself, and its own number stays for the operator.
+    struct OpenCase {
+        int answer;
+        OpenResult::Status status;
+    };
+    for (const OpenCase& c : {OpenCase{7, OpenResult::Status::Refused}, OpenCase{0, OpenResult::Status::Opened},
+                              OpenCase{-3, OpenResult::Status::Refused}}) {
+        setOpenResult(c.answer);
+        const OpenResult result = lib.Open(4, 115200, 0);
+        EXPECT_EQ(result.status, c.status) << c.answer;
+        EXPECT_EQ(result.code, c.answer);
+        EXPECT_EQ(result.Opened(), c.answer == 0) << c.answer;
+    }
+    setOpenResult(0);
+    ASSERT_TRUE(lib.Open(4, 115200, 0).Opened());
+    EXPECT_EQ(lib.ReadComBuffer(buf, 8, &got, 0), ReadResult::Nothing) << "nothing scripted: nothing delivered";
+    Proc<PFN_Test_QueueRead>(path, "Test_QueueRead")(reinterpret_cast<const unsigned char*>("abc"), 3);
+    EXPECT_EQ(lib.ReadComBuffer(buf, 8, &got, 0), ReadResult::Delivered);
+    EXPECT_EQ(got, 3u);
+    EXPECT_EQ(lib.Close(0), LibraryCall::Called);
     QuorlinkTestStats stats = {};
     Proc<PFN_Test_GetStats>(path, "Test_GetStats")(&stats);
     EXPECT_EQ(stats.lastInterface, 3);
@@ -73,7 +96,7 @@ TEST(CommLibrary, WrappersPassArgumentsThroughAndCallNothingWhenUnloaded)
     EXPECT_EQ(stats.lastOpenBaud, 115200);
     EXPECT_EQ(stats.closeCalls, 1);
     lib.FreeDll();
-    EXPECT_EQ(lib.Close(0), 0);
+    EXPECT_EQ(lib.Close(0), LibraryCall::NotLoaded) << "freed: nothing is called";
 }
 
 TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)

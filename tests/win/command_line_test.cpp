@@ -232,7 +232,7 @@ TEST_F(CommandLineTest, NoFileIsReplacedByLessThanItHeldNorWrittenToADevice)
     Open(s);
     ASSERT_TRUE(PumpUntil([&] { return m_watcher.Count() >= 1; }, 5000));
     PumpFor(300);
-    EXPECT_EQ(m_watcher.Texts()[0], "ERROR load file.");
+    EXPECT_EQ(m_watcher.Texts()[0], MessageWithReason("ERROR load file.", m_dir.File("missing.txt"), ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(m_dlg->IsRunning());
     EXPECT_EQ(Stats().openCalls, 0);

@@ -218,10 +218,11 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
 {
     SetUpLikeMainWindow();
     SetRows(10);
-    EXPECT_EQ(m_view.AddLine("first", true), 0);
-    EXPECT_EQ(m_view.AddLine(nullptr, true), 1);
+    EXPECT_EQ(m_view.AddLine("first", true), ViewAdd::Added);
+    EXPECT_EQ(m_view.AddLine(nullptr, true), ViewAdd::Added);
+    EXPECT_EQ(m_view.GetLineCount(), 2);
     EXPECT_EQ(m_view.GetLine(1), "");
-    EXPECT_EQ(m_view.GetLongestLine(), 5);
+    EXPECT_EQ(m_view.Lines().Longest(), 5);
     // Everything fits: following the end leaves the top line at 0 and the bar hidden.
     EXPECT_EQ(m_view.GetTopLine(), 0);
     EXPECT_FALSE(BarVisible(1));
@@ -229,7 +230,6 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     AddNumbered(23);
     EXPECT_EQ(m_view.GetLineCount(), 25);
     EXPECT_EQ(m_view.VerticalMax(), 15);
-    EXPECT_TRUE(m_view.IsVScrollShown());
     ASSERT_TRUE(BarVisible(1));
     RECT rc = BarRect(1);
     RECT client;
@@ -246,9 +246,9 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
 
     // A batch grows the store in whole steps and follows the end too.
     std::vector<std::string> batch(1100, "x");
-    EXPECT_TRUE(m_view.AddLines(batch, true));
+    EXPECT_EQ(m_view.AddLines(batch, true), ViewAdd::Added);
     EXPECT_EQ(m_view.GetLineCount(), 1126);
-    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.Lines().Capacity(), 2048);
     EXPECT_EQ(m_view.GetTopLine(), 1116);
 
     // A taller view keeps the top line within the new, smaller range.
@@ -261,7 +261,7 @@ TEST_F(DataViewTest, LinesGrowTheStoreAndDriveTheVerticalBar)
     EXPECT_EQ(m_view.GetMarkCount(), 1);
     m_view.ResetContent();
     EXPECT_EQ(m_view.GetLineCount(), 0);
-    EXPECT_EQ(m_view.GetCapacity(), 2048);
+    EXPECT_EQ(m_view.Lines().Capacity(), 2048);
     EXPECT_EQ(m_view.GetMarkCount(), 0);
     EXPECT_EQ(m_view.GetTopLine(), 0);
     EXPECT_EQ(m_view.VerticalMax(), 0);
@@ -424,6 +424,37 @@ TEST_F(DataViewTest, ClickMarksFocusesAndReachesTheParent)
     EXPECT_EQ(m_view.GetMarkCount(), 0);
 }
 
+// A view given a document shows and fills the document's lines, its own store left
+// aside; without one it is back on its own store, which kept its lines.
+TEST_F(DataViewTest, ADocumentIsShownAndFilledInPlaceOfTheViewsOwnStore)
+{
+    SetUpLikeMainWindow();
+    SetRows(4);
+    m_view.AddLine("own", false);
+    CLineStore document;
+    for (const char* line : {"d0", "d1", "d2", "d3", "d4", "d5"})
+        document.AddLine(line);
+    m_view.ShowMarkedLine(0);
+    m_view.SetDocument(&document);
+    EXPECT_EQ(m_view.GetMarkCount(), 0) << "a mark of the other lines goes";
+    EXPECT_EQ(m_view.GetLineCount(), 6);
+    EXPECT_EQ(m_view.VerticalMax(), 2) << "the bar follows the document's lines";
+    EXPECT_TRUE(BarVisible(1));
+    EXPECT_EQ(m_view.AddLine("d6", true), ViewAdd::Added);
+    EXPECT_EQ(m_view.AddLines(std::vector<std::string>{"d7"}, true), ViewAdd::Added);
+    EXPECT_EQ(document.Count(), 8);
+    EXPECT_EQ(document.Line(7), "d7");
+    EXPECT_EQ(m_view.GetTopLine(), 4);
+    m_view.ResetContent();
+    EXPECT_EQ(document.Count(), 0) << "Clear empties the document shown";
+
+    m_view.SetDocument(nullptr);
+    EXPECT_EQ(m_view.GetLineCount(), 1);
+    EXPECT_EQ(m_view.GetLine(0), "own");
+    EXPECT_EQ(m_view.GetTopLine(), 0);
+    EXPECT_FALSE(BarVisible(1));
+}
+
 TEST_F(DataViewTest, WindowTextIsIgnoredAndCopiedSafely)
 {
     ::SetWindowTextA(m_view.m_hWnd, "ignored");
@@ -432,8 +463,8 @@ TEST_F(DataViewTest, WindowTextIsIgnoredAndCopiedSafely)
     EXPECT_STREQ(buffer, "");
 
     // Outside list mode a line becomes the single text.
-    EXPECT_EQ(m_view.AddLine("Hello world", false), 0);
-    EXPECT_FALSE(m_view.AddLines({"a"}, false));
+    EXPECT_EQ(m_view.AddLine("Hello world", false), ViewAdd::NotListMode);
+    EXPECT_EQ(m_view.AddLines({"a"}, false), ViewAdd::NotListMode);
     EXPECT_EQ(m_view.GetLineCount(), 0);
     EXPECT_EQ(::SendMessageA(m_view.m_hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)), 11);
     EXPECT_STREQ(buffer, "Hello world");
@@ -587,9 +618,9 @@ TEST_F(DataViewTest, ItsLinesSaveAsTheyStand)
     m_view.AddLine("", false);
     m_view.AddLine("B", false);
     TempDir dir;
-    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(dir.File("out.txt"), m_view.Lines()), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(dir.File("missing\\out.txt"), m_view.Lines()), OutputResult::CannotCreate);
 }
 
 TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
@@ -599,8 +630,8 @@ TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
     std::vector<std::string> lines(1000000);
     for (size_t i = 0; i < lines.size(); ++i)
         lines[i] = "line " + std::to_string(i);
-    ASSERT_TRUE(m_view.AddLines(lines, true));
-    EXPECT_EQ(m_view.GetCapacity(), 1000448);
+    ASSERT_EQ(m_view.AddLines(lines, true), ViewAdd::Added);
+    EXPECT_EQ(m_view.Lines().Capacity(), 1000448);
     EXPECT_EQ(m_view.GetTopLine(), 1000000 - 20);
 
     // Appends one by one stay cheap at this size.
@@ -636,9 +667,10 @@ TEST_F(DataViewTest, AHugeLineIsReachableEverywhereAndPaintsOnlyWhatShows)
     // 400 spaces in the middle: that part looks different.
     std::fill(text.begin() + huge / 2, text.begin() + huge / 2 + 400, ' ');
     m_view.AddLine("short", false);
-    ASSERT_EQ(m_view.AddLine(text.c_str(), false), 1);
+    ASSERT_EQ(m_view.AddLine(text.c_str(), false), ViewAdd::Added);
+    ASSERT_EQ(m_view.GetLineCount(), 2);
     text = std::string();
-    EXPECT_EQ(m_view.GetLongestLine(), static_cast<int>(huge));
+    EXPECT_EQ(m_view.Lines().Longest(), static_cast<int>(huge));
 
     // The range covers the whole line; the bar gets its own shorter range.
     const int max = m_view.HorizontalMax();

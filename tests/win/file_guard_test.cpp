@@ -217,7 +217,7 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     watcher.QueueAnswer(IDYES);  // replace the existing file? yes
     SaveAs(locked);
     ASSERT_TRUE(watcher.WaitForCount(4, 5000));
-    EXPECT_EQ(watcher.Texts()[3], "ERROR save file.");
+    EXPECT_EQ(watcher.Texts()[3], MessageWithReason("ERROR save file.", locked, ERROR_SHARING_VIOLATION));
     EXPECT_EQ(TestApp().m_settings.outputFile, record);
     ::CloseHandle(holder);
     SaveAs(m_dir.File("copy.txt"));
@@ -243,6 +243,47 @@ TEST_F(FileGuardTest, TheRunningRecordIsNeverReplacedByASaveAndSaveAsKeepsOnlyAW
     EXPECT_EQ(ReadFileBytes(record + ".bak"), "one\r\ntwo\r\nthree\r\nfour\r\n");
     EXPECT_EQ(LinkCount(record), 1u);
     EXPECT_EQ(LinkCount(record + ".bak"), 1u);
+}
+
+// A failed Save or Load keeps the message's first line and names the file and the
+// system's reason for it on the second.
+TEST_F(FileGuardTest, AFailedSaveOrLoadNamesTheFileAndTheSystemsReason)
+{
+    Open();
+    const std::string source = m_dir.File("in.txt");
+    WriteFileBytes(source, "a\r\nb\r\n");
+    ASSERT_TRUE(m_dlg->LoadOutputFile(source));
+    const std::string readOnly = m_dir.File("read-only.txt");
+    WriteFileBytes(readOnly, "kept");
+    ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const struct {
+        bool save;
+        std::string path;
+        DWORD error;
+    } cases[] = {
+        {true, readOnly, ERROR_ACCESS_DENIED},
+        {true, m_dir.File("no folder\\Out.txt"), ERROR_PATH_NOT_FOUND},
+        {true, m_dir.File("com1.txt"), ERROR_INVALID_NAME},
+        {false, m_dir.File("missing.txt"), ERROR_FILE_NOT_FOUND},
+        {false, m_dir.File("no folder\\in.txt"), ERROR_PATH_NOT_FOUND},
+        {false, m_dir.File("nul"), ERROR_INVALID_NAME},
+    };
+    DialogWatcher watcher;
+    size_t boxes = 0;
+    for (const auto& c : cases) {
+        if (c.save) {
+            TestApp().m_settings.outputFile = c.path;
+            Command(IDC_SAVE);
+        } else {
+            EXPECT_FALSE(m_dlg->LoadOutputFile(c.path));
+        }
+        ASSERT_TRUE(watcher.WaitForCount(++boxes, 5000)) << c.path;
+        EXPECT_EQ(watcher.Texts().back(),
+                  MessageWithReason(c.save ? "ERROR save file." : "ERROR load file.", c.path, c.error));
+    }
+    EXPECT_EQ(ReadFileBytes(readOnly), "kept");
+    EXPECT_EQ(m_dlg->View().GetLineCount(), 2) << "a failed Load leaves the lines";
+    ::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileGuardTest, ClosingDuringARunHandsEveryAssembledLineToTheRecord)
@@ -406,11 +447,11 @@ TEST_F(FileGuardTest, NothingIsWrittenThroughALinkAtTheRecordOrTheOutputFile)
     run.EndRun();
     EXPECT_EQ(ReadFileBytes(record), "victim's own") << "still the link";
 
-    EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(out, {"A"}, 1), OutputResult::CannotCreate);
     EXPECT_EQ(ReadFileBytes(out), "victim's own") << "still the link";
     // A link at the backup's name is replaced by the backup, never followed.
     WriteFileBytes(m_dir.File("B.txt"), "old");
-    EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(m_dir.File("B.txt"), {"B"}, 1), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(m_dir.File("B.txt")), "B\r\n");
     EXPECT_EQ(ReadFileBytes(backup), "old");
     EXPECT_EQ(ReadFileBytes(victim), "victim's own");

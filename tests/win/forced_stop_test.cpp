@@ -1,7 +1,8 @@
-// Stop, or closing the window, while the library is held up in a call that never
-// returns: the worker is ended by force within bounds, and everything a stop promises
-// holds: the caption is back, the lines received so far stay, the next run opens the
-// port again and delivers, and nothing of the ended run is left running or held.
+// Stop of the session, or closing the window, while the library is held up in a call
+// that never returns: the worker is ended by force within bounds, and everything a stop
+// promises holds: the run's end is delivered, the lines received so far stay, the next
+// run opens the port again and delivers, and nothing of the ended run is left running
+// or held.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include "link/LastRunRecord.h"
 #include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
+#include "support/SessionDriver.h"
 #include "support/WinTestSupport.h"
 #include "ui/ReaderDlg.h"
 
@@ -59,13 +61,6 @@ void Click(HWND window, int id)
     ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
 }
 
-std::string Caption(HWND window, int id)
-{
-    char text[64] = "";
-    ::GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-}
-
 TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
 {
     ScriptedLibrary lib = LoadScriptedControls();
@@ -73,11 +68,8 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
     const auto stall = ExportOf<PFN_Test_QueueRawRead>(::GetModuleHandleA("Quorlink.dll"), "Test_QueueRawRead");
     lib.reset();
     TempDir dir;
-    ResetTestApp({"COM3", "COM9"}, dir.Path());
-    TestApp().m_settings.comPort = 9;
-    TestApp().m_settings.baudRate = 57600;
-    TestApp().m_settings.tabFile = dir.File("Tab.txt");
-    WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
+    const std::string tabFile = dir.File("Tab.txt");
+    WriteFileBytes(tabFile, IdentityTableFile());
     const std::string record = dir.File(CLastRunRecord::kFileName);
     auto stats = [&] {
         QuorlinkTestStats s = {};
@@ -85,59 +77,69 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
         return s;
     };
     {
-        CReaderDlg dlg(TestApp());
-        ASSERT_TRUE(dlg.Create());
-        HWND w = dlg.m_hWnd;
-        auto lines = [&] { return dlg.View().GetLineCount(); };
+        SessionDriver session(TestApp().m_commLibrary);
+        auto start = [&] { return session.Start(9, 57600, tabFile, std::string(), dir.Path()); };
         // The test framework starts a thread of its own at the first trace or failure of
         // a thread: that happens here, before the threads are counted.
-        SCOPED_TRACE("a window with its first run");
-        // One plain run first, so that what lasts as long as the window exists already.
-        Click(w, kStartStop);
+        SCOPED_TRACE("a session with its first run");
+        // One plain run first, so that what lasts as long as the session exists already.
+        ASSERT_TRUE(start());
         PumpFor(100);
-        Click(w, kStartStop);
+        session.Stop();
         ASSERT_TRUE(PumpUntil([&] { return Writable(record); }, 3000));
         const size_t threads = ThreadCount();
         const DWORD handles = HandleCount();
 
-        for (int run = 1; run <= 2; ++run) {
+        for (size_t run = 1; run <= 2; ++run) {
             SCOPED_TRACE("run " + std::to_string(run));
             const std::string held = "held" + std::to_string(run), next = "next" + std::to_string(run);
             lib.Queue(held + "\r");
             stall(QUORLINK_TEST_STALL, nullptr, 0, 0);
-            Click(w, kStartStop);
-            ASSERT_TRUE(PumpUntil([&] { return lines() == 2 * run - 1 && stats().pendingReads == 0; }, 5000));
+            ASSERT_TRUE(start());
+            ASSERT_TRUE(PumpUntil(
+                [&] {
+                    session.Drain();
+                    return session.lines.size() == 2 * run - 1 && stats().pendingReads == 0;
+                },
+                5000));
             PumpFor(100);  // the worker is now inside the read that never returns
+            const size_t ends = session.ends.size();
             const DWORD t0 = ::GetTickCount();
-            Click(w, kStartStop);
+            session.session.Stop();
             const DWORD took = ::GetTickCount() - t0;
             EXPECT_GE(took, 250u) << "the worker gets its 300 ms to see the stop";
             EXPECT_LT(took, 3000u) << "a hanging library call must not hold up Stop";
-            EXPECT_FALSE(dlg.IsRunning());
-            EXPECT_EQ(Caption(w, kStartStop), "Start");
+            EXPECT_FALSE(session.session.IsRunning());
+            EXPECT_FALSE(session.session.HasWorker());
+            // The forced end is delivered as the run's end, once, without an error.
+            session.Drain();
+            EXPECT_EQ(session.ends.size(), ends + 1);
+            EXPECT_EQ(session.ends.back(), "");
             // The record is let go by a thread of its own, soon after.
             EXPECT_TRUE(PumpUntil([&] { return Writable(record); }, 3000)) << "the ended run's record is let go";
-            EXPECT_EQ(dlg.View().GetLine(2 * run - 2), held) << "what arrived before the stop stays";
+            EXPECT_EQ(session.lines[2 * run - 2], held) << "what arrived before the stop stays";
             EXPECT_EQ(ThreadCount(), threads) << "the worker is gone";
             EXPECT_EQ(HandleCount(), handles) << "nothing of the ended run is held";
 
             // The next run opens the port again, receives, and closes it at its Stop.
             const int opens = stats().openCalls;
             lib.Queue(next + "\r");
-            Click(w, kStartStop);
-            EXPECT_EQ(Caption(w, kStartStop), "Stop");
-            ASSERT_TRUE(PumpUntil([&] { return lines() == 2 * run; }, 5000));
-            EXPECT_EQ(dlg.View().GetLine(2 * run - 1), next);
+            ASSERT_TRUE(start());
+            EXPECT_TRUE(session.session.IsRunning());
+            ASSERT_TRUE(session.WaitLines(2 * run, 5000));
+            EXPECT_EQ(session.lines[2 * run - 1], next);
             const DWORD t1 = ::GetTickCount();
-            Click(w, kStartStop);
+            session.Stop();
             EXPECT_LT(::GetTickCount() - t1, 250u) << "a worker that is not held up ends by itself";
             const QuorlinkTestStats s = stats();
             EXPECT_EQ(s.openCalls, opens + 1);
             EXPECT_EQ(s.lastOpenPort, 9);
             EXPECT_EQ(s.lastOpenBaud, 57600);
             EXPECT_EQ(s.portOpen, 0) << "the port is closed for whatever comes next";
-            EXPECT_EQ(s.closeCalls, run + 1) << "every run that ended by itself closed the port once";
+            EXPECT_EQ(s.closeCalls, static_cast<int>(run) + 1) << "every run that ended by itself closed the port once";
         }
+        EXPECT_TRUE(PumpUntil([&] { return Writable(record) && ReadFileBytes(record) == "next2\r\n"; }, 3000))
+            << "the last run's record holds its line";
     }
     TestApp().m_commLibrary.FreeDll();
 }
@@ -166,7 +168,7 @@ TEST(ForcedStop, ClosingTheWindowDuringAHangingReadLeavesNothingRunning)
     EXPECT_EQ(ThreadCount(), threads) << "the worker is gone with the window";
     dlg.reset();
     // Shutdown closes the port once more; the library must still answer.
-    EXPECT_EQ(TestApp().m_commLibrary.Close(0), 0);
+    EXPECT_EQ(TestApp().m_commLibrary.Close(0), LibraryCall::Called);
     getStats(&s);
     EXPECT_EQ(s.closeCalls, 1);
     TestApp().m_commLibrary.FreeDll();

@@ -443,11 +443,14 @@ TEST_F(PrintPreviewTest, APreviewThatCannotStartSaysWhyOverTheMainWindow)
     });
     auto* preview = new UnpreparedPreview;
     ASSERT_TRUE(preview->Create(nullptr));
+    UiTextTable texts;
+    texts[TXT_PREVIEW_NO_PRINTER] = "La stampante non si usa.";
+    preview->SetTexts(texts);
     HWND frameWnd = preview->m_hWnd;
     StartPreviewOver(preview, m_dlg.get());
     PumpFor(50);
     ASSERT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(watcher.Texts()[0], CMyPrintPreview::kPrinterErrorText);
+    EXPECT_EQ(watcher.Texts()[0], "La stampante non si usa.");
     EXPECT_EQ(owner.load(), m_dlg->m_hWnd);
     EXPECT_TRUE(mainShown);
     EXPECT_FALSE(::IsWindow(frameWnd));

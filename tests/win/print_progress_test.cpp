@@ -19,9 +19,10 @@
 #include "core/LineStore.h"
 #include "core/UiText.h"
 #include "fw/App.h"
-#include "fw/PrintJob.h"
+#include "print/PrintJob.h"
 #include "print/MyPrintPreview.h"
 #include "print/MyReport.h"
+#include "print/PrintingBox.h"
 #include "res/resource.h"
 #include "support/ExpectedGeometry.h"
 #include "support/MainWindowTest.h"
@@ -110,11 +111,23 @@ int WINAPI ScriptedAbortDoc(HDC)
     return 1;
 }
 
-// Three pages, each logged as it is drawn.
+// Three pages, each logged as it is drawn, under the printing box in the words of
+// m_texts; what the box shows at each page is kept.
 class ThreePages : public CPageSource {
 public:
     int BeginJob(HDC) override { return ++m_open, 3; }
-    void PrintPage(HDC, int page) override { g_printer.log += "p" + std::to_string(page) + " "; }
+    void PrintPage(HDC, int page) override
+    {
+        g_printer.log += "p" + std::to_string(page) + " ";
+        HWND box = PrintingBox();
+        m_seen.push_back(WindowTextOf(box) + "|" + WindowTextOf(::GetDlgItem(box, IDC_PRINTING_DOCUMENT)) + "|" +
+                         WindowTextOf(::GetDlgItem(box, IDC_PRINTING_PAGE)) + "|" +
+                         WindowTextOf(::GetDlgItem(box, IDCANCEL)));
+    }
+    std::unique_ptr<CPrintProgress> OpenProgress(HWND owner) override
+    {
+        return CPrintingBox::Open(owner, m_name, m_texts);
+    }
     void EndJob() override
     {
         --m_open;
@@ -122,6 +135,8 @@ public:
     }
     const std::string& DocumentName() const override { return m_name; }
     int m_open = 0;
+    UiTextTable m_texts;
+    std::vector<std::string> m_seen;
 
 private:
     std::string m_name = "KvxScripted";
@@ -491,6 +506,47 @@ TEST(PrintJob, AFailingCallEndsTheJobAndTheOutcomeSaysWhereWithItsErrorAndThePag
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos) << reason;
     EXPECT_NE(reason.back(), ' ');
+}
+
+// The printing box speaks the text table's words: its title, the page being printed
+// (the page and the count in place of the first two %s) and its Cancel, in a language
+// file's words, characters of the code page beyond ASCII included, and in English.
+TEST(PrintingBox, ShowsTheDocumentAndEachPageInTheTablesWords)
+{
+    const PrinterCalls scripted = {ScriptedStartDoc, ScriptedStartPage, ScriptedEndPage, ScriptedEndDoc,
+                                   ScriptedAbortDoc};
+    const struct {
+        const char* title;
+        const char* page;
+        const char* cancel;
+        std::vector<std::string> seen;
+    } rows[] = {
+        {nullptr, nullptr, nullptr,
+         {"Printing|KvxScripted|Printing page 1 of 3|Cancel", "Printing|KvxScripted|Printing page 2 of 3|Cancel",
+          "Printing|KvxScripted|Printing page 3 of 3|Cancel"}},
+        {"Stampa in corso", "Pagina %s di %s (%s)", "Annulla",
+         {"Stampa in corso|KvxScripted|Pagina 1 di 3 (%s)|Annulla",
+          "Stampa in corso|KvxScripted|Pagina 2 di 3 (%s)|Annulla",
+          "Stampa in corso|KvxScripted|Pagina 3 di 3 (%s)|Annulla"}},
+        {"\xC8 in stampa", "%s/%s", "", {"\xC8 in stampa|KvxScripted|1/3|", "\xC8 in stampa|KvxScripted|2/3|",
+                                       "\xC8 in stampa|KvxScripted|3/3|"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.title ? row.title : "English");
+        g_printer = {};
+        ThreePages source;
+        if (row.title) {
+            source.m_texts[TXT_PRINTING_TITLE] = row.title;
+            source.m_texts[TXT_PRINTING_PAGE] = row.page;
+            source.m_texts[TXT_CANCEL] = row.cancel;
+        }
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const PrintOutcome outcome = PrintDocument(source, dc, nullptr, scripted);
+        ::DeleteDC(dc);
+        EXPECT_EQ(outcome.result, PrintOutcome::Done);
+        EXPECT_EQ(source.m_seen, row.seen);
+        EXPECT_EQ(PrintingBox(), nullptr);
+    }
 }
 
 namespace {

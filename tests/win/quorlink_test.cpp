@@ -142,7 +142,11 @@ TEST(QuorlinkLibrary, OpenRefusesBadPortsAndRates)
     Library lib("Quorlink.dll");
     ASSERT_TRUE(lib.Loaded());
     Entry e(lib);
+    // A port that is not there: the device was opened on the reader's thread, and its
+    // reason is handed to the caller.
+    SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(e.open(250, 9600, 0), QUORLINK_ERR_OPEN_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(e.open(0, 9600, 0), QUORLINK_ERR_BAD_PORT);
     EXPECT_EQ(e.open(-3, 9600, 0), QUORLINK_ERR_BAD_PORT);
     EXPECT_EQ(e.open(256, 9600, 0), QUORLINK_ERR_BAD_PORT);

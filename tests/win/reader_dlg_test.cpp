@@ -449,7 +449,9 @@ TEST_F(ReaderDlgTest, OpenFailureIsReportedOnceAndTheNextStartTriesAgain)
     Command(IDC_START);
     ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 1 && Text(IDC_START) == "Start"; }, 5000));
     PumpFor(200);
-    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port."});
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port.\nCOM" +
+                                                         std::to_string(s_lib.Stats().lastOpenPort) +
+                                                         ": the communication library answered 5"});
     EXPECT_FALSE(m_dlg->IsRunning());
     EXPECT_EQ(s_lib.Stats().closeCalls, 1);
 
@@ -572,7 +574,7 @@ TEST_F(ReaderDlgTest, SaveAsSaveAndLoadRoundTripThroughTheFileDialogs)
         ASSERT_TRUE(answer.WaitDone(5000));
     }
     ASSERT_TRUE(watcher.WaitForCount(1, 5000));
-    EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
+    EXPECT_EQ(watcher.Texts()[0], MessageWithReason("ERROR load file.", m_dir.File("missing.txt"), ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(m_dlg->View().GetLineCount(), 4) << "a failed load leaves the view as it was";
     EXPECT_EQ(TestApp().m_settings.outputFile, m_dir.File("in.txt"));
 
@@ -655,7 +657,7 @@ TEST_F(ReaderDlgTest, OutputBoxShowsTheNewFileAtOnceAndADroppedFileLoadsAsLoadWo
     DialogWatcher watcher;
     ::SendMessageA(m_dlg->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({m_dir.File("gone.txt")})), 0);
     ASSERT_TRUE(watcher.WaitForCount(1, 5000));
-    EXPECT_EQ(watcher.Texts()[0], "ERROR load file.");
+    EXPECT_EQ(watcher.Texts()[0], MessageWithReason("ERROR load file.", m_dir.File("gone.txt"), ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(m_dlg->View().GetLineCount(), 3);
     EXPECT_EQ(TestApp().m_settings.outputFile, dropped);
 }
@@ -782,6 +784,8 @@ TEST_F(ReaderDlgTest, AFailedRunsLateEndLeavesTheNextRunsCaptionAlone)
     PumpFor(100);
     EXPECT_TRUE(m_dlg->IsRunning());
     EXPECT_EQ(Text(IDC_START), "Stop");
-    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port."});
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"ERROR open COM port.\nCOM" +
+                                                         std::to_string(s_lib.Stats().lastOpenPort) +
+                                                         ": the communication library answered 5"});
     Command(IDC_START);
 }

@@ -55,14 +55,14 @@ TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
     records.SetInt("COM_PORT", 1);
     ASSERT_TRUE(records.Write(path));
     EXPECT_EQ(ReadFileBytes(path), std::string("\x01" "COM_PORT\x02\r\n1\x03\r\n\r\n"));
-    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"A", "", "B"}, 3), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"A", "", "B"}, 3), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(WriteTextLines(dir.File("no\\such\\Out.txt"), {"A"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(dir.File("no\\such\\Out.txt"), {"A"}, 1), OutputResult::CannotCreate);
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
 
     // A replaced file keeps its attributes.
     ::SetFileAttributesA(dir.File("Out.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"C"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(dir.File("Out.txt"), {"C"}, 1), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(dir.File("Out.txt")), "C\r\n");
     EXPECT_TRUE(::GetFileAttributesA(dir.File("Out.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
@@ -91,7 +91,7 @@ TEST(SafeFileWin, NothingButADiskFileIsWritten)
         CSafeFileWriter file;
         EXPECT_FALSE(file.Open(path)) << path;
         EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE) << path;
-        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OUTPUT_CANNOT_CREATE) << path;
+        EXPECT_EQ(WriteTextLines(path, {"A"}, 1), OutputResult::CannotCreate) << path;
         CSettingsFile records;
         records.SetInt("COM_PORT", 5);
         EXPECT_FALSE(records.Write(path)) << path;
@@ -122,7 +122,7 @@ TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
     ASSERT_TRUE(file.Open(path));
     EXPECT_TRUE(file.IsInPlace());
     file.Discard();
-    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OutputResult::Ok);
     ::CloseHandle(viewer);
     EXPECT_EQ(ReadFileBytes(path), "new\r\n");
 
@@ -130,7 +130,7 @@ TEST(SafeFileWin, FileHeldOpenElsewhereIsWrittenInPlaceOrNotAtAll)
     HANDLE locker = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locker, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(WriteTextLines(path, {"other"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(path, {"other"}, 1), OutputResult::CannotCreate);
     ::CloseHandle(locker);
     EXPECT_EQ(ReadFileBytes(path), "new\r\n");
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
@@ -142,7 +142,7 @@ TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
     const std::string path = dir.File("Out.txt"), bak = path + ".bak";
     const std::string dump("1\r\n\x00\xE8\x81\r\n", 8);
     WriteFileBytes(path, dump);
-    ASSERT_EQ(WriteTextLines(path, {"two"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(path, {"two"}, 1), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), "two\r\n");
     EXPECT_EQ(ReadFileBytes(bak), dump);
     EXPECT_EQ(CountFiles(dir.File("*")), 2 + 2);
@@ -155,7 +155,7 @@ TEST(SafeFileWin, AReplacedOutputFileIsKeptAsBakWhetherMovedOrWrittenInPlace)
     HANDLE viewer = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(WriteTextLines(path, {"three"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(path, {"three"}, 1), OutputResult::Ok);
     ::CloseHandle(viewer);
     EXPECT_EQ(ReadFileBytes(path), "three\r\n");
     EXPECT_EQ(ReadFileBytes(bak), "two\r\n");
@@ -187,13 +187,13 @@ TEST(SafeFileWin, TheOldFileBecomesTheBackupOnlyWhenTheNewOneCanTakeItsPlace)
     HANDLE record = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(record, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_CANNOT_CREATE);
+    EXPECT_EQ(WriteTextLines(path, {"new"}, 1), OutputResult::CannotCreate);
     ::CloseHandle(record);
     EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_EQ(ReadFileBytes(bak), "older");
 
     // Otherwise the old file itself becomes the backup: no second name of the new one.
-    ASSERT_EQ(WriteTextLines(path, {"new"}, 1), OUTPUT_OK);
+    ASSERT_EQ(WriteTextLines(path, {"new"}, 1), OutputResult::Ok);
     EXPECT_EQ(ReadFileBytes(path), "new\r\n");
     EXPECT_EQ(ReadFileBytes(bak), "old");
     for (const std::string& name : {path, bak}) {
@@ -256,7 +256,7 @@ TEST(SafeFileWin, NoRoomForATemporaryFileMeansWritingInPlace)
     file.Write("new");
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(get(), "new");
-    EXPECT_EQ(WriteTextLines(path, {"line"}, 1), OUTPUT_OK);
+    EXPECT_EQ(WriteTextLines(path, {"line"}, 1), OutputResult::Ok);
     EXPECT_EQ(get(), "line\r\n");
 
     ::DeleteFileW(longPath.c_str());

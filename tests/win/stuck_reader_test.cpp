@@ -1,6 +1,6 @@
 // The library's reader thread frozen in the middle of a read (SuspendThread stands in
 // for a driver call that does not return), over a simulated register on KORVEX_TEST_COM:
-// Stop ends the program's worker by force while it waits inside the library's Close;
+// the session's Stop ends its worker by force while it waits inside the library's Close;
 // the next Close must end the frozen reader, the next run must receive the dump exactly,
 // and nothing of the frozen reader may stay behind (threads, handles, its reference to
 // the library).
@@ -13,13 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "core/AppSettings.h"
-#include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
-#include "res/resource.h"
 #include "support/MainWindowTest.h"
+#include "support/SessionDriver.h"
 #include "support/WinTestSupport.h"
-#include "ui/ReaderDlg.h"
 
 using namespace wintest;
 
@@ -75,11 +72,6 @@ std::vector<std::string> ExpectedLines(const std::string& path)
     return lines;
 }
 
-void Click(CReaderDlg& dlg)
-{
-    ::SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg.m_hWnd, IDC_START)));
-}
 }  // namespace
 
 TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
@@ -93,26 +85,23 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
     ASSERT_FALSE(expected.empty());
 
     ASSERT_EQ(TestApp().m_commLibrary.LoadDll((ExeDir() + "Quorlink.dll").c_str()), 1);
-    ResetTestApp({std::string("COM") + com});
-    TestApp().m_settings.comPort = std::atoi(com);
-    TestApp().m_settings.baudRate = 115200;
-    TestApp().m_settings.tabFile = samples + "Korvex_Tab.txt";
-    TestApp().m_settings.invalidCharFile = samples + "Korvex_Invalid.txt";
+    const int port = std::atoi(com);
+    const std::string tabFile = samples + "Korvex_Tab.txt", invalidFile = samples + "Korvex_Invalid.txt";
     {
-        CReaderDlg dlg(TestApp());
-        ASSERT_TRUE(dlg.Create());
+        SessionDriver run(TestApp().m_commLibrary);
+        auto start = [&] { return run.Start(port, 115200, tabFile, invalidFile); };
         // One plain run first, so that what the library keeps for good already exists.
-        Click(dlg);
+        ASSERT_TRUE(start());
         PumpFor(200);
-        Click(dlg);
+        run.Stop();
         PumpFor(200);
         const DWORD handles = HandleCount();
         const size_t threads = ThreadIds().size();
 
         // The reader is frozen inside its read once the dump is in: frozen in the middle
         // of a call that takes locks of the system's own, it would hold them for good.
-        Click(dlg);
-        ASSERT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= static_cast<int>(expected.size()); }, 10000));
+        ASSERT_TRUE(start());
+        ASSERT_TRUE(run.WaitLines(expected.size(), 10000));
         PumpFor(300);
         HANDLE reader = OpenThreadStartedIn(::GetModuleHandleA("Quorlink.dll"));
         ASSERT_NE(reader, nullptr);
@@ -121,10 +110,10 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         // The worker sees the stop and waits in Close for the frozen reader: it is
         // ended by force there.
         const DWORD t0 = ::GetTickCount();
-        Click(dlg);
+        run.Stop();
         EXPECT_LT(::GetTickCount() - t0, 3000u);
-        EXPECT_FALSE(dlg.IsRunning());
-        const int before = dlg.View().GetLineCount();
+        EXPECT_FALSE(run.session.IsRunning());
+        const size_t before = run.lines.size();
 
         // The next Close finds the frozen reader where the ended one left it, and ends it
         // (the simulated register must see the port closed before it sends again).
@@ -132,14 +121,13 @@ TEST(StuckReader, AFrozenReaderNeverTouchesTheNextRunAndLeavesNothingBehind)
         TestApp().m_commLibrary.Close(0);
         EXPECT_LT(::GetTickCount() - t1, 5000u);
         PumpFor(300);
-        Click(dlg);
-        EXPECT_TRUE(PumpUntil([&] { return dlg.View().GetLineCount() >= before + static_cast<int>(expected.size()); },
-                              20000));
+        ASSERT_TRUE(start());
+        EXPECT_TRUE(run.WaitLines(before + expected.size(), 20000));
         PumpFor(300);
-        Click(dlg);
-        ASSERT_EQ(dlg.View().GetLineCount(), before + static_cast<int>(expected.size()));
+        run.Stop();
+        ASSERT_EQ(run.lines.size(), before + expected.size());
         for (size_t i = 0; i < expected.size(); ++i)
-            ASSERT_EQ(std::string(dlg.View().GetLine(before + static_cast<int>(i))), expected[i]) << "line " << i;
+            ASSERT_EQ(run.lines[before + i], expected[i]) << "line " << i;
 
         ::CloseHandle(reader);
         PumpFor(300);

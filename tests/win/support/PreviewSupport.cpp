@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "fw/PrintJob.h"
+#include "print/PrintingBox.h"
 #include "support/WinTestSupport.h"
 
 #include "fw/App.h"

@@ -85,6 +85,21 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+std::string MessageWithReason(const std::string& first, const std::string& subject, DWORD error)
+{
+    char text[512] = "";
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                               sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+        --n;
+    return first + "\n" + subject + ": " + std::string(text, n);
+}
+
 std::string MessageBoxText(HWND dialog)
 {
     char text[1024] = "";

@@ -80,6 +80,10 @@ private:
 
 // Text of a message box (its static text control).
 std::string MessageBoxText(HWND dialog);
+// A failure message as the program words it: the first line, then the file or port and
+// the system's own text for the error code (FormatMessage, without its line break).
+std::string FirstLine(const std::string& text);
+std::string MessageWithReason(const std::string& first, const std::string& subject, DWORD error);
 
 }  // namespace wintest
 

@@ -32,6 +32,17 @@ struct PrinterCalls {
 };
 extern const PrinterCalls kSystemPrinterCalls;
 
+// What the operator sees of a job while its pages go out (the printing box): its window
+// takes its keys from the job's message loop; it is told each page and says whether
+// Cancel was pressed. The job stops when it is cancelled or its window is gone.
+class CPrintProgress {
+public:
+    virtual ~CPrintProgress() = default;
+    virtual HWND Window() const = 0;
+    virtual void ShowPage(int page, int pages) = 0;
+    virtual bool Cancelled() const = 0;
+};
+
 class CPageSource {
 public:
     CPageSource() = default;
@@ -45,18 +56,17 @@ public:
     virtual void PrintPage(HDC dc, int page) = 0;
     virtual void EndJob() = 0;
     virtual const std::string& DocumentName() const = 0;
+    // The progress of a job of this source, shown over `owner` from its first page until
+    // it ends; none by default, or when it cannot be had. It may outlive the source.
+    virtual std::unique_ptr<CPrintProgress> OpenProgress(HWND /*owner*/) { return nullptr; }
 
     // From the printer dialog's opening to the end of the job it starts.
     bool IsPrinting() const { return m_bPrinting; }
-    // Whether a print shows the printing box (page count and Cancel) while it runs;
-    // not where nobody is there to see it.
-    void ShowPrintingBox(bool show) { m_bPrintingBox = show; }
 
 private:
     friend PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const PrinterCalls& calls);
     friend PrintOutcome PrintDirect(CPageSource& source, HWND owner);
     bool m_bPrinting = false;
-    bool m_bPrintingBox = true;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
@@ -65,16 +75,9 @@ private:
 // source is printing already; the source may be gone when it returns.
 PrintOutcome PrintDirect(CPageSource& source, HWND owner);
 // Every page of the source to the printer `dc` as one document, through `calls`.
-// While the pages go out the printing box shows the document and the page, owned by
-// AfxGetModalOwner(owner), which stays disabled meanwhile; the messages of the thread
-// are handled between pages. Cancel, the owner closed or hidden, or the source gone stop
-// the job after the page being printed, and nothing of it is printed. A call that fails
-// ends the job too, and the outcome says which, with the system's error at that call.
+// While the pages go out the source's progress shows, owned by AfxGetModalOwner(owner),
+// and the messages of the thread are handled between pages. Cancel, the owner closed or
+// hidden, the progress window gone or the source gone stop the job after the page being
+// printed, and nothing of it is printed. A call that fails ends the job too, and the
+// outcome says which, with the system's error at that call.
 PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const PrinterCalls& calls = kSystemPrinterCalls);
-// The system's text for an error code, without its line end; empty when it has none.
-std::string SystemErrorText(DWORD error);
-
-// The printing box's controls: the document's name and the page being printed; its
-// button is IDCANCEL.
-constexpr int IDC_PRINTING_DOCUMENT = 100;
-constexpr int IDC_PRINTING_PAGE = 101;
