@@ -16,6 +16,7 @@ foreach(src ${KORVEX_NATIVE_TESTS})
     target_link_libraries(${name} PRIVATE korvex_core GTest::gtest GTest::gtest_main)
     target_compile_options(${name} PRIVATE -Wall -Wextra)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/native)
+    target_compile_definitions(${name} PRIVATE KORVEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endforeach()
 

@@ -69,6 +69,11 @@ target_compile_options(korvex_win_tests PRIVATE -O0 -Wno-subobject-linkage)
 # The test files are compiled a few at a time, one batch for each core.
 set_target_properties(korvex_win_tests PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 9)
 target_precompile_headers(korvex_win_tests REUSE_FROM win_test_support)
+# The language files that ship, beside the tests as beside the program.
+foreach(lang Eng Ita)
+    configure_file(${CMAKE_SOURCE_DIR}/res/lang/Korvex_Language_${lang}.txt
+                   ${CMAKE_BINARY_DIR}/bin/Korvex_Language_${lang}.txt COPYONLY)
+endforeach()
 # A test suite runs in one process: Wine starts a program in about a second, so a
 # process per test would cost minutes. The suites that leave their process unfit for
 # the next test are listed here and run a process per test.

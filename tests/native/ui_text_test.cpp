@@ -266,3 +266,47 @@ TEST_F(UiTextTest, EachTableKeepsItsOwnTexts)
 }
 
 }  // namespace
+
+namespace {
+// How many times the pattern occurs in the text.
+size_t Occurrences(const std::string& text, const std::string& pattern)
+{
+    size_t n = 0;
+    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
+        ++n;
+    return n;
+}
+}  // namespace
+
+// The language files that ship: the English one says what the program says without it,
+// the Italian one replaces every text and keeps each text's values in their places.
+TEST(ShippedLanguageFiles, EnglishIsTheDefaultsAndItalianTranslatesEveryText)
+{
+    const std::string folder = std::string(KORVEX_SOURCE_DIR) + "/res/lang/";
+    std::vector<std::string> english, italian;
+    ASSERT_TRUE(ReadMarkedEntries(folder + "Korvex_Language_Eng.txt", english));
+    ASSERT_TRUE(ReadMarkedEntries(folder + "Korvex_Language_Ita.txt", italian));
+    ASSERT_EQ(english.size(), static_cast<size_t>(TXT_COUNT));
+    ASSERT_EQ(italian.size(), static_cast<size_t>(TXT_COUNT));
+    const UiTextTable defaults;
+    for (int id = 0; id < TXT_COUNT; ++id) {
+        EXPECT_EQ(english[id], defaults[id]) << "text " << id + 1;
+        EXPECT_EQ(Occurrences(italian[id], "%s"), Occurrences(defaults[id], "%s")) << "text " << id + 1;
+        EXPECT_EQ(Occurrences(italian[id], "\n"), Occurrences(defaults[id], "\n")) << "text " << id + 1;
+    }
+    UiTextTable texts;
+    texts.LoadLanguage(folder + "Korvex_Language_Ita.txt");
+    const struct {
+        UiTextId id;
+        const char* text;
+    } samples[] = {
+        {TXT_COM_PORT, "Porta COM"},
+        {TXT_SAVE_AS, "Salva come..."},
+        {TXT_CONFIRM_STOP_EXIT, "ATTENZIONE! La comunicazione \xE8 in corso!\nContinuare?"},
+        {TXT_ERR_SAVE_FILE, "ERRORE salvataggio file."},
+        {TXT_PRINTING_PAGE, "Stampa della pagina %s di %s"},
+        {TXT_LIST_AND, " e "},
+    };
+    for (const auto& s : samples)
+        EXPECT_EQ(texts[s.id], s.text) << "text " << s.id + 1;
+}

@@ -18,6 +18,7 @@
 #include "fw/Gdi.h"
 #include "res/resource.h"
 #include "skin/SkinButton.h"
+#include "core/UiText.h"
 #include "support/ExpectedGeometry.h"
 #include "support/MainWindowTest.h"
 #include "support/MouseInput.h"
@@ -370,6 +371,11 @@ TEST_F(AtScaleMainWindow, NaturalRestoredAndMinimumLayoutsHoldAtTheSystemsScale)
 {
     const int dpi = ScreenDpi();
     ASSERT_GT(dpi, 0);
+    // Every caption fits in Italian too, whose words are longer.
+    TestApp().m_uiText.LoadLanguage(ExeDir() + "Korvex_Language_Ita.txt");
+    ASSERT_EQ(TestApp().m_uiText[TXT_SAVE_AS], "Salva come...");
+    EXPECT_EQ(Listed(LayoutFaults(Open(), dpi, true)), "") << "natural size in Italian at " << dpi;
+    TestApp().m_uiText.Reset();
     CReaderDlg& dlg = Open();
     EXPECT_EQ(WindowDpi(dlg.m_hWnd), dpi);
     EXPECT_EQ(dlg.CurrentDpi(), dpi);
