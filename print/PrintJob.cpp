@@ -5,6 +5,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 namespace {
 // A job being printed by this thread, for the abort procedure, which only has the
 // device context. Jobs nest only when one is started from the messages of another.
@@ -188,10 +190,9 @@ std::string PrintOutcomeText(const PrintOutcome& outcome, const UiTextTable& tex
         return texts.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error));
     if (outcome.result != PrintOutcome::NotInReport)
         return std::string();
-    const int low = outcome.range.from < outcome.range.to ? outcome.range.from : outcome.range.to;
-    const int high = outcome.range.from < outcome.range.to ? outcome.range.to : outcome.range.from;
-    return texts.Format(TXT_PAGES_NOT_IN_REPORT,
-                        {std::to_string(low), std::to_string(high), std::to_string(outcome.pages)});
+    const int from = outcome.range.from, to = outcome.range.to;
+    return texts.Format(TXT_PAGES_NOT_IN_REPORT, {std::to_string(std::min(from, to)), std::to_string(std::max(from, to)),
+                                                  std::to_string(outcome.pages)});
 }
 
 PrintOutcome PrintDirect(CPageSource& source, HWND owner, int pagesKnown)

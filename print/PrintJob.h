@@ -25,7 +25,7 @@ struct PrintOutcome {
     // document at its end.
     int pagesOut = 0;
     // What the printer dialog asked for, and the report's pages laid out for its printer.
-    ReportMath::PrintRange range;
+    ReportMath::PrintRange range = {};
     int pages = 0;
 };
 // What the operator is told of a print that ended so, in the table's words; empty when
