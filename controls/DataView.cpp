@@ -178,6 +178,7 @@ void CDataView::SetDocument(CLineStore* lines)
 {
     m_pLines = lines ? lines : &m_ownStore;
     m_marks.clear();
+    m_anchor = -1;
     m_topLine = m_hOffset = 0;
     m_vMax = m_hMax = 0;
     m_measuredLongest = -1;
@@ -237,6 +238,7 @@ void CDataView::ResetContent()
     m_singleText.clear();
     m_pLines->Reset();
     m_marks.clear();
+    m_anchor = -1;
     m_topLine = m_hOffset = 0;
     m_vMax = m_hMax = 0;
     UpdateVScrollBar();
@@ -510,6 +512,15 @@ void CDataView::ClearHighlights()
     InvalidateView();
 }
 
+std::vector<int> CDataView::GetMarkedLines() const
+{
+    std::vector<int> lines;
+    lines.reserve(m_marks.size());
+    for (const auto& mark : m_marks)
+        lines.push_back(mark.first);
+    return lines;
+}
+
 void CDataView::ShowMarkedLine(int line)
 {
     const int limit = m_pLines->Count() < m_pLines->Capacity() ? m_pLines->Count() : m_pLines->Capacity();
@@ -517,6 +528,7 @@ void CDataView::ShowMarkedLine(int line)
         return;
     m_marks.clear();
     AddHighlight(line, false);
+    m_anchor = line;
     // The rows the horizontal bar leaves uncovered.
     RECT client = {0, 0, 0, 0};
     if (IsWindow())
@@ -537,10 +549,15 @@ void CDataView::OnLButtonDown(UINT flags, POINT point)
         ::SetFocus(m_hWnd);
     const int hit = HitTestLine(point.x, point.y);
     if (hit >= 0) {
-        const int mark = ViewMath::MarkAfterClick(hit, IsMarked(hit), m_pLines->Count());
-        ClearHighlights();
-        if (mark >= 0)
-            AddHighlight(mark, false);
+        const ViewMath::ClickMarks marks = ViewMath::MarksAfterClick(
+            hit, IsMarked(hit), m_anchor, (flags & MK_CONTROL) != 0, (flags & MK_SHIFT) != 0, m_pLines->Count());
+        if (marks.clearAll)
+            m_marks.clear();
+        if (marks.unmark >= 0)
+            RemoveHighlight(marks.unmark, false);
+        for (int line = marks.first; marks.first >= 0 && line <= marks.last; ++line)
+            AddHighlight(line, false);
+        m_anchor = marks.anchor;
         InvalidateView();
     }
     // The main window starts moving itself from a press anywhere in its client area.
@@ -580,6 +597,7 @@ void CDataView::OnKeyDown(UINT key)
             RemoveHighlight(marked, true);
             const ViewMath::KeyAction action = ViewMath::KeyDown(static_cast<int>(key), 1, marked, m_pLines->Count());
             AddHighlight(action.value, false);
+            m_anchor = action.value;
         } else {
             const ViewMath::KeyAction action =
                 ViewMath::KeyDown(static_cast<int>(key), static_cast<int>(m_marks.size()), -1, m_pLines->Count());

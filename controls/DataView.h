@@ -1,5 +1,6 @@
 // The text view of the register dump: holds the received lines, draws them one per row
-// with its own scroll bars, follows the newest line on request and marks a clicked line.
+// with its own scroll bars, follows the newest line on request and marks the lines clicked
+// (Ctrl+click one more, Shift+click a run).
 // Every member is used on the window's own thread only; lines from the acquisition
 // worker must be handed over to that thread before AddLine.
 #pragma once
@@ -87,6 +88,8 @@ public:
     int GetMarkCount() const { return static_cast<int>(m_marks.size()); }
     // The first marked line, or -1.
     int GetFirstMark() const { return m_marks.empty() ? -1 : m_marks.begin()->first; }
+    // The marked lines in order (what Print offers as its Selection).
+    std::vector<int> GetMarkedLines() const;
     const DataViewFont& GetListFont() const { return m_font; }
     HFONT GetFontHandle() const { return m_hFont; }
     COLORREF GetTextColor() const { return m_textColor; }
@@ -160,6 +163,7 @@ private:
     bool m_bHBarMapped = false;  // the horizontal bar's range is shorter than the offsets'
     bool m_bHighlight = false;
     std::map<int, COLORREF> m_marks;
+    int m_anchor = -1;  // where a Shift+click's run of marks starts; -1: none
 
     // What the bars were last given, so a million appends do not move and show them a
     // million times.

@@ -96,6 +96,19 @@ Box TextArea(const Box& paper, int marginLeft, int marginTop, int marginRight, i
             paper.bottom - marginBottom};
 }
 
+PageSpan PagesToPrint(const PrintRange& range, int pageCount)
+{
+    PageSpan span;
+    span.last = pageCount;
+    if (range.kind != PrintRange::Pages)
+        return span;
+    const int low = range.from < range.to ? range.from : range.to;
+    const int high = range.from < range.to ? range.to : range.from;
+    span.first = low > 1 ? low : 1;
+    span.last = high < pageCount ? high : pageCount;
+    return span;
+}
+
 std::string PageLabel(const std::string& prefix, int page, int lastPage)
 {
     return prefix + std::to_string(page) + "/" + std::to_string(lastPage);

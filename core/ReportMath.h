@@ -47,6 +47,24 @@ Header LayoutHeader(const Box& full, int textHeight);
 // Paper inset by the margins.
 Box TextArea(const Box& paper, int marginLeft, int marginTop, int marginRight, int marginBottom);
 
+// What the printer dialog asks to print: every page, the pages From to To as typed, or
+// the marked lines alone (a report of their own).
+struct PrintRange {
+    enum Kind { All, Pages, Selection };
+    Kind kind = All;
+    int from = 1, to = 1;
+};
+// Pages first … last of a report; none when last < first.
+struct PageSpan {
+    int first = 1, last = 0;
+    int Count() const { return last >= first ? last - first + 1 : 0; }
+};
+// The pages of a report of `pageCount` pages that a range prints: every page for All and
+// for Selection; for Pages those from From to To, taken the other way round when From is
+// the greater, a To beyond the last page coming down to it and a From below 1 up to 1.
+// None when the range lies wholly beyond the last page (or below the first).
+PageSpan PagesToPrint(const PrintRange& range, int pageCount);
+
 // "<prefix><page>/<last>", as "Pag. 2/5".
 std::string PageLabel(const std::string& prefix, int page, int lastPage);
 

@@ -107,6 +107,7 @@ const char* const DEFAULT_TEXTS[] = {
     "the language file",
     ", ",
     " and ",
+    "Pages %s to %s are not in the report: it ends at page %s. Nothing was printed.",
 };
 static_assert(sizeof DEFAULT_TEXTS / sizeof DEFAULT_TEXTS[0] == TXT_COUNT, "one default for every text");
 

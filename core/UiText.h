@@ -102,6 +102,8 @@ enum UiTextId {
     TXT_LANGUAGE_FILE,
     TXT_LIST_COMMA,
     TXT_LIST_AND,
+    // A page range of the printer dialog that holds no page of the report.
+    TXT_PAGES_NOT_IN_REPORT,  // %s: the first page asked for, %s: the last, %s: the report's last page
     TXT_COUNT
 };
 

@@ -184,11 +184,34 @@ KeyAction KeyDown(int key, int markCount, int markedLine, int lineCount)
     return action;
 }
 
-int MarkAfterClick(int hit, bool hitWasMarked, int lineCount)
+ClickMarks MarksAfterClick(int hit, bool hitWasMarked, int anchor, bool ctrl, bool shift, int lineCount)
 {
-    if (hit < 0 || hitWasMarked || hit >= lineCount)
-        return -1;
-    return hit;
+    ClickMarks marks;
+    marks.anchor = anchor;
+    if (hit < 0)
+        return marks;
+    const bool onLine = hit < lineCount;
+    if (shift && anchor >= 0 && anchor < lineCount) {
+        const int end = onLine ? hit : lineCount - 1;
+        marks.clearAll = !ctrl;
+        marks.first = anchor < end ? anchor : end;
+        marks.last = anchor < end ? end : anchor;
+        return marks;
+    }
+    marks.anchor = onLine ? hit : -1;
+    if (!ctrl) {
+        marks.clearAll = true;
+        if (onLine && !hitWasMarked)
+            marks.first = marks.last = hit;
+    } else if (onLine) {
+        if (hitWasMarked)
+            marks.unmark = hit;
+        else
+            marks.first = marks.last = hit;
+    } else {
+        marks.anchor = anchor;  // a Ctrl+click below the lines changes nothing
+    }
+    return marks;
 }
 
 int PointsToPixels(int points, int pixelsPerInch)

@@ -78,9 +78,19 @@ struct KeyAction {
 // With exactly one mark the keys move it (without scrolling); otherwise they scroll.
 KeyAction KeyDown(int key, int markCount, int markedLine, int lineCount);
 
-// The line marked after a click on line `hit`: -1 for none. A click on the marked line
-// or below the last line leaves no mark.
-int MarkAfterClick(int hit, bool hitWasMarked, int lineCount);
+// The marks after a click on line `hit` (from HitTestLine, 0 or more; it may lie below
+// the last line). A plain click marks the line alone: a click on a marked line or below
+// the last line leaves no mark. Ctrl+click marks or unmarks the line and keeps the other
+// marks. Shift+click marks the lines from the anchor (the line of the last click without
+// Shift) to this one (to the last line from below it) alone, Ctrl+Shift+click adds them
+// to the marks; without an anchor among the lines, Shift plays no part.
+struct ClickMarks {
+    bool clearAll = false;      // every mark goes first
+    int first = -1, last = -1;  // then these lines are marked; none when first < 0
+    int unmark = -1;            // or this line is unmarked
+    int anchor = -1;            // the anchor afterwards; -1: none
+};
+ClickMarks MarksAfterClick(int hit, bool hitWasMarked, int anchor, bool ctrl, bool shift, int lineCount);
 
 // Font height in device pixels for a size in points: size × pixels per inch ÷ 72,
 // truncated toward zero, kept within int.

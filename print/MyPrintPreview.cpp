@@ -212,12 +212,14 @@ void CMyPrintPreview::PrintFromPreview()
     if (!m_pSource || m_pSource->IsPrinting())
         return;
     const std::weak_ptr<bool> alive = m_alive;
-    const PrintOutcome outcome = PrintDirect(*m_pSource, m_hWnd);
+    // The dialog's To starts at the last page shown here, laid out for the default printer.
+    const int pages = m_view.IsWindow() ? static_cast<int>(m_view.GetLastPage()) : 0;
+    const PrintOutcome outcome = PrintDirect(*m_pSource, m_hWnd, pages);
     // The dialog's message loop, the messages handled between pages, or those of the
     // message box may have closed the preview meanwhile.
-    if (!alive.expired() && outcome.result == PrintOutcome::Failed)
-        AfxMessageBox(m_hWnd, m_texts.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
-                      MB_OK | MB_ICONEXCLAMATION);
+    const std::string told = PrintOutcomeText(outcome, m_texts);
+    if (!alive.expired() && !told.empty())
+        AfxMessageBox(m_hWnd, told.c_str(), MB_OK | MB_ICONEXCLAMATION);
     if (!alive.expired())
         ClosePreview();
 }

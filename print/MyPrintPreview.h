@@ -29,8 +29,9 @@ public:
     // printer), and the window
     // closes: this object may be gone when it returns.
     void StartPreview();
-    // The source's printer dialog, owned by this window, then the preview closes,
-    // printed or not, once a print that failed has said so. This object is gone when it
+    // The source's printer dialog, owned by this window (its To at the last page shown),
+    // then the preview closes, printed or not, once a print that failed or printed
+    // nothing of the pages asked for has said so. This object is gone when it
     // returns.
     void PrintFromPreview();
     // Ends the job, gives the host back and closes the window; this object is gone.

@@ -69,7 +69,8 @@ void CMyReport::AbandonPreview()
         m_pPreview->Abandon();
 }
 
-PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size)
+PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const std::vector<int>& marked,
+                            const LOGFONTA* font, COLORREF color, int size)
 {
     // What a preview changes, to be put back should memory run out on the way.
     CWinApp* app = AfxGetApp();
@@ -83,6 +84,7 @@ PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONT
         // The report reads the lines present now, where they are: lines that arrive
         // meanwhile, a Clear or a Load are not part of it.
         SetLines(lines);
+        SetSelection(lines, marked);
         if (preview)
             ShowPreview();
         else
@@ -104,6 +106,22 @@ PrintOutcome CMyReport::Run(bool preview, const CLineStore& lines, const LOGFONT
     if (!IsPreviewOpen())
         ReleaseLines();
     return outcome;
+}
+
+void CMyReport::SetSelection(const CLineStore& lines, const std::vector<int>& marked)
+{
+    CLineStore selection;
+    for (int line : marked)
+        if (line >= 0 && line < lines.Count() && selection.AddLine(lines.Text(line)) < 0)
+            throw std::bad_alloc();
+    m_selection = std::move(selection);
+}
+
+void CMyReport::ReleaseLines()
+{
+    m_lines = CLineStore();
+    m_selection = CLineStore();
+    m_bSelectionJob = false;
 }
 
 void CMyReport::SetupPageDefaults()
@@ -189,7 +207,7 @@ int CMyReport::BeginJob(HDC dc)
     // Pages for the lines in the body under the header; measures the line height.
     const RECT area = m_bHeader ? LayoutHeader(dc).body : m_text;
     m_lineHeight = ReportMath::LineHeight(TextHeight(dc, m_hBodyFont));
-    m_pages = ReportMath::CountPages(m_lines.Count(), ReportMath::LinesPerPage(area.bottom - area.top, m_lineHeight));
+    m_pages = ReportMath::CountPages(JobLines().Count(), ReportMath::LinesPerPage(area.bottom - area.top, m_lineHeight));
     if (m_pages < 1)
         m_pages = 1;
     return m_pages;
@@ -233,12 +251,13 @@ void CMyReport::PrintPage(HDC dc, int page)
 
     // At least one line a page: a line taller than the page is cut at its bottom.
     const int perPage = ReportMath::LinesPerPage(m_text.bottom - m_text.top, m_lineHeight);
-    const ReportMath::PageLines lines = ReportMath::LinesOfPage(page, perPage, m_lines.Count());
+    const CLineStore& source = JobLines();
+    const ReportMath::PageLines lines = ReportMath::LinesOfPage(page, perPage, source.Count());
     for (int row = 0; row < lines.count; ++row) {
         // A line ends at its first NUL, as the view shows it. A line wider than the
         // page breaks at a word and its further rows fall outside the box, so of a huge
         // line only its start is handed on: far more than one row can hold.
-        const std::string_view line = m_lines.Line(lines.first + row);
+        const std::string_view line = source.Line(lines.first + row);
         const size_t shown = ::strnlen(line.data(), line.size() < kLongestPrinted ? line.size() : kLongestPrinted);
         RECT box = ToRect(ReportMath::LineBox(ToBox(m_text), row, m_lineHeight));
         ::DrawTextA(dc, line.data(), static_cast<int>(shown), &box, DT_WORDBREAK | DT_EXPANDTABS);

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMyPrintPreview;
 
@@ -35,14 +36,20 @@ public:
     // its lines): a running acquisition, a Clear or a Load does not change the report.
     // Throws std::bad_alloc when even that cannot be had.
     void SetLines(const CLineStore& lines) { m_lines = lines; }
-    // Lets go of the lines; the job steps then see none. The end of a job does it too.
-    void ReleaseLines() { m_lines = CLineStore(); }
+    // The lines of `lines` at the indices `marked` (in order; those beyond its end left
+    // out), copied: the Selection the printer dialog offers, a report of their own. None
+    // when `marked` is empty. Throws std::bad_alloc when they cannot be had.
+    void SetSelection(const CLineStore& lines, const std::vector<int>& marked);
+    // Lets go of the lines and the selection; the job steps then see none. The end of a
+    // job does it too.
+    void ReleaseLines();
 
     // A whole request of the main window: the page defaults, the view's font (when it
-    // has one), its lines as they are now, then the printer dialog or the preview.
-    // Memory that runs out on the way undoes what was begun and says so. Returns how
-    // the print went (Cancelled for a preview).
-    PrintOutcome Run(bool preview, const CLineStore& lines, const LOGFONTA* font, COLORREF color, int size);
+    // has one), its lines as they are now and the marked ones among them (the Selection),
+    // then the printer dialog or the preview. Memory that runs out on the way undoes what
+    // was begun and says so. Returns how the print went (Cancelled for a preview).
+    PrintOutcome Run(bool preview, const CLineStore& lines, const std::vector<int>& marked, const LOGFONTA* font,
+                     COLORREF color, int size);
     // The printer dialog, owned by `owner` (null: the application's main window), then
     // every page to the chosen printer.
     PrintOutcome PrintDirect(HWND owner = nullptr) { return ::PrintDirect(*this, owner); }
@@ -52,6 +59,8 @@ public:
     // Closes a preview that this report has open, without giving the main window back.
     void AbandonPreview();
 
+    bool HasSelection() const override { return m_selection.Count() > 0; }
+    void UseSelection(bool on) override { m_bSelectionJob = on && HasSelection(); }
     int BeginJob(HDC dc) override;
     void PrintPage(HDC dc, int page) override;
     void EndJob() override;
@@ -67,12 +76,16 @@ private:
     void MapPage(HDC dc) const;
     void DrawHeader(HDC dc, int page);
     void DeleteFonts();
+    // The lines of the job: the selection's or all of them.
+    const CLineStore& JobLines() const { return m_bSelectionJob ? m_selection : m_lines; }
 
     RECT m_margins = {1000, 1000, 1000, 1000};  // hundredths of a millimetre
     RECT m_paper = {0, 0, 0, 0};
     RECT m_text = {0, 0, 0, 0};
     RECT m_fullText = {0, 0, 0, 0};
     CLineStore m_lines;
+    CLineStore m_selection;
+    bool m_bSelectionJob = false;
     bool m_bHeader = false;
     std::string m_headerLeft, m_headerCentre, m_pagePrefix;
     HFONT m_hBodyFont = nullptr;

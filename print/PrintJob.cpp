@@ -5,6 +5,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 namespace {
 // A job being printed by this thread, for the abort procedure, which only has the
 // device context. Jobs nest only when one is started from the messages of another.
@@ -98,18 +100,31 @@ bool Succeeds(PrintOutcome& outcome, PrintOutcome::Step step, Call call)
     return false;
 }
 
-// The printer chosen in the printer dialog, or null: the dialog cancelled (the outcome
-// stays Cancelled) or the printer not to be had (Failed).
-HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive, PrintOutcome& outcome)
+// The printer chosen in the printer dialog and the pages asked for, or null: the dialog
+// cancelled (the outcome stays Cancelled) or the printer not to be had (Failed).
+HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive, bool selection, int pagesKnown,
+                  ReportMath::PrintRange& range, PrintOutcome& outcome)
 {
+    // The largest page number the dialog holds.
+    const WORD kLastDialogPage = 0xFFFF;
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
     // Owned, so that the window it was asked from stays disabled while it is open.
     pd.hwndOwner = AfxGetModalOwner(owner);
-    pd.Flags = PD_ALLPAGES | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
+    pd.Flags = PD_ALLPAGES | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
+    if (!selection)
+        pd.Flags |= PD_NOSELECTION;
     pd.nCopies = 1;
+    pd.nMinPage = pd.nFromPage = 1;
+    pd.nMaxPage = kLastDialogPage;
+    pd.nToPage = static_cast<WORD>(pagesKnown < 1 ? 1 : pagesKnown < kLastDialogPage ? pagesKnown : kLastDialogPage);
     const BOOL chosen = ::PrintDlgA(&pd);
     HDC dc = nullptr;
+    range.kind = (pd.Flags & PD_SELECTION)  ? ReportMath::PrintRange::Selection
+                 : (pd.Flags & PD_PAGENUMS) ? ReportMath::PrintRange::Pages
+                                            : ReportMath::PrintRange::All;
+    range.from = pd.nFromPage;
+    range.to = pd.nToPage;
     // The dialog ran a message loop of its own: the source may have gone meanwhile.
     if (chosen && !alive.expired() && pd.hDevNames) {
         const auto* names = static_cast<const DEVNAMES*>(::GlobalLock(pd.hDevNames));
@@ -132,18 +147,19 @@ HDC ChoosePrinter(HWND owner, const std::weak_ptr<bool>& alive, PrintOutcome& ou
     return dc;
 }
 
-// Every page of the source to the job's printer, under its progress, while the outcome
-// is Done: it stays so when all went out. The progress closes when it returns.
-void PrintPages(CPageSource& source, PrintingJob& job, PrintOutcome& outcome, const PrinterCalls& calls)
+// The pages of the span to the job's printer, under the progress, which counts them,
+// while the outcome is Done: it stays so when all went out. The progress closes when it
+// returns.
+void PrintPages(CPageSource& source, PrintingJob& job, ReportMath::PageSpan span, PrintOutcome& outcome,
+                const PrinterCalls& calls)
 {
-    std::unique_ptr<CPrintProgress> progress;
-    const int pages = source.BeginJob(job.dc);
-    if (outcome.result == PrintOutcome::Done)
-        progress = source.OpenProgress(job.owner);
+    std::unique_ptr<CPrintProgress> progress = source.OpenProgress(job.owner);
     job.progress = progress.get();
-    for (int page = 1; outcome.result == PrintOutcome::Done && page <= pages; ++page) {
+    const int count = span.Count();
+    for (int n = 1; outcome.result == PrintOutcome::Done && n <= count; ++n) {
+        const int page = span.first + n - 1;
         if (progress)
-            progress->ShowPage(page, pages);
+            progress->ShowPage(n, count);
         PumpMessages(job);
         if (Stopped(job)) {
             outcome = PrintOutcome();
@@ -168,7 +184,18 @@ void PrintPages(CPageSource& source, PrintingJob& job, PrintOutcome& outcome, co
 
 const PrinterCalls kSystemPrinterCalls = {::StartDocA, ::StartPage, ::EndPage, ::EndDoc, ::AbortDoc};
 
-PrintOutcome PrintDirect(CPageSource& source, HWND owner)
+std::string PrintOutcomeText(const PrintOutcome& outcome, const UiTextTable& texts)
+{
+    if (outcome.result == PrintOutcome::Failed)
+        return texts.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error));
+    if (outcome.result != PrintOutcome::NotInReport)
+        return std::string();
+    const int from = outcome.range.from, to = outcome.range.to;
+    return texts.Format(TXT_PAGES_NOT_IN_REPORT, {std::to_string(std::min(from, to)), std::to_string(std::max(from, to)),
+                                                  std::to_string(outcome.pages)});
+}
+
+PrintOutcome PrintDirect(CPageSource& source, HWND owner, int pagesKnown)
 {
     // One job at a time: a second request while the dialog or the box is open (a
     // command sent to a window they have disabled) is not a second job.
@@ -177,18 +204,20 @@ PrintOutcome PrintDirect(CPageSource& source, HWND owner)
     const std::weak_ptr<bool> alive = source.m_alive;
     source.m_bPrinting = true;
     PrintOutcome outcome;
-    HDC dc = ChoosePrinter(owner, alive, outcome);
+    ReportMath::PrintRange range;
+    HDC dc = ChoosePrinter(owner, alive, source.HasSelection(), pagesKnown, range, outcome);
     if (!dc) {
         if (!alive.expired())
             source.m_bPrinting = false;
         return outcome;
     }
-    outcome = PrintDocument(source, dc, owner);
+    outcome = PrintDocument(source, dc, owner, kSystemPrinterCalls, range);
     ::DeleteDC(dc);
     return outcome;
 }
 
-PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const PrinterCalls& calls)
+PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const PrinterCalls& calls,
+                           const ReportMath::PrintRange& range)
 {
     const std::weak_ptr<bool> alive = source.m_alive;
     source.m_bPrinting = true;
@@ -201,16 +230,25 @@ PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const Printe
     // The progress belongs to the window the dialog belonged to, when that is still there.
     job.owner = AfxGetModalOwner(owner);
     PrintOutcome outcome{PrintOutcome::Done};
+    outcome.range = range;
     {
         JobRegistration registered(job);
         ::SetAbortProc(dc, AbortProc);
-        Succeeds(outcome, PrintOutcome::AtStartDoc, [&] { return calls.startDoc(dc, &doc) > 0; });
-        PrintPages(source, job, outcome, calls);
+        // Laid out first: a range that holds none of the pages begins no document.
+        source.UseSelection(range.kind == ReportMath::PrintRange::Selection);
+        outcome.pages = source.BeginJob(dc);
+        const ReportMath::PageSpan span = ReportMath::PagesToPrint(range, outcome.pages);
+        if (span.Count() == 0)
+            outcome.result = PrintOutcome::NotInReport;
+        else if (Succeeds(outcome, PrintOutcome::AtStartDoc, [&] { return calls.startDoc(dc, &doc) > 0; }))
+            PrintPages(source, job, span, outcome, calls);
     }
     if (!alive.expired()) {
         source.EndJob();
         source.m_bPrinting = false;
     }
+    if (outcome.result == PrintOutcome::NotInReport)
+        return outcome;
     if (outcome.result != PrintOutcome::Done)
         calls.abortDoc(dc);
     else if (!Succeeds(outcome, PrintOutcome::AtEndDoc, [&] { return calls.endDoc(dc) > 0; }))

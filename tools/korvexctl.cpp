@@ -14,6 +14,15 @@
 //                                      (any characters: it is taken from the wide
 //                                      command line), or chooses the printer FILE in
 //                                      the printer dialog
+//   korvexctl print-dialog all|selection|FROM-TO SECONDS
+//                                      answer the next printer dialog with OK, printing
+//                                      every page, the Selection or pages FROM to TO;
+//                                      prints "selection" or "no selection": whether
+//                                      the dialog offered it (fails when asked for it
+//                                      and it was not)
+//   korvexctl mark ROW [ctrl|shift|ctrl+shift]
+//                                      click the line view's row ROW (from the top row,
+//                                      in the view's default font) with those keys down
 //   korvexctl visible                  print 1 when the main window is shown, else 0
 //   korvexctl close                    the Cancel command (Esc)
 //   korvexctl close-window TITLE SECONDS
@@ -35,7 +44,27 @@
 #include <cstring>
 #include <string>
 
+#include "../core/LineHeightSample.h"
+
 namespace {
+
+// The height of a row of the line view in its default font (Courier New, 10 points),
+// measured as the view measures it, at the screen's scale.
+int ViewRowHeight()
+{
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    HFONT font = ::CreateFontA(-(10 * dpi / 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               "Courier New");
+    HGDIOBJ old = ::SelectObject(dc, font);
+    RECT r = {0, 0, 0, 0};
+    ::DrawTextA(dc, kLineHeightSample, -1, &r, DT_CALCRECT);
+    ::SelectObject(dc, old);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, dc);
+    return r.bottom - r.top + (2 * dpi + 48) / 96;
+}
 
 BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
 {
@@ -247,6 +276,47 @@ int main(int argc, char** argv)
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == "print-dialog" && argc > 3) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        HWND dialog = nullptr;
+        if (!WaitFor(std::atof(argv[3]), [&] {
+                return (dialog = FindDialog(pid, false)) != nullptr && ::GetDlgItem(dialog, 0x473);
+            }))
+            return Fail("no printer dialog");
+        ::Sleep(200);
+        // The range buttons All, Selection and Pages, and the From and To boxes.
+        const int all = 0x420, selection = 0x421, pages = 0x422, from = 0x480, to = 0x481;
+        const bool offered = ::IsWindowEnabled(::GetDlgItem(dialog, selection));
+        std::printf("%s\n", offered ? "selection" : "no selection");
+        const std::string range = argv[2];
+        int first = 0, last = 0;
+        int button = all;
+        if (range == "selection") {
+            if (!offered)
+                return Fail("the dialog offers no selection");
+            button = selection;
+        } else if (std::sscanf(range.c_str(), "%d-%d", &first, &last) == 2) {
+            button = pages;
+            ::SetDlgItemInt(dialog, from, static_cast<UINT>(first), FALSE);
+            ::SetDlgItemInt(dialog, to, static_cast<UINT>(last), FALSE);
+        }
+        ::CheckRadioButton(dialog, all, pages, button);
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == "mark" && argc > 2) {
+        HWND view = ::GetDlgItem(main, 1000);
+        const int height = ViewRowHeight();
+        const int y = std::atoi(argv[2]) * height + height / 2;
+        const std::string keys = argc > 3 ? argv[3] : "";
+        const WPARAM flags = MK_LBUTTON | (keys.find("ctrl") != std::string::npos ? MK_CONTROL : 0) |
+                             (keys.find("shift") != std::string::npos ? MK_SHIFT : 0);
+        ::PostMessageA(view, WM_LBUTTONDOWN, flags, MAKELPARAM(5, y));
+        // The press also starts the window's own move, which the release ends.
+        ::PostMessageA(main, WM_LBUTTONUP, 0, MAKELPARAM(5, y));
         return 0;
     }
     if (cmd == "close-window" && argc > 3) {

@@ -497,11 +497,12 @@ void CReaderDlg::PrintView(bool preview)
     m_report.SetTexts(m_context.m_uiText);
     // An unattended run has nobody to show the printing box to.
     m_report.ShowPrintingBox(!m_startRun.Unattended());
-    const PrintOutcome outcome = m_report.Run(preview, m_document, hasFont ? &font : nullptr,
+    // The marked lines are the Selection the printer dialog offers.
+    const PrintOutcome outcome = m_report.Run(preview, m_document, m_view.GetMarkedLines(), hasFont ? &font : nullptr,
                                               m_view.GetTextColor(), m_view.GetListFont().size);
-    if (outcome.result == PrintOutcome::Failed)
-        Tell(m_context.m_uiText.PrintFailed(outcome.pagesOut, SystemErrorText(outcome.error)).c_str(),
-             MB_OK | MB_ICONEXCLAMATION);
+    const std::string told = PrintOutcomeText(outcome, m_context.m_uiText);
+    if (!told.empty())
+        Tell(told.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CReaderDlg::OnExit()

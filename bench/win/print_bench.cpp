@@ -59,7 +59,7 @@ struct ReportHost {
     {
         LOGFONTA font;
         ::GetObjectA(view.GetFontHandle(), sizeof font, &font);
-        report.Run(preview, view.Lines(), &font, view.GetTextColor(), view.GetListFont().size);
+        report.Run(preview, view.Lines(), {}, &font, view.GetTextColor(), view.GetListFont().size);
     }
 };
 

@@ -2,9 +2,10 @@
 """Reads a printed Korvex report (a PDF) and checks it against the lines that were in the
 view: every page carries "Korvex" centred and "Pag. n/m" at the right edge of the text
 area under the page's top margin; the body lines, page after page, are the expected lines
-in order, each once (a prefix of them with --prefix). Prints one line of facts:
-pages, lines per full page, body lines, body-to-header text height ratio.
-Usage: pdf_report.py REPORT.pdf EXPECTED.txt [--prefix]"""
+in order, each once (a prefix of them with --prefix). With --labels F/N the PDF holds
+pages F, F+1 ... of a report of N pages, labelled so. Prints one line of facts: pages,
+lines per full page, body lines, body-to-header text height ratio.
+Usage: pdf_report.py REPORT.pdf EXPECTED.txt [--prefix] [--labels F/N]"""
 import html, re, subprocess, sys
 
 MM = 72 / 25.4  # points per millimetre
@@ -23,11 +24,13 @@ def norm(line):
 def main():
     pdf, expected_path = sys.argv[1], sys.argv[2]
     prefix = "--prefix" in sys.argv[3:]
+    labels = sys.argv[sys.argv.index("--labels") + 1] if "--labels" in sys.argv else None
     expected = [norm(l) for l in open(expected_path, encoding="cp1252", newline="").read().splitlines()]
     expected = [l for l in expected if l]  # blank lines leave no text in a PDF
 
     info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
     pages = int(re.search(r"^Pages:\s+(\d+)", info, re.M).group(1))
+    first, of = map(int, labels.split("/")) if labels else (1, pages)
     bbox = subprocess.run(["pdftotext", "-bbox", pdf, "-"], capture_output=True, text=True, check=True).stdout
 
     body, per_page, header_h, body_h = [], [], [], []
@@ -44,7 +47,7 @@ def main():
             if w[1] >= top + 2:
                 rows.setdefault(round(w[1], 1), []).append(w)
         text = [w[4] for w in head]
-        label = f"{number}/{pages}"
+        label = f"{first + number - 1}/{of}"
         if "Korvex" not in text or "Pag." not in text or label not in text:
             fail(f"page {number}: header is {text!r}, wanted Korvex and Pag. {label}")
         korvex = head[text.index("Korvex")]

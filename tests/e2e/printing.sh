@@ -2,7 +2,7 @@
 # End to end under Wine: the real program prints to the PDF printer through its Print
 # button and the real printer dialog; the PDFs are read back with pdfinfo and pdftotext.
 # Pagination at the edges of a page, header and page labels, every line once and in
-# order, body font sizes, a repeated print, a print during a running acquisition, prints
+# order, a page range and the marked lines (Selection), body font sizes, a repeated print, a print during a running acquisition, prints
 # that fail (a queue that refuses the job, the spool folder unusable), and both print
 # commands on a machine without any printer.
 source "$(dirname "$0")/e2e-common.bash"
@@ -42,11 +42,13 @@ load() {  # file
     sleep 1  # the dialog closes, then the lines are read
 }
 
-# Presses Print, answers the printer dialog with OK and waits for the PDF.
-print_to() {  # out.pdf
+# Presses Print, answers the printer dialog with OK (for all pages, the selection or
+# pages FROM-TO) and waits for the PDF. Whether the dialog offered the Selection is left
+# in $work/offered.
+print_to() {  # out.pdf [all|selection|FROM-TO]
     rm -f "$spool"/*.pdf
     ctl click 1018
-    ctl dialog ok 15 >/dev/null || return 1
+    ctl print-dialog "${2:-all}" 15 >"$work/offered" || return 1
     for _ in $(seq 300); do
         if [ -z "$(lpstat -o 2>/dev/null)" ] && ls "$spool"/*.pdf >/dev/null 2>&1; then
             mv "$spool"/*.pdf "$1"
@@ -87,6 +89,40 @@ if [ -n "$L" ] && [ "$L" -gt 0 ]; then
     check "a second print gives the same text" $?
 fi
 stop
+
+# --- a page range, the marked lines alone, and a range beyond the report -------------
+if [ -n "$L" ] && [ "$L" -gt 0 ]; then
+    dir="$work/range"
+    start i686 "$dir"
+    lines_file "$dir/ten.txt" $((9 * L + 4))  # 10 pages, the last short
+    load "$dir/ten.txt"
+    sed -n "$((2 * L + 1)),$((5 * L))p" "$dir/ten.txt" >"$dir/pages3-5.txt"
+    facts=$(print_to "$dir/pages3-5.pdf" 3-5 && report "$dir/pages3-5.pdf" "$dir/pages3-5.txt" --labels 3/10)
+    [ "$(fact pages "$facts")" = 3 ]
+    check "pages 3-5 of 10 print 3 pages labelled Pag. 3/10 to Pag. 5/10 with their lines: $facts" $?
+    offered=$(cat "$work/offered")
+    [ "$offered" = "no selection" ]; check "with no line marked the dialog offers no Selection ($offered)" $?
+    sed -n "$((9 * L + 1)),\$p" "$dir/ten.txt" >"$dir/page10.txt"
+    facts=$(print_to "$dir/pages10-99.pdf" 10-99 && report "$dir/pages10-99.pdf" "$dir/page10.txt" --labels 10/10)
+    [ "$(fact pages "$facts")" = 1 ]; check "pages 10-99 of 10 print the last page: $facts" $?
+
+    # Seven lines marked: 1, Ctrl 3, Ctrl 5, then Ctrl+Shift to 8 (5 to 8), Ctrl 11.
+    ctl mark 1; ctl mark 3 ctrl; ctl mark 5 ctrl; ctl mark 8 ctrl+shift; ctl mark 11 ctrl
+    sed -n '2p;4p;6,9p;12p' "$dir/ten.txt" >"$dir/marked.txt"
+    facts=$(print_to "$dir/marked.pdf" selection && report "$dir/marked.pdf" "$dir/marked.txt")
+    [ "$(fact pages "$facts")" = 1 ] && [ "$(fact lines "$facts")" = 7 ]
+    check "the Selection of 7 marked lines prints them alone on one page, Pag. 1/1: $facts" $?
+
+    rm -f "$spool"/*.pdf
+    ctl click 1018
+    ctl print-dialog 12-30 15 >/dev/null
+    said=$(ctl answer ok 15)
+    sleep 1
+    [ "$said" = "Pages 12 to 30 are not in the report: it ends at page 10. Nothing was printed." ] &&
+        ! ls "$spool"/*.pdf >/dev/null 2>&1
+    check "pages 12-30 of 10 print nothing and say so: $said" $?
+    stop
+fi
 
 # --- body sizes for a font size of 0 and of -13 --------------------------------------
 for c in i686:0:1.0 x86_64:-13:1.3; do

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 
 namespace {
 constexpr int kNotch = 120;  // one notch of the wheel
@@ -115,6 +116,43 @@ TEST(ReportMath, FontSizesLineHeightAndPageLabel)
     EXPECT_EQ(ReportMath::PageLabel("Pag. ", 3, 12), "Pag. 3/12");
     // The prefix is text, never a format.
     EXPECT_EQ(ReportMath::PageLabel("%s%n ", 1, 1), "%s%n 1/1");
+}
+
+// The pages a range of the printer dialog prints of a report: From and To as typed, in
+// either order, cut to the report's pages; a range beyond the last page prints nothing.
+TEST(ReportMath, PagesToPrintFromTheDialogsRange)
+{
+    using R = ReportMath::PrintRange;
+    const struct {
+        R::Kind kind;
+        int from, to, pages;
+        int first, last;  // last < first: no page
+    } rows[] = {
+        {R::All, 4, 2, 10, 1, 10},           // From and To play no part
+        {R::Selection, 3, 5, 1, 1, 1},       // the marked lines' own report
+        {R::Pages, 3, 5, 10, 3, 5},
+        {R::Pages, 7, 7, 1450, 7, 7},
+        {R::Pages, 1448, 1451, 1450, 1448, 1450},  // To beyond the last page
+        {R::Pages, 8, 65535, 12, 8, 12},
+        {R::Pages, 9, 4, 10, 4, 9},           // From > To: the pages between them
+        {R::Pages, 14, 6, 10, 6, 10},
+        {R::Pages, 10, 10, 10, 10, 10},       // the last page alone
+        {R::Pages, 11, 11, 10, 11, 10},       // just beyond: nothing
+        {R::Pages, 12, 30, 10, 12, 10},
+        {R::Pages, 0, 2, 5, 1, 2},            // From below 1
+        {R::Pages, 0, 0, 5, 1, 0},
+        {R::Pages, -3, -1, 5, 1, -1},
+        {R::Pages, 1, 65535, 700000, 1, 65535},  // the dialog's 16 bits, not the report's
+        {R::Pages, INT_MAX, INT_MIN, 6, 1, 6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.from) + "-" + std::to_string(row.to) + " of " + std::to_string(row.pages));
+        const ReportMath::PageSpan span = ReportMath::PagesToPrint({row.kind, row.from, row.to}, row.pages);
+        EXPECT_EQ(span.first, row.first);
+        EXPECT_EQ(span.last, row.last);
+        EXPECT_EQ(span.Count(), row.last >= row.first ? row.last - row.first + 1 : 0);
+    }
+    EXPECT_EQ(ReportMath::PageSpan{}.Count(), 0);
 }
 
 TEST(ReportMath, HeaderBandCellsAndBody)

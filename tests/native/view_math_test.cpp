@@ -127,12 +127,45 @@ TEST(ViewMath, OneMarkMovesWithTheKeysAndStaysInRange)
     EXPECT_EQ(KeyDown(kKeyEnd, 1, 7, 25).value, 7);
 }
 
-TEST(ViewMath, ClickMarksOneLineOrClearsTheMark)
+// A plain click marks one line or clears the marks; Ctrl+click marks or unmarks one line
+// among the others; Shift+click marks the lines from the anchor, alone or (with Ctrl)
+// added to the others.
+TEST(ViewMath, ClickMarksOneLineSeveralOrARun)
 {
-    EXPECT_EQ(MarkAfterClick(3, false, 25), 3);
-    EXPECT_EQ(MarkAfterClick(3, true, 25), -1);
-    EXPECT_EQ(MarkAfterClick(25, false, 25), -1);
-    EXPECT_EQ(MarkAfterClick(-1, false, 25), -1);
+    const struct {
+        const char* what;
+        int hit;
+        bool wasMarked;
+        int anchor;
+        bool ctrl, shift;
+        bool clearAll;
+        int first, last, unmark, anchorAfter;
+    } rows[] = {
+        {"plain click", 3, false, 17, false, false, true, 3, 3, -1, 3},
+        {"plain click on a marked line", 3, true, 3, false, false, true, -1, -1, -1, 3},
+        {"plain click below the lines", 25, false, 8, false, false, true, -1, -1, -1, -1},
+        {"no line under the point", -1, false, 8, false, false, false, -1, -1, -1, 8},
+        {"Ctrl marks one more", 6, false, 2, true, false, false, 6, 6, -1, 6},
+        {"Ctrl unmarks a marked one", 6, true, 2, true, false, false, -1, -1, 6, 6},
+        {"Ctrl below the lines", 30, false, 2, true, false, false, -1, -1, -1, 2},
+        {"Shift down from the anchor", 11, false, 4, false, true, true, 4, 11, -1, 4},
+        {"Shift up from the anchor", 1, true, 9, false, true, true, 1, 9, -1, 9},
+        {"Shift on the anchor", 9, true, 9, false, true, true, 9, 9, -1, 9},
+        {"Shift below the lines", 40, false, 20, false, true, true, 20, 24, -1, 20},
+        {"Ctrl+Shift adds the run", 13, false, 16, true, true, false, 13, 16, -1, 16},
+        {"Shift without an anchor", 1, false, -1, false, true, true, 1, 1, -1, 1},
+        {"Shift, the anchor gone with its lines", 2, false, 25, false, true, true, 2, 2, -1, 2},
+        {"Ctrl+Shift without an anchor", 5, true, -1, true, true, false, -1, -1, 5, 5},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const ClickMarks m = MarksAfterClick(r.hit, r.wasMarked, r.anchor, r.ctrl, r.shift, 25);
+        EXPECT_EQ(m.clearAll, r.clearAll);
+        EXPECT_EQ(m.first, r.first);
+        EXPECT_EQ(m.last, r.last);
+        EXPECT_EQ(m.unmark, r.unmark);
+        EXPECT_EQ(m.anchor, r.anchorAfter);
+    }
 }
 
 TEST(ViewMath, PointsToPixels)

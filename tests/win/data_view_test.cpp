@@ -186,7 +186,10 @@ protected:
 
     void Send(UINT msg, WPARAM wp, LPARAM lp = 0) { ::SendMessageA(m_view.m_hWnd, msg, wp, lp); }
     void Key(UINT vk) { Send(WM_KEYDOWN, vk, 1); }
-    void ClickLine(int row) { Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, row * m_view.GetLineHeight() + 2)); }
+    void ClickLine(int row, WPARAM keys = 0)
+    {
+        Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(5, row * m_view.GetLineHeight() + 2));
+    }
     void Wheel(short delta) { Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), MAKELPARAM(100, 100)); }
 
     CRecordingParent m_parent;
@@ -422,6 +425,39 @@ TEST_F(DataViewTest, ClickMarksFocusesAndReachesTheParent)
     m_view.EnableHighlight(false);
     ClickLine(0);
     EXPECT_EQ(m_view.GetMarkCount(), 0);
+}
+
+// Ctrl+click marks lines one by one and Shift+click a run from the last line clicked
+// without Shift, the lines Print offers as its Selection; a plain click, a Clear or Find
+// starts again from one line.
+TEST_F(DataViewTest, CtrlAndShiftClicksMarkSeveralLines)
+{
+    SetUpLikeMainWindow();
+    SetRows(12);
+    AddNumbered(20);
+    ClickLine(2);
+    ClickLine(5, MK_CONTROL);
+    ClickLine(9, MK_SHIFT);  // from line 5, the last line clicked: the Ctrl-marked 2 goes
+    EXPECT_EQ(m_view.GetMarkedLines(), (std::vector<int>{5, 6, 7, 8, 9}));
+    ClickLine(7, MK_CONTROL);
+    ClickLine(0, MK_CONTROL | MK_SHIFT);  // from 7 back to 0, added
+    ClickLine(11, MK_CONTROL);
+    EXPECT_EQ(m_view.GetMarkedLines(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11}));
+    ClickLine(6, MK_CONTROL);
+    EXPECT_EQ(m_view.GetMarkedLines(), (std::vector<int>{0, 1, 2, 3, 4, 5, 7, 8, 9, 11}));
+    Key(VK_DOWN);  // several marks: the keys scroll and the marks stay
+    EXPECT_EQ(m_view.GetTopLine(), 1);
+    EXPECT_EQ(m_view.GetMarkCount(), 10);
+
+    ClickLine(5);  // row 5 shows line 6
+    EXPECT_EQ(m_view.GetMarkedLines(), std::vector<int>{6});
+    m_view.ShowMarkedLine(8);
+    ClickLine(9, MK_SHIFT);  // from Find's line to row 9, line 10
+    EXPECT_EQ(m_view.GetMarkedLines(), (std::vector<int>{8, 9, 10}));
+    m_view.ResetContent();
+    AddNumbered(20);
+    ClickLine(3, MK_SHIFT);  // no line to run from after a Clear
+    EXPECT_EQ(m_view.GetMarkedLines(), std::vector<int>{3});
 }
 
 // A view given a document shows and fills the document's lines, its own store left

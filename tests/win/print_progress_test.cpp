@@ -1,7 +1,7 @@
 // Long work seen by the operator: the printing box of a direct print (document, page
 // being printed, Cancel) owned by the window that printed, which waits for it, what a
-// print that fails tells, the pages a report takes, and the wait cursor while a file
-// loads or saves.
+// print that fails tells, the pages a report takes and those a range prints, and the
+// wait cursor while a file loads or saves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -546,6 +546,66 @@ TEST(PrintingBox, ShowsTheDocumentAndEachPageInTheTablesWords)
         EXPECT_EQ(outcome.result, PrintOutcome::Done);
         EXPECT_EQ(source.m_seen, row.seen);
         EXPECT_EQ(PrintingBox(), nullptr);
+    }
+}
+
+namespace {
+// Ten pages, or two when the job is the selection's.
+class TenPagesAndASelection : public ThreePages {
+public:
+    bool HasSelection() const override { return true; }
+    void UseSelection(bool on) override { m_selection = on; }
+    int BeginJob(HDC dc) override { return ThreePages::BeginJob(dc), m_selection ? 2 : 10; }
+    bool m_selection = false;
+};
+}  // namespace
+
+// The pages a range of the printer dialog asks for go out, each drawn as the page of
+// the whole report it is (so it keeps its label), while the box counts the pages
+// printed; the Selection is a job of its own pages; a range beyond the last page starts
+// no document and says so.
+TEST(PrintJob, ARangePrintsItsOwnPagesAndTheBoxCountsThePagesPrinted)
+{
+    using R = ReportMath::PrintRange;
+    const PrinterCalls scripted = {ScriptedStartDoc, ScriptedStartPage, ScriptedEndPage, ScriptedEndDoc,
+                                   ScriptedAbortDoc};
+    const struct {
+        R range;
+        PrintOutcome::Result result;
+        const char* calls;
+        std::vector<std::string> box;
+        const char* told;
+    } rows[] = {
+        {{R::Pages, 3, 5}, PrintOutcome::Done, "D S1 p3 E1 S2 p4 E2 S3 p5 E3 F ",
+         {"Printing page 1 of 3", "Printing page 2 of 3", "Printing page 3 of 3"}, ""},
+        {{R::Pages, 9, 40}, PrintOutcome::Done, "D S1 p9 E1 S2 p10 E2 F ",
+         {"Printing page 1 of 2", "Printing page 2 of 2"}, ""},
+        {{R::Pages, 8, 7}, PrintOutcome::Done, "D S1 p7 E1 S2 p8 E2 F ",
+         {"Printing page 1 of 2", "Printing page 2 of 2"}, ""},
+        {{R::Selection, 4, 6}, PrintOutcome::Done, "D S1 p1 E1 S2 p2 E2 F ",
+         {"Printing page 1 of 2", "Printing page 2 of 2"}, ""},
+        {{R::Pages, 14, 11}, PrintOutcome::NotInReport, "", {},
+         "Pages 11 to 14 are not in the report: it ends at page 10. Nothing was printed."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.calls);
+        g_printer = {};
+        TenPagesAndASelection source;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const PrintOutcome outcome = PrintDocument(source, dc, nullptr, scripted, row.range);
+        ::DeleteDC(dc);
+        EXPECT_EQ(outcome.result, row.result);
+        EXPECT_EQ(outcome.pages, row.range.kind == R::Selection ? 2 : 10);
+        EXPECT_EQ(g_printer.log, row.calls);
+        std::vector<std::string> box;
+        for (const std::string& seen : source.m_seen) {  // title|document|page|cancel
+            const size_t page = seen.find('|', seen.find('|') + 1) + 1;
+            box.push_back(seen.substr(page, seen.find('|', page) - page));
+        }
+        EXPECT_EQ(box, row.box);
+        EXPECT_EQ(PrintOutcomeText(outcome, EnglishUiText()), row.told);
+        EXPECT_EQ(source.m_open, 0) << "the source's job was not ended";
+        EXPECT_FALSE(source.IsPrinting());
     }
 }
 
