@@ -1,6 +1,7 @@
 // The main window's Find: Ctrl+F opens the system's Find box, F3 and Shift+F3 look for
-// the last search's text again, down and up (the keys are the window's, ui/MainKeys). A match marks its line alone and scrolls it
-// into view, so that Ctrl+C copies it.
+// the last search's text again, down and up (the keys are in the window's table,
+// ui/MainKeys). A match marks its line alone and scrolls it into view, so that Ctrl+C
+// copies it.
 //
 // The search runs on the window's thread over the window's document; a running
 // acquisition goes on meanwhile and its lines are searched as soon as the document has

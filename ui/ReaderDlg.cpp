@@ -226,13 +226,17 @@ void CReaderDlg::SetupSkinButtons()
         }
     }
     const UiTextTable& texts = m_context.m_uiText;
-    // The buttons that a key also presses name it in their tips.
+    // The buttons that a key also presses name the key in their tips.
     static const struct {
         UINT id;
         int tip;
     } tips[] = {
-        {IDC_SAVE, TXT_TIP_SAVE},   {IDC_SAVE_AS, TXT_TIP_SAVE_AS},        {IDC_LOAD, TXT_TIP_LOAD},
-        {IDC_START, TXT_TIP_START_STOP}, {IDC_PRINT_PREVIEW, TXT_TIP_PREVIEW_LINES}, {IDC_PRINT, TXT_TIP_PRINT_LINES},
+        {IDC_SAVE, TXT_TIP_SAVE},
+        {IDC_SAVE_AS, TXT_TIP_SAVE_AS},
+        {IDC_LOAD, TXT_TIP_LOAD},
+        {IDC_START, TXT_TIP_START_STOP},
+        {IDC_PRINT_PREVIEW, TXT_TIP_PREVIEW_LINES},
+        {IDC_PRINT, TXT_TIP_PRINT_LINES},
         {IDC_EXIT, TXT_EXIT_TOOLTIP},
     };
     for (const auto& t : tips) {

@@ -296,28 +296,6 @@ TEST_F(WindowTitleTest, ALoadNamesTheFileAndAnEmptyRunOrAClearGivesTheTitleBack)
     EXPECT_EQ(Title(), "Korvex");
 }
 
-TEST_F(WindowTitleTest, EveryWordComesFromTheTextTable)
-{
-    m_dlg.reset();
-    UiTextTable& texts = TestApp().m_uiText;
-    texts[TXT_TITLE_IDLE] = "Lettore";
-    texts[TXT_TITLE_RUN] = "Lettore: COM%s a %s, %s, %s (%s), %s";
-    texts[TXT_RUN_WAITING] = "in attesa";
-    texts[TXT_COUNT_LINES] = "%s righe";
-    texts[TXT_COUNT_KB] = "%s kB";
-    texts[TXT_TITLE_FILE] = "Lettore: %s con %s";
-    m_dlg = std::make_unique<CReaderDlg>(TestApp());
-    ASSERT_TRUE(m_dlg->Create());
-    m_app.m_pMainWnd = m_dlg.get();
-    EXPECT_EQ(Title(), "Lettore");
-    Click(IDC_START);
-    EXPECT_EQ(Title(), "Lettore: COM6 a 19200, in attesa, 0 righe (0 kB), 0:00:00");
-    Click(IDC_START);
-    WriteFileBytes(m_dir.File("d.txt"), std::string("1\r\n2\r\n3\r\n"));
-    ASSERT_TRUE(m_dlg->LoadOutputFile(m_dir.File("d.txt")));
-    EXPECT_EQ(Title(), "Lettore: d.txt con 3 righe");
-}
-
 // Where the focus is when a key is pressed.
 const int kFocusPlaces[] = {IDC_DATA_VIEW, IDC_INDENT, IDC_FONT};
 
