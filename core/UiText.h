@@ -104,6 +104,29 @@ enum UiTextId {
     TXT_LIST_AND,
     // A page range of the printer dialog that holds no page of the report.
     TXT_PAGES_NOT_IN_REPORT,  // %s: the first page asked for, %s: the last, %s: the report's last page
+    // The main window's title: before anything happened, during and after a run, after
+    // a Load; a run's states; how counts are written.
+    TXT_TITLE_IDLE,
+    TXT_TITLE_RUN,          // %s: port, baud rate, state, lines, size, time since Start
+    TXT_TITLE_FILE,         // %s: the file's name, its lines
+    TXT_RUN_WAITING,
+    TXT_RUN_RECEIVING,
+    TXT_RUN_QUIET,          // %s: the seconds without a byte
+    TXT_RUN_STOPPED,
+    TXT_COUNT_LINE,         // %s: 1
+    TXT_COUNT_LINES,        // %s: the count
+    TXT_COUNT_KB,           // %s: the kilobytes
+    TXT_DIGIT_GROUP,        // between groups of three digits
+    // The tooltips of the main window's buttons, and how their keys are named there.
+    TXT_TIP_START_STOP,
+    TXT_TIP_SAVE,
+    TXT_TIP_SAVE_AS,
+    TXT_TIP_LOAD,
+    TXT_TIP_PRINT_LINES,
+    TXT_TIP_PREVIEW_LINES,
+    TXT_TIP_WITH_KEY,       // %s: the tip, the key
+    TXT_KEY_CTRL,
+    TXT_KEY_SHIFT,
     TXT_COUNT
 };
 

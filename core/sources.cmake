@@ -20,6 +20,7 @@ set(KORVEX_CORE_SRC
     ${CMAKE_CURRENT_LIST_DIR}/PreviewMath.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegionScan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReportMath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RunTitle.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SafeFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TranslationTables.cpp

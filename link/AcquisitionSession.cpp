@@ -51,6 +51,10 @@ void AcquireDump(const AcquisitionRun& run)
             if (library.ReadComBuffer(buffer, kReceiveBufferSize, &count, 0) != ReadResult::Delivered)
                 continue;
             const size_t delivered = count < kReceiveBufferSize ? count : kReceiveBufferSize;
+            if (delivered > 0) {
+                shared.lastByteTick.store(::GetTickCount(), std::memory_order_relaxed);
+                shared.bytesReceived.fetch_add(delivered, std::memory_order_release);
+            }
             assembler.Feed(buffer, sizeof buffer, delivered);
             // A full buffer means more is waiting: read again at once, or a fast line
             // would outrun the polling and the driver's queue would overflow.
@@ -98,6 +102,10 @@ bool CAcquisitionSession::Start(AcquisitionRun run, const std::string& recordFol
         Stop();
     m_recordFolder = recordFolder;
     m_recordPort = run.port;
+    // No worker runs here: the counts start afresh for the new one.
+    m_shared.bytesReceived = 0;
+    m_shared.lastByteTick = 0;
+    m_runLines = 0;
     auto worker = std::make_unique<Worker>();
     worker->run = std::make_unique<AcquisitionRun>(std::move(run));
     worker->run->shared = &m_shared;
@@ -170,6 +178,7 @@ void CAcquisitionSession::Drain(IAcquisitionSink* sink)
             m_record.AppendLine(item.text);
             if (sink) {
                 ++m_linesDelivered;
+                ++m_runLines;
                 m_lastLineTick = ::GetTickCount64();
             }
             continue;
@@ -178,6 +187,7 @@ void CAcquisitionSession::Drain(IAcquisitionSink* sink)
         // crashed run's record out of Korvex_LastRun.1.txt.
         if (item.kind == LineQueueItem::Kind::RunStarted) {
             m_bDocumentFull = false;
+            m_runLines = 0;  // lines of an earlier run drained after Start are not this run's
             m_record.BeginRun(m_recordFolder, m_recordPort);
             continue;
         }
@@ -189,6 +199,14 @@ void CAcquisitionSession::Drain(IAcquisitionSink* sink)
     // drains run meanwhile, and they must not overtake these.
     if (sink && filled)
         sink->OnDocumentFull();
+}
+
+uint64_t CAcquisitionSession::MsSinceLastByte() const
+{
+    if (RunBytes() == 0)
+        return 0;
+    // Ticks wrap after 49 days; the difference is right across the wrap.
+    return static_cast<uint32_t>(::GetTickCount() - m_shared.lastByteTick.load(std::memory_order_relaxed));
 }
 
 DWORD WINAPI CAcquisitionSession::WorkerProc(void* arg)

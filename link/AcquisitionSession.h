@@ -30,6 +30,11 @@ struct CAcquisitionShared {
     std::atomic<bool> stopRequested{false};  // set by Stop, read by the worker at every pass
     std::atomic<bool> running{false};        // set by Start, cleared by Stop or the worker's end
     CSharedLineFormat lineFormat;            // set by the window's thread, read per line
+    // What the run received: zeroed by Start before the worker starts, then written by
+    // the worker after each read that delivered and read by the window's thread. The
+    // tick is stored before the count, so a count above 0 comes with its tick.
+    std::atomic<uint64_t> bytesReceived{0};
+    std::atomic<uint32_t> lastByteTick{0};  // GetTickCount() of the last such read
 };
 
 // What one run's worker is started with: its own copies, made on the window's thread
@@ -101,6 +106,11 @@ public:
     // Lines handed out by Drain since the session was made, and when the last one was.
     size_t LinesDelivered() const { return m_linesDelivered; }
     ULONGLONG LastLineTick() const { return m_lastLineTick; }
+    // The current run, or the last one once it has ended: the lines handed out by Drain,
+    // the bytes the library delivered, and how long ago the last of them came.
+    size_t RunLines() const { return m_runLines; }
+    uint64_t RunBytes() const { return m_shared.bytesReceived.load(std::memory_order_acquire); }
+    uint64_t MsSinceLastByte() const;
 
     // True when the path leads to the file the running record is written into.
     bool IsLiveRecord(const std::string& path) { return m_record.IsLiveFile(path); }
@@ -127,4 +137,5 @@ private:
     bool m_bDocumentFull = false;  // the document took no more lines in this run
     size_t m_linesDelivered = 0;
     ULONGLONG m_lastLineTick = 0;
+    size_t m_runLines = 0;
 };

@@ -1,14 +1,11 @@
 // The main window's Find box and its search over the document.
 #include "ui/FindPart.h"
 
-#include <iterator>
-
 #include "controls/DataView.h"
 #include "core/LineFind.h"
 #include "core/LineStore.h"
 #include "core/UiText.h"
 #include "fw/App.h"
-#include "res/resource.h"
 
 namespace {
 // Letter case as the system's code page has it: each byte's lower-case form.
@@ -46,18 +43,6 @@ UINT CFindPart::Message()
     return message ? message : 0xFFFFFFFFu;
 }
 
-HACCEL CFindPart::Keys()
-{
-    ACCEL keys[] = {
-        {FVIRTKEY | FCONTROL, 'F', ID_FIND},
-        {FVIRTKEY, VK_F3, ID_FIND_NEXT},
-        {FVIRTKEY | FSHIFT, VK_F3, ID_FIND_PREVIOUS},
-    };
-    if (!m_hKeys)
-        m_hKeys = ::CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
-    return m_hKeys;
-}
-
 void CFindPart::Close()
 {
     if (m_hBox) {
@@ -65,10 +50,6 @@ void CFindPart::Close()
         if (::IsWindow(m_hBox))
             ::DestroyWindow(m_hBox);
         m_hBox = nullptr;
-    }
-    if (m_hKeys) {
-        ::DestroyAcceleratorTable(m_hKeys);
-        m_hKeys = nullptr;
     }
 }
 

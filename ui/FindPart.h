@@ -1,6 +1,7 @@
 // The main window's Find: Ctrl+F opens the system's Find box, F3 and Shift+F3 look for
-// the last search's text again, down and up. A match marks its line alone and scrolls it
-// into view, so that Ctrl+C copies it.
+// the last search's text again, down and up (the keys are in the window's table,
+// ui/MainKeys). A match marks its line alone and scrolls it into view, so that Ctrl+C
+// copies it.
 //
 // The search runs on the window's thread over the window's document; a running
 // acquisition goes on meanwhile and its lines are searched as soon as the document has
@@ -27,16 +28,13 @@ public:
 
     // The message the Find box sends its owner.
     static UINT Message();
-    // Ctrl+F, F3 and Shift+F3 as the commands ID_FIND, ID_FIND_NEXT, ID_FIND_PREVIOUS.
-    HACCEL Keys();
-
     // Ctrl+F: opens the box over the owner (or brings an open one forward).
     void Open(HWND owner);
     // F3 (down) and Shift+F3: the last search again, or the box when there was none.
     void Again(HWND owner, bool down);
     // What the box sent.
     void OnMessage(const FINDREPLACEA* request);
-    // Closes the box and lets the keys go.
+    // Closes the box.
     void Close();
 
     // The open Find box, or null.
@@ -50,7 +48,6 @@ private:
     const UiTextTable& m_texts;
     // The box writes what it finds into m_findWhat; the last search is what F3 and
     // Shift+F3 look for again.
-    HACCEL m_hKeys = nullptr;
     HWND m_hBox = nullptr;
     FINDREPLACEA m_request{};
     char m_findWhat[256] = "";

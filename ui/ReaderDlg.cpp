@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <new>
@@ -64,7 +65,13 @@ BEGIN_MESSAGE_MAP(CReaderDlg, CDialog)
     ON_COMMAND(IDC_PRINT_PREVIEW, OnPrintPreview)
     ON_COMMAND(IDC_PRINT, OnPrint)
     ON_COMMAND(IDC_EXIT, OnExit)
-    // Keys send their commands with notification code 1.
+    // Keys send their commands with notification code 1 (ui/MainKeys).
+    ON_CONTROL(1, IDC_START, OnStartStop)
+    ON_CONTROL(1, IDC_SAVE, OnSave)
+    ON_CONTROL(1, IDC_SAVE_AS, OnSaveAs)
+    ON_CONTROL(1, IDC_LOAD, OnLoad)
+    ON_CONTROL(1, IDC_PRINT_PREVIEW, OnPrintPreview)
+    ON_CONTROL(1, IDC_PRINT, OnPrint)
     ON_CONTROL(1, ID_FIND, OnFind)
     ON_CONTROL(1, ID_FIND_NEXT, OnFindNext)
     ON_CONTROL(1, ID_FIND_PREVIOUS, OnFindPrevious)
@@ -75,6 +82,7 @@ CReaderDlg::CReaderDlg(AppContext& context, CWnd* parent)
     : CDialog(IDD_READER_DIALOG, parent),
       m_context(context),
       m_settings(context.m_settings),
+      m_title(m_session, context.m_uiText),
       m_find(m_document, m_view, context.m_uiText),
       m_startRun(*this, m_session)
 {
@@ -131,6 +139,7 @@ BOOL CReaderDlg::OnInitDialog()
     RestoreWindowPlacement(placement, kPlacementSection, m_hWnd);
     SetupSkinButtons();
     ApplyUiTexts();
+    m_title.Attach(m_hWnd);
 
     m_view.SetListMode(TRUE);
     m_view.SetDocument(&m_document);
@@ -148,7 +157,7 @@ BOOL CReaderDlg::OnInitDialog()
     SettingsToControls();
     PollPortsWhileNone();
     ::DragAcceptFiles(m_hWnd, TRUE);
-    SetAccelerators(m_find.Keys());
+    SetAccelerators(m_keys.Table());
     m_bInitDone = true;
     if (m_startRun.HasWork())
         ::PostMessageA(m_hWnd, WM_APP_START_OPTIONS, 0, 0);
@@ -216,8 +225,26 @@ void CReaderDlg::SetupSkinButtons()
             button.SetNoFocusRect(false);
         }
     }
-    CSkinButton& exitButton = m_skinButtons[std::size(kSkinButtonIds) - 1];
-    exitButton.SetTooltipText(m_context.m_uiText[TXT_EXIT_TOOLTIP].c_str(), true);
+    const UiTextTable& texts = m_context.m_uiText;
+    // The buttons that a key also presses name the key in their tips.
+    static const struct {
+        UINT id;
+        int tip;
+    } tips[] = {
+        {IDC_SAVE, TXT_TIP_SAVE},
+        {IDC_SAVE_AS, TXT_TIP_SAVE_AS},
+        {IDC_LOAD, TXT_TIP_LOAD},
+        {IDC_START, TXT_TIP_START_STOP},
+        {IDC_PRINT_PREVIEW, TXT_TIP_PREVIEW_LINES},
+        {IDC_PRINT, TXT_TIP_PRINT_LINES},
+        {IDC_EXIT, TXT_EXIT_TOOLTIP},
+    };
+    for (const auto& t : tips) {
+        const std::string key = CMainKeys::KeyName(t.id, texts);
+        const std::string tip = key.empty() ? texts[t.tip] : texts.Format(TXT_TIP_WITH_KEY, {texts[t.tip], key});
+        const size_t i = std::find(std::begin(kSkinButtonIds), std::end(kSkinButtonIds), t.id) - kSkinButtonIds;
+        m_skinButtons[i].SetTooltipText(tip.c_str(), true);
+    }
 }
 
 void CReaderDlg::ApplyUiTexts()
@@ -294,6 +321,7 @@ void CReaderDlg::OnStartStop()
     } else {
         StopAcquisition();
         SetStartCaption(false);
+        m_title.RunEnded();
     }
 }
 
@@ -375,6 +403,7 @@ bool CReaderDlg::LoadOutputFile(const std::string& path)
     }
     m_view.ResetContent();
     m_view.AddLines(std::move(lines), m_settings.updateListPosition != 0);
+    m_title.FileLoaded(FileNamePart(path), static_cast<uint64_t>(m_document.Count()));
     m_settings.outputFile.swap(name);
     try {
         ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), m_settings.outputFile);
@@ -406,8 +435,10 @@ bool CReaderDlg::AskYesNo(const std::string& question)
 
 void CReaderDlg::OnClear()
 {
-    if (AskYesNo(m_context.m_uiText[TXT_CONFIRM_CLEAR]))
+    if (AskYesNo(m_context.m_uiText[TXT_CONFIRM_CLEAR])) {
         m_view.ResetContent();
+        m_title.Cleared();
+    }
 }
 
 void CReaderDlg::OnUpdateBarClicked()

@@ -21,9 +21,11 @@
 #include "ui/DialogScale.h"
 #include "ui/FindPart.h"
 #include "ui/LiveMoveResize.h"
+#include "ui/MainKeys.h"
 #include "ui/PortBaudSelector.h"
 #include "ui/StartOptions.h"
 #include "ui/StartOptionsRun.h"
+#include "ui/TitlePart.h"
 
 struct AppContext;
 struct AppSettings;
@@ -182,6 +184,8 @@ private:
     std::vector<uint8_t> m_translationTable;
     TranslationTables m_invalidChars;
     CAcquisitionSession m_session;
+    CTitlePart m_title;
+    CMainKeys m_keys;
     CFindPart m_find;
     CStartOptionsRun m_startRun;
 };

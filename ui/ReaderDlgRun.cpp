@@ -33,7 +33,9 @@ void CReaderDlg::StartAcquisition()
     run.openErrorText = m_context.m_uiText[TXT_ERR_OPEN_COM];
     run.libraryAnsweredText = m_context.m_uiText[TXT_LIBRARY_ANSWERED];
     run.faultText = m_context.m_uiText[TXT_RUN_FAULT];
-    if (!m_session.Start(std::move(run), m_context.m_programDir))
+    if (m_session.Start(std::move(run), m_context.m_programDir))
+        m_title.RunStarted(m_settings.comPort, m_settings.baudRate);
+    else
         SetStartCaption(false);
 }
 
@@ -63,8 +65,10 @@ void CReaderDlg::OnRunEnded(const std::string& errorText)
     // A new run may have started before this end of the previous one arrived (a click
     // just after a failed Open): its caption stays.
     const bool running = m_session.IsRunning();
-    if (!running)
+    if (!running) {
         SetStartCaption(false);
+        m_title.RunEnded();
+    }
     m_startRun.RunEnded(m_hWnd, running);
     if (!errorText.empty())
         Tell(errorText.c_str(), MB_OK);
@@ -102,7 +106,7 @@ void CReaderDlg::OnTimer(UINT_PTR id)
 {
     if (id == kPortPollTimer)
         RefreshClosedPortList();
-    else
+    else if (!m_title.OnTimer(id))
         m_startRun.OnTimer(m_hWnd, id);
 }
 
@@ -130,6 +134,7 @@ void CReaderDlg::StopRunAndDeliver()
         // As the Stop button does.
         StopAcquisition();
         SetStartCaption(false);
+        m_title.RunEnded();
     }
     m_session.Drain(this);
 }

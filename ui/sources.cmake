@@ -10,5 +10,7 @@ set(KORVEX_UI_SRC
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgMouse.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgPorts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LiveMoveResize.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StartOptionsRun.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TitlePart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowPlacementStore.cpp)

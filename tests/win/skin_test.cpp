@@ -268,7 +268,7 @@ TEST_F(SkinTest, ExitButtonTipAndCloseLikeTheCloseBox)
 {
     Open();
     EXPECT_EQ(Button(IDC_EXIT)->TooltipText(), "Exit program");
-    EXPECT_EQ(Button(IDC_SAVE)->TooltipText(), "") << "only the exit button has a tip";
+    EXPECT_EQ(Button(IDC_CLEAR)->TooltipText(), "") << "a button that no key presses has no tip";
     m_dlg.reset();
 
     TestApp().m_uiText[TXT_EXIT_TOOLTIP] = "Esci dal programma";
