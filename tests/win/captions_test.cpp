@@ -105,3 +105,82 @@ TEST(Captions, EachOfTheTwentyOneTextsShowsWhereItBelongs)
 }
 
 }  // namespace captions_test
+
+namespace captions_test {
+
+// The Italian file that ships: the window's captions, its buttons' tips and its
+// messages read in Italian.
+TEST(Captions, TheItalianFileGivesTheWholeWindowInItalian)
+{
+    ScriptedLibrary lib = LoadScriptedControls();
+    ASSERT_NE(lib.reset, nullptr);
+    lib.reset();
+    TempDir dir;
+    ResetTestApp({"COM4"}, dir.Path());
+    TestApp().m_settings.comPort = 4;
+    TestApp().m_uiText.LoadLanguage(ExeDir() + "Korvex_Language_Ita.txt");
+    {
+        CReaderDlg dlg(TestApp());
+        ASSERT_TRUE(dlg.Create());
+        HWND window = dlg.m_hWnd;
+        auto text = [&](HWND w) {
+            char caption[256] = "";
+            ::GetWindowTextA(w, caption, sizeof caption);
+            return std::string(caption);
+        };
+        const struct {
+            int control;
+            const char* caption;
+            const char* tip;  // null: no tip
+        } controls[] = {
+            {1002, "Porta COM", nullptr},
+            {1006, "Velocit\xE0", nullptr},
+            {1013, "Segui ultima riga", nullptr},
+            {1015, "Rientro", nullptr},
+            {1001, "File di uscita", nullptr},
+            {1009, "Salva", "Salva le righe nel file di uscita (Ctrl+S)"},
+            {1010, "Salva come...", "Salva le righe in un altro file (Ctrl+Maiusc+S)"},
+            {1011, "Carica", "Carica un dump salvato (Ctrl+O)"},
+            {1012, "Cancella", nullptr},
+            {1017, "Anteprima", "Mostra le pagine prima di stamparle (Ctrl+Maiusc+P)"},
+            {1018, "Stampa", "Stampa le righe (Ctrl+P)"},
+            {1005, "Avvia", "Avvia o ferma la registrazione (F5)"},
+            {1019, "", "Esci dal programma"},
+        };
+        for (const auto& c : controls) {
+            HWND control = ::GetDlgItem(window, c.control);
+            EXPECT_EQ(text(control), c.caption) << "control " << c.control;
+            if (auto* button = dynamic_cast<CSkinButton*>(CWnd::FromHandle(control)))
+                EXPECT_EQ(button->TooltipText(), c.tip ? c.tip : "") << "control " << c.control;
+        }
+        EXPECT_EQ(text(window), "Korvex");
+
+        DialogWatcher watcher;
+        auto click = [&](int id) {
+            ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+        };
+        click(1005);
+        EXPECT_EQ(text(::GetDlgItem(window, 1005)), "Ferma");
+        watcher.QueueAnswer(IDNO);
+        click(2);  // Esc during the run
+        ASSERT_TRUE(watcher.WaitForCount(1, 5000));
+        click(1005);
+        watcher.QueueAnswer(IDNO);
+        click(1012);  // Clear
+        lib.setOpenResult(5);
+        click(1005);
+        ASSERT_TRUE(PumpUntil([&] { return watcher.Count() == 3; }, 5000));
+        dlg.LoadOutputFile(dir.File("manca.txt"));
+        ASSERT_TRUE(watcher.WaitForCount(4, 5000));
+        const std::vector<std::string> told = watcher.Texts();
+        EXPECT_EQ(told[0], "ATTENZIONE! La comunicazione \xE8 in corso!\nContinuare?");
+        EXPECT_EQ(told[1], "Cancellare tutti i dati?");
+        EXPECT_EQ(told[2], "ERRORE apertura porta COM.\nCOM4: la libreria di comunicazione ha risposto 5");
+        EXPECT_EQ(FirstLine(told[3]), "ERRORE caricamento file.");
+    }
+    TestApp().m_uiText.Reset();
+    TestApp().m_commLibrary.FreeDll();
+}
+
+}  // namespace captions_test
