@@ -18,30 +18,13 @@ using namespace wintest;
 
 namespace {
 
-class CommandLineTest : public ::testing::Test {
+class CommandLineTest : public ScriptedWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_lib = LoadScriptedControls();
-        ASSERT_NE(s_lib.reset, nullptr);
-    }
-    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
-
     void SetUp() override
     {
-        s_lib.reset();
-        ResetTestApp({"COM2", "COM5", "COM11"}, m_dir.Path());
-        AppSettings& settings = TestApp().m_settings;
-        settings.comPort = 2;
-        settings.baudRate = 9600;
-        settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(settings.tabFile, IdentityTableFile());
-    }
-    void TearDown() override
-    {
-        if (m_dlg && m_dlg->IsWindow())
-            ::DestroyWindow(m_dlg->m_hWnd);
-        m_dlg.reset();
+        StartFresh({"COM2", "COM5", "COM11"});
+        TestApp().m_settings.comPort = 2;
+        TestApp().m_settings.baudRate = 9600;
     }
 
     void Open(const StartOptions& options)
@@ -56,22 +39,9 @@ protected:
     {
         return PumpUntil([&] { return Closed(); }, ms);
     }
-    void Queue(const std::string& bytes) const { s_lib.Queue(bytes); }
-    QuorlinkTestStats Stats() const
-    {
-        QuorlinkTestStats s = {};
-        s_lib.getStats(&s);
-        return s;
-    }
-
-    static ScriptedLibrary s_lib;
-    TempDir m_dir;
     DialogWatcher m_watcher;
-    std::unique_ptr<CReaderDlg> m_dlg;
     DWORD m_openTick = 0;
 };
-
-ScriptedLibrary CommandLineTest::s_lib;
 
 }  // namespace
 

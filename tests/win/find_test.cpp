@@ -44,36 +44,17 @@ std::string ClipboardText()
     return text;
 }
 
-class FindTest : public ::testing::Test {
+class FindTest : public ScriptedWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_lib = LoadScriptedControls();
-        ASSERT_NE(s_lib.reset, nullptr);
-    }
-    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
-
     void SetUp() override
     {
-        s_lib.reset();
-        ResetTestApp({"COM1", "COM3"}, m_dir.Path());
-        AppSettings& settings = TestApp().m_settings;
-        settings.updateListPosition = 0;
-        settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(settings.tabFile, IdentityTableFile());
+        StartFresh({"COM1", "COM3"});
+        TestApp().m_settings.updateListPosition = 0;
         // The Find box is a dialog too: the watcher answers only the message boxes.
         m_watcher.SetHandler([](HWND dialog) { return IsFindBox(dialog); });
         m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         PumpFor(50);
-    }
-    void TearDown() override
-    {
-        if (m_dlg && m_dlg->IsRunning())
-            ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
-        if (m_dlg && m_dlg->IsWindow())
-            ::DestroyWindow(m_dlg->m_hWnd);
-        m_dlg.reset();
     }
 
     void Load(const std::vector<std::string>& lines)
@@ -85,39 +66,11 @@ protected:
         m_dlg->LoadOutputFile(m_dir.File("dump.txt"));
         ASSERT_EQ(View().GetLineCount(), static_cast<int>(lines.size()));
     }
-    void Queue(const std::string& bytes) const { s_lib.Queue(bytes); }
     CDataView& View() { return m_dlg->View(); }
     HWND ViewWindow() const { return ::GetDlgItem(m_dlg->m_hWnd, IDC_DATA_VIEW); }
 
-    // Handles the thread's messages as the program's modal loop does.
-    void Pump(DWORD ms)
-    {
-        const DWORD start = ::GetTickCount();
-        do {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!m_dlg->TranslateDialogInput(&msg)) {
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageA(&msg);
-                }
-            }
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        } while (::GetTickCount() - start < ms);
-    }
     // A key pressed in the view, with Ctrl and Shift as given, through the message loop.
-    void Press(WPARAM key, bool ctrl = false, bool shift = false)
-    {
-        BYTE keys[256];
-        ::GetKeyboardState(keys);
-        BYTE held[256];
-        std::copy(keys, keys + 256, held);
-        held[VK_CONTROL] = ctrl ? 0x80 : 0;
-        held[VK_SHIFT] = shift ? 0x80 : 0;
-        ::SetKeyboardState(held);
-        ::PostMessageA(ViewWindow(), WM_KEYDOWN, key, 1);
-        Pump(30);
-        ::SetKeyboardState(keys);
-    }
+    void Press(WPARAM key, bool ctrl = false, bool shift = false) { PressIn(ViewWindow(), key, ctrl, shift); }
     // Find Next in the open Find box with this text and these options.
     void FindNext(const std::string& text, bool matchCase, bool down)
     {
@@ -145,13 +98,8 @@ protected:
         return boxes;
     }
 
-    static ScriptedLibrary s_lib;
-    TempDir m_dir;
     DialogWatcher m_watcher;
-    std::unique_ptr<CReaderDlg> m_dlg;
 };
-
-ScriptedLibrary FindTest::s_lib;
 
 }  // namespace
 

@@ -47,19 +47,11 @@ LRESULT CALLBACK RecordTitles(int code, WPARAM wp, LPARAM lp)
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
-class OperatorTestBase : public ::testing::Test {
+class OperatorTestBase : public ScriptedWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_lib = LoadScriptedControls();
-        ASSERT_NE(s_lib.reset, nullptr);
-    }
-    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
-
     void SetUp() override
     {
-        s_lib.reset();
-        ResetTestApp({"COM2", "COM6"}, m_dir.Path());
+        StartFresh({"COM2", "COM6"});
         TestApp().m_settings.comPort = 6;
         TestApp().m_settings.baudRate = 19200;
         m_dlg = std::make_unique<CReaderDlg>(TestApp());
@@ -71,11 +63,7 @@ protected:
     {
         if (m_hook)
             ::UnhookWindowsHookEx(m_hook);
-        if (m_dlg && m_dlg->IsRunning())
-            Click(IDC_START);
-        if (m_dlg && m_dlg->IsWindow())
-            ::DestroyWindow(m_dlg->m_hWnd);
-        m_dlg.reset();
+        ScriptedWindowTest::TearDown();
         m_app.m_pMainWnd = nullptr;
     }
 
@@ -97,23 +85,6 @@ protected:
         m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &operator_test::RecordTitles, nullptr, ::GetCurrentThreadId());
         ASSERT_NE(m_hook, nullptr);
     }
-    // Handles the thread's messages as the program's modal loop does, keys included.
-    void Pump(DWORD ms, const std::function<bool()>& done = nullptr)
-    {
-        const DWORD start = ::GetTickCount();
-        do {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!m_dlg->TranslateDialogInput(&msg)) {
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageA(&msg);
-                }
-            }
-            if (done && done())
-                return;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        } while (::GetTickCount() - start < ms);
-    }
     // Holds Ctrl and Shift as given (for this thread's key state) while `body` runs.
     static void Holding(bool ctrl, bool shift, const std::function<void()>& body)
     {
@@ -128,28 +99,12 @@ protected:
         ::SetKeyboardState(keys);
     }
     // A key pressed in the window that has the focus, through the message loop.
-    void Press(WPARAM key, bool ctrl, bool shift)
-    {
-        Holding(ctrl, shift, [&] {
-            ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
-            Pump(30);
-        });
-    }
-    QuorlinkTestStats Stats() const
-    {
-        QuorlinkTestStats s = {};
-        s_lib.getStats(&s);
-        return s;
-    }
+    void Press(WPARAM key, bool ctrl, bool shift) { PressIn(::GetFocus(), key, ctrl, shift); }
 
-    static ScriptedLibrary s_lib;
-    TempDir m_dir;
     CWinApp m_app{"Korvex"};
-    std::unique_ptr<CReaderDlg> m_dlg;
     HHOOK m_hook = nullptr;
 };
 
-ScriptedLibrary OperatorTestBase::s_lib;
 
 class WindowTitleTest : public OperatorTestBase {};
 class MainKeysTest : public OperatorTestBase {};

@@ -1,6 +1,7 @@
 // The test program's application state and runs of the real program.
 #include "support/MainWindowTest.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/ReaderApp.h"
@@ -27,6 +28,75 @@ HMODULE LoadScriptedLibrary()
 {
     const std::string lib = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
     return TestApp().m_commLibrary.LoadDll(lib.c_str()) == 1 ? ::GetModuleHandleA(lib.c_str()) : nullptr;
+}
+
+ScriptedLibrary ScriptedWindowTest::s_lib;
+
+void ScriptedWindowTest::SetUpTestSuite()
+{
+    s_lib = LoadScriptedControls();
+    ASSERT_NE(s_lib.reset, nullptr);
+}
+
+void ScriptedWindowTest::TearDownTestSuite()
+{
+    TestApp().m_commLibrary.FreeDll();
+}
+
+void ScriptedWindowTest::StartFresh(const std::vector<std::string>& ports)
+{
+    s_lib.reset();
+    ResetTestApp(ports, m_dir.Path());
+    AppSettings& settings = TestApp().m_settings;
+    settings.tabFile = m_dir.File("Tab.txt");
+    WriteFileBytes(settings.tabFile, IdentityTableFile());
+}
+
+void ScriptedWindowTest::TearDown()
+{
+    if (m_dlg && m_dlg->IsWindow() && m_dlg->IsRunning())
+        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    if (m_dlg && m_dlg->IsWindow())
+        ::DestroyWindow(m_dlg->m_hWnd);
+    m_dlg.reset();
+}
+
+void ScriptedWindowTest::Pump(DWORD ms, const std::function<bool()>& done)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!m_dlg->TranslateDialogInput(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+        if (done && done())
+            return;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (::GetTickCount() - start < ms);
+}
+
+void ScriptedWindowTest::PressIn(HWND window, WPARAM key, bool ctrl, bool shift)
+{
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    BYTE held[256];
+    std::copy(keys, keys + 256, held);
+    held[VK_CONTROL] = ctrl ? 0x80 : 0;
+    held[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(held);
+    ::PostMessageA(window, WM_KEYDOWN, key, 1);
+    Pump(30);
+    ::SetKeyboardState(keys);
+}
+
+QuorlinkTestStats ScriptedWindowTest::Stats() const
+{
+    QuorlinkTestStats s = {};
+    s_lib.getStats(&s);
+    return s;
 }
 
 ScriptedLibrary LoadScriptedControls()

@@ -4,12 +4,17 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "quorlink/QuorlinkTest.h"
 #include "support/WinTestSupport.h"
 #include "ui/AppContext.h"
+#include "ui/ReaderDlg.h"
 
 namespace wintest {
 
@@ -35,6 +40,28 @@ struct ScriptedLibrary {
 };
 // Loads it (as LoadScriptedLibrary) and finds its controls; all null when it did not load.
 ScriptedLibrary LoadScriptedControls();
+
+// The fixture of a main window over the scripted library: the library loaded once for
+// the suite; for each test a fresh start in a folder of its own with an identity
+// translation table (StartFresh), and afterwards the run stopped and the window gone.
+class ScriptedWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void StartFresh(const std::vector<std::string>& ports);
+    void TearDown() override;
+    void Queue(const std::string& bytes) const { s_lib.Queue(bytes); }
+    QuorlinkTestStats Stats() const;
+    // Handles the thread's messages as the program's modal loop does, keys included, for
+    // ms or until done says so.
+    void Pump(DWORD ms, const std::function<bool()>& done = nullptr);
+    // A key pressed in the window, with Ctrl and Shift held as given, through the loop.
+    void PressIn(HWND window, WPARAM key, bool ctrl, bool shift);
+
+    static ScriptedLibrary s_lib;
+    TempDir m_dir;
+    std::unique_ptr<CReaderDlg> m_dlg;
+};
 
 // Copies the program into the folder, with the named test library beside it (none for
 // null).
