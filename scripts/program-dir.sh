@@ -28,11 +28,12 @@ korvex_record() {
     korvex_tool "$arch" korvexctl wait-window 30 >/dev/null
     korvex_tool "$arch" korvexctl click 1005
     timeout 60 bash -c "until grep -q 'dump sent' '$log'; do sleep 0.1; done"
-    sleep 2  # the pty may still hold the end of the dump
+    # The pty may still hold the end of the dump: the title tells when the line went quiet.
+    korvex_tool "$arch" korvexctl wait-title "quiet for" 30
     korvex_tool "$arch" korvexctl click 1005
-    sleep 0.5
+    korvex_tool "$arch" korvexctl wait-title stopped 10
+    # Save, then Close: the window takes the two in that order.
     korvex_tool "$arch" korvexctl click 1009
-    sleep 0.5
     korvex_tool "$arch" korvexctl close
     korvex_tool "$arch" korvexctl wait-exit 10 >/dev/null
 }

@@ -71,7 +71,9 @@ BOOL CALLBACK FindMainProc(HWND hwnd, LPARAM lp)
     char cls[32] = "", title[64] = "";
     ::GetClassNameA(hwnd, cls, sizeof cls);
     ::GetWindowTextA(hwnd, title, sizeof title);
-    if (std::strcmp(cls, "#32770") == 0 && std::strcmp(title, "Korvex") == 0 && ::GetDlgItem(hwnd, 1000)) {
+    // "Korvex", or "Korvex - " and what a run or a loaded file adds to it.
+    const bool named = std::strcmp(title, "Korvex") == 0 || std::strncmp(title, "Korvex - ", 9) == 0;
+    if (std::strcmp(cls, "#32770") == 0 && named && ::GetDlgItem(hwnd, 1000)) {
         *reinterpret_cast<HWND*>(lp) = hwnd;
         return FALSE;
     }
@@ -171,7 +173,7 @@ int PrintVersion(const char* path)
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: korvexctl wait-window|click|select|text|answer|close|wait-exit|version|kill|clipboard|rect ...");
+        return Fail("usage: korvexctl wait-window|click|select|text|title|wait-title|answer|close|wait-exit|version|kill|clipboard|rect ...");
     const std::string cmd = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[argc - 1]) : 10;
 
@@ -199,6 +201,24 @@ int main(int argc, char** argv)
     if (!main)
         return Fail("no Korvex window");
 
+    // The title, or a wait until it holds a text ("quiet for", "stopped").
+    if (cmd == "title") {
+        char text[512] = "";
+        ::GetWindowTextA(main, text, sizeof text);
+        std::printf("%s\n", text);
+        return 0;
+    }
+    if (cmd == "wait-title" && argc > 3) {
+        const std::string part = argv[2];
+        return WaitFor(seconds,
+                       [&] {
+                           char text[512] = "";
+                           ::GetWindowTextA(main, text, sizeof text);
+                           return std::strstr(text, part.c_str()) != nullptr;
+                       })
+                   ? 0
+                   : Fail(("the title never held " + part).c_str());
+    }
     if (cmd == "click" && argc > 2) {
         const int id = std::atoi(argv[2]);
         ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(main, id)));
