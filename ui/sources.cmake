@@ -5,6 +5,7 @@ set(KORVEX_UI_SRC
     ${CMAKE_CURRENT_LIST_DIR}/OutputPathBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortBaudSelector.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgRun.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgScale.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReaderDlgMouse.cpp
