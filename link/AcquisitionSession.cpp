@@ -1,6 +1,7 @@
 // The acquisition run: its worker, the stop sequence and the drain on the window's thread.
 #include "link/AcquisitionSession.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -44,7 +45,12 @@ void AcquireDump(const AcquisitionRun& run)
     ::SetLastError(ERROR_SUCCESS);
     const OpenResult opened = library.Open(run.port, run.baud, 0);
     if (!opened.Opened()) {
-        errorText = OpenFailedText(run, opened, ::GetLastError());
+        const DWORD systemError = ::GetLastError();
+        try {
+            errorText = OpenFailedText(run, opened, systemError);
+        } catch (const std::bad_alloc&) {
+            errorText = run.openErrorText;  // the first line, made before the run began
+        }
     } else {
         Post(run, shared.queue.PushRunStarted());
         while (!shared.stopRequested) {

@@ -13,6 +13,7 @@
 #include "controls/DataView.h"
 #include "core/LineStore.h"
 #include "core/TranslationTables.h"
+#include "core/UiText.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
 #include "link/AcquisitionSession.h"
@@ -146,6 +147,9 @@ private:
     bool AskYesNo(const std::string& question);
     // A message box, or nothing when the command line asked for no one to be there.
     void Tell(const char* text, UINT type);
+    // The failure's text with the file and the system's reason for the error on a line of
+    // their own; the text alone when there is no memory left to put them together.
+    void TellFailure(UiTextId text, const std::string& subject, uint32_t error);
 
     // The session's deliveries (ReaderDlgRun.cpp).
     bool OnLine(const std::string& text, bool follow) override;

@@ -57,7 +57,7 @@ bool CReaderDlg::SaveViewTo(const std::string& path)
         written = WriteTextLines(path, m_document) == OutputResult::Ok;
     }
     if (!written) {
-        Tell(m_context.m_uiText.Because(TXT_ERR_SAVE_FILE, path, SystemErrorText(LastFileError())).c_str(), MB_OK);
+        TellFailure(TXT_ERR_SAVE_FILE, path, LastFileError());
         return false;
     }
     return true;
@@ -72,6 +72,17 @@ void CReaderDlg::OnLoad()
     if (!ShowFileDialog(m_hWnd, FileDialogKind::Open, name, dir, path))
         return;
     LoadOutputFile(path);
+}
+
+void CReaderDlg::TellFailure(UiTextId text, const std::string& subject, uint32_t error)
+{
+    std::string told;
+    try {
+        told = m_context.m_uiText.Because(text, subject, SystemErrorText(error));
+    } catch (const std::bad_alloc&) {
+        told.clear();
+    }
+    Tell(told.empty() ? m_context.m_uiText[text].c_str() : told.c_str(), MB_OK);
 }
 
 bool CReaderDlg::LoadOutputFile(const std::string& path)
@@ -90,14 +101,18 @@ bool CReaderDlg::LoadOutputFile(const std::string& path)
         read = NoteFileError(OutOfMemoryError());
     }
     if (!read) {
-        const std::string reason = SystemErrorText(LastFileError());
+        const uint32_t error = LastFileError();
         wait.Restore();  // the message comes with the arrow
-        Tell(m_context.m_uiText.Because(TXT_ERR_LOAD_FILE, path, reason).c_str(), MB_OK);
+        TellFailure(TXT_ERR_LOAD_FILE, path, error);
         return false;
     }
     m_view.ResetContent();
     m_view.AddLines(std::move(lines), m_settings.updateListPosition != 0);
-    m_title.FileLoaded(FileNamePart(path), static_cast<uint64_t>(m_document.Count()));
+    try {
+        m_title.FileLoaded(FileNamePart(path), static_cast<uint64_t>(m_document.Count()));
+    } catch (const std::bad_alloc&) {
+        // The title keeps what it showed; the file is loaded all the same.
+    }
     m_settings.outputFile.swap(name);
     try {
         ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), m_settings.outputFile);

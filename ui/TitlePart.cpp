@@ -1,6 +1,8 @@
 // The main window's title of a run or a loaded file.
 #include "ui/TitlePart.h"
 
+#include <new>
+
 #include "core/RunTitle.h"
 #include "core/UiText.h"
 #include "link/AcquisitionSession.h"
@@ -92,7 +94,13 @@ void CTitlePart::Show()
 {
     if (!m_hWnd)
         return;
-    std::string text = Text();
+    // Without memory for the text the title stays as it is, until the next change.
+    std::string text;
+    try {
+        text = Text();
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     if (text == m_shown)
         return;
     ::SetWindowTextA(m_hWnd, text.c_str());
