@@ -70,7 +70,13 @@ wine_unmap_com() {
 # Starts the server persistently and keeps Wine's desktop process alive, so that
 # each program started afterwards costs milliseconds.
 wine_server_up() {
-    # A server that is already running for the prefix (left by an earlier run) is fine.
+    # A server left running for the prefix by an earlier run is kept while its services
+    # run. One that lost them is started afresh: the next program would start them with
+    # its own output, which a ctest then waits for until its time-out.
+    if ! wine_prefix_runs 'services\.exe'; then
+        "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+        "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    fi
     "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     local keep="$KORVEX_ROOT/build/x86_64/bin/winekeep.exe"
     if [ -f "$keep" ]; then
@@ -84,14 +90,14 @@ wine_server_up() {
     "$WINE64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
     if [ -f "$keep" ]; then
         local _
-        for _ in $(seq 300); do wine_desktop_up && break; sleep 0.05; done
+        for _ in $(seq 300); do wine_prefix_runs 'explorer\.exe /desktop' && break; sleep 0.05; done
     fi
 }
 
-# Whether this prefix's desktop process runs.
-wine_desktop_up() {
+# Whether a process of this prefix whose command line matches the pattern runs.
+wine_prefix_runs() {
     local p
-    for p in $(pgrep -f 'explorer.exe /desktop'); do
+    for p in $(pgrep -f "$1"); do
         tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
     done
     return 1
