@@ -11,7 +11,7 @@ namespace {
 // A job being printed by this thread, for the abort procedure, which only has the
 // device context. Jobs nest only when one is started from the messages of another.
 struct PrintingJob {
-    HDC dc;
+    HDC dc = nullptr;
     HWND owner = nullptr;
     CPrintProgress* progress = nullptr;
     bool cancelled = false;  // the program is ending
@@ -225,7 +225,8 @@ PrintOutcome PrintDocument(CPageSource& source, HDC dc, HWND owner, const Printe
     DOCINFOA doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = name.c_str();
-    PrintingJob job{dc};
+    PrintingJob job;
+    job.dc = dc;
     job.sourceAlive = alive;
     // The progress belongs to the window the dialog belonged to, when that is still there.
     job.owner = AfxGetModalOwner(owner);
