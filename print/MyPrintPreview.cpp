@@ -6,6 +6,8 @@
 #include "fw/Gdi.h"
 #include "res/resource.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -69,6 +71,43 @@ void SetToolbarTexts(HWND toolbar, const UiTextTable& texts)
                     {ID_PREVIEW_ZOOMOUT, TXT_PREVIEW_ZOOM_OUT}, {ID_PREVIEW_CLOSE, TXT_PREVIEW_CLOSE}};
     for (const auto& c : captions)
         ::SetDlgItemTextA(toolbar, c.id, texts[c.text].c_str());
+}
+
+// A caption wider than its button (a language's longer words) widens the button, and the
+// buttons after it move along; the one/two-page button is made wide enough for both of
+// its captions, so that it keeps its size when they change places.
+void FitToolbarButtons(HWND toolbar, const UiTextTable& texts)
+{
+    const int pad = ScaleForDpi(8, WindowDpi(toolbar));  // on each side of a caption
+    HDC dc = ::GetDC(toolbar);
+    if (!dc)
+        return;
+    int shift = 0;
+    for (HWND button = ::GetWindow(toolbar, GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(button, &r);
+        ::MapWindowPoints(nullptr, toolbar, reinterpret_cast<POINT*>(&r), 2);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+        int needed = 0;
+        auto fit = [&](const char* caption) {
+            RECT text = {0, 0, 0, 0};
+            ::DrawTextA(dc, caption, -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            needed = std::max(needed, static_cast<int>(text.right) + 2 * pad);
+        };
+        if (::GetDlgCtrlID(button) == ID_PREVIEW_NUMPAGE) {
+            fit(texts[TXT_PREVIEW_ONE_PAGE].c_str());
+            fit(texts[TXT_PREVIEW_TWO_PAGES].c_str());
+        } else {
+            char caption[128] = "";
+            ::GetWindowTextA(button, caption, sizeof caption);
+            fit(caption);
+        }
+        ::SelectObject(dc, old);
+        const int width = std::max(static_cast<int>(r.right - r.left), needed);
+        ::MoveWindow(button, r.left + shift, r.top, width, r.bottom - r.top, TRUE);
+        shift += width - (r.right - r.left);
+    }
+    ::ReleaseDC(toolbar, dc);
 }
 
 // Every tool of the toolbar asks the page view for its text.
@@ -179,6 +218,7 @@ void CMyPrintPreview::StartPreview()
         if (m_hToolbar && m_view.Create(this, printer, kViewId)) {
             OnSize(0, 0, 0);
             SetToolbarTexts(m_hToolbar, m_texts);
+            FitToolbarButtons(m_hToolbar, m_texts);
             AddToolTips(m_hToolbar, m_view.m_hWnd);
             m_bJobOpen = true;
             m_view.Start(m_pSource, m_pSource->BeginJob(printer));

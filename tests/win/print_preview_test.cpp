@@ -255,7 +255,41 @@ std::vector<double> PageWidths(const RECT& client, int dpi)
 
 // Runs at every display scale: the toolbar's buttons keep their captions and their
 // order, and the room round the pages, their frame and shadow grow with the scale.
-class AtScalePreview : public PrintPreviewTest {};
+class AtScalePreview : public PrintPreviewTest {
+protected:
+    // Every button inside the toolbar, none over another, each caption inside its button.
+    void ExpectToolbarHoldsItsCaptions(const CMyPreviewView* view, int line, int dpi)
+    {
+        RECT bar, viewRect;
+        ::GetWindowRect(Toolbar(), &bar);
+        ::GetWindowRect(view->m_hWnd, &viewRect);
+        EXPECT_GE(viewRect.top, bar.bottom) << "the pages start below the toolbar";
+        std::vector<RECT> placed;
+        for (HWND button = ::GetWindow(Toolbar(), GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
+            SCOPED_TRACE(::GetDlgCtrlID(button));
+            RECT r, both;
+            ::GetWindowRect(button, &r);
+            ::IntersectRect(&both, &r, &bar);
+            EXPECT_TRUE(::EqualRect(&both, &r)) << "inside the toolbar";
+            for (const RECT& other : placed)
+                EXPECT_FALSE(::IntersectRect(&both, &r, &other)) << "clear of the others";
+            placed.push_back(r);
+            char text[64] = "";
+            ::GetWindowTextA(button, text, sizeof text);
+            HDC dc = ::GetDC(button);
+            HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+            RECT caption = {0, 0, 0, 0};
+            ::DrawTextA(dc, text, -1, &caption, DT_CALCRECT | DT_SINGLELINE);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(button, dc);
+            // Room for the button's edges (two lines each side) round the caption.
+            EXPECT_LE(caption.right + 4 * line, r.right - r.left) << text;
+            EXPECT_LE(caption.bottom + 2 * line, r.bottom - r.top) << text;
+            EXPECT_GE(r.bottom - r.top, ::MulDiv(18, dpi, 96)) << "as tall as the scale makes it";
+        }
+        EXPECT_EQ(placed.size(), 7u);
+    }
+};
 
 TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
 {
@@ -264,38 +298,21 @@ TEST_F(AtScalePreview, TheToolbarAndTheRoomRoundThePagesGrowWithTheScale)
     ASSERT_GT(dpi, 0);
     const int gap = ::MulDiv(8, dpi, 96), line = std::max(1, ::MulDiv(1, dpi, 96));
     AddLines(200);  // three pages
+    // Every button inside the toolbar, none over another, each caption inside its button,
+    // in Italian (longer words) and in English, with one page shown and with two.
+    TestApp().m_uiText.LoadLanguage(ExeDir() + "Korvex_Language_Ita.txt");
+    ASSERT_EQ(TestApp().m_uiText[TXT_PREVIEW_NEXT], "Pagina &successiva");
     CMyPreviewView* view = OpenPreview();
     ASSERT_NE(view, nullptr);
-
-    // Every button inside the toolbar, none over another, each caption inside its button.
-    RECT bar, viewRect;
-    ::GetWindowRect(Toolbar(), &bar);
-    ::GetWindowRect(view->m_hWnd, &viewRect);
-    EXPECT_GE(viewRect.top, bar.bottom) << "the pages start below the toolbar";
-    std::vector<RECT> placed;
-    for (HWND button = ::GetWindow(Toolbar(), GW_CHILD); button; button = ::GetWindow(button, GW_HWNDNEXT)) {
-        SCOPED_TRACE(::GetDlgCtrlID(button));
-        RECT r, both;
-        ::GetWindowRect(button, &r);
-        ::IntersectRect(&both, &r, &bar);
-        EXPECT_TRUE(::EqualRect(&both, &r)) << "inside the toolbar";
-        for (const RECT& other : placed)
-            EXPECT_FALSE(::IntersectRect(&both, &r, &other)) << "clear of the others";
-        placed.push_back(r);
-        char text[64] = "";
-        ::GetWindowTextA(button, text, sizeof text);
-        HDC dc = ::GetDC(button);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
-        RECT caption = {0, 0, 0, 0};
-        ::DrawTextA(dc, text, -1, &caption, DT_CALCRECT | DT_SINGLELINE);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(button, dc);
-        // Room for the button's edges (two lines each side) round the caption.
-        EXPECT_LE(caption.right + 4 * line, r.right - r.left) << text;
-        EXPECT_LE(caption.bottom + 2 * line, r.bottom - r.top) << text;
-        EXPECT_GE(r.bottom - r.top, ::MulDiv(18, dpi, 96)) << "as tall as the scale makes it";
-    }
-    EXPECT_EQ(placed.size(), 7u);
+    ExpectToolbarHoldsItsCaptions(view, line, dpi);
+    Command(ID_PREVIEW_NUMPAGE);
+    ExpectToolbarHoldsItsCaptions(view, line, dpi);
+    Command(ID_PREVIEW_CLOSE);
+    PumpFor(100);
+    TestApp().m_uiText.Reset();
+    view = OpenPreview();
+    ASSERT_NE(view, nullptr);
+    ExpectToolbarHoldsItsCaptions(view, line, dpi);
 
     // Two pages: the second slot is half the width less a gap further on.
     Command(ID_PREVIEW_NUMPAGE);
