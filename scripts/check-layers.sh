@@ -20,9 +20,9 @@ rank() {
 # The folder of the tree an include names, or nothing for a header of the system or a
 # file of the including folder.
 included_folder() {
-    local file=$1 spec=$2 path=${2:1:${#2}-2} here
+    local file=$1 target=$2 path=${2:1:${#2}-2} here
     here=$(dirname "$file")
-    if [ "${spec:0:1}" = '<' ]; then
+    if [ "${target:0:1}" = '<' ]; then
         # <dir/...> names the tree only where dir is one of its folders.
         [[ $path == */* ]] && [ -d "${path%%/*}" ] && echo "${path%%/*}"
         return 0
@@ -37,16 +37,16 @@ included_folder() {
 
 bad=0
 for dir in core fw link controls print skin ui app quorlink; do
-    while IFS=: read -r file line spec; do
+    while IFS=: read -r file line target; do
         [ -n "$file" ] || continue
-        to=$(included_folder "$file" "$spec")
+        to=$(included_folder "$file" "$target")
         if [ -z "$to" ] || [ "$to" = "$dir" ] || [ "$to" = res ]; then continue; fi
         if [ "$dir" != quorlink ]; then
             # The link builds against our library's own header, and nothing else does.
             if [ "$to" = quorlink ] && [ "$dir" = link ]; then continue; fi
             if [ "$(rank "$to")" -ge 0 ] && [ "$(rank "$to")" -lt "$(rank "$dir")" ]; then continue; fi
         fi
-        echo "$file:$line: $dir/ includes $spec"
+        echo "$file:$line: $dir/ includes $target"
         bad=1
     done < <(grep -rnoE '^[[:space:]]*#[[:space:]]*include[[:space:]]*("[^"]+"|<[^>]+>)' "$dir" \
                  --include='*.h' --include='*.cpp' --include='*.c' --include='*.rc' --include='*.rc2' 2>/dev/null |
