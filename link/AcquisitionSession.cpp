@@ -183,7 +183,6 @@ void CAcquisitionSession::Drain(IAcquisitionSink* sink)
                 filled = m_bDocumentFull = true;
             m_record.AppendLine(item.text);
             if (sink) {
-                ++m_linesDelivered;
                 ++m_runLines;
                 m_lastLineTick = ::GetTickCount64();
             }

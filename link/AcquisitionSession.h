@@ -103,8 +103,7 @@ public:
 
     // Hands what is queued to the sink (null: to the record only).
     void Drain(IAcquisitionSink* sink);
-    // Lines handed out by Drain since the session was made, and when the last one was.
-    size_t LinesDelivered() const { return m_linesDelivered; }
+    // When Drain last handed out a line.
     ULONGLONG LastLineTick() const { return m_lastLineTick; }
     // The current run, or the last one once it has ended: the lines handed out by Drain,
     // the bytes the library delivered, and how long ago the last of them came.
@@ -135,7 +134,6 @@ private:
     std::string m_recordFolder;
     int m_recordPort = 0;
     bool m_bDocumentFull = false;  // the document took no more lines in this run
-    size_t m_linesDelivered = 0;
     ULONGLONG m_lastLineTick = 0;
     size_t m_runLines = 0;
 };

@@ -32,11 +32,6 @@ bool CStartOptionsRun::HasWork() const
            o.baud || o.savePath;
 }
 
-size_t CStartOptionsRun::LinesSinceStart() const
-{
-    return m_bWatched ? m_session.LinesDelivered() - m_linesAtStart : m_linesReceived;
-}
-
 void CStartOptionsRun::OnMessage(HWND window, WPARAM wp)
 {
     if (wp == kStartRunEnded) {
@@ -77,8 +72,6 @@ void CStartOptionsRun::OnMessage(HWND window, WPARAM wp)
         return;
     }
     m_bWatched = true;
-    m_linesAtStart = m_session.LinesDelivered();
-    m_linesReceived = 0;
     m_startTick = ::GetTickCount64();
     if (o.waitSeconds || o.idleStopSeconds)
         ::SetTimer(window, kStartRunTimer, kStartRunTickMs, nullptr);
@@ -94,7 +87,7 @@ bool CStartOptionsRun::OnTimer(HWND window, UINT_PTR id)
     }
     const CommandLineOptions& o = m_startOptions.options;
     const ULONGLONG now = ::GetTickCount64();
-    if (LinesSinceStart() == 0) {
+    if (m_session.RunLines() == 0) {
         if (o.waitSeconds && Elapsed(m_startTick, now, *o.waitSeconds))
             StopWatchedRun(window);
     } else if (o.idleStopSeconds && Elapsed(m_session.LastLineTick(), now, *o.idleStopSeconds)) {
@@ -109,21 +102,20 @@ void CStartOptionsRun::RunEnded(HWND window, bool running)
     // delivery.
     if (running || !m_bWatched)
         return;
-    m_linesReceived = LinesSinceStart();
     m_bWatched = false;
     ::PostMessageA(window, WM_APP_START_OPTIONS, kStartRunEnded, 0);
 }
 
 void CStartOptionsRun::StopWatchedRun(HWND window)
 {
-    if (m_bWatched)
-        m_linesReceived = LinesSinceStart();
+    // The run's lines, as they stood when it was no longer watched.
+    const size_t received = m_session.RunLines();
     m_bWatched = false;
     ::KillTimer(window, kStartRunTimer);
     // As the Stop button does; the lines still queued reach the document before it is
     // saved.
     m_window.StopRunAndDeliver();
-    Finish(m_linesReceived > 0);
+    Finish(received > 0);
 }
 
 void CStartOptionsRun::Finish(bool received)

@@ -57,7 +57,6 @@ public:
 private:
     void StopWatchedRun(HWND window);
     void Finish(bool received);
-    size_t LinesSinceStart() const;
 
     IStartOptionsWindow& m_window;
     const CAcquisitionSession& m_session;
@@ -65,7 +64,5 @@ private:
     // The quiet time is measured from Start, then from the last line to arrive.
     bool m_bWatched = false;
     ULONGLONG m_startTick = 0;
-    size_t m_linesAtStart = 0;  // the session's count of lines when the run started
-    size_t m_linesReceived = 0;  // of the watched run, once it is no longer watched
     int m_exitCode = kExitDone;
 };
