@@ -21,29 +21,17 @@ const int kStartStop = 1005;
 const int kLoad = 1011;
 const int kView = 1000;
 
-class AcquisitionLoopTest : public ::testing::Test {
+class AcquisitionLoopTest : public ScriptedWindowTest {
 protected:
     static void SetUpTestSuite()
     {
-        s_lib = LoadScriptedControls();
-        ASSERT_NE(s_lib.reset, nullptr);
+        ScriptedWindowTest::SetUpTestSuite();
         s_rawRead = ExportOf<PFN_Test_QueueRawRead>(::GetModuleHandleA("Quorlink.dll"), "Test_QueueRawRead");
     }
-    static void TearDownTestSuite() { TestApp().m_commLibrary.FreeDll(); }
-
     void SetUp() override
     {
-        s_lib.reset();
-        ResetTestApp({"COM2", "COM6"}, m_dir.Path());
+        StartFresh({"COM2", "COM6"});
         TestApp().m_settings.comPort = 6;
-        TestApp().m_settings.tabFile = m_dir.File("Tab.txt");
-        WriteFileBytes(TestApp().m_settings.tabFile, IdentityTableFile());
-    }
-    void TearDown() override
-    {
-        if (m_dlg && m_dlg->IsWindow())
-            ::DestroyWindow(m_dlg->m_hWnd);
-        m_dlg.reset();
     }
 
     void Open()
@@ -51,17 +39,6 @@ protected:
         m_dlg = std::make_unique<CReaderDlg>(TestApp());
         ASSERT_TRUE(m_dlg->Create());
         PumpFor(50);
-    }
-    HWND Item(int id) const { return ::GetDlgItem(m_dlg->m_hWnd, id); }
-    void Click(int id) const
-    {
-        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
-    }
-    QuorlinkTestStats Stats() const
-    {
-        QuorlinkTestStats s = {};
-        s_lib.getStats(&s);
-        return s;
     }
     bool WaitLines(int n) const
     {
@@ -75,13 +52,9 @@ protected:
         return client.bottom / m_dlg->View().GetLineHeight();
     }
 
-    static ScriptedLibrary s_lib;
     static PFN_Test_QueueRawRead s_rawRead;
-    TempDir m_dir;
-    std::unique_ptr<CReaderDlg> m_dlg;
 };
 
-ScriptedLibrary AcquisitionLoopTest::s_lib;
 PFN_Test_QueueRawRead AcquisitionLoopTest::s_rawRead;
 
 TEST_F(AcquisitionLoopTest, PausesAfterEveryDeliveryAndRetriesANothingAtOnce)

@@ -78,7 +78,7 @@ void ScriptedWindowTest::Pump(DWORD ms, const std::function<bool()>& done)
     } while (::GetTickCount() - start < ms);
 }
 
-void ScriptedWindowTest::PressIn(HWND window, WPARAM key, bool ctrl, bool shift)
+void ScriptedWindowTest::Holding(bool ctrl, bool shift, const std::function<void()>& body)
 {
     BYTE keys[256];
     ::GetKeyboardState(keys);
@@ -87,9 +87,16 @@ void ScriptedWindowTest::PressIn(HWND window, WPARAM key, bool ctrl, bool shift)
     held[VK_CONTROL] = ctrl ? 0x80 : 0;
     held[VK_SHIFT] = shift ? 0x80 : 0;
     ::SetKeyboardState(held);
-    ::PostMessageA(window, WM_KEYDOWN, key, 1);
-    Pump(30);
+    body();
     ::SetKeyboardState(keys);
+}
+
+void ScriptedWindowTest::PressIn(HWND window, WPARAM key, bool ctrl, bool shift)
+{
+    Holding(ctrl, shift, [&] {
+        ::PostMessageA(window, WM_KEYDOWN, key, 1);
+        Pump(30);
+    });
 }
 
 QuorlinkTestStats ScriptedWindowTest::Stats() const

@@ -55,8 +55,16 @@ protected:
     // Handles the thread's messages as the program's modal loop does, keys included, for
     // ms or until done says so.
     void Pump(DWORD ms, const std::function<bool()>& done = nullptr);
+    // Ctrl and Shift held as given (for this thread's key state) while `body` runs.
+    static void Holding(bool ctrl, bool shift, const std::function<void()>& body);
     // A key pressed in the window, with Ctrl and Shift held as given, through the loop.
     void PressIn(HWND window, WPARAM key, bool ctrl, bool shift);
+    HWND Item(int id) const { return ::GetDlgItem(m_dlg->m_hWnd, id); }
+    // The button's click, as the control sends it.
+    void Click(int id) const
+    {
+        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
+    }
 
     static ScriptedLibrary s_lib;
     TempDir m_dir;

@@ -31,22 +31,12 @@ void SessionDriver::Stop()
     Drain();
 }
 
-bool SessionDriver::WaitLines(size_t n, DWORD timeoutMs)
+bool SessionDriver::DrainUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     return PumpUntil(
         [&] {
             Drain();
-            return lines.size() >= n;
-        },
-        timeoutMs);
-}
-
-bool SessionDriver::WaitEnded(size_t n, DWORD timeoutMs)
-{
-    return PumpUntil(
-        [&] {
-            Drain();
-            return ends.size() >= n;
+            return done();
         },
         timeoutMs);
 }

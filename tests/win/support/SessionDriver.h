@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,17 @@ public:
                const std::string& recordFolder = std::string());
     // Stop, and what it left queued is delivered.
     void Stop();
-    // Drains until at least n lines were delivered; false when they did not come in time.
-    bool WaitLines(size_t n, DWORD timeoutMs);
-    // Drains until a run's end was delivered.
-    bool WaitEnded(size_t ends, DWORD timeoutMs);
+    // Drains until done says so; false when it did not in time.
+    bool DrainUntil(const std::function<bool()>& done, DWORD timeoutMs);
+    // Drains until at least n lines, or n runs' ends, were delivered.
+    bool WaitLines(size_t n, DWORD timeoutMs)
+    {
+        return DrainUntil([&] { return lines.size() >= n; }, timeoutMs);
+    }
+    bool WaitEnded(size_t n, DWORD timeoutMs)
+    {
+        return DrainUntil([&] { return ends.size() >= n; }, timeoutMs);
+    }
     void Drain() { session.Drain(this); }
 
     CAcquisitionSession session;
