@@ -33,14 +33,19 @@ void CReaderDlg::OnSaveAs()
     const std::string& current = m_settings.outputFile;
     const std::string dir = current.empty() ? m_context.m_programDir : DirectoryPart(current);
     std::string path;
-    if (!ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
-        return;
+    if (ShowFileDialog(m_hWnd, FileDialogKind::Save, "Out.txt", dir, path))
+        SaveAs(path);
+}
+
+bool CReaderDlg::SaveAs(const std::string& path)
+{
     // Only a file that now holds the lines becomes the output file.
     if (!SaveViewTo(path))
-        return;
+        return false;
     m_settings.outputFile = path;
     // A window uncovered by a dialog is not always repainted: show the new name now.
     ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), path);
+    return true;
 }
 
 bool CReaderDlg::SaveViewTo(const std::string& path)

@@ -11,7 +11,6 @@
 #include "res/resource.h"
 #include "ui/AppContext.h"
 #include "ui/Messages.h"
-#include "ui/OutputPathBox.h"
 
 // --- acquisition ------------------------------------------------------------------
 
@@ -142,15 +141,6 @@ void CReaderDlg::StopRunAndDeliver()
 int CReaderDlg::DocumentLines() const
 {
     return m_document.Count();
-}
-
-bool CReaderDlg::SaveAs(const std::string& path)
-{
-    if (!SaveViewTo(path))
-        return false;
-    m_settings.outputFile = path;
-    ShowOutputPath(GetDlgItem(IDC_OUTPUT_PATH), path);
-    return true;
 }
 
 void CReaderDlg::CloseWindow()
