@@ -49,8 +49,6 @@ public:
     void Discard();
 
     Result GetResult() const { return m_result; }
-    // The system's error code behind the failure (also LastFileError()); 0 when none.
-    uint32_t SystemError() const { return m_systemError; }
     bool IsInPlace() const { return m_bInPlace; }
 
     // A name for a new file in the folder (ending in a separator, or empty): the prefix,
@@ -95,7 +93,7 @@ private:
     bool m_bTargetNonEmpty = false;
     uint32_t m_targetMode = 0;
     Result m_result = RESULT_OK;
-    uint32_t m_systemError = 0;
+    uint32_t m_systemError = 0;  // of the first failure, which LastFileError tells
 };
 
 // The system's error code (GetLastError on Windows, errno elsewhere) behind the last
