@@ -384,7 +384,8 @@ TEST(DeviceNames, TheDevicesOfEveryFolderAndTheDeviceNamespace)
          {"COM10", "COMA", "CONSOLE.txt", "C:\\COM5\\Tab.txt", "LPT", "Out.txt", "", "COM", "COMM1", "xCOM1.txt",
           "COM1x.txt", "LPT10.log", "NULL.txt", "CON1", "AUXX", "COM\xC2\xB4", "COM\xE2\x81\xB4.txt",
           "COM\xC2\xB9\xC2\xB9", "COM_1", "Out.txt:COM1", "\\\\?\\C:\\COM5x.txt", "\\\\.\\D:\\Tab.txt",
-          "\\\\?\\UNC\\server\\share\\Tab.txt", "\\\\server\\share\\Tab.txt", "\\??\\C:\\Out.txt"})
+          "\\\\?\\UNC\\server\\share\\Tab.txt", "\\\\server\\share\\Tab.txt", "\\??\\C:\\Out.txt",
+          "\\\\?\\volume{0a1b2c3d-4e5f-6789-abcd-ef0123456789}\\Out.txt"})
         EXPECT_FALSE(IsDeviceName(file)) << file;
 }
 
