@@ -69,6 +69,16 @@ StartOptions ReadStartOptions(const AppContext& c)
 }
 }  // namespace
 
+std::vector<std::string> PortListAtStart(CommLibrary& library)
+{
+    std::vector<std::string> list;
+    if (!ListInstalledPorts(library, list)) {
+        for (int i = 1; i <= kFallbackPortCount; ++i)
+            list.push_back(ComPortName(i));
+    }
+    return list;
+}
+
 std::string CReaderApp::GetProgramDirectory()
 {
     // The wide name, as UTF-8: the ANSI one would put a look-alike (or '?') in place of
@@ -100,10 +110,7 @@ BOOL CReaderApp::StartUp()
         return FALSE;
     }
     c.m_commLibrary.SetInterface(3, 0);
-    if (!ListInstalledPorts(c.m_commLibrary, c.m_comPortList)) {
-        for (int i = 1; i <= kFallbackPortCount; ++i)
-            c.m_comPortList.push_back(ComPortName(i));
-    }
+    c.m_comPortList = PortListAtStart(c.m_commLibrary);
 
     // After the port list: a port that is not in it is a bad value.
     const StartOptions start = ReadStartOptions(c);

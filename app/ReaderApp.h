@@ -29,3 +29,7 @@ private:
 };
 
 extern CReaderApp theApp;
+
+// The port list the window starts with: the ports the library lists, or COM1 to COM50
+// where they cannot be listed (no library, no room for the list).
+std::vector<std::string> PortListAtStart(CommLibrary& library);

@@ -10,21 +10,68 @@
 
 #include "tests/native/TestFiles.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
+
+// The calls of the writer's last steps, made to fail on demand: the one named fails once,
+// with the error given (fsync and close still do their work first, rename does none).
+namespace {
+enum class FailingCall { None, Fsync, Close, Rename };
+FailingCall g_failCall = FailingCall::None;
+int g_failError = 0;
+
+bool FailsNow(FailingCall call)
+{
+    if (g_failCall != call)
+        return false;
+    g_failCall = FailingCall::None;
+    errno = g_failError;
+    return true;
+}
+
+template <typename Function>
+Function NextDefinition(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" int fsync(int fd)
+{
+    static const auto next = NextDefinition<int (*)(int)>("fsync");
+    const int result = next(fd);
+    return FailsNow(FailingCall::Fsync) ? -1 : result;
+}
+
+extern "C" int close(int fd)
+{
+    static const auto next = NextDefinition<int (*)(int)>("close");
+    const int result = next(fd);
+    return FailsNow(FailingCall::Close) ? -1 : result;
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    static const auto next = NextDefinition<int (*)(const char*, const char*)>("rename");
+    return FailsNow(FailingCall::Rename) ? -1 : next(from, to);
+}
 
 namespace {
 
@@ -182,6 +229,45 @@ TEST_F(SafeFileTest, FailurePartWayKeepsTheOldFile)
     EXPECT_EQ(GetFile(config), "old config");
     EXPECT_EQ(GetFile(output), "old output");
     EXPECT_EQ(FilesIn(m_dir), 3u);
+}
+
+// A failure at any step keeps the old file and leaves no other, and is told with its own
+// error, never with one that a later step would give as well.
+TEST_F(SafeFileTest, AFailureAtEachStepIsToldWithItsOwnError)
+{
+    const struct {
+        const char* step;
+        rlim_t sizeLimit;  // 0: none
+        FailingCall call;
+        int error;
+        bool secondWriteFails;  // the write that overflows the gathering buffer fails
+    } steps[] = {
+        {"the write of the full buffer", 1000, FailingCall::None, EFBIG, true},
+        {"the last write, on commit", 50000, FailingCall::None, EFBIG, false},
+        {"the sync", 0, FailingCall::Fsync, EIO, false},
+        {"the close", 0, FailingCall::Close, ENOSPC, false},
+        {"the rename", 0, FailingCall::Rename, EXDEV, false},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        PutFile(m_path, "old");
+        CSafeFileWriter file;
+        ASSERT_TRUE(file.Open(m_path));
+        {
+            std::unique_ptr<FileSizeLimit> limit(s.sizeLimit ? new FileSizeLimit(s.sizeLimit) : nullptr);
+            EXPECT_TRUE(file.Write(std::string(40000, 'a')));
+            EXPECT_EQ(file.Write(std::string(30000, 'b')), !s.secondWriteFails);
+            g_failCall = s.call;
+            g_failError = s.error;
+            errno = ENOENT;  // what other calls in between leave behind
+            EXPECT_FALSE(file.Commit());
+            g_failCall = FailingCall::None;
+        }
+        EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_WRITE_FAILED);
+        EXPECT_EQ(LastFileError(), static_cast<uint32_t>(s.error));
+        EXPECT_EQ(GetFile(m_path), "old");
+        EXPECT_EQ(FilesIn(m_dir), 1u);
+    }
 }
 
 TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
@@ -384,7 +470,8 @@ TEST(DeviceNames, TheDevicesOfEveryFolderAndTheDeviceNamespace)
          {"COM10", "COMA", "CONSOLE.txt", "C:\\COM5\\Tab.txt", "LPT", "Out.txt", "", "COM", "COMM1", "xCOM1.txt",
           "COM1x.txt", "LPT10.log", "NULL.txt", "CON1", "AUXX", "COM\xC2\xB4", "COM\xE2\x81\xB4.txt",
           "COM\xC2\xB9\xC2\xB9", "COM_1", "Out.txt:COM1", "\\\\?\\C:\\COM5x.txt", "\\\\.\\D:\\Tab.txt",
-          "\\\\?\\UNC\\server\\share\\Tab.txt", "\\\\server\\share\\Tab.txt", "\\??\\C:\\Out.txt"})
+          "\\\\?\\UNC\\server\\share\\Tab.txt", "\\\\server\\share\\Tab.txt", "\\??\\C:\\Out.txt",
+          "\\\\?\\volume{0a1b2c3d-4e5f-6789-abcd-ef0123456789}\\Out.txt"})
         EXPECT_FALSE(IsDeviceName(file)) << file;
 }
 

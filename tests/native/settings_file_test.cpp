@@ -112,6 +112,20 @@ TEST_F(SettingsFileTest, LookupsIgnoreCaseAndFindTheFirstRecord)
     // Case folding is ASCII only.
     file.SetString("\xC4", "a");
     EXPECT_EQ(file.Find("\xE4"), nullptr);
+
+    // Both ends of the alphabet fold; the bytes beside them, 0x20 apart as the two cases
+    // are, do not.
+    const struct {
+        const char* stored;
+        const char* asked;
+        bool found;
+    } keys[] = {{"AZ", "az", true}, {"az", "AZ", true}, {"aZ_Y", "Az_y", true},
+                {"@", "`", false},  {"[", "{", false},  {"`{", "@[", false}};
+    for (const auto& k : keys) {
+        CSettingsFile one;
+        one.SetString(k.stored, "v");
+        EXPECT_EQ(one.Find(k.asked) != nullptr, k.found) << k.stored << " asked as " << k.asked;
+    }
 }
 
 TEST_F(SettingsFileTest, NumbersConvertWithoutValidation)

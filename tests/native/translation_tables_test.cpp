@@ -91,6 +91,15 @@ TEST(TranslationTables, FieldValues)
     EXPECT_EQ(InvalidValue("abc"), 0);
     EXPECT_EQ(InvalidValue("99999999999999999999"), 255);  // saturates like strtol
     EXPECT_EQ(InvalidValue("-99999999999999999999"), 0);
+
+    // Every hex digit in both places, the other digit 0, so that neither can hide a wrong
+    // value of the other.
+    const std::string digits = "0123456789ABCDEFabcdef";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        const int value = static_cast<int>(i < 16 ? i : i - 6);
+        EXPECT_EQ(InvalidValue(std::string("0x") + digits[i] + "0"), value * 16) << digits[i] << " high";
+        EXPECT_EQ(InvalidValue(std::string("0x0") + digits[i]), value) << digits[i] << " low";
+    }
 }
 
 TEST(TranslationTables, LimitsAndFailures)

@@ -107,6 +107,26 @@ TEST(WindowRectMath, APlacementIsUsedOnlyWithASensibleSizeAndItsTitleBarOnAMonit
     EXPECT_FALSE(PlacementFitsDesktop(R(300, -600, 800, 100), desktop, 20));      // only the body shows
     EXPECT_FALSE(PlacementFitsDesktop(R(1280, 100, 1780, 600), desktop, 20));     // beside the primary
     EXPECT_FALSE(PlacementFitsDesktop(R(-1500, -150, -900, 350), {}, 20));        // no monitor known
+
+    // Each edge of this desktop is another monitor's, none of them the primary's, and no
+    // monitor is as wide or as high as the desktop (3584 x 1700).
+    const std::vector<WindowRect> spread = {R(0, 0, 1280, 1024),       // the primary
+                                            R(-1024, 200, 0, 968),     // the left edge
+                                            R(1280, -300, 2560, 700),  // the top and right edges
+                                            R(0, 1024, 1280, 1400)};   // the bottom edge
+    const struct {
+        WindowRect rect;
+        bool fits;
+    } spreadCases[] = {
+        {R(1300, -250, 1600, 1450), true},   // the desktop's height
+        {R(1300, -251, 1600, 1450), false},  // one row more
+        {R(-1024, 10, 2560, 500), true},     // the desktop's width
+        {R(-1025, 10, 2560, 500), false},    // one column more
+        {R(-1024, -300, 2560, 1400), true},  // the whole desktop
+    };
+    for (const auto& c : spreadCases)
+        EXPECT_EQ(PlacementFitsDesktop(c.rect, spread, 20), c.fits)
+            << c.rect.left << "," << c.rect.top << "," << c.rect.right << "," << c.rect.bottom;
 }
 
 // Sizes, the minimum window size and remembered rectangles at other display scales,

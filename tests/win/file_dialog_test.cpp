@@ -8,7 +8,6 @@
 // after windows.h, which it needs
 #include <commdlg.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,56 +55,6 @@ BOOL Note(OPENFILENAMEW* ofn, bool save)
 BOOL WINAPI SaveHook(OPENFILENAMEW* ofn) { return Note(ofn, true); }
 BOOL WINAPI OpenHook(OPENFILENAMEW* ofn) { return Note(ofn, false); }
 
-// Points this program's import of a comdlg32 function at another one for as long as it
-// lives.
-class ImportHook {
-public:
-    ImportHook(const char* name, void* hook)
-    {
-        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
-            if (::lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "comdlg32.dll") != 0)
-                continue;
-            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-                    std::strcmp(reinterpret_cast<const char*>(
-                                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name),
-                                name) != 0)
-                    continue;
-                m_slot = &slots->u1.Function;
-                m_old = Swap(reinterpret_cast<ULONG_PTR>(hook));
-                return;
-            }
-        }
-    }
-    ~ImportHook()
-    {
-        if (m_slot)
-            Swap(m_old);
-    }
-    ImportHook(const ImportHook&) = delete;
-    ImportHook& operator=(const ImportHook&) = delete;
-    bool Hooked() const { return m_slot != nullptr; }
-
-private:
-    ULONG_PTR Swap(ULONG_PTR to)
-    {
-        DWORD protect;
-        ::VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protect);
-        const ULONG_PTR was = *m_slot;
-        *m_slot = to;
-        ::VirtualProtect(m_slot, sizeof *m_slot, protect, &protect);
-        return was;
-    }
-    ULONG_PTR* m_slot = nullptr;
-    ULONG_PTR m_old = 0;
-};
-
 std::wstring Wide(const std::string& ascii)
 {
     return std::wstring(ascii.begin(), ascii.end());
@@ -113,8 +62,8 @@ std::wstring Wide(const std::string& ascii)
 
 TEST(FileDialogs, SaveSaveAsAndLoadAskForTheirFolderNameFiltersAndOptions)
 {
-    ImportHook saveHook("GetSaveFileNameW", reinterpret_cast<void*>(&SaveHook));
-    ImportHook openHook("GetOpenFileNameW", reinterpret_cast<void*>(&OpenHook));
+    ImportHook saveHook("comdlg32.dll", "GetSaveFileNameW", reinterpret_cast<void*>(&SaveHook));
+    ImportHook openHook("comdlg32.dll", "GetOpenFileNameW", reinterpret_cast<void*>(&OpenHook));
     ASSERT_TRUE(saveHook.Hooked() && openHook.Hooked());
 
     // The program's folder and the output file's folder, apart and with a name outside

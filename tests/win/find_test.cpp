@@ -105,7 +105,7 @@ protected:
 
 TEST_F(FindTest, FindBoxSearchesDownUpRoundTheEndWithAndWithoutCase)
 {
-    Load({"Z-REPORT 0001", "Totale 12,50", "IVA 22%", "TOTALE 7,00", "subtotale 3,10", "CAF\xC9 2,00"});
+    Load({"Z-REPORT 0001", "Totale 12,50", "IVA 22%", "TOTALE 7,00", "subtotale 3,10", "CAF\xC9 2,00", "\x9F 0,50"});
     Press('F', true);
     ASSERT_TRUE(m_dlg->FindBox() != nullptr) << "Ctrl+F opens the Find box";
     EXPECT_EQ(::GetWindow(m_dlg->FindBox(), GW_OWNER), m_dlg->m_hWnd);
@@ -129,6 +129,8 @@ TEST_F(FindTest, FindBoxSearchesDownUpRoundTheEndWithAndWithoutCase)
     FindNext("Totale 7", true, false);
     EXPECT_EQ(Marked(), "5") << "nothing found leaves the mark";
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Cannot find \"caf\xE9\".", "Cannot find \"Totale 7\"."}));
+    FindNext("\xFF", false, true);
+    EXPECT_EQ(Marked(), "6") << "the code page's last byte is the small form of 0x9F";
 
     // Ctrl+F again brings back the same box; closing it forgets it.
     HWND box = m_dlg->FindBox();

@@ -287,6 +287,13 @@ TEST_F(ReaderDlgTest, AWindowReadsAndChangesOnlyTheStateItWasGiven)
     EXPECT_EQ(::SendDlgItemMessageA(mine.m_hWnd, IDC_COM_PORT, CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(TestApp().m_settings.indent, 12) << "the other window's choice stays in its own state";
     EXPECT_EQ(TestApp().m_uiText[TXT_INDENT], "Rientry");
+
+    // The window made first still changes its own state, not the one made after it.
+    HWND myIndent = ::GetDlgItem(mine.m_hWnd, IDC_INDENT);
+    ::SendMessageA(myIndent, CB_SETCURSEL, 5, 0);
+    ::SendMessageA(mine.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_INDENT, CBN_SELENDOK), reinterpret_cast<LPARAM>(myIndent));
+    EXPECT_EQ(TestApp().m_settings.indent, 5);
+    EXPECT_EQ(other.m_settings.indent, 3);
 }
 
 TEST_F(ReaderDlgTest, AcquisitionShowsTranslatedIndentedLinesInOrder)

@@ -68,6 +68,61 @@ TEST(SafeFileWin, TargetIsReplacedByTheFinishedFile)
     EXPECT_EQ(CountFiles(dir.File("~kvx*")), 0);
 }
 
+// The last steps of a commit failing with the error given.
+DWORD g_stepError = 0;
+BOOL WINAPI FailingWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD done, LPOVERLAPPED)
+{
+    if (done)
+        *done = 0;
+    ::SetLastError(g_stepError);
+    return FALSE;
+}
+BOOL WINAPI FailingFlush(HANDLE)
+{
+    ::SetLastError(g_stepError);
+    return FALSE;
+}
+BOOL WINAPI FailingMove(LPCWSTR, LPCWSTR, DWORD)
+{
+    ::SetLastError(g_stepError);
+    return FALSE;
+}
+
+// A failure at any of them keeps the old file and leaves no other, and is told with its
+// own error, not with the one the calls in between left behind.
+TEST(SafeFileWin, AFailureAtEachStepIsToldWithItsOwnError)
+{
+    const struct {
+        const char* function;
+        void* hook;
+        DWORD error;
+    } steps[] = {
+        {"WriteFile", reinterpret_cast<void*>(&FailingWriteFile), ERROR_HANDLE_DISK_FULL},
+        {"FlushFileBuffers", reinterpret_cast<void*>(&FailingFlush), ERROR_WRITE_FAULT},
+        {"MoveFileExW", reinterpret_cast<void*>(&FailingMove), ERROR_SHARING_VIOLATION},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.function);
+        TempDir dir;
+        const std::string path = dir.File("Out.txt");
+        WriteFileBytes(path, "old");
+        CSafeFileWriter file;
+        ASSERT_TRUE(file.Open(path));
+        EXPECT_TRUE(file.Write("new"));
+        {
+            ImportHook hook("kernel32.dll", s.function, s.hook);
+            ASSERT_TRUE(hook.Hooked());
+            g_stepError = s.error;
+            ::SetLastError(ERROR_FILE_NOT_FOUND);
+            EXPECT_FALSE(file.Commit());
+        }
+        EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_WRITE_FAILED);
+        EXPECT_EQ(LastFileError(), s.error);
+        EXPECT_EQ(ReadFileBytes(path), "old");
+        EXPECT_EQ(CountFiles(dir.File("*")), 1 + 2);  // with "." and ".."
+    }
+}
+
 TEST(SafeFileWin, NothingButADiskFileIsWritten)
 {
     // Pipes whose server waits: one that a writer opened, even without a byte, no

@@ -142,6 +142,39 @@ TEST_F(PlacementInProcess, OnlyARectangleThatShowsOnTheScreenIsApplied)
     EXPECT_TRUE(::IsWindowVisible(Open())) << "a stored hidden state still shows the window";
 }
 
+// The screen as the primary monitor and a second, smaller one below it: the desktop is
+// higher than either.
+BOOL WINAPI PrimaryAndOneBelow(HDC, LPCRECT, MONITORENUMPROC add, LPARAM list)
+{
+    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+    RECT primary = {0, 0, w, h}, below = {200, h, 200 + 1024, h + 768};
+    return add(nullptr, nullptr, &primary, list) && add(nullptr, nullptr, &below, list);
+}
+
+TEST_F(PlacementInProcess, ARectangleIsMeasuredAgainstEveryMonitorOfTheDesktop)
+{
+    ImportHook monitors("user32.dll", "EnumDisplayMonitors", reinterpret_cast<void*>(&PrimaryAndOneBelow));
+    ASSERT_TRUE(monitors.Hooked());
+    const RECT created = WindowRectOf(Open());
+    const int h = ::GetSystemMetrics(SM_CYSCREEN);
+    const struct {
+        RECT stored;
+        bool applied;
+    } cases[] = {
+        {{300, 0, 800, h + 768}, true},           // as high as the desktop
+        {{300, -1, 800, h + 768}, false},         // one row higher
+        {{1300, h + 100, 1800, h + 640}, false},  // beside the lower monitor, below the primary
+    };
+    for (const auto& c : cases) {
+        const RECT& r = c.stored;
+        Store(r);
+        const RECT shown = WindowRectOf(Open());
+        EXPECT_EQ(shown.left == r.left && shown.top == r.top, c.applied)
+            << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        EXPECT_EQ(SameRect(shown, created), !c.applied);
+    }
+}
+
 TEST_F(PlacementInProcess, OnlyAWindowThatFinishedOpeningStoresItsPlacement)
 {
     ::SetWindowPos(Open<UnfinishedDlg>(), nullptr, 210, 120, 600, 500, SWP_NOZORDER);

@@ -3,6 +3,7 @@
 #include "core/PathText.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -344,3 +345,47 @@ std::string wintest::IdentityTableFile()
     }
     return text;
 }
+
+namespace wintest {
+
+ImportHook::ImportHook(const char* library, const char* name, void* hook)
+{
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), library) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<const char*>(
+                                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name),
+                            name) != 0)
+                continue;
+            m_slot = &slots->u1.Function;
+            m_old = Swap(reinterpret_cast<ULONG_PTR>(hook));
+            return;
+        }
+    }
+}
+
+ImportHook::~ImportHook()
+{
+    if (m_slot)
+        Swap(m_old);
+}
+
+ULONG_PTR ImportHook::Swap(ULONG_PTR to)
+{
+    DWORD protect;
+    ::VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &protect);
+    const ULONG_PTR was = *m_slot;
+    *m_slot = to;
+    ::VirtualProtect(m_slot, sizeof *m_slot, protect, &protect);
+    return was;
+}
+
+}  // namespace wintest

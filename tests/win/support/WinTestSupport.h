@@ -134,4 +134,20 @@ private:
     uint32_t* m_bits = nullptr;
 };
 
+// Points this program's import of a function of the named system library at another
+// function for as long as it lives (the program's own code then calls that one).
+class ImportHook {
+public:
+    ImportHook(const char* library, const char* name, void* hook);
+    ~ImportHook();
+    ImportHook(const ImportHook&) = delete;
+    ImportHook& operator=(const ImportHook&) = delete;
+    bool Hooked() const { return m_slot != nullptr; }
+
+private:
+    ULONG_PTR Swap(ULONG_PTR to);
+    ULONG_PTR* m_slot = nullptr;
+    ULONG_PTR m_old = 0;
+};
+
 }  // namespace wintest
