@@ -96,10 +96,14 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
             lib.Queue(held + "\r");
             stall(QUORLINK_TEST_STALL, nullptr, 0, 0);
             ASSERT_TRUE(start());
+            // The first run's line is taken before the stop; the second's is still
+            // queued when the stop comes, which must deliver it.
+            const bool takenBefore = run == 1;
             ASSERT_TRUE(PumpUntil(
                 [&] {
-                    session.Drain();
-                    return session.lines.size() == 2 * run - 1 && stats().pendingReads == 0;
+                    if (takenBefore)
+                        session.Drain();
+                    return session.lines.size() == 2 * run - (takenBefore ? 1 : 2) && stats().pendingReads == 0;
                 },
                 5000));
             PumpFor(100);  // the worker is now inside the read that never returns
@@ -117,7 +121,8 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
             EXPECT_EQ(session.ends.back(), "");
             // The record is let go by a thread of its own, soon after.
             EXPECT_TRUE(PumpUntil([&] { return Writable(record); }, 3000)) << "the ended run's record is let go";
-            EXPECT_EQ(session.lines[2 * run - 2], held) << "what arrived before the stop stays";
+            ASSERT_EQ(session.lines.size(), 2 * run - 1);
+            EXPECT_EQ(session.lines.back(), held) << "what arrived before the stop stays";
             EXPECT_EQ(ThreadCount(), threads) << "the worker is gone";
             EXPECT_EQ(HandleCount(), handles) << "nothing of the ended run is held";
 
@@ -144,7 +149,9 @@ TEST(ForcedStop, AHangingReadIsEndedAndTheNextRunStartsAgain)
     TestApp().m_commLibrary.FreeDll();
 }
 
-TEST(ForcedStop, ClosingTheWindowDuringAHangingReadLeavesNothingRunning)
+// The window's Stop during a read that never returns, then closing the window during
+// the next one.
+TEST(ForcedStop, StopAndClosingTheWindowDuringAHangingReadLeaveNothingRunning)
 {
     const std::string lib = ExeDir() + "testlibs\\hang\\Quorlink.dll";
     ASSERT_EQ(TestApp().m_commLibrary.LoadDll(lib.c_str()), 1);
@@ -152,10 +159,26 @@ TEST(ForcedStop, ClosingTheWindowDuringAHangingReadLeavesNothingRunning)
     ResetTestApp({"COM1"});
     auto dlg = std::make_unique<CReaderDlg>(TestApp());
     ASSERT_TRUE(dlg->Create());
+    auto caption = [&] {
+        char text[32] = {};
+        ::GetDlgItemTextA(dlg->m_hWnd, kStartStop, text, sizeof text);
+        return std::string(text);
+    };
     const size_t threads = ThreadCount();
-    Click(dlg->m_hWnd, kStartStop);
     QuorlinkTestStats s = {};
+    Click(dlg->m_hWnd, kStartStop);
     ASSERT_TRUE(PumpUntil([&] { return getStats(&s), s.readCalls == 1; }, 5000));
+    EXPECT_EQ(caption(), "Stop");
+    const DWORD stopped = ::GetTickCount();
+    Click(dlg->m_hWnd, kStartStop);
+    EXPECT_LT(::GetTickCount() - stopped, 3000u);
+    EXPECT_EQ(caption(), "Start") << "as soon as Stop has been handled";
+    PumpFor(100);
+    EXPECT_EQ(caption(), "Start") << "also once the run's end has been delivered";
+    EXPECT_EQ(ThreadCount(), threads) << "the stopped worker is gone";
+
+    Click(dlg->m_hWnd, kStartStop);
+    ASSERT_TRUE(PumpUntil([&] { return getStats(&s), s.readCalls == 2; }, 5000));
     {
         DialogWatcher watcher;
         watcher.QueueAnswer(IDYES);
