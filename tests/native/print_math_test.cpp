@@ -27,8 +27,9 @@ TEST(ReportMath, PagesAndTheLinesOfEachPage)
         for (int p = 1; p <= pages; ++p) {
             const ReportMath::PageLines lines = ReportMath::LinesOfPage(p, L, c.lines);
             EXPECT_EQ(lines.first, next);
-            if (p < pages)
+            if (p < pages) {
                 EXPECT_EQ(lines.count, L);
+            }
             next += lines.count;
         }
         EXPECT_EQ(next, c.lines);

@@ -683,8 +683,9 @@ TEST_F(DataViewTest, AMillionLinesPaintLikeAHundred)
     const auto paintStart = std::chrono::steady_clock::now();
     for (int i = 0; i < 20; ++i) {
         Capture cap(m_view.m_hWnd);
-        if (i == 0)
+        if (i == 0) {
             EXPECT_GT(cap.DarkPixels(19 * m_view.GetLineHeight(), 20 * m_view.GetLineHeight()), 10);
+        }
     }
     const auto paintMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - paintStart).count();

@@ -363,8 +363,9 @@ TEST_F(FileGuardTest, DevicesPipesFoldersAndHugeFilesReadAsMissingTablesAndLangu
         EXPECT_EQ(TestApp().m_uiText[TXT_START], "Start") << path;
         // Load takes what fits in memory (a 2 GB file may, on 64 bits), but never a device.
         CLineStore lines;
-        if (path != huge)
+        if (path != huge) {
             EXPECT_FALSE(ReadTextLines(path, lines)) << path;
+        }
     }
     ::CloseHandle(pipe);
     ::DeleteFileA(huge.c_str());

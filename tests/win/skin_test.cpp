@@ -226,7 +226,7 @@ TEST_F(SkinTest, TheButtonTabbedToShowsAFocusFrameUnlessTheSystemHidesFocusCues)
         PumpFor(30);
 
         // Tab, as the dialog's message loop hands it over.
-        MSG tab = {before, WM_KEYDOWN, VK_TAB, 0x000F0001, ::GetMessageTime(), {}};
+        MSG tab = {before, WM_KEYDOWN, VK_TAB, 0x000F0001, static_cast<DWORD>(::GetMessageTime()), {}};
         ::IsDialogMessageA(dlg, &tab);
         ASSERT_EQ(::GetFocus(), button) << id;
         RECT rc;

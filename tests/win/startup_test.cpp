@@ -43,7 +43,8 @@ RunResult RunProgramIn(const TempDir& dir, const TempDir* startIn = nullptr)
 {
     RunResult result;
     const std::string exe = dir.File("Korvex.exe");
-    STARTUPINFOA si = {sizeof si};
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::string cmd = "\"" + exe + "\"";
     const std::string current = (startIn ? *startIn : dir).Path();

@@ -25,7 +25,8 @@ std::vector<DWORD> ThreadIds()
 {
     std::vector<DWORD> ids;
     HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 te = {sizeof te};
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
     for (BOOL ok = ::Thread32First(snap, &te); ok; ok = ::Thread32Next(snap, &te)) {
         if (te.th32OwnerProcessID == ::GetCurrentProcessId())
             ids.push_back(te.th32ThreadID);

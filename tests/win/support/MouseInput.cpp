@@ -61,7 +61,8 @@ void DragFromAnotherThread(POINT from, POINT to, int steps)
         // program's own drag holds the capture then. (On a busy machine a move sent
         // before that counts as part of the press.)
         for (int waited = 0; waited < 1000; waited += 5) {
-            GUITHREADINFO info = {sizeof info};
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
             if (::GetGUIThreadInfo(windowThread, &info) && info.hwndCapture)
                 break;
             ::Sleep(5);
