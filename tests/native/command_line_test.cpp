@@ -107,7 +107,8 @@ TEST(CommandLine, EachMistakeIsNamed)
 TEST(CommandLine, TimesAreWholeSecondsFromOneToADay)
 {
     // Both ends of the range are taken, each as itself; a millisecond count of the
-    // values past it would wrap 32 bits (4294968) or run for days (5000000).
+    // values past it would wrap 32 bits (4294968 to 0.7 s, 4294969 to 1.7 s, which
+    // looks like a fair time) or run for days (5000000).
     for (const char* option : {"/wait", "/idle-stop"}) {
         for (int seconds : {1, 86400, 37}) {
             const CommandLineResult r = ParseCommandLine(std::string(option) + " " + std::to_string(seconds));
@@ -119,7 +120,7 @@ TEST(CommandLine, TimesAreWholeSecondsFromOneToADay)
             EXPECT_EQ(taken, seconds) << option;
             EXPECT_FALSE(other) << option;
         }
-        for (const char* value : {"0", "00", "86401", "4294968", "5000000", "999999999", "-1"}) {
+        for (const char* value : {"0", "00", "86401", "4294968", "4294969", "5000000", "999999999", "-1"}) {
             const std::string tail = std::string(option) + " " + value;
             EXPECT_EQ(ErrorOf(tail.c_str()), "The time \"" + std::string(value) + "\" of " + option +
                                                   " is not a whole number of seconds from 1 to 86400.")

@@ -277,6 +277,13 @@ TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
+    // A terminal whose other end is read here, in a folder where nothing can be made
+    // beside it: a writer gone wrong reaches it, and not the system's own devices.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
     // Here device names are plain files, each with bytes that must stay: a name is
     // refused for what it is, before anything is opened.
     const std::vector<std::string> named = {m_dir + "/COM5", m_dir + "/com5 .txt", m_dir + "/LPT\xC2\xB9.log",
@@ -284,8 +291,7 @@ TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
     for (const std::string& path : named)
         PutFile(path, "kept: " + path);
     std::vector<std::string> targets = named;
-    for (const char* device : {"/dev/null", "/dev/full"})
-        targets.push_back(device);
+    targets.push_back(terminal);
     targets.push_back(fifo);
 
     for (const std::string& path : targets) {
@@ -303,8 +309,10 @@ TEST_F(SafeFileTest, NothingButARegularFileIsWritten)
         EXPECT_EQ(GetFile(path), "kept: " + path);
     char byte;
     EXPECT_LE(read(reader, &byte, 1), 0) << "a byte reached the pipe";
+    EXPECT_LE(read(master, &byte, 1), 0) << "a byte reached the terminal";
+    EXPECT_TRUE(fs::is_character_file(terminal));
     close(reader);
-    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    close(master);
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_EQ(FilesIn(m_dir), named.size() + 1) << "no backup, no temporary file";
 }
