@@ -172,7 +172,7 @@ TEST_F(CommandLineTest, NoFileIsReplacedByLessThanItHeldNorWrittenToADevice)
         {"an empty file loaded", m_dir.File("empty.txt"), target, kExitNothingArrived},
         {"a device name", m_dir.File("loaded.txt"), m_dir.File("x\\NUL.txt"), kExitSaveFailed},
         {"a pipe", m_dir.File("loaded.txt"), "\\\\.\\pipe\\korvex-cmdline-test", kExitSaveFailed},
-        {"a device by another name", m_dir.File("loaded.txt"), "Z:\\dev\\zero", kExitSaveFailed},
+        {"a device by another name", m_dir.File("loaded.txt"), "Z:\\dev\\pts\\ptmx", kExitSaveFailed},
     };
     for (const Case& c : cases) {
         WriteFileBytes(target, earlier);

@@ -139,10 +139,11 @@ TEST(SafeFileWin, NothingButADiskFileIsWritten)
     ASSERT_NE(recordPipe, INVALID_HANDLE_VALUE);
     TempDir dir;
     // Names that are devices in every folder, and a device under a name that is none
-    // (the host's /dev/zero under Wine), which only its open handle gives away.
+    // (the host's pty multiplexer under Wine), which only its open handle gives away. It
+    // sits where no file can be made, so a faulty writer cannot replace it.
     for (const std::string& path : {dir.File("nul.txt"), dir.File("Nul .log"), std::string("NUL"),
                                     std::string("\\\\.\\NUL"), std::string("\\\\.\\pipe\\korvex-save-test"),
-                                    std::string("Z:\\dev\\zero")}) {
+                                    std::string("Z:\\dev\\pts\\ptmx")}) {
         CSafeFileWriter file;
         EXPECT_FALSE(file.Open(path)) << path;
         EXPECT_EQ(file.GetResult(), CSafeFileWriter::RESULT_CANNOT_CREATE) << path;
