@@ -8,12 +8,14 @@
 //   korvexctl text ID                  print the text of control ID
 //   korvexctl wtext ID                 print the text of control ID in UTF-8
 //   korvexctl answer yes|no|ok SECONDS answer the next message box; prints its text
+//                                      and returns once the box is gone
 //   korvexctl dialog ok|cancel SECONDS [FILE]
 //                                      answer the next other dialog (printer, file):
 //                                      types FILE into a file dialog's name first
 //                                      (any characters: it is taken from the wide
 //                                      command line), or chooses the printer FILE in
-//                                      the printer dialog
+//                                      the printer dialog; returns once the dialog
+//                                      is gone or shows a message box
 //   korvexctl print-dialog all|selection|FROM-TO SECONDS
 //                                      answer the next printer dialog with OK, printing
 //                                      every page, the Selection or pages FROM to TO;
@@ -296,7 +298,9 @@ int main(int argc, char** argv)
         }
         const int button = std::strcmp(argv[2], "ok") == 0 ? IDOK : IDCANCEL;
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        return 0;
+        // Taken once the dialog is gone, or asks first (a file there to replace).
+        return WaitFor(5, [&] { return !::IsWindow(dialog) || FindDialog(pid, true); }) ? 0
+                                                                                         : Fail("the dialog stays");
     }
     if (cmd == "print-dialog" && argc > 3) {
         DWORD pid = 0;
@@ -384,7 +388,8 @@ int main(int argc, char** argv)
         const std::string a = argv[2];
         const int button = a == "yes" ? IDYES : a == "no" ? IDNO : IDOK;
         ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        return 0;
+        // Until the box is gone, a next "answer" would find this one again.
+        return WaitFor(5, [&] { return !::IsWindow(box); }) ? 0 : Fail("the message box stays");
     }
     return Fail("unknown command");
 }

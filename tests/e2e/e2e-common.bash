@@ -41,6 +41,35 @@ unlisten_ports() {
     wine_server_up
 }
 
+# listened FILE: how many bytes have reached the port that listen_port FILE listens on.
+# A fence written into the pseudo-terminal goes after whatever is there (it keeps the
+# order of what is written to it), so once the fence is in FILE, so is every byte the
+# program wrote; fences are not counted. Fails when the fence has not come in 10 s.
+listened() {
+    python3 - "$1" <<'PY'
+import os, re, sys, time
+path = sys.argv[1]
+fence = b"<fence %d>" % os.getpid()
+fd = os.open(path + ".pty", os.O_WRONLY | os.O_NOCTTY)
+os.write(fd, fence)
+os.close(fd)
+end = time.monotonic() + 10
+while fence not in open(path, "rb").read():
+    if time.monotonic() > end:
+        sys.exit(1)
+    time.sleep(0.05)
+print(len(re.sub(rb"<fence \d+>", b"", open(path, "rb").read())))
+PY
+}
+
+# title_lines FILE: how the title of a run counts as many lines as FILE holds (each ends
+# with CR LF), digits in groups of three: " - 12 345 lines,". Once the title shows it,
+# the window has taken every line.
+title_lines() {
+    local n; n=$(grep -c $'\r$' "$1")
+    [ "$n" = 1 ] && echo " - 1 line," || echo " - $(sed ':a;s/\B[0-9]\{3\}\>/ &/;ta' <<<"$n") lines,"
+}
+
 # wait_for SECONDS COMMAND...: tries the command every 50 ms until it succeeds or the time
 # is up; the status is that of the last try.
 wait_for() {

@@ -32,14 +32,18 @@ start_korvex() {  # dir
 wait_log() {  # text count seconds
     timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
 }
-# Starts the program in DIR, lets the whole dump arrive, then Stop and Save.
-record_and_save() {  # dir
+# The output box names the file.
+output_is() { [[ "$(ctl text 1003)" == *"\\$1" ]]; }
+# Starts the program in DIR, lets the whole dump (which decodes to EXPECTED) arrive,
+# then Stop and Save.
+record_and_save() {  # dir expected
     start_korvex "$1"
     ctl click 1005
     wait_log 'dump sent' 1 30
-    sleep 1.5  # the pty may still hold the end of the dump
+    # The pty may still hold the end of the dump: the title counts what the window took.
+    ctl wait-title "$(title_lines "$2")" 20
     ctl click 1005
-    sleep 0.5
+    ctl wait-title stopped 10
     ctl click 1009
 }
 # Lines of random length in the register's coding, with NUL, LF and invalid bytes.
@@ -69,10 +73,11 @@ cp "$dir/Korvex_LastRun.txt" "$work/crashed.txt"
 start_korvex "$dir"
 ctl click 1011
 ctl dialog ok 10 "$(win "$dir/Korvex_LastRun.txt")" >/dev/null
-sleep 0.5
+ctl wait-title "Korvex_LastRun.txt - 2 lines" 10
 ctl click 1005
 wait_log 'port opened' 1 30
-sleep 1.5
+# Bytes counted: the run's start, queued before them, has reached the window.
+ctl wait-title receiving 10
 ctl click 1009
 refused=$(ctl answer ok 5)
 echo "  Save: $refused"
@@ -83,12 +88,12 @@ refused_as=$(ctl answer ok 5)
 [[ "$refused" == *"record of the acquisition that is running"* ]] && [ -n "$overwrite" ] && [ "$refused_as" = "$refused" ]
 check "live record: Save and Save As onto it (by another spelling) are refused with a clear message" $?
 wait_log 'dump sent' 1 30
-sleep 1.5
+ctl wait-title "$(title_lines "$work/expected1.txt")" 20
 ctl click 1005
-sleep 0.5
+ctl wait-title stopped 10
 ctl click 1010
 ctl dialog ok 10 "$(win "$work/copy1.txt")" >/dev/null
-sleep 1
+wait_for 10 output_is copy1.txt
 box=$(ctl answer ok 0.5)
 text=$(ctl text 1003)
 ctl close
@@ -110,10 +115,15 @@ for _ in 1 2 3 4 5 6 7 8; do cat "$work/dump2.bin"; done >"$work/dump2x.bin" && 
 regsim_up 9 "$link" --file "$work/dump2.bin" --repeat --bps 0 --chunk 256:4096 || { check "simulator" 1; exit 1; }
 dir="$work/exit"
 make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}"
+# Closed once the record holds what the dump's first 1.5 MB decode to: well past the
+# buffers' worth below, and still early in the dump.
+head -c 1500000 "$work/dump2.bin" >"$work/first2.bin"
+first=$(decode "$work/first2.bin" | wc -c)
+recorded() { [ "$(stat -c %s "$dir/Korvex_LastRun.txt" 2>/dev/null || echo 0)" -ge "$first" ]; }
 start_korvex "$dir"
 ctl click 1005
 wait_log 'port opened' 1 30
-sleep 1.5
+wait_for 30 recorded
 ctl close
 ctl answer yes 5 >/dev/null
 ctl wait-exit 20 >/dev/null
@@ -168,13 +178,12 @@ for d in "$dir" "$out"; do
     (cd "$d" && for pid in $(seq 4 4 4096); do for n in 0 1 2; do
         ln -s "$outside/tmp-$pid-$n" "~kvx${pid}_$n.tmp"; done; done)
 done
-record_and_save "$dir"
-sleep 1
+record_and_save "$dir" "$work/expected3.txt"
+wait_for 10 cmp -s "$out/Out.txt" "$work/expected3.txt"
 box=$(ctl answer ok 0.5)
 ctl click 1010
 ctl dialog ok 10 "$(win "$out/Link.txt")" >/dev/null
 ctl answer yes 5 >/dev/null
-sleep 1
 box_as=$(ctl answer ok 5)
 box_as=${box_as%%$'\n'*}  # the message; its second line names the file and the reason
 ctl close
@@ -198,25 +207,30 @@ mkdir -p "$dir/x"
 listen_port 5 "$dir/com5.bytes"
 listen_port 11 "$dir/com11.bytes"
 regsim_up 9 "$link" --file "$work/dump3.bin" --wait-open --bps 8000 --chunk 1:64 || { check "simulator" 1; exit 1; }
-record_and_save "$dir"
-box=$(ctl answer ok 5)
-boxes=("${box%%$'\n'*}")
+record_and_save "$dir" "$work/expected3.txt"
+boxes=("$(ctl answer ok 5)")
 for name in "$(win "$dir/x/COM5.txt")" "$(win "$dir/COM5")"; do
     ctl click 1010
     ctl dialog ok 10 "$name" >/dev/null
     # Wine's dialog takes a device name for a file there and asks before replacing it.
     box=$(ctl answer yes 5)
     [[ "$box" == *replace* ]] && box=$(ctl answer ok 5)
-    boxes+=("${box%%$'\n'*}")
+    boxes+=("$box")
 done
 ctl close
 ctl wait-exit 10 >/dev/null
-echo "  ${boxes[*]}"
-[ "${boxes[*]}" = "ERROR save file. ERROR save file. ERROR save file." ]
-check 'devices: Save to \\.\COM11 and Save As to x\COM5.txt and COM5 each end with the usual message' $?
-sleep 0.5
-sent=$(cat "$dir/com5.bytes" "$dir/com11.bytes" | wc -c)
-[ -e "$dir/com5.bytes" ] && [ -e "$dir/com11.bytes" ] && [ "$sent" -eq 0 ] && [ -z "$(ls "$dir/x")" ]
+printf '  %s\n' "${boxes[@]//$'\n'/ | }"
+# Each box names the file (COM5 with the dialog's default extension) and gives the
+# system's text for an invalid name: the name is refused before anything is opened, and
+# a device opened and then refused would give another reason.
+expected=()
+for name in '\\.\COM11' "$(win "$dir/x/COM5.txt")" "$(win "$dir/COM5.txt")"; do
+    expected+=("ERROR save file."$'\n'"$name: Invalid name.")
+done
+[ "${boxes[*]}" = "${expected[*]}" ]
+check 'devices: Save to \\.\COM11 and Save As to x\COM5.txt and COM5 each end with the usual message, the name and why' $?
+sent="$(listened "$dir/com5.bytes") $(listened "$dir/com11.bytes")"
+[ "$sent" = "0 0" ] && [ -z "$(ls "$dir/x")" ]
 check "devices: not a byte reached COM5 or COM11 ($sent sent)" $?
 
 e2e_summary "files"
