@@ -30,13 +30,15 @@ now() { date +%s.%N; }
 wait_log() {  # text count seconds
     timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
 }
-# Starts a run and, once the dump is through, stops it and closes the program.
+# Starts a run and, once the dump is through, stops it.
 full_run() {
     local dumps; dumps=$(grep -c 'dump sent' "$link.log")
     ctl click 1005
     wait_log 'dump sent' $((dumps + 1)) 30
-    sleep 1.5  # the pty may still hold the end of the dump
+    # The pty may still hold the end of the dump: the title counts what the window took.
+    ctl wait-title "$(title_lines "$work/expected.txt")" 20
     ctl click 1005
+    ctl wait-title stopped 10
 }
 
 # About 16 KB of register bytes in lines of random length, with NUL, LF and invalid bytes.
@@ -63,7 +65,7 @@ start_korvex i686 "$dir"
 ctl click 1005
 wait_log 'port opened' 1 30
 opened=$(now)
-sleep 2.5
+sleep 2.5  # a timed stretch of the run: what was sent a second before the kill follows from it
 killed=$(now)
 ctl kill
 ctl wait-exit 10 >/dev/null
@@ -100,9 +102,8 @@ mount --bind "$work/setup" "$ro" && mount -o remount,bind,ro "$ro" &&
     mount --bind "$work/setup/Korvex_Config.txt" "$ro/Korvex_Config.txt" || { check "read-only mount" 1; exit 1; }
 start_korvex x86_64 "$ro"
 full_run
-sleep 0.5
 ctl click 1009
-sleep 0.5
+wait_for 10 cmp -s "$work/out/received.txt" "$work/expected.txt"
 box=$(ctl answer ok 0.5)
 ctl close
 ctl wait-exit 10 >/dev/null
