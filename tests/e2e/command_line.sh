@@ -117,10 +117,9 @@ case_devices() {
         code=$(run_korvex "$arch" "$dir" dump.txt /save "$target" /exit)
         check "$arch devices: /save $target ends with 2 (got $code)" $([ "$code" -eq 2 ]; echo $?)
     done
-    sleep 0.5
-    [ -e "$dir/com5.bytes" ] && [ ! -s "$dir/com5.bytes" ] && [ -e "$dir/com11.bytes" ] && [ ! -s "$dir/com11.bytes" ] &&
-        [ -z "$(ls "$dir/x")" ]
-    check "$arch devices: not a byte reached COM5 or COM11" $?
+    local sent; sent="$(listened "$dir/com5.bytes") $(listened "$dir/com11.bytes")"
+    [ "$sent" = "0 0" ] && [ -z "$(ls "$dir/x")" ]
+    check "$arch devices: not a byte reached COM5 or COM11 ($sent sent)" $?
     unlisten_ports
 }
 
