@@ -22,6 +22,8 @@ start() {  # arch dir [CONFIG=VALUE]...
     ctl wait-window 30 >/dev/null
 }
 
+shown() { [ "$(ctl visible)" = 1 ]; }
+
 stop() {
     ctl close
     ctl wait-exit 10 >/dev/null
@@ -36,11 +38,16 @@ open(sys.argv[1], "w", newline="").write("".join(r + "\r\n" for r in rows))
 PY
 }
 
+# The output box names the file.
+output_is() { [[ "$(ctl text 1003)" == *"\\$1" ]]; }
 load() {  # file
     ctl click 1011
     ctl dialog ok 10 "$(winpath "$1")" >/dev/null
-    sleep 1  # the dialog closes, then the lines are read
+    # The dialog closes, the lines are read, then the output box names the file.
+    wait_for 10 output_is "$(basename "$1")"
 }
+# The printing system holds no job: whatever was sent to it is printed by now.
+no_job() { [ -z "$(lpstat -o 2>/dev/null)" ]; }
 
 # Presses Print, answers the printer dialog with OK (for all pages, the selection or
 # pages FROM-TO) and waits for the PDF. Whether the dialog offered the Selection is left
@@ -117,7 +124,7 @@ if [ -n "$L" ] && [ "$L" -gt 0 ]; then
     ctl click 1018
     ctl print-dialog 12-30 15 >/dev/null
     said=$(ctl answer ok 15)
-    sleep 1
+    wait_for 30 no_job
     [ "$said" = "Pages 12 to 30 are not in the report: it ends at page 10. Nothing was printed." ] &&
         ! ls "$spool"/*.pdf >/dev/null 2>&1
     check "pages 12-30 of 10 print nothing and say so: $said" $?
@@ -160,17 +167,19 @@ if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 
     start i686 "$dir" COM_PORT=9 BAUD_RATE=250000 TAB_FILE="$(winpath "$root/samples/Korvex_Tab.txt")" \
         INVALID_CHAR_FILE="$(winpath "$root/samples/Korvex_Invalid.txt")"
     ctl click 1005
-    sleep 2
+    # Some of the lines, not yet all: the title counts the first ones.
+    has_lines() { [[ "$(ctl title)" =~ \ -\ [1-9][0-9\ ]*\ lines?, ]]; }
+    wait_for 20 has_lines
     facts=$(print_to "$dir/running.pdf" && report "$dir/running.pdf" "$root/samples/fiscal_dump.expected.txt" --prefix)
     printed=$(fact lines "$facts")
     [ "${printed:-0}" -gt 0 ] && [ "$printed" -lt "$(grep -c '[^[:space:]]' "$root/samples/fiscal_dump.expected.txt")" ]
     check "a print during the acquisition holds the lines present when Print was pressed: $facts" $?
     timeout 30 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
-    sleep 1
+    ctl wait-title "$(title_lines "$root/samples/fiscal_dump.expected.txt")" 20
     ctl click 1005
-    sleep 0.5
+    ctl wait-title stopped 10
     ctl click 1009
-    sleep 0.5
+    wait_for 10 cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
     cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
     check "the acquisition went on during the print and lost no line" $?
     stop
@@ -214,8 +223,8 @@ for c in 1018:Print 1017:"Print Preview"; do
     id=${c%%:*} name=${c#*:}
     ctl click "$id"
     said=$(ctl answer ok 15)
-    sleep 0.5
-    [ -n "$said" ] && [ "$(ctl visible)" = 1 ]
+    wait_for 5 shown
+    [ -n "$said" ] && shown
     check "without a printer $name shows the system's message ($said) and the main window" $?
 done
 unset CUPS_SERVER
