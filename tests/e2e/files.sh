@@ -76,7 +76,7 @@ ctl dialog ok 10 "$(win "$dir/Korvex_LastRun.txt")" >/dev/null
 ctl wait-title "Korvex_LastRun.txt - 2 lines" 10
 ctl click 1005
 wait_log 'port opened' 1 30
-# Bytes counted: the run's start, queued before them, has reached the window.
+# Receiving: bytes came, and the run's start, queued before them, has reached the window.
 ctl wait-title receiving 10
 ctl click 1009
 refused=$(ctl answer ok 5)
@@ -115,8 +115,8 @@ for _ in 1 2 3 4 5 6 7 8; do cat "$work/dump2.bin"; done >"$work/dump2x.bin" && 
 regsim_up 9 "$link" --file "$work/dump2.bin" --repeat --bps 0 --chunk 256:4096 || { check "simulator" 1; exit 1; }
 dir="$work/exit"
 make_program_dir "$dir" "$arch" COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}"
-# Closed once the record holds what the dump's first 1.5 MB decode to: well past the
-# buffers' worth below, and still early in the dump.
+# Closed once the record holds what the dump's first 1.5 MB decode to: more than the
+# buffers' worth that the check below allows for.
 head -c 1500000 "$work/dump2.bin" >"$work/first2.bin"
 first=$(decode "$work/first2.bin" | wc -c)
 recorded() { [ "$(stat -c %s "$dir/Korvex_LastRun.txt" 2>/dev/null || echo 0)" -ge "$first" ]; }
