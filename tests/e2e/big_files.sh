@@ -127,7 +127,6 @@ check "a cancelled Print leaves private memory where it was ($((loaded / 1024)) 
 
 ctl click 1017
 ctl close-window "Print Preview" 30
-shown() { [ "$(ctl visible)" = 1 ]; }
 wait_for 10 shown; check "the preview opened, closed and gave the main window back" $?
 wait_for 10 near "$loaded"
 check "a closed Print Preview leaves private memory where it was ($((loaded / 1024)) MB, then $((now_kb / 1024)) MB)" $?

@@ -70,6 +70,11 @@ title_lines() {
     [ "$n" = 1 ] && echo " - 1 line," || echo " - $(sed ':a;s/\B[0-9]\{3\}\>/ &/;ta' <<<"$n") lines,"
 }
 
+# Through the script's ctl: whether the output box names the file NAME, and whether
+# the main window is shown.
+output_is() { [[ "$(ctl text 1003)" == *"\\$1" ]]; }
+shown() { [ "$(ctl visible)" = 1 ]; }
+
 # wait_for SECONDS COMMAND...: tries the command every 50 ms until it succeeds or the time
 # is up; the status is that of the last try.
 wait_for() {

@@ -32,8 +32,6 @@ start_korvex() {  # dir
 wait_log() {  # text count seconds
     timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
 }
-# The output box names the file.
-output_is() { [[ "$(ctl text 1003)" == *"\\$1" ]]; }
 # Starts the program in DIR, lets the whole dump (which decodes to EXPECTED) arrive,
 # then Stop and Save.
 record_and_save() {  # dir expected

@@ -22,8 +22,6 @@ start() {  # arch dir [CONFIG=VALUE]...
     ctl wait-window 30 >/dev/null
 }
 
-shown() { [ "$(ctl visible)" = 1 ]; }
-
 stop() {
     ctl close
     ctl wait-exit 10 >/dev/null
@@ -38,8 +36,6 @@ open(sys.argv[1], "w", newline="").write("".join(r + "\r\n" for r in rows))
 PY
 }
 
-# The output box names the file.
-output_is() { [[ "$(ctl text 1003)" == *"\\$1" ]]; }
 load() {  # file
     ctl click 1011
     ctl dialog ok 10 "$(winpath "$1")" >/dev/null
