@@ -2,6 +2,7 @@
 // start-up and the main window build through the library.
 #include <gtest/gtest.h>
 
+#include "app/ReaderApp.h"
 #include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
@@ -99,6 +100,8 @@ TEST(CommLibrary, WrappersPassArgumentsThroughAndCallNothingWhenUnloaded)
     EXPECT_EQ(lib.Close(0), LibraryCall::NotLoaded) << "freed: nothing is called";
 }
 
+// The list the window starts with is the library's: in its order, empty when it lists
+// none; only where the ports cannot be listed is it COM1 to COM50.
 TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)
 {
     const std::string path = Lib("scripted");
@@ -109,9 +112,15 @@ TEST(CommLibrary, PortListKeepsTheLibrarysOrderAndAnEmptyListStaysEmpty)
     std::vector<std::string>& list = TestApp().m_comPortList;
     EXPECT_TRUE(ListInstalledPorts(TestApp().m_commLibrary, list));
     EXPECT_EQ(list, (std::vector<std::string>{"COM3", "COM1", "COM3"}));
+    EXPECT_EQ(PortListAtStart(TestApp().m_commLibrary), list);
     setPorts(nullptr, 0);
     EXPECT_TRUE(ListInstalledPorts(TestApp().m_commLibrary, list));
     EXPECT_TRUE(list.empty()) << "no ports reported: no fallback list";
+    EXPECT_TRUE(PortListAtStart(TestApp().m_commLibrary).empty());
     TestApp().m_commLibrary.FreeDll();
     EXPECT_FALSE(ListInstalledPorts(TestApp().m_commLibrary, list));
+    std::vector<std::string> firstFifty;
+    for (int i = 1; i <= 50; ++i)
+        firstFifty.push_back("COM" + std::to_string(i));
+    EXPECT_EQ(PortListAtStart(TestApp().m_commLibrary), firstFifty);
 }

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ReaderApp.h"
-#include "link/CommLibrary.h"
 #include "quorlink/QuorlinkTest.h"
 #include "support/MainWindowTest.h"
 #include "support/WinTestSupport.h"
@@ -101,35 +99,6 @@ TEST(StartUpCalls, TheLibraryIsSetUpOnceItsPortsAreListedAndTheDefaultLanguageFi
     EXPECT_EQ(ControlText(run.window, 1018), L"L177");  // the 12th: Print
     EXPECT_EQ(ControlText(run.window, 1005), L"L184");  // the 13th: Start
     EXPECT_TRUE(run.Close());
-}
-
-// The list the window starts with: the library's ports, none when it lists none, and
-// COM1 to COM50 only where the ports cannot be listed.
-TEST(StartUpCalls, ThePortListIsTheLibrarysOrTheFiftyFirstWhereItCannotBeHad)
-{
-    std::vector<std::string> firstFifty;
-    for (int i = 1; i <= 50; ++i)
-        firstFifty.push_back("COM" + std::to_string(i));
-    CommLibrary none;
-    EXPECT_EQ(PortListAtStart(none), firstFifty);
-
-    const std::string path = ExeDir() + "testlibs\\scripted\\Quorlink.dll";
-    CommLibrary scripted;
-    ASSERT_EQ(scripted.LoadDll(path.c_str()), 1);
-    HMODULE module = ::GetModuleHandleA(path.c_str());
-    const auto setPorts = reinterpret_cast<PFN_Test_SetPorts>(::GetProcAddress(module, "Test_SetPorts"));
-    const auto reset = reinterpret_cast<PFN_Test_Reset>(::GetProcAddress(module, "Test_Reset"));
-    ASSERT_NE(setPorts, nullptr);
-    ASSERT_NE(reset, nullptr);
-    const struct {
-        std::vector<int> ports;
-        std::vector<std::string> shown;
-    } cases[] = {{{}, {}}, {{12, 3, 50}, {"COM12", "COM3", "COM50"}}};
-    for (const auto& c : cases) {
-        setPorts(c.ports.data(), static_cast<int>(c.ports.size()));
-        EXPECT_EQ(PortListAtStart(scripted), c.shown) << c.ports.size() << " ports";
-    }
-    reset();
 }
 
 }  // namespace startup_calls_test
