@@ -46,7 +46,7 @@ load() {
     ctl dialog ok 10 "$(winpath "$1")" >/dev/null || { echo "no file dialog"; return; }
     local name said; name=$(basename "$1")
     for _ in $(seq 300); do
-        case "$(ctl text 1003)" in *"$name") echo loaded; return ;; esac
+        if output_is "$name"; then echo loaded; return; fi
         said=$(ctl answer ok 0.2)
         if [ -n "$said" ]; then echo "$said"; return; fi
     done
