@@ -76,13 +76,18 @@ lane_native() {
     return $rc
 }
 
+# A lane's own Wine prefix, copied from the prepared one, and its own display.
+lane_prefix_up() {  # name
+    export WINEPREFIX="$root/build/wineprefix-$1"
+    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
+    xvfb_up
+}
+
 # A lane that runs Windows programs: its own prefix and display, and a simulated
 # register on COM8 for the library's serial tests, which read the sample dump from it.
 wine_lane_up() {
     local name=$1
-    export WINEPREFIX="$root/build/wineprefix-$name"
-    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
-    xvfb_up
+    lane_prefix_up "$name" || return 1
     wine_server_up
     local link="$root/build/regsim/$name/com8" replug="$root/build/regsim/$name/com7"
     trap 'regsim_stop "'"$link"'" "'"$replug"'"; wine_env_down' EXIT
@@ -103,9 +108,7 @@ lane_windows() {  # arch
 # The AtScale tests of both builds again at 120, 144 and 192 DPI, a prefix for each scale.
 lane_grid() {
     local rc=0 a
-    export WINEPREFIX="$root/build/wineprefix-grid"
-    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
-    xvfb_up
+    lane_prefix_up grid || return 1
     trap 'wine_env_down' EXIT
     for a in i686 x86_64; do check "scale grid $a" wine_scale_grid "build/$a" || rc=1; done
     return $rc
@@ -113,9 +116,7 @@ lane_grid() {
 
 lane_e2e() {  # name, scripts...
     local name=$1 rc=0 t; shift
-    export WINEPREFIX="$root/build/wineprefix-$name"
-    wine_prefix_copy "$root/build/wineprefix" "$WINEPREFIX" || return 1
-    xvfb_up
+    lane_prefix_up "$name" || return 1
     wine_server_up
     trap 'wine_env_down' EXIT
     for t in "$@"; do
