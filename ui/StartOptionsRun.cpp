@@ -25,6 +25,12 @@ CStartOptionsRun::CStartOptionsRun(IStartOptionsWindow& window, const CAcquisiti
 {
 }
 
+void CStartOptionsRun::Set(const StartOptions& options)
+{
+    m_startOptions = options;
+    m_exitCode = HasWork() ? kExitNothingArrived : kExitDone;
+}
+
 bool CStartOptionsRun::HasWork() const
 {
     const CommandLineOptions& o = m_startOptions.options;
@@ -122,14 +128,14 @@ void CStartOptionsRun::Finish(bool received)
 {
     const CommandLineOptions& o = m_startOptions.options;
     // With no line to save, the file named keeps what it holds.
-    if (!received || (o.savePath && m_window.DocumentLines() == 0)) {
+    if (!received || (o.savePath && m_window.DocumentLines() == 0))
         m_exitCode = kExitNothingArrived;
-    } else if (o.savePath) {
-        // As Save As to this name, without its dialog: a file that now holds the
-        // lines becomes the output file.
-        if (!m_window.SaveAs(*o.savePath))
-            m_exitCode = kExitSaveFailed;
-    }
+    // As Save As to this name, without its dialog: a file that now holds the lines
+    // becomes the output file.
+    else if (o.savePath && !m_window.SaveAs(*o.savePath))
+        m_exitCode = kExitSaveFailed;
+    else
+        m_exitCode = kExitDone;
     if (o.exit)
         m_window.CloseWindow();
 }

@@ -39,12 +39,13 @@ public:
     CStartOptionsRun(IStartOptionsWindow& window, const CAcquisitionSession& session);
 
     // Set before the window is created.
-    void Set(const StartOptions& options) { m_startOptions = options; }
+    void Set(const StartOptions& options);
     // The command line asks for something: the window posts itself WM_APP_START_OPTIONS.
     bool HasWork() const;
     // Nobody may be asked or told anything.
     bool Unattended() const { return m_startOptions.unattended; }
-    // The program's exit code as the run has left it.
+    // The program's exit code as the run has left it. A run that asked for something and
+    // did not get to its end (the window closed first) did nothing: it never says 0.
     int ExitCode() const { return m_exitCode; }
 
     // WM_APP_START_OPTIONS, posted to `window`.

@@ -28,12 +28,15 @@ case_records() {
         { check "$arch records: simulator" 1; return; }
     local start=$SECONDS
     (cd "$dir" && timeout 120 "$(wine_for "$arch")" Korvex.exe /port 5 /baud 115200 /start /idle-stop 2 \
-        /save "$(winpath "$dir/out dir/dump.txt")" /exit </dev/null >/dev/null 2>&1)
+        /save "$(winpath "$dir/out dir/dump.txt")" /exit </dev/null >/dev/null 2>"$dir/wine.log")
     local code=$?
     regsim_down 5 "$link"
     check "$arch records: ends by itself with 0 (got $code after $((SECONDS - start)) s)" $([ "$code" -eq 0 ]; echo $?)
     cmp -s "$dir/out dir/dump.txt" "$dir/expected.txt"; local same=$?
     check "$arch records: $(wc -l <"$dir/expected.txt") lines byte-exact" $same
+    if [ "$code" -ne 0 ] || [ "$same" -ne 0 ]; then
+        echo "  what Wine and the simulator said:"; tail -n 15 "$dir/wine.log" "$link.log" | sed 's/^/  /'
+    fi
     cmp -s "$dir/out dir/dump.txt.bak" <(printf 'older\r\n')
     check "$arch records: the replaced file kept as .bak" $?
     python3 - "$dir/Korvex_Config.txt" <<'PY'

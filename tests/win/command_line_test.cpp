@@ -145,6 +145,23 @@ TEST_F(CommandLineTest, UnattendedFailuresEndWithTheirExitCodeAndNoBox)
         EXPECT_EQ(m_dlg->ExitCode(), kExitBadCommandLine);
         EXPECT_EQ(Stats().openCalls, 0);
     }
+    // The window closed before it acted on the command line: nothing was saved, which 0
+    // would claim.
+    {
+        s_lib.reset();
+        StartOptions s;
+        s.options.start = true;
+        s.options.savePath = m_dir.File("closed early.txt");
+        s.options.exit = true;
+        s.unattended = true;
+        Queue("only\r");
+        Open(s);
+        ::SendMessageA(m_dlg->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitClosed(3000));
+        EXPECT_EQ(m_dlg->ExitCode(), kExitNothingArrived);
+        EXPECT_EQ(Stats().openCalls, 0);
+        EXPECT_FALSE(FileExists(m_dir.File("closed early.txt")));
+    }
     EXPECT_EQ(m_watcher.Count(), 0u) << (m_watcher.Texts().empty() ? "" : m_watcher.Texts()[0]);
 }
 
