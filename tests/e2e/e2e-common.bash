@@ -41,6 +41,12 @@ unlisten_ports() {
     wine_server_up
 }
 
+# wait_log LOG TEXT COUNT SECONDS: waits until COUNT lines of the simulator's LOG hold
+# TEXT; fails when that has not happened in time.
+wait_log() {
+    timeout "$4" bash -c "until [ \$(grep -c '$2' '$1') -ge $3 ]; do sleep 0.05; done"
+}
+
 # listened FILE: how many bytes have reached the port that listen_port FILE listens on.
 # A fence written into the pseudo-terminal goes after whatever is there (it keeps the
 # order of what is written to it), so once the fence is in FILE, so is every byte the

@@ -29,15 +29,12 @@ start_korvex() {  # dir
     (cd "$1" && setsid /usr/lib/wine/wine Korvex.exe </dev/null >/dev/null 2>&1 &)
     ctl wait-window 30 >/dev/null
 }
-wait_log() {  # text count seconds
-    timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
-}
 # Starts the program in DIR, lets the whole dump (which decodes to EXPECTED) arrive,
 # then Stop and Save.
 record_and_save() {  # dir expected
     start_korvex "$1"
     ctl click 1005
-    wait_log 'dump sent' 1 30
+    wait_log "$link.log" 'dump sent' 1 30
     # The pty may still hold the end of the dump: the title counts what the window took.
     ctl wait-title "$(title_lines "$2")" 20
     ctl click 1005
@@ -73,7 +70,7 @@ ctl click 1011
 ctl dialog ok 10 "$(win "$dir/Korvex_LastRun.txt")" >/dev/null
 ctl wait-title "Korvex_LastRun.txt - 2 lines" 10
 ctl click 1005
-wait_log 'port opened' 1 30
+wait_log "$link.log" 'port opened' 1 30
 # Receiving: bytes came, and the run's start, queued before them, has reached the window.
 ctl wait-title receiving 10
 ctl click 1009
@@ -85,7 +82,7 @@ overwrite=$(ctl answer yes 5)
 refused_as=$(ctl answer ok 5)
 [[ "$refused" == *"record of the acquisition that is running"* ]] && [ -n "$overwrite" ] && [ "$refused_as" = "$refused" ]
 check "live record: Save and Save As onto it (by another spelling) are refused with a clear message" $?
-wait_log 'dump sent' 1 30
+wait_log "$link.log" 'dump sent' 1 30
 ctl wait-title "$(title_lines "$work/expected1.txt")" 20
 ctl click 1005
 ctl wait-title stopped 10
@@ -120,12 +117,12 @@ first=$(decode "$work/first2.bin" | wc -c)
 recorded() { [ "$(stat -c %s "$dir/Korvex_LastRun.txt" 2>/dev/null || echo 0)" -ge "$first" ]; }
 start_korvex "$dir"
 ctl click 1005
-wait_log 'port opened' 1 30
+wait_log "$link.log" 'port opened' 1 30
 wait_for 30 recorded
 ctl close
 ctl answer yes 5 >/dev/null
 ctl wait-exit 20 >/dev/null
-wait_log 'port closed during the dump\|dump sent' 1 10
+wait_log "$link.log" 'port closed during the dump\|dump sent' 1 10
 summary=$(grep 'port closed during the dump' "$link.log" | head -1)
 echo "  ${summary:-the whole dump was sent before the close}"
 sent=$(sed -n 's/.*: \([0-9]*\) bytes sent.*/\1/p' <<<"$summary")

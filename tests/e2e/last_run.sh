@@ -27,14 +27,11 @@ start_korvex() {  # arch dir
 ctl() { korvex_tool "$arch" korvexctl "$@"; }
 now() { date +%s.%N; }
 # Waits until the simulator's log shows the text N times.
-wait_log() {  # text count seconds
-    timeout "$3" bash -c "until [ \$(grep -c '$1' '$link.log') -ge $2 ]; do sleep 0.05; done"
-}
 # Starts a run and, once the dump is through, stops it.
 full_run() {
     local dumps; dumps=$(grep -c 'dump sent' "$link.log")
     ctl click 1005
-    wait_log 'dump sent' $((dumps + 1)) 30
+    wait_log "$link.log" 'dump sent' $((dumps + 1)) 30
     # The pty may still hold the end of the dump: the title counts what the window took.
     ctl wait-title "$(title_lines "$work/expected.txt")" 20
     ctl click 1005
@@ -63,7 +60,7 @@ dir="$work/i686"
 make_program_dir "$dir" i686 COM_PORT=9 BAUD_RATE=250000 RIENTRY=2 "${tables[@]}"
 start_korvex i686 "$dir"
 ctl click 1005
-wait_log 'port opened' 1 30
+wait_log "$link.log" 'port opened' 1 30
 opened=$(now)
 sleep 2.5  # a timed stretch of the run: what was sent a second before the kill follows from it
 killed=$(now)

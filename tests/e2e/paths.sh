@@ -22,7 +22,7 @@ start_korvex() {
 receive() {
     ctl click 1005
     # The whole dump is through once the record of this run holds it.
-    timeout 60 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
+    wait_log "$link.log" 'dump sent' 1 60
     wait_for 10 cmp -s "$dir/Korvex_LastRun.txt" "$work/expected.txt"
     ctl click 1005
 }

@@ -172,7 +172,7 @@ if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 
     printed=$(fact lines "$facts")
     [ "${printed:-0}" -gt 0 ] && [ "$printed" -lt "$(grep -c '[^[:space:]]' "$root/samples/fiscal_dump.expected.txt")" ]
     check "a print during the acquisition holds the lines present when Print was pressed: $facts" $?
-    timeout 30 bash -c "until grep -q 'dump sent' '$link.log'; do sleep 0.1; done"
+    wait_log "$link.log" 'dump sent' 1 30
     ctl wait-title "$(title_lines "$root/samples/fiscal_dump.expected.txt")" 20
     ctl click 1005
     ctl wait-title stopped 10
