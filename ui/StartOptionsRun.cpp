@@ -127,15 +127,16 @@ void CStartOptionsRun::StopWatchedRun(HWND window)
 void CStartOptionsRun::Finish(bool received)
 {
     const CommandLineOptions& o = m_startOptions.options;
-    // With no line to save, the file named keeps what it holds.
-    if (!received || (o.savePath && m_window.DocumentLines() == 0))
+    if (!received || (o.savePath && m_window.DocumentLines() == 0)) {
+        // With no line to save, the file named keeps what it holds.
         m_exitCode = kExitNothingArrived;
-    // As Save As to this name, without its dialog: a file that now holds the lines
-    // becomes the output file.
-    else if (o.savePath && !m_window.SaveAs(*o.savePath))
+    } else if (o.savePath && !m_window.SaveAs(*o.savePath)) {
+        // Saved as Save As saves to this name, without its dialog: a file that now
+        // holds the lines becomes the output file.
         m_exitCode = kExitSaveFailed;
-    else
+    } else {
         m_exitCode = kExitDone;
+    }
     if (o.exit)
         m_window.CloseWindow();
 }
