@@ -94,14 +94,16 @@ wine_server_up() {
     fi
 }
 
-# Whether a process of this prefix whose command line matches the pattern runs.
-wine_prefix_runs() {
+# The process id of a process of this prefix whose command line matches the pattern;
+# fails when none runs.
+wine_prefix_pid() {
     local p
     for p in $(pgrep -f "$1"); do
-        tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+        tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return 0; }
     done
     return 1
 }
+wine_prefix_runs() { wine_prefix_pid "$1" >/dev/null; }
 
 # A prefix of its own for tests that run beside others (each needs its own server, and
 # the display-scale grid one per scale: Wine has one scale per prefix, read when its
