@@ -46,6 +46,7 @@ void CReaderDlg::StopAcquisition()
 LRESULT CReaderDlg::OnAcquisitionMessage(WPARAM, LPARAM)
 {
     m_session.Drain(this);
+    m_title.LinesDelivered();
     return 0;
 }
 

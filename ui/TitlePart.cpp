@@ -21,7 +21,7 @@ void CTitlePart::RunStarted(int port, int baud)
     m_shows = Shows::Run;
     m_port = port;
     m_baud = baud;
-    m_startTick = ::GetTickCount64();
+    m_startTick = m_refreshTick = ::GetTickCount64();
     m_stopTick = 0;
     if (m_hWnd)
         ::SetTimer(m_hWnd, kTimer, kTickMs, nullptr);
@@ -64,8 +64,20 @@ bool CTitlePart::OnTimer(UINT_PTR id)
 {
     if (id != kTimer)
         return false;
-    Show();
+    Refresh();
     return true;
+}
+
+void CTitlePart::LinesDelivered()
+{
+    if (m_shows == Shows::Run && m_stopTick == 0 && ::GetTickCount64() - m_refreshTick >= 2 * kTickMs)
+        Refresh();
+}
+
+void CTitlePart::Refresh()
+{
+    m_refreshTick = ::GetTickCount64();
+    Show();
 }
 
 std::string CTitlePart::Text() const

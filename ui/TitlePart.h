@@ -32,9 +32,14 @@ public:
     void Cleared();
     // True when the timer was this part's.
     bool OnTimer(UINT_PTR id);
+    // Lines were delivered. A timer message comes only when no other message waits, and
+    // a steady flow of lines on a busy machine can keep one waiting: the title then
+    // follows the deliveries, once a second, so that it never stands still in a run.
+    void LinesDelivered();
 
 private:
     enum class Shows { Idle, Run, File };
+    void Refresh();
     void Show();
     std::string Text() const;
 
@@ -50,6 +55,7 @@ private:
     int m_baud = 0;
     ULONGLONG m_startTick = 0;
     ULONGLONG m_stopTick = 0;  // 0 while the run is on
+    ULONGLONG m_refreshTick = 0;  // the last time the run's title was brought up to date
     std::string m_fileName;
     uint64_t m_fileLines = 0;
     std::string m_shown;
