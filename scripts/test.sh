@@ -89,7 +89,8 @@ wine_lane_up() {
     local name=$1
     lane_prefix_up "$name" || return 1
     wine_server_up
-    local link="$root/build/regsim/$name/com8" replug="$root/build/regsim/$name/com7"
+    # Not "com8": under Windows "com8.log", the simulator's log, would name the port itself.
+    local link="$root/build/regsim/$name/register8" replug="$root/build/regsim/$name/register7"
     trap 'regsim_stop "'"$link"'" "'"$replug"'"; wine_env_down' EXIT
     regsim_up 8 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --repeat --bps 11520 --chunk 1:200 ||
         return 1
@@ -98,6 +99,8 @@ wine_lane_up() {
     regsim_up 7 "$replug" --file "$root/samples/fiscal_dump.bin" --wait-open --repeat --bps 11520 --chunk 1:200 \
         --unplug 6000:600 --replug-no-wait --replug-holding 4096 || return 1
     export KORVEX_TEST_COM=8 KORVEX_TEST_REPLUG_COM=7 KORVEX_TEST_DUMP="Z:${root//\//\\}\\samples\\fiscal_dump.bin"
+    # Their logs tell the library's tests when the simulator has seen the port closed.
+    export KORVEX_TEST_COM_LOG="Z:${link//\//\\}.log" KORVEX_TEST_REPLUG_COM_LOG="Z:${replug//\//\\}.log"
 }
 
 lane_windows() {  # arch

@@ -457,11 +457,37 @@ protected:
         std::fclose(f);
         ASSERT_FALSE(m_expected.empty());
         ASSERT_TRUE(m_lib.Loaded());
+        m_closesBefore = SimulatorCloses();
     }
     void TearDown() override
     {
         if (m_lib.Loaded())
             Entry(m_lib).close(0);
+        // The simulator sends again once it has seen the port closed. Opened again before
+        // it looked (a busy machine), the port would find it still waiting for this test
+        // to leave, and the next test would wait in vain for a dump.
+        const DWORD start = GetTickCount();
+        while (m_closesBefore >= 0 && SimulatorCloses() <= m_closesBefore && Elapsed(start) < 5000)
+            Sleep(10);
+    }
+
+    // How many closes of the port the simulator's log (PortVariable() + "_LOG") tells
+    // of; -1 without one.
+    int SimulatorCloses() const
+    {
+        const char* path = std::getenv((std::string(PortVariable()) + "_LOG").c_str());
+        FILE* f = path ? std::fopen(path, "rb") : nullptr;
+        if (!f)
+            return -1;
+        std::string text;
+        char chunk[4096];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+            text.append(chunk, n);
+        std::fclose(f);
+        int closes = 0;
+        for (size_t at = 0; (at = text.find("port closed", at)) != std::string::npos; at += 11)
+            ++closes;
+        return closes;
     }
 
     // Reads until the whole dump is in or 30 s pass; every count is checked against size.
@@ -502,6 +528,7 @@ protected:
     Library m_lib{"Quorlink.dll"};
     int m_port = 0;
     std::vector<unsigned char> m_expected;
+    int m_closesBefore = -1;
 };
 }  // namespace
 
