@@ -64,19 +64,24 @@ bool CTitlePart::OnTimer(UINT_PTR id)
 {
     if (id != kTimer)
         return false;
-    Refresh();
+    // A timer message that was held back comes late, and the next one soon after it (or
+    // just after a delivery brought the title up to date): the title keeps its pace.
+    RefreshAfter(kTickMs - kTickMs / 5);
     return true;
 }
 
 void CTitlePart::LinesDelivered()
 {
-    if (m_shows == Shows::Run && m_stopTick == 0 && ::GetTickCount64() - m_refreshTick >= 2 * kTickMs)
-        Refresh();
+    if (m_shows == Shows::Run && m_stopTick == 0)
+        RefreshAfter(2 * kTickMs);
 }
 
-void CTitlePart::Refresh()
+void CTitlePart::RefreshAfter(ULONGLONG ms)
 {
-    m_refreshTick = ::GetTickCount64();
+    const ULONGLONG now = ::GetTickCount64();
+    if (now - m_refreshTick < ms)
+        return;
+    m_refreshTick = now;
     Show();
 }
 

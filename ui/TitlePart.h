@@ -39,7 +39,8 @@ public:
 
 private:
     enum class Shows { Idle, Run, File };
-    void Refresh();
+    // Brings the run's title up to date unless that was done less than `ms` ago.
+    void RefreshAfter(ULONGLONG ms);
     void Show();
     std::string Text() const;
 
