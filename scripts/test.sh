@@ -57,7 +57,16 @@ ctest_all() {
     local out rc=0
     out=$(mktemp)
     ctest "$@" 2>&1 | tee "$out" || rc=1
-    if grep -q '(Skipped)' "$out"; then echo "a test was skipped"; rc=1; fi
+    if grep -q '(Skipped)' "$out"; then
+        echo "a test was skipped"; rc=1
+        # ctest shows nothing of a skipped test; what it printed is in ctest's own log.
+        local dir name
+        dir=$(sed -n 's/^Internal ctest changing into directory: //p' "$out" | head -1)
+        for name in $(sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \(Skipped\)$/\1/p' "$out"); do
+            awk -v t=": $name" '/^[0-9]+\/[0-9]+ Testing: / { on = (substr($0, index($0, ":")) == t) } on' \
+                "$dir/Testing/Temporary/LastTest.log" 2>/dev/null | tail -40
+        done
+    fi
     rm -f "$out"
     return $rc
 }
