@@ -2,7 +2,9 @@
 // LoadLibrary and GetProcAddress of every export name. With KORVEX_TEST_COM set (a COM
 // number mapped to korvex-regsim sending KORVEX_TEST_DUMP on every open), the library
 // also reads a real dump over a serial line; with KORVEX_TEST_REPLUG_COM (the same, but
-// the adapter is pulled out in the middle of each dump), across a replug.
+// the adapter is pulled out in the middle of each dump), across a replug. The variables
+// with "_LOG" added name each simulator's log, from which a test learns that its port
+// was seen closed.
 #include <gtest/gtest.h>
 #include <windows.h>
 
