@@ -21,6 +21,7 @@
 #include "quorlink/Quorlink.h"
 #include "quorlink/QuorlinkExports.h"
 #include "quorlink/QuorlinkTest.h"
+#include "support/WinTestSupport.h"
 
 namespace {
 typedef int(QUORLINK_CALL* PFN_Unsupported)(void);
@@ -478,14 +479,9 @@ protected:
     int SimulatorCloses() const
     {
         const char* path = std::getenv((std::string(PortVariable()) + "_LOG").c_str());
-        FILE* f = path ? std::fopen(path, "rb") : nullptr;
-        if (!f)
+        if (!path || !wintest::FileExists(path))
             return -1;
-        std::string text;
-        char chunk[4096];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-            text.append(chunk, n);
-        std::fclose(f);
+        const std::string text = wintest::ReadFileBytes(path);
         int closes = 0;
         for (size_t at = 0; (at = text.find("port closed", at)) != std::string::npos; at += 11)
             ++closes;
