@@ -131,8 +131,8 @@ void CStartOptionsRun::Finish(bool received)
         // With no line to save, the file named keeps what it holds.
         m_exitCode = kExitNothingArrived;
     } else if (o.savePath && !m_window.SaveAs(*o.savePath)) {
-        // Saved as Save As saves to this name, without its dialog: a file that now
-        // holds the lines becomes the output file.
+        // Saved as Save As would save to this name, without its dialog: a file that
+        // now holds the lines becomes the output file.
         m_exitCode = kExitSaveFailed;
     } else {
         m_exitCode = kExitDone;
