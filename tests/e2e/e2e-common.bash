@@ -47,6 +47,17 @@ wait_log() {
     timeout "$4" bash -c "until [ \$(grep -c '$2' '$1') -ge $3 ]; do sleep 0.05; done"
 }
 
+# stop_after_dump LOG COUNT EXPECTED: once the simulator's LOG says that COUNT dumps were
+# sent and the title counts every line of EXPECTED (the pty may still have held the end
+# of the dump when it was sent), presses Stop through the script's ctl and waits until
+# the title says that the run stopped.
+stop_after_dump() {
+    wait_log "$1" 'dump sent' "$2" 30
+    ctl wait-title "$(title_lines "$3")" 20
+    ctl click 1005
+    ctl wait-title stopped 10
+}
+
 # listened FILE: how many bytes have reached the port that listen_port FILE listens on.
 # A fence written into the pseudo-terminal goes after whatever is there (it keeps the
 # order of what is written to it), so once the fence is in FILE, so is every byte the

@@ -34,11 +34,7 @@ start_korvex() {  # dir
 record_and_save() {  # dir expected
     start_korvex "$1"
     ctl click 1005
-    wait_log "$link.log" 'dump sent' 1 30
-    # The pty may still hold the end of the dump: the title counts what the window took.
-    ctl wait-title "$(title_lines "$2")" 20
-    ctl click 1005
-    ctl wait-title stopped 10
+    stop_after_dump "$link.log" 1 "$2"
     ctl click 1009
 }
 # Lines of random length in the register's coding, with NUL, LF and invalid bytes.
@@ -82,10 +78,7 @@ overwrite=$(ctl answer yes 5)
 refused_as=$(ctl answer ok 5)
 [[ "$refused" == *"record of the acquisition that is running"* ]] && [ -n "$overwrite" ] && [ "$refused_as" = "$refused" ]
 check "live record: Save and Save As onto it (by another spelling) are refused with a clear message" $?
-wait_log "$link.log" 'dump sent' 1 30
-ctl wait-title "$(title_lines "$work/expected1.txt")" 20
-ctl click 1005
-ctl wait-title stopped 10
+stop_after_dump "$link.log" 1 "$work/expected1.txt"
 ctl click 1010
 ctl dialog ok 10 "$(win "$work/copy1.txt")" >/dev/null
 wait_for 10 output_is copy1.txt

@@ -26,16 +26,11 @@ start_korvex() {  # arch dir
 }
 ctl() { korvex_tool "$arch" korvexctl "$@"; }
 now() { date +%s.%N; }
-# Waits until the simulator's log shows the text N times.
 # Starts a run and, once the dump is through, stops it.
 full_run() {
     local dumps; dumps=$(grep -c 'dump sent' "$link.log")
     ctl click 1005
-    wait_log "$link.log" 'dump sent' $((dumps + 1)) 30
-    # The pty may still hold the end of the dump: the title counts what the window took.
-    ctl wait-title "$(title_lines "$work/expected.txt")" 20
-    ctl click 1005
-    ctl wait-title stopped 10
+    stop_after_dump "$link.log" $((dumps + 1)) "$work/expected.txt"
 }
 
 # About 16 KB of register bytes in lines of random length, with NUL, LF and invalid bytes.

@@ -172,10 +172,7 @@ if regsim_up 9 "$link" --file "$root/samples/fiscal_dump.bin" --wait-open --bps 
     printed=$(fact lines "$facts")
     [ "${printed:-0}" -gt 0 ] && [ "$printed" -lt "$(grep -c '[^[:space:]]' "$root/samples/fiscal_dump.expected.txt")" ]
     check "a print during the acquisition holds the lines present when Print was pressed: $facts" $?
-    wait_log "$link.log" 'dump sent' 1 30
-    ctl wait-title "$(title_lines "$root/samples/fiscal_dump.expected.txt")" 20
-    ctl click 1005
-    ctl wait-title stopped 10
+    stop_after_dump "$link.log" 1 "$root/samples/fiscal_dump.expected.txt"
     ctl click 1009
     wait_for 10 cmp -s "$dir/Out.txt" "$root/samples/fiscal_dump.expected.txt"
     check "the acquisition went on during the print and lost no line" $?
